@@ -1,0 +1,55 @@
+#pragma once
+
+#include "data/ByteSource.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One record of vorn.asc: an entity, the prefix its cards are sorted under, and its bureau.
+struct BureauRow
+{
+    std::string entityCode; // columns 1-6
+    std::string entityName; // columns 7-28
+    std::string sortPrefix; // columns 30-35
+    std::string bureauName; // columns 36-57; empty when the entity has no bureau
+    bool isIaru = false;    // column 61 is "Y"
+
+    bool operator==(const BureauRow &) const = default;
+};
+
+// The records of vorn.asc in file order; the look-up takes the first row of an entity code.
+class BureauTable
+{
+public:
+    static constexpr std::size_t Capacity = 500;
+    static constexpr std::size_t MaxRows = Capacity - 1; // the last slot is never filled
+    static constexpr std::size_t RecordLength = 61;      // shorter lines are headings or notes
+    static constexpr std::size_t EntityCodeWidth = 6;
+    static constexpr std::size_t NameWidth = 25;
+    static constexpr std::size_t SortPrefixWidth = 6;
+
+    BureauTable() { m_rows.reserve(MaxRows); }
+
+    std::size_t count() const { return m_rows.size(); }
+    // Slot n, counted from 1; an unfilled slot holds empty texts and isIaru false.
+    const BureauRow &slot(std::size_t n) const;
+    const std::vector<BureauRow> &rows() const { return m_rows; }
+
+    void clear() { m_rows.clear(); }
+    bool append(BureauRow row);
+
+private:
+    std::vector<BureauRow> m_rows;
+};
+
+// Cuts one line of vorn.asc into its fields; nothing for a line of 60 characters or fewer.
+std::optional<BureauRow> parseBureauLine(std::string_view line);
+
+// Refills the table from a bureau file. Returns false when the file could not be opened, read
+// or closed (the data-load error); the records stored before a failure stay in the table.
+bool loadBureauTable(BureauTable &table, const std::filesystem::path &file);
+bool loadBureauTable(BureauTable &table, ByteSource &source);

@@ -1,0 +1,86 @@
+#include "data/CountryTable.h"
+
+#include "data/TextLines.h"
+
+namespace {
+
+bool startsWithAny(std::string_view text, std::string_view stops)
+{
+    return !text.empty() && stops.find(text.front()) != std::string_view::npos;
+}
+
+// Takes characters from the front of text up to (not including) the first of stops.
+std::string_view takeUntil(std::string_view &text, std::string_view stops)
+{
+    std::size_t n = 0;
+    while (n < text.size() && stops.find(text[n]) == std::string_view::npos)
+        ++n;
+    const std::string_view taken = text.substr(0, n);
+    text.remove_prefix(n);
+    return taken;
+}
+
+} // namespace
+
+const CountryRow &CountryTable::slot(std::size_t n) const
+{
+    static const CountryRow empty;
+    return n >= 1 && n <= m_rows.size() ? m_rows[n - 1] : empty;
+}
+
+bool CountryTable::append(CountryRow row)
+{
+    if (m_rows.size() >= MaxRows)
+        return false;
+    m_rows.push_back(std::move(row));
+    return true;
+}
+
+CountryRow parseCountryLine(std::string_view line)
+{
+    std::string trimmed = trimBlanks(line);
+    std::string_view rest = trimmed;
+
+    takeUntil(rest, " "); // the first token means nothing to the program
+    std::string afterToken = trimBlanks(rest);
+    rest = afterToken;
+
+    CountryRow row;
+    row.prefix = std::string(takeUntil(rest, " ([").substr(0, CountryTable::PrefixWidth));
+    if (startsWithAny(rest, "(["))
+        takeUntil(rest, " "); // zone appendix such as (13)[73]
+    std::string afterPrefix = trimBlanks(rest);
+    rest = afterPrefix;
+    row.entityCode = std::string(takeUntil(rest, " ").substr(0, CountryTable::EntityCodeWidth));
+    return row;
+}
+
+bool loadCountryTable(CountryTable &table, ByteSource &source)
+{
+    table.clear();
+    LineReader reader(source);
+    std::string line;
+    while (table.count() < CountryTable::MaxRows) {
+        switch (reader.next(line)) {
+        case LineReader::Status::Line:
+            table.append(parseCountryLine(line));
+            continue;
+        case LineReader::Status::End:
+            return true;
+        case LineReader::Status::Error:
+            return false;
+        }
+    }
+    return true;
+}
+
+bool loadCountryTable(CountryTable &table, const std::filesystem::path &file)
+{
+    table.clear();
+    FileSource source;
+    if (!source.open(file))
+        return false;
+    const bool read = loadCountryTable(table, source);
+    const bool closed = source.close();
+    return read && closed;
+}

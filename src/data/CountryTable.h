@@ -1,0 +1,51 @@
+#pragma once
+
+#include "data/ByteSource.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One line of country.asc: a call-sign prefix and the code of its DXCC / WAE entity.
+struct CountryRow
+{
+    std::string prefix;     // at most 16 characters, in the file's own letter case
+    std::string entityCode; // at most 6 characters
+
+    bool operator==(const CountryRow &) const = default;
+};
+
+// The prefixes of country.asc in file order; the look-up takes the first prefix that fits.
+class CountryTable
+{
+public:
+    static constexpr std::size_t Capacity = 3500;
+    static constexpr std::size_t MaxRows = Capacity - 1; // the last slot is never filled
+    static constexpr std::size_t PrefixWidth = 16;
+    static constexpr std::size_t EntityCodeWidth = 6;
+
+    CountryTable() { m_rows.reserve(MaxRows); }
+
+    std::size_t count() const { return m_rows.size(); }
+    // Slot n, counted from 1; an unfilled slot holds two empty texts.
+    const CountryRow &slot(std::size_t n) const;
+    const std::vector<CountryRow> &rows() const { return m_rows; }
+
+    void clear() { m_rows.clear(); }
+    // Appends a row unless the table is full; false when it is.
+    bool append(CountryRow row);
+
+private:
+    std::vector<CountryRow> m_rows;
+};
+
+// Splits one line of country.asc into prefix and entity code (first token skipped, the "(" /
+// "[" appendix dropped, fields cut to their widths). Any line gives a row, if only an empty one.
+CountryRow parseCountryLine(std::string_view line);
+
+// Refills the table from a country file. Returns false when the file could not be opened,
+// read or closed (the data-load error); the rows read before a failure stay in the table.
+bool loadCountryTable(CountryTable &table, const std::filesystem::path &file);
+bool loadCountryTable(CountryTable &table, ByteSource &source);

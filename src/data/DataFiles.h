@@ -1,0 +1,14 @@
+#pragma once
+
+// Names of the files that Vorn keeps in its current directory. Always written in this one
+// lower-case form: the file system here tells case apart.
+namespace DataFiles {
+inline constexpr char CountryFile[] = "country.asc";
+inline constexpr char BureauFile[] = "vorn.asc";
+inline constexpr char UpdateInfoFile[] = "vorn_update.asc";
+inline constexpr char CountryBackup[] = "country_old.asc";
+inline constexpr char BureauBackup[] = "vorn_old.asc";
+inline constexpr char DownloadWorkFile[] = "vorn_file.tmp";
+inline constexpr char SettingsFile[] = "vorn.set";
+inline constexpr char HelpFile[] = "vorn.hlp";
+} // namespace DataFiles

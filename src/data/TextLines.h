@@ -1,0 +1,40 @@
+#pragma once
+
+#include "data/ByteSource.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+// Removes leading and trailing blanks (the space character only); inner blanks stay.
+std::string trimBlanks(std::string_view text);
+
+// Splits single-byte text into lines the way every text file of Vorn is read: a line ends at
+// CR, an LF right after that CR belongs to the line end, a lone LF is an ordinary character,
+// and the byte 0x1A ends the input wherever it stands. The last line needs no line end.
+class LineReader
+{
+public:
+    enum class Status {
+        Line,  // a line was read
+        End,   // no more lines
+        Error, // the device failed; the line being read is lost
+    };
+
+    explicit LineReader(ByteSource &source) : m_source(source) {}
+
+    // Reads the next line into line. The end of the input is tested before the line, so an
+    // empty input, or one that ends right after a line end, gives End without a line.
+    Status next(std::string &line);
+
+private:
+    enum class Peek { Byte, End, Error };
+    Peek peek(char &byte);
+
+    ByteSource &m_source;
+    std::array<char, 16384> m_buffer{};
+    std::size_t m_pos = 0;
+    std::size_t m_size = 0;
+    bool m_ended = false;
+    bool m_failed = false;
+};

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# One entry point for a fresh Debian 12 machine:
+#   tools/dev.sh run    install what is missing, build, start Vorn on the shipped data
+#   tools/dev.sh test   install what is missing, build with warnings as errors, run every test
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${VORN_BUILD_DIR:-$root/build}
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    libespeak-ng-dev espeak-ng-data libjpeg-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    hamradio-files fonts-dejavu-core
+    xvfb xauth xdotool python3 python3-pyatspi at-spi2-core dbus dbus-x11
+    nginx-light
+)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$build" -j "$(nproc)"
+}
+
+case ${1:-} in
+run)
+    install_missing
+    configure_and_build
+    if [ -x "$build/vorn-start" ]; then
+        exec "$build/vorn-start"
+    fi
+    echo "Type a call sign or prefix per line (Ctrl-D ends):"
+    exec "$build/src/app/vorn-lookup" -C "$root/files"
+    ;;
+test)
+    install_missing
+    configure_and_build -DVORN_WERROR=ON -DBUILD_TESTING=ON
+    ctest --test-dir "$build" --output-on-failure --timeout 600
+    ;;
+*)
+    echo "usage: tools/dev.sh run|test" >&2
+    exit 1
+    ;;
+esac
