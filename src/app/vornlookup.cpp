@@ -37,7 +37,8 @@ void printUsage(std::ostream &out)
            "Exit status: 0 on success, 1 for a usage error, 2 when a data file cannot be loaded.\n";
 }
 
-void printAnswer(const std::string &typed, const CountryTable &countries, const BureauTable &bureaus)
+void printAnswer(const std::string &typed, const CountryTable &countries,
+                 const BureauTable &bureaus)
 {
     const std::string call = CallField::normalize(typed);
     const auto result = lookUpCall(call, countries, bureaus);

@@ -29,14 +29,15 @@ bool isDigit(char c)
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upper(x) == upper(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return upper(x) == upper(y); });
 }
 
 const CountryRow *findCountryRow(std::string_view key, const CountryTable &countries)
 {
     for (const CountryRow &row : countries.rows()) {
-        if (row.prefix.size() <= key.size() && equalsIgnoringCase(key.substr(0, row.prefix.size()), row.prefix))
+        if (row.prefix.size() <= key.size() &&
+            equalsIgnoringCase(key.substr(0, row.prefix.size()), row.prefix))
             return &row;
     }
     return nullptr;
@@ -99,8 +100,10 @@ LookupResult usCallArea(std::string_view key, const BureauRow &bureau)
         return callArea(bureau, digit);
     // Area 4 has one bureau for one-letter prefixes (K4, N4, W4) and one for two-letter ones.
     if (isDigit(key[1]))
-        return {LookupOutcome::UsArea4a, "K4", bureau.bureauName + " - call area 4a", bureau.entityName};
-    return {LookupOutcome::UsArea4b, "KA4", bureau.bureauName + " - call area 4b", bureau.entityName};
+        return {LookupOutcome::UsArea4a, "K4", bureau.bureauName + " - call area 4a",
+                bureau.entityName};
+    return {LookupOutcome::UsArea4b, "KA4", bureau.bureauName + " - call area 4b",
+            bureau.entityName};
 }
 
 LookupResult australianCallArea(std::string_view key, const BureauRow &bureau)
@@ -109,8 +112,8 @@ LookupResult australianCallArea(std::string_view key, const BureauRow &bureau)
     if (digit == ' ')
         return incomplete(LookupOutcome::AreaMissing, "call incomplete (call area missing)");
     if (digit == '0' || digit == '9')
-        return {LookupOutcome::VkArea90, bureau.sortPrefix + "9", bureau.bureauName + " - call area 9/0",
-                bureau.entityName};
+        return {LookupOutcome::VkArea90, bureau.sortPrefix + "9",
+                bureau.bureauName + " - call area 9/0", bureau.entityName};
     return callArea(bureau, digit);
 }
 
@@ -151,7 +154,8 @@ std::optional<LookupResult> lookUpCall(std::string_view typed, const CountryTabl
 
     if (OneCharPrefixes.find(key.front()) == std::string_view::npos) {
         if (typedLength == 1)
-            return incomplete(LookupOutcome::OneCharacter, "call incomplete (at least 2 characters needed)");
+            return incomplete(LookupOutcome::OneCharacter,
+                              "call incomplete (at least 2 characters needed)");
         if (country->prefix.size() == 1 && isDigit(key[1]))
             return notFound();
     }

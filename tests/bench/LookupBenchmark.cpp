@@ -5,7 +5,6 @@
 #include "lookup/CallLookup.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -35,12 +34,12 @@ struct FullFiles
         char code[8];
         for (std::size_t i = 1; i < BureauTable::MaxRows; ++i) {
             std::snprintf(code, sizeof code, "E%zu", i);
-            std::snprintf(record, sizeof record, "%-6s%-22s %-6s%-22s   Y\r\n", code, "Some entity name", "S",
-                          "Some QSL bureau");
+            std::snprintf(record, sizeof record, "%-6s%-22s %-6s%-22s   Y\r\n", code,
+                          "Some entity name", "S", "Some QSL bureau");
             b << record;
         }
-        std::snprintf(record, sizeof record, "%-6s%-22s %-6s%-22s   Y\r\n", "DL", "Fed. Rep. of Germany", "DL",
-                      "DARC QSL bureau");
+        std::snprintf(record, sizeof record, "%-6s%-22s %-6s%-22s   Y\r\n", "DL",
+                      "Fed. Rep. of Germany", "DL", "DARC QSL bureau");
         b << record;
     }
     ~FullFiles() { fs::remove_all(dir); }
@@ -57,8 +56,10 @@ void loadBothFiles(benchmark::State &state)
     CountryTable countries;
     BureauTable bureaus;
     for (auto _ : state) {
-        const bool ok = loadCountryTable(countries, fullFiles().country) && loadBureauTable(bureaus, fullFiles().bureau);
-        if (!ok || countries.count() != CountryTable::MaxRows || bureaus.count() != BureauTable::MaxRows)
+        const bool ok = loadCountryTable(countries, fullFiles().country) &&
+                        loadBureauTable(bureaus, fullFiles().bureau);
+        if (!ok || countries.count() != CountryTable::MaxRows ||
+            bureaus.count() != BureauTable::MaxRows)
             state.SkipWithError("the full-size files did not load");
         benchmark::DoNotOptimize(countries.count());
     }
@@ -82,7 +83,8 @@ void lookUpActiveCalls(benchmark::State &state)
     CountryTable countries;
     BureauTable bureaus;
     const fs::path shipped = VORN_SHIPPED_FILES;
-    if (!loadCountryTable(countries, shipped / "country.asc") || !loadBureauTable(bureaus, shipped / "vorn.asc")) {
+    if (!loadCountryTable(countries, shipped / "country.asc") ||
+        !loadBureauTable(bureaus, shipped / "vorn.asc")) {
         state.SkipWithError("the shipped data files are missing");
         return;
     }

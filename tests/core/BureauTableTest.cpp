@@ -1,5 +1,6 @@
-#include "TestFiles.h"
 #include "data/BureauTable.h"
+
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,8 @@ struct RecordCase
 };
 
 class BureauLineTest : public testing::TestWithParam<RecordCase>
-{};
+{
+};
 
 TEST_P(BureauLineTest, CutsFieldsByColumn)
 {
@@ -38,7 +40,8 @@ const BureauRow germany{"DL", "Fed. Rep. of Germany", "DL", "DARC QSL bureau", t
 INSTANTIATE_TEST_SUITE_P(
     Layout, BureauLineTest,
     testing::Values(
-        RecordCase{"Record", record("DL", "Fed. Rep. of Germany", "DL", "DARC QSL bureau", 'Y'), germany},
+        RecordCase{"Record", record("DL", "Fed. Rep. of Germany", "DL", "DARC QSL bureau", 'Y'),
+                   germany},
         RecordCase{"SixtyCharactersIsAHeading", std::string(60, 'x'), std::nullopt},
         RecordCase{"EmptyLine", "", std::nullopt},
         RecordCase{"SmallYIsNotIaru",
@@ -47,15 +50,20 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"BlankBureau", record("1A", "Sov Mil Order of Malta", "1A", "", 'N'),
                    BureauRow{"1A", "Sov Mil Order of Malta", "1A", "", false}},
         RecordCase{"LongRecordReadLikeItsFirst61",
-                   record("DL", "Fed. Rep. of Germany", "DL", "DARC QSL bureau", 'Y') + "NOTES 12345678",
+                   record("DL", "Fed. Rep. of Germany", "DL", "DARC QSL bureau", 'Y') +
+                       "NOTES 12345678",
                    germany},
-        RecordCase{"CodeRightInItsColumns", record("  DL", "Fed. Rep. of Germany", "DL", "DARC QSL bureau", 'Y'),
-                   germany},
-        RecordCase{"InnerBlanksStay", record("VP8/h", "South Shetland Is.", "VP8", "VP8 QSL bureau", 'N'),
+        RecordCase{"CodeRightInItsColumns",
+                   record("  DL", "Fed. Rep. of Germany", "DL", "DARC QSL bureau", 'Y'), germany},
+        RecordCase{"InnerBlanksStay",
+                   record("VP8/h", "South Shetland Is.", "VP8", "VP8 QSL bureau", 'N'),
                    BureauRow{"VP8/h", "South Shetland Is.", "VP8", "VP8 QSL bureau", false}},
-        RecordCase{"TabIsNotTrimmed", record("\tDL", "x", "DL", "y", 'Y'), BureauRow{"\tDL", "x", "DL", "y", true}},
-        RecordCase{"Column29IsNotRead", [] {
-                       std::string line = record("DL", "Fed. Rep. of Germany", "DL", "DARC QSL bureau", 'Y');
+        RecordCase{"TabIsNotTrimmed", record("\tDL", "x", "DL", "y", 'Y'),
+                   BureauRow{"\tDL", "x", "DL", "y", true}},
+        RecordCase{"Column29IsNotRead",
+                   [] {
+                       std::string line =
+                           record("DL", "Fed. Rep. of Germany", "DL", "DARC QSL bureau", 'Y');
                        line[28] = '#';
                        return line;
                    }(),
@@ -66,7 +74,8 @@ std::string records(std::size_t count)
 {
     std::string text;
     for (std::size_t i = 1; i <= count; ++i)
-        text += record("E" + std::to_string(i), "Entity " + std::to_string(i), "S", "B", 'Y') + "\r\n";
+        text +=
+            record("E" + std::to_string(i), "Entity " + std::to_string(i), "S", "B", 'Y') + "\r\n";
     return text;
 }
 

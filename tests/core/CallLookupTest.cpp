@@ -5,8 +5,8 @@
 // Readable failure messages: the three answers as a user sees them.
 void PrintTo(const LookupResult &result, std::ostream *out)
 {
-    *out << '[' << static_cast<int>(result.outcome) << "] \"" << result.sortText << "\" | \"" << result.bureauText
-         << "\" | \"" << result.entityText << '"';
+    *out << '[' << static_cast<int>(result.outcome) << "] \"" << result.sortText << "\" | \""
+         << result.bureauText << "\" | \"" << result.entityText << '"';
 }
 
 namespace {
@@ -73,7 +73,8 @@ struct CallCase
 };
 
 class LookUpCallTest : public testing::TestWithParam<CallCase>
-{};
+{
+};
 
 TEST_P(LookUpCallTest, GivesTheThreeAnswers)
 {
@@ -89,50 +90,72 @@ INSTANTIATE_TEST_SUITE_P(
     Outcomes, LookUpCallTest,
     testing::Values(
         // Ordinary entities and the first bureau row of an entity.
-        CallCase{"Normal", "DL1ABC", germany},
-        CallCase{"EntityCodeCaseIgnored", "DA0XYZ", germany},
+        CallCase{"Normal", "DL1ABC", germany}, CallCase{"EntityCodeCaseIgnored", "DA0XYZ", germany},
         CallCase{"PrefixCaseIgnored", "dl1abc", germany},
-        CallCase{"NonIaru", "ZD8A", {O::Normal, "ZD8", "ZD8 QSL bureau (non IARU)", "Ascension Island"}},
+        CallCase{
+            "NonIaru", "ZD8A", {O::Normal, "ZD8", "ZD8 QSL bureau (non IARU)", "Ascension Island"}},
         CallCase{"NoBureau", "1A0KM", {O::NoBureau, "", "none", "Sov Mil Order of Malta"}},
-        CallCase{"NoBureauRow", "EX8AB", unknown},
-        CallCase{"NoCountryRow", "QQ1A", unknown},
+        CallCase{"NoBureauRow", "EX8AB", unknown}, CallCase{"NoCountryRow", "QQ1A", unknown},
         CallCase{"LeadingBlankKept", " DL1ABC", unknown},
         CallCase{"TrailingBlanksDropped", "DL1ABC   ", germany},
         CallCase{"PrefixBeforeSlashDecides", "DL/K1XYZ", germany},
         CallCase{"BarePrefix", "DL", germany},
         // Plausibility checks.
         CallCase{"OneCharPrefixLookedUp", "F", {O::Normal, "F", "REF QSL bureau", "France"}},
-        CallCase{"OtherSingleCharacter", "B", {O::OneCharacter, "call incomplete (at least 2 characters needed)", "", ""}},
+        CallCase{"OtherSingleCharacter",
+                 "B",
+                 {O::OneCharacter, "call incomplete (at least 2 characters needed)", "", ""}},
         CallCase{"SingleCharacterWithoutRow", "Q", unknown},
         CallCase{"OneCharPrefixThenDigit", "B1ABC", unknown},
         CallCase{"TwoCharPrefix", "BA1ABC", {O::Normal, "BY", "CRSA QSL bureau", "China"}},
         CallCase{"OneCharPrefixThenLetter", "BZ1A", {O::Normal, "BY", "CRSA QSL bureau", "China"}},
         // US call areas.
         CallCase{"ExactCallWins", "K1ABC", {O::Normal, "KH6", "KH6 QSL bureau", "Hawaii"}},
-        CallCase{"ExactCallOnlyWhole", "K1ABCD", {O::CallArea, "K1", "ARRL - call area 1", "United States"}},
+        CallCase{"ExactCallOnlyWhole",
+                 "K1ABCD",
+                 {O::CallArea, "K1", "ARRL - call area 1", "United States"}},
         CallCase{"USArea1", "W1AW", {O::CallArea, "K1", "ARRL - call area 1", "United States"}},
-        CallCase{"USArea4OneLetterPrefix", "K4XYZ", {O::UsArea4a, "K4", "ARRL - call area 4a", "United States"}},
+        CallCase{"USArea4OneLetterPrefix",
+                 "K4XYZ",
+                 {O::UsArea4a, "K4", "ARRL - call area 4a", "United States"}},
         CallCase{"USArea4N4", "N4", {O::UsArea4a, "K4", "ARRL - call area 4a", "United States"}},
-        CallCase{"USArea4TwoLetterPrefix", "KA4XYZ", {O::UsArea4b, "KA4", "ARRL - call area 4b", "United States"}},
-        CallCase{"USArea4AAPrefix", "AA4BC", {O::UsArea4b, "KA4", "ARRL - call area 4b", "United States"}},
-        CallCase{"USPortableKeepsHomeArea", "W1AW/4", {O::CallArea, "K1", "ARRL - call area 1", "United States"}},
-        CallCase{"USDigitAfterSlash", "K/DL", {O::AreaMissing, "call incomplete (call area missing)", "", ""}},
-        CallCase{"USAreaMissing", "KABC", {O::AreaMissing, "call incomplete (call area missing)", "", ""}},
+        CallCase{"USArea4TwoLetterPrefix",
+                 "KA4XYZ",
+                 {O::UsArea4b, "KA4", "ARRL - call area 4b", "United States"}},
+        CallCase{"USArea4AAPrefix",
+                 "AA4BC",
+                 {O::UsArea4b, "KA4", "ARRL - call area 4b", "United States"}},
+        CallCase{"USPortableKeepsHomeArea",
+                 "W1AW/4",
+                 {O::CallArea, "K1", "ARRL - call area 1", "United States"}},
+        CallCase{"USDigitAfterSlash",
+                 "K/DL",
+                 {O::AreaMissing, "call incomplete (call area missing)", "", ""}},
+        CallCase{"USAreaMissing",
+                 "KABC",
+                 {O::AreaMissing, "call incomplete (call area missing)", "", ""}},
         CallCase{"KAlone", "K", {O::AreaMissing, "call incomplete (call area missing)", "", ""}},
         CallCase{"USArea0", "N0AX", {O::CallArea, "K0", "ARRL - call area 0", "United States"}},
         // Guantanamo Bay and the KG4 calls of US area 4.
         CallCase{"KG4Alone", "KG4", {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
-        CallCase{"KG4TwoLetters", "KG4AB", {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
-        CallCase{"KG4Slash", "KG4/DL1ABC", {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
+        CallCase{"KG4TwoLetters",
+                 "KG4AB",
+                 {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
+        CallCase{"KG4Slash",
+                 "KG4/DL1ABC",
+                 {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
         CallCase{"KG4OneLetter", "KG4A", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
         CallCase{"KG4ThreeLetters", "KG4ABC", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
-        CallCase{"KG4TwoLettersPortable", "KG4AB/P", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
+        CallCase{
+            "KG4TwoLettersPortable", "KG4AB/P", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
         // Australian call areas.
         CallCase{"VKArea3", "VK3ABC", {O::CallArea, "VK3", "WIA - call area 3", "Australia"}},
         CallCase{"AXArea2", "AX2A", {O::CallArea, "VK2", "WIA - call area 2", "Australia"}},
         CallCase{"VKArea0", "VK0EK", {O::VkArea90, "VK9", "WIA - call area 9/0", "Australia"}},
-        CallCase{"VK9Entity", "VK9XY", {O::VkArea90, "VK9", "WIA - call area 9/0", "Christmas Island"}},
-        CallCase{"VKAreaMissing", "VK", {O::AreaMissing, "call incomplete (call area missing)", "", ""}},
+        CallCase{
+            "VK9Entity", "VK9XY", {O::VkArea90, "VK9", "WIA - call area 9/0", "Christmas Island"}},
+        CallCase{
+            "VKAreaMissing", "VK", {O::AreaMissing, "call incomplete (call area missing)", "", ""}},
         CallCase{"FifteenCharacters", "DL1ABCDEFGHIJKL", germany}),
     [](const testing::TestParamInfo<CallCase> &row) { return row.param.name; });
 
@@ -145,8 +168,8 @@ TEST(LookUpCall, NothingForEmptyOrBlankText)
 TEST(LookUpCall, RowOrderNotPrefixLengthDecides)
 {
     const auto table = countries({{"D", "DX"}, {"DL", "DL"}});
-    const auto bureauRows = bureaus({{"DX", "D entity", "D", "D bureau", true},
-                                     {"DL", "Germany", "DL", "DARC", true}});
+    const auto bureauRows =
+        bureaus({{"DX", "D entity", "D", "D bureau", true}, {"DL", "Germany", "DL", "DARC", true}});
     EXPECT_EQ(lookUpCall("DL1ABC", table, bureauRows)->entityText, "D entity");
     EXPECT_EQ(lookUpCall("DLX", table, bureauRows)->entityText, "D entity");
 }
@@ -154,7 +177,8 @@ TEST(LookUpCall, RowOrderNotPrefixLengthDecides)
 TEST(LookUpCall, EmptyPrefixStopsEverySearchThatReachesIt)
 {
     const auto table = countries({{"DL", "DL"}, {"", "F"}, {"G", "G"}});
-    const auto bureauRows = bureaus({{"F", "France", "F", "REF", true}, {"G", "England", "G", "RSGB", true}});
+    const auto bureauRows =
+        bureaus({{"F", "France", "F", "REF", true}, {"G", "England", "G", "RSGB", true}});
     EXPECT_EQ(lookUpCall("G4ABC", table, bureauRows)->entityText, "France");
 }
 
@@ -167,14 +191,16 @@ TEST(LookUpCall, AreaRulesKeepEmptyBureauNames)
 {
     const auto table = countries({{"K", "K"}});
     const auto bureauRows = bureaus({{"K", "United States", "K", "", false}});
-    EXPECT_EQ(*lookUpCall("K1A", table, bureauRows), (LookupResult{O::CallArea, "K1", " - call area 1", "United States"}));
+    EXPECT_EQ(*lookUpCall("K1A", table, bureauRows),
+              (LookupResult{O::CallArea, "K1", " - call area 1", "United States"}));
 }
 
 TEST(LookUpCall, LongestTypedTextStillFits)
 {
     // A 16th character never reaches the key's marker, so an exact-call row cannot match it.
     const auto table = countries({{"DL1ABCDEFGHIJKL*", "DL"}, {"DL", "F"}});
-    const auto bureauRows = bureaus({{"DL", "Germany", "DL", "DARC", true}, {"F", "Other", "F", "REF", true}});
+    const auto bureauRows =
+        bureaus({{"DL", "Germany", "DL", "DARC", true}, {"F", "Other", "F", "REF", true}});
     EXPECT_EQ(lookUpCall("DL1ABCDEFGHIJKL", table, bureauRows)->entityText, "Germany");
     EXPECT_EQ(lookUpCall("DL1ABCDEFGHIJKLM", table, bureauRows)->entityText, "Other");
 }
@@ -186,7 +212,8 @@ struct KeyCase
 };
 
 class SearchKeyTest : public testing::TestWithParam<KeyCase>
-{};
+{
+};
 
 TEST_P(SearchKeyTest, EndsWithMarkerWhenItFits)
 {
@@ -194,7 +221,8 @@ TEST_P(SearchKeyTest, EndsWithMarkerWhenItFits)
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, SearchKeyTest,
-                         testing::Values(KeyCase{"", ""}, KeyCase{"   ", ""}, KeyCase{"DL1ABC", "DL1ABC*"},
+                         testing::Values(KeyCase{"", ""}, KeyCase{"   ", ""},
+                                         KeyCase{"DL1ABC", "DL1ABC*"},
                                          KeyCase{"DL1ABC  ", "DL1ABC*"}, KeyCase{" K 1 ", " K 1*"},
                                          KeyCase{"ABCDEFGHIJKLMNO", "ABCDEFGHIJKLMNO*"},
                                          KeyCase{"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP"},

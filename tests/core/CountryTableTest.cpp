@@ -1,5 +1,6 @@
-#include "TestFiles.h"
 #include "data/CountryTable.h"
+
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,8 @@ struct LineCase
 };
 
 class CountryLineTest : public testing::TestWithParam<LineCase>
-{};
+{
+};
 
 TEST_P(CountryLineTest, GivesPrefixAndEntityCode)
 {
@@ -25,12 +27,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         LineCase{"Plain", "x K1 K", {"K1", "K"}},
         LineCase{"BlanksAndAppendix", "   x    VP8(13)[73]   VP8F   rest", {"VP8", "VP8F"}},
-        LineCase{"FieldsCutToWidth", "x ABCDEFGHIJKLMNOPQRST ABCDEFGH", {"ABCDEFGHIJKLMNOP", "ABCDEF"}},
+        LineCase{
+            "FieldsCutToWidth", "x ABCDEFGHIJKLMNOPQRST ABCDEFGH", {"ABCDEFGHIJKLMNOP", "ABCDEF"}},
         LineCase{"TabIsPartOfFirstToken", "x\tK1 K", {"K", ""}},
-        LineCase{"EmptyLine", "", {"", ""}},
-        LineCase{"BlanksOnly", "     ", {"", ""}},
-        LineCase{"SingleToken", "x", {"", ""}},
-        LineCase{"TwoTokens", "x K1", {"K1", ""}},
+        LineCase{"EmptyLine", "", {"", ""}}, LineCase{"BlanksOnly", "     ", {"", ""}},
+        LineCase{"SingleToken", "x", {"", ""}}, LineCase{"TwoTokens", "x K1", {"K1", ""}},
         LineCase{"AppendixFirstGivesEmptyPrefix", "x (1)K K", {"", "K"}},
         LineCase{"SquareAppendix", "291 KG4[11] KG4", {"KG4", "KG4"}},
         LineCase{"EndMarkerKept", "291 K1ABC* K", {"K1ABC*", "K"}},
@@ -44,7 +45,8 @@ std::string lines(std::size_t count)
 {
     std::string text;
     for (std::size_t i = 1; i <= count; ++i)
-        text += std::to_string(i) + " P" + std::to_string(i) + " E" + std::to_string(i % 1000) + "\r\n";
+        text +=
+            std::to_string(i) + " P" + std::to_string(i) + " E" + std::to_string(i % 1000) + "\r\n";
     return text;
 }
 
@@ -93,7 +95,8 @@ TEST(LoadCountryTable, CtrlZEndsTheLoadWithoutError)
 {
     TempDir dir;
     CountryTable table;
-    ASSERT_TRUE(loadCountryTable(table, dir.write("country.asc", "1 DL DL\r\n\x1a" "2 F F\r\n")));
+    ASSERT_TRUE(loadCountryTable(table, dir.write("country.asc", "1 DL DL\r\n\x1a"
+                                                                 "2 F F\r\n")));
     EXPECT_EQ(table.count(), 1u);
 }
 

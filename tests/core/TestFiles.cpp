@@ -34,7 +34,8 @@ std::ptrdiff_t FailingSource::read(char *buffer, std::size_t size)
 {
     if (m_pos >= m_failAfter)
         return -1;
-    const std::size_t n = std::min({size, m_failAfter - m_pos, m_bytes.size() - m_pos, std::size_t{7}});
+    const std::size_t n =
+        std::min({size, m_failAfter - m_pos, m_bytes.size() - m_pos, std::size_t{7}});
     std::memcpy(buffer, m_bytes.data() + m_pos, n);
     m_pos += n;
     return static_cast<std::ptrdiff_t>(n);

@@ -27,7 +27,9 @@ private:
 class FailingSource final : public ByteSource
 {
 public:
-    FailingSource(std::string bytes, std::size_t failAfter) : m_bytes(std::move(bytes)), m_failAfter(failAfter) {}
+    FailingSource(std::string bytes, std::size_t failAfter)
+        : m_bytes(std::move(bytes)), m_failAfter(failAfter)
+    {}
     std::ptrdiff_t read(char *buffer, std::size_t size) override;
 
 private:
@@ -40,7 +42,8 @@ private:
 class TrickleSource final : public ByteSource
 {
 public:
-    TrickleSource(std::string bytes, std::size_t piece) : m_bytes(std::move(bytes)), m_piece(piece) {}
+    TrickleSource(std::string bytes, std::size_t piece) : m_bytes(std::move(bytes)), m_piece(piece)
+    {}
     std::ptrdiff_t read(char *buffer, std::size_t size) override;
 
 private:

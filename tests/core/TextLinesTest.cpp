@@ -1,8 +1,8 @@
-#include "TestFiles.h"
 #include "data/TextLines.h"
 
-#include <gtest/gtest.h>
+#include "TestFiles.h"
 
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace {
@@ -14,7 +14,8 @@ struct TrimCase
 };
 
 class TrimBlanksTest : public testing::TestWithParam<TrimCase>
-{};
+{
+};
 
 TEST_P(TrimBlanksTest, RemovesOnlyOuterSpaces)
 {
@@ -22,7 +23,8 @@ TEST_P(TrimBlanksTest, RemovesOnlyOuterSpaces)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, TrimBlanksTest,
-                         testing::Values(TrimCase{"", ""}, TrimCase{"   ", ""}, TrimCase{"  K1  ", "K1"},
+                         testing::Values(TrimCase{"", ""}, TrimCase{"   ", ""},
+                                         TrimCase{"  K1  ", "K1"},
                                          TrimCase{"Sable Is. ", "Sable Is."},
                                          TrimCase{"a  b", "a  b"},
                                          TrimCase{"\tK\t", "\tK\t"}, // tabs are no blanks
@@ -46,7 +48,8 @@ std::vector<std::string> readAll(ByteSource &source)
 }
 
 class LineReaderTest : public testing::TestWithParam<LinesCase>
-{};
+{
+};
 
 TEST_P(LineReaderTest, SplitsLikeEveryVornTextFile)
 {
@@ -59,8 +62,7 @@ TEST_P(LineReaderTest, SplitsLikeEveryVornTextFile)
 
 INSTANTIATE_TEST_SUITE_P(
     LineEnds, LineReaderTest,
-    testing::Values(LinesCase{"Empty", "", {}},
-                    LinesCase{"CrLf", "a\r\nb\r\n", {"a", "b"}},
+    testing::Values(LinesCase{"Empty", "", {}}, LinesCase{"CrLf", "a\r\nb\r\n", {"a", "b"}},
                     LinesCase{"CrOnly", "a\rb\r", {"a", "b"}},
                     LinesCase{"LoneLfStaysInLine", "a\nb\nc", {"a\nb\nc"}},
                     LinesCase{"LfCrIsLfThenLineEnd", "a\n\rb", {"a\n", "b"}},
@@ -68,9 +70,16 @@ INSTANTIATE_TEST_SUITE_P(
                     LinesCase{"BlankLinesCount", "a\r\n\r\n\r\nb\r\n", {"a", "", "", "b"}},
                     LinesCase{"CrCrLf", "a\r\r\nb", {"a", "", "b"}},
                     LinesCase{"CtrlZEndsFile", "a\r\nb\x1a\r\nc\r\n", {"a", "b"}},
-                    LinesCase{"CtrlZAtLineStart", "a\r\n\x1a" "b", {"a"}},
-                    LinesCase{"CtrlZFirst", "\x1a" "a\r\n", {}},
-                    LinesCase{"NulIsOrdinary", std::string("a\0b\r\n", 5), {std::string("a\0b", 3)}}),
+                    LinesCase{"CtrlZAtLineStart",
+                              "a\r\n\x1a"
+                              "b",
+                              {"a"}},
+                    LinesCase{"CtrlZFirst",
+                              "\x1a"
+                              "a\r\n",
+                              {}},
+                    LinesCase{
+                        "NulIsOrdinary", std::string("a\0b\r\n", 5), {std::string("a\0b", 3)}}),
     [](const testing::TestParamInfo<LinesCase> &row) { return row.param.name; });
 
 TEST(LineReaderFailure, KeepsCompleteLinesAndReportsTheError)
