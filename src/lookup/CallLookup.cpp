@@ -88,7 +88,8 @@ LookupResult guantanamoOrUsa(std::string_view key, std::size_t typedLength, cons
 {
     if (typedLength >= 4 && key.starts_with("KG4") && key[3] != '/' && typedLength != 5)
         return {LookupOutcome::KG4Usa, "KA4", "USA - call area 4b", "USA"};
-    return normal(bureau);
+    // Guantanamo Bay has no bureau: "none", not a bare " (non IARU)".
+    return normalOrNoBureau(bureau);
 }
 
 LookupResult usCallArea(std::string_view key, const BureauRow &bureau)
