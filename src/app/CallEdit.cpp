@@ -1,0 +1,88 @@
+#include "app/CallEdit.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QValidator>
+
+namespace {
+
+// Turns small ASCII letters into capitals in whatever reaches the field. Text that a single-byte
+// character set cannot hold is refused, so the look-up sees exactly what the field shows.
+class CallValidator final : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &input, int &) const override
+    {
+        for (QChar &character : input) {
+            const char16_t code = character.unicode();
+            if (code > 0xff)
+                return Invalid;
+            if (code >= u'a' && code <= u'z')
+                character = QChar(static_cast<char16_t>(code - u'a' + u'A'));
+        }
+        return Acceptable;
+    }
+};
+
+bool isLookUpKey(const QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    // Ctrl, Alt or Meta with Return do not type the carriage return that starts a look-up.
+    return (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+}
+
+} // namespace
+
+CallEdit::CallEdit(QWidget *parent) : QLineEdit(parent)
+{
+    setMaxLength(MaxLength);
+    setValidator(new CallValidator(this));
+}
+
+bool CallEdit::event(QEvent *event)
+{
+    // Seen here, before the field's own handling, so that Tab and keys without a character
+    // count as well.
+    if (event->type() == QEvent::KeyPress)
+        emit keyWentDown();
+    return QLineEdit::event(event);
+}
+
+void CallEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (isLookUpKey(event)) {
+        event->accept();
+        emit lookUpRequested();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void CallEdit::focusInEvent(QFocusEvent *event)
+{
+    // The field would select its whole text when reached by Tab or a shortcut; the previous
+    // call is meant to stay as it is.
+    switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason: {
+        QFocusEvent plain(event->type(), Qt::OtherFocusReason);
+        QLineEdit::focusInEvent(&plain);
+        break;
+    }
+    default:
+        QLineEdit::focusInEvent(event);
+        break;
+    }
+}
+
+void CallEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    // Composed characters arrive without a key press, but they are typing all the same.
+    if (!event->commitString().isEmpty() || !event->preeditString().isEmpty())
+        emit keyWentDown();
+    QLineEdit::inputMethodEvent(event);
+}

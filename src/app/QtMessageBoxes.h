@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/MessageBoxes.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The message boxes of the toolkit, modal over the main window.
+class QtMessageBoxes final : public MessageBoxes
+{
+public:
+    void setParentWindow(QWidget *parent) { m_parent = parent; }
+
+    Answer show(Kind kind, Buttons buttons, const std::string &text) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/AppSettings.h"
+
+#include <filesystem>
+#include <string_view>
+
+// The settings file vorn.set: one short code per line, "N" with the data version and "R" with
+// the user's own call.
+
+// Applies one line of the file to the settings; a line that matches no rule changes nothing.
+void applySettingsLine(std::string_view line, AppSettings &settings);
+
+// Reads the file over the given settings, later lines winning. A missing or unreadable file is
+// no error: what was read up to the failure stays, everything else keeps its value.
+void readSettingsFile(const std::filesystem::path &file, AppSettings &settings);
+
+// The defaults with the file read over them.
+AppSettings readSettingsFile(const std::filesystem::path &file);
+
+// The file's contents for the settings, lines ended by CR LF.
+std::string formatSettings(const AppSettings &settings);
+
+// Writes the file through a work file beside it, so that a failed write leaves the previous
+// file as it was. False when anything failed.
+bool writeSettingsFile(const std::filesystem::path &file, const AppSettings &settings);

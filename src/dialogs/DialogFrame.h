@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+// The small windows share one look: a fixed client area in the button-face colour, Verdana 8 pt
+// (11 px), centred on the screen.
+QFont dialogFont();
+
+// "Vorn v3.02 : <topic>", the caption pattern of every window but the about box.
+QString windowCaption(const QString &topic);
+
+// Fixes the client area, the font and the colour of a small dialog.
+void setUpDialogFrame(QWidget *dialog, int clientWidth, int clientHeight);
+
+// Puts a window in the middle of the screen it is on; called just before it is mapped.
+void centreOnScreen(QWidget *window);
+
+// Screen readers announce the name and offer the description on request.
+void describe(QWidget *control, const QString &name, const QString &description);
+
+// Creates a captioned control at its fixed place; the object name is the one tests look for.
+template<typename Control>
+Control *addControl(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
+{
+    auto *control = new Control(text, parent);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}

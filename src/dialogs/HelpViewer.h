@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QWidget>
+
+class QTextBrowser;
+class QUrl;
+
+// The program's own help window: shows an HTML help file from its top. Non-modal, so the user can
+// keep looking up calls while reading.
+class HelpViewer : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit HelpViewer(QWidget *parent = nullptr);
+
+    // Opens the file at its top and brings the window to the front; a file that cannot be read is
+    // reported inside the window.
+    void showContents(const QString &helpFilePath);
+
+private:
+    void followLink(const QUrl &link);
+
+    QTextBrowser *m_browser = nullptr;
+};

@@ -1,0 +1,404 @@
+#!/usr/bin/python3
+"""End-to-end test of the vorn program, driven as a user with a screen reader drives it.
+
+Starts the real program on a private X display (Xvfb) with a private D-Bus session and the
+AT-SPI accessibility bus, in a fresh directory that holds the shipped data and help files.
+Types calls with xdotool, presses Return, reads the three answers back through the
+accessibility tree, compares them with what vorn-lookup prints for the same calls, chooses
+"Exit" through the accessibility action of the menu, and checks the settings file the program
+leaves behind. With --screenshot it also saves a picture of the main window showing the first
+answer.
+
+Run it with the system Python (/usr/bin/python3): pyatspi comes from the Debian package
+python3-pyatspi. Exit status 0 when every check passed, 1 otherwise.
+"""
+
+import argparse
+import importlib.util
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+DATA_FILES = ("country.asc", "vorn.asc", "vorn.hlp")
+# Settings a first run writes on exit: defaults, lines ended by CR LF.
+DEFAULT_SETTINGS = b"BM\r\nUN\r\nCN\r\nN0\r\nR\r\n"
+# The answer labels describe themselves by the caption beside them.
+ANSWER_CAPTIONS = ("Sort QSL under", "QSL bureau", "DXCC / WAE")
+SESSION_MARK = "VORN_E2E_PRIVATE_SESSION"
+
+
+class Failure(Exception):
+    """A check that did not hold; the message says what was expected and what was seen."""
+
+
+def log(message):
+    print(f"[e2e] {message}", flush=True)
+
+
+def wait_for(what, condition, timeout=20.0, interval=0.1):
+    """Polls condition() until it gives something true, and returns that."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(interval)
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--vorn", required=True, help="the vorn program")
+    parser.add_argument("--lookup", required=True, help="the vorn-lookup program")
+    parser.add_argument("--files", required=True,
+                        help="folder with the shipped country.asc, vorn.asc and vorn.hlp")
+    parser.add_argument("--xvfb", default="Xvfb", help="the Xvfb program")
+    parser.add_argument("--xdotool", default="xdotool", help="the xdotool program")
+    parser.add_argument("--dbus-run-session", default="dbus-run-session",
+                        help="the dbus-run-session program")
+    parser.add_argument("--bus-launcher", default="/usr/libexec/at-spi-bus-launcher",
+                        help="at-spi-bus-launcher of at-spi2-core")
+    parser.add_argument("--import-program", default="import",
+                        help="ImageMagick's import, for --screenshot")
+    parser.add_argument("--screenshot", help="save a picture of the main window here")
+    parser.add_argument("--keep", action="store_true", help="keep the working folder")
+    parser.add_argument("calls", nargs="*", default=["DL1ABC", "w1aw"],
+                        help="calls to type, as typed (default: DL1ABC w1aw)")
+    return parser.parse_args()
+
+
+def require_program(path, what):
+    found = shutil.which(path)
+    if not found:
+        raise Failure(f"{what} not found ({path}); the install script installs it")
+    return found
+
+
+def in_private_session(arguments):
+    """Runs this script again inside its own D-Bus session, which ends with it."""
+    runner = require_program(arguments.dbus_run_session, "dbus-run-session (dbus)")
+    env = dict(os.environ)
+    env[SESSION_MARK] = "1"
+    command = [runner, "--", sys.executable, os.path.abspath(__file__)] + sys.argv[1:]
+    return subprocess.call(command, env=env)
+
+
+class Session:
+    """The processes the test starts, each ended again by its own id."""
+
+    def __init__(self, arguments, workdir):
+        self.arguments = arguments
+        self.workdir = workdir
+        self.xvfb = None
+        self.launcher = None
+        self.vorn = None
+        self.display = None
+        self.vorn_log = os.path.join(workdir, "vorn-output.txt")
+        # The accessibility bus puts its socket here rather than in the user's home.
+        self.runtime = os.path.join(workdir, "runtime")
+        os.makedirs(self.runtime, mode=0o700, exist_ok=True)
+        os.environ["XDG_RUNTIME_DIR"] = self.runtime
+
+    def start_display(self):
+        xvfb = require_program(self.arguments.xvfb, "Xvfb (xvfb)")
+        read_end, write_end = os.pipe()
+        # -displayfd: Xvfb picks a free display itself and writes its number when ready.
+        self.xvfb = subprocess.Popen(
+            [xvfb, "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        with os.fdopen(read_end, "rb") as reader:
+            while not number.endswith(b"\n"):
+                chunk = reader.read(1)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip():
+            raise Failure("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+        os.environ["DISPLAY"] = self.display
+        log(f"Xvfb on display {self.display}")
+
+    def start_accessibility_bus(self):
+        launcher = require_program(self.arguments.bus_launcher, "at-spi-bus-launcher (at-spi2-core)")
+        # Its own process group, so the accessibility bus and registry it spawns end with it.
+        self.launcher = subprocess.Popen([launcher, "--launch-immediately"],
+                                         start_new_session=True,
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("the accessibility bus", accessibility_bus_address, timeout=15)
+
+    def start_vorn(self):
+        env = dict(os.environ)
+        env.update({
+            "QT_QPA_PLATFORM": "xcb",
+            "QT_ACCESSIBILITY": "1",
+            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+            "HOME": self.workdir,
+            "LC_ALL": "C.UTF-8",
+        })
+        with open(self.vorn_log, "wb") as output:
+            self.vorn = subprocess.Popen([os.path.abspath(self.arguments.vorn)], cwd=self.workdir,
+                                         env=env, stdout=output, stderr=subprocess.STDOUT)
+        log(f"vorn started, process {self.vorn.pid}")
+
+    def vorn_output(self):
+        try:
+            with open(self.vorn_log, "rb") as output:
+                return output.read().decode("latin-1")
+        except OSError:
+            return ""
+
+    def stop(self):
+        if self.vorn is not None and self.vorn.poll() is None:
+            self.vorn.kill()
+            self.vorn.wait()
+        if self.launcher is not None and self.launcher.poll() is None:
+            os.killpg(self.launcher.pid, signal.SIGTERM)
+            try:
+                self.launcher.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                os.killpg(self.launcher.pid, signal.SIGKILL)
+                self.launcher.wait()
+        if self.xvfb is not None and self.xvfb.poll() is None:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait()
+
+
+def accessibility_bus_address():
+    """The address of the AT-SPI bus once at-spi-bus-launcher owns its name, else None."""
+    from gi.repository import Gio, GLib
+    try:
+        bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        reply = bus.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
+                              None, GLib.VariantType.new("(s)"), Gio.DBusCallFlags.NONE, 2000, None)
+        return reply.unpack()[0]
+    except GLib.Error:
+        return None
+
+
+class ScreenReader:
+    """Reads the program through the accessibility tree, as a screen reader does."""
+
+    def __init__(self):
+        try:
+            import pyatspi
+        except ImportError as error:
+            raise Failure(f"pyatspi is missing ({error}); install python3-pyatspi and run "
+                          "this script with /usr/bin/python3") from error
+        self.pyatspi = pyatspi
+
+    def application(self):
+        desktop = self.pyatspi.Registry.getDesktop(0)
+        for index in range(desktop.childCount):
+            app = desktop.getChildAtIndex(index)
+            if app is not None and app.name == "Vorn":
+                return app
+        return None
+
+    def main_frame(self, app):
+        for index in range(app.childCount):
+            child = app.getChildAtIndex(index)
+            if child is not None and child.name.startswith("Vorn v"):
+                return child
+        return None
+
+    def find(self, root, predicate):
+        return self.pyatspi.findDescendant(root, lambda acc: acc is not None and predicate(acc))
+
+    def fresh_name(self, accessible):
+        accessible.clearCache()
+        return accessible.name
+
+    def text_of(self, accessible):
+        accessible.clearCache()
+        text = accessible.queryText()
+        return text.getText(0, -1)
+
+    def is_focused(self, accessible):
+        accessible.clearCache()
+        return accessible.getState().contains(self.pyatspi.STATE_FOCUSED)
+
+    def press(self, accessible):
+        """Runs the accessible's press action and gives the action names it offers."""
+        action = accessible.queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+        preferred = [i for i, name in enumerate(names)
+                     if name.lower() in ("press", "click", "activate", "trigger")]
+        index = preferred[0] if preferred else 0
+        if action.nActions == 0:
+            raise Failure(f"'{accessible.name}' offers no action")
+        try:
+            action.doAction(index)
+        except Exception as error:  # the program may end before it answers
+            log(f"no answer to the action ({error.__class__.__name__}); the program may be gone")
+        return names
+
+
+def expected_answers(lookup, workdir, call):
+    """vorn-lookup's answer for the call: (call as held, sort, bureau, entity)."""
+    result = subprocess.run([os.path.abspath(lookup), "-C", workdir, "--", call],
+                            capture_output=True, check=False)
+    if result.returncode != 0:
+        raise Failure(f"vorn-lookup {call} failed with status {result.returncode}: "
+                      f"{result.stderr.decode('latin-1')}")
+    line = result.stdout.decode("latin-1").rstrip("\n")
+    fields = line.split("\t")
+    if len(fields) != 4:
+        raise Failure(f"vorn-lookup printed an unexpected line: {line!r}")
+    return tuple(fields)
+
+
+def xdotool(arguments, *args):
+    program = require_program(arguments.xdotool, "xdotool")
+    result = subprocess.run([program, *args], capture_output=True, check=False, timeout=30)
+    if result.returncode != 0:
+        raise Failure(f"xdotool {' '.join(args)} failed: {result.stderr.decode()}")
+    return result.stdout.decode().strip()
+
+
+def save_screenshot(arguments, window_id, target):
+    program = require_program(arguments.import_program, "ImageMagick's import (imagemagick)")
+    target = os.path.abspath(target)
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    result = subprocess.run([program, "-display", os.environ["DISPLAY"], "-window", window_id,
+                             "png:" + target], capture_output=True, check=False, timeout=30)
+    if result.returncode != 0 or not os.path.isfile(target):
+        raise Failure(f"import failed: {result.stderr.decode()}")
+    log(f"screenshot saved as {target}")
+
+
+def require_python_modules():
+    for module in ("gi", "pyatspi"):
+        if importlib.util.find_spec(module) is None:
+            raise Failure(f"Python module {module} is missing from {sys.executable}; install "
+                          "python3-pyatspi and run this script with /usr/bin/python3")
+
+
+def run(arguments, session):
+    checks = 0
+    # Checked before anything starts; pyatspi itself is imported once the bus is up.
+    require_python_modules()
+    session.start_display()
+    session.start_accessibility_bus()
+    reader = ScreenReader()
+    session.start_vorn()
+
+    def still_running():
+        if session.vorn.poll() is not None:
+            raise Failure(f"vorn ended early with status {session.vorn.returncode}:\n"
+                          f"{session.vorn_output()}")
+        return True
+
+    app = wait_for("vorn in the accessibility tree",
+                   lambda: still_running() and reader.application(), timeout=30)
+    frame = wait_for("the main window", lambda: reader.main_frame(app))
+    log(f"main window: '{frame.name}'")
+    call_edit = wait_for("the call field", lambda: reader.find(
+        frame, lambda acc: acc.name == "Call / Prefix" and
+        acc.getState().contains(reader.pyatspi.STATE_EDITABLE)))
+    answers = []
+    for caption in ANSWER_CAPTIONS:
+        answers.append(wait_for(f"the answer '{caption}'", lambda caption=caption: reader.find(
+            frame, lambda acc: acc.description == caption and
+            acc.getRole() == reader.pyatspi.ROLE_LABEL)))
+
+    window_id = xdotool(arguments, "search", "--sync", "--onlyvisible", "--name", "^Vorn v")
+    window_id = window_id.split()[0]
+    xdotool(arguments, "windowfocus", "--sync", window_id)
+    wait_for("the input focus in the call field", lambda: reader.is_focused(call_edit))
+    checks += 1
+
+    for number, call in enumerate(arguments.calls):
+        expected = expected_answers(arguments.lookup, session.workdir, call)
+        xdotool(arguments, "type", "--delay", "40", call)
+        # Any key empties an answer on screen before the new call is looked up.
+        wait_for("the answers to empty", lambda: not any(reader.fresh_name(a) for a in answers))
+        wait_for(f"the call field to hold {expected[0]}",
+                 lambda: reader.text_of(call_edit) == expected[0])
+        xdotool(arguments, "key", "Return")
+        def all_answers():
+            names = tuple(reader.fresh_name(answer) for answer in answers)
+            return names if all(names) else None
+
+        shown = wait_for(f"the answers for {call}", all_answers)
+        log(f"typed {call!r}; the screen reader reads: call field {reader.text_of(call_edit)!r}, "
+            + ", ".join(f"{caption} {text!r}" for caption, text in zip(ANSWER_CAPTIONS, shown)))
+        log(f"vorn-lookup says: {expected!r}")
+        if tuple(shown) != tuple(expected[1:]):
+            raise Failure(f"answers for {call}: shown {shown!r}, vorn-lookup says {expected[1:]!r}")
+        checks += 1
+        if number == 0 and arguments.screenshot:
+            time.sleep(0.5)  # let the label repaint reach the X server
+            save_screenshot(arguments, window_id, arguments.screenshot)
+
+    exit_item = wait_for("the Exit menu item", lambda: reader.find(
+        frame, lambda acc: acc.name == "Exit" and acc.getRole() == reader.pyatspi.ROLE_MENU_ITEM))
+    names = reader.press(exit_item)
+    log(f"pressed 'Exit' (actions offered: {names})")
+    try:
+        status = session.vorn.wait(timeout=20)
+    except subprocess.TimeoutExpired as error:
+        raise Failure("vorn did not end after Exit") from error
+    if status != 0:
+        raise Failure(f"vorn ended with status {status}:\n{session.vorn_output()}")
+    checks += 1
+
+    settings_path = os.path.join(session.workdir, "vorn.set")
+    if not os.path.isfile(settings_path):
+        raise Failure("vorn.set was not written on exit")
+    with open(settings_path, "rb") as settings:
+        written = settings.read()
+    log(f"vorn.set holds {written!r}")
+    if written != DEFAULT_SETTINGS:
+        raise Failure(f"vorn.set holds {written!r}, expected {DEFAULT_SETTINGS!r}")
+    checks += 1
+    return checks
+
+
+def main():
+    arguments = parse_arguments()
+    if os.environ.get(SESSION_MARK) != "1":
+        try:
+            return in_private_session(arguments)
+        except Failure as failure:
+            log(f"FAILED: {failure}")
+            return 1
+
+    workdir = tempfile.mkdtemp(prefix="vorn-e2e-")
+    session = Session(arguments, workdir)
+    try:
+        for name in DATA_FILES:
+            source = os.path.join(arguments.files, name)
+            if not os.path.isfile(source):
+                raise Failure(f"shipped file {source} is missing")
+            shutil.copyfile(source, os.path.join(workdir, name))
+        checks = run(arguments, session)
+        log(f"passed: {checks} checks")
+        return 0
+    except Failure as failure:
+        log(f"FAILED: {failure}")
+        output = session.vorn_output()
+        if output:
+            log("vorn's output:\n" + output)
+        return 1
+    finally:
+        session.stop()
+        if arguments.keep:
+            log(f"working folder kept: {workdir}")
+        else:
+            shutil.rmtree(workdir, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

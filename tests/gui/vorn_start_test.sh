@@ -1,0 +1,58 @@
+#!/bin/sh
+# The launcher fills the per-user data directory from the shipped files, never overwrites the
+# user's own files, and starts the program there.
+# Usage: vorn_start_test.sh LAUNCHER INSTALLED_LAUNCHER
+set -eu
+launcher=$1
+installed_launcher=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+mkdir "$work/share"
+printf 'x DL DL\r\n' > "$work/share/country.asc"
+printf 'bureaus\r\n' > "$work/share/vorn.asc"
+printf '<html></html>' > "$work/share/vorn.hlp"
+printf '7\r\n302\r\n' > "$work/share/vorn_update.asc"
+# Stands in for the program: tells where it runs and with which arguments.
+cat > "$work/program" <<'PROGRAM'
+#!/bin/sh
+echo "$PWD $*"
+PROGRAM
+chmod +x "$work/program"
+
+export VORN_SHARE_DIR="$work/share" VORN_PROGRAM="$work/program" XDG_DATA_HOME="$work/data home"
+out=$("$launcher" one two)
+[ "$out" = "$work/data home/vorn one two" ] || fail "ran as: $out"
+for name in country.asc vorn.asc vorn.hlp; do
+    cmp -s "$work/share/$name" "$work/data home/vorn/$name" || fail "$name not copied"
+done
+[ ! -e "$work/data home/vorn/vorn_update.asc" ] || fail "the server's update file was copied"
+[ -z "$(find "$work/data home/vorn" -name '*.part')" ] || fail "a partial copy was left"
+
+# The user's files stay as they are; a file removed since comes back.
+printf 'x F F\r\n' > "$work/data home/vorn/country.asc"
+rm "$work/data home/vorn/vorn.hlp"
+"$launcher" > /dev/null
+[ "$(cat "$work/data home/vorn/country.asc")" = "$(printf 'x F F\r')" ] || fail "country.asc overwritten"
+[ -f "$work/data home/vorn/vorn.hlp" ] || fail "vorn.hlp not copied again"
+
+# Without XDG_DATA_HOME the directory lies under the home directory.
+unset XDG_DATA_HOME
+out=$(HOME="$work/home" "$launcher")
+[ "$out" = "$work/home/.local/share/vorn " ] || fail "ran as: $out"
+
+# The installed launcher finds the program and the shipped files beside itself, wherever the
+# tree was installed.
+unset VORN_SHARE_DIR VORN_PROGRAM
+mkdir -p "$work/prefix/bin" "$work/prefix/share"
+cp -R "$work/share" "$work/prefix/share/vorn"
+cp "$work/program" "$work/prefix/bin/vorn"
+cp "$installed_launcher" "$work/prefix/bin/vorn-start"
+chmod +x "$work/prefix/bin/vorn-start"
+ln -s "$work/prefix/bin/vorn-start" "$work/link"
+out=$(XDG_DATA_HOME="$work/installed" "$work/link" x)
+[ "$out" = "$work/installed/vorn x" ] || fail "installed launcher ran as: $out"
+cmp -s "$work/share/vorn.asc" "$work/installed/vorn/vorn.asc" || fail "installed launcher copied nothing"
+echo "launcher: all checks passed"
