@@ -20,11 +20,14 @@ QLabel *addLabel(QWidget *parent, const char *name, const QString &text, const Q
     return label;
 }
 
+// The panel paints its text in the tooltip colour, which its labels inherit as their
+// foreground role; a coloured label takes the window-text role back.
 void setTextColour(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
     widget->setPalette(palette);
+    widget->setForegroundRole(QPalette::WindowText);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 
 class AboutBoxTest : public QObject
@@ -136,6 +137,25 @@ void AboutBoxTest::textsFitTheirLabels()
     }
 }
 
+// The colours of the strongly coloured pixels that a label paints: its ink.
+static QSet<QString> inkColours(QLabel *label)
+{
+    const QImage image = label->grab().toImage();
+    QSet<QString> colours;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.blue() > 150 && c.red() < 100 && c.green() < 100)
+                colours.insert(QStringLiteral("blue"));
+            else if (c.red() > 150 && c.green() < 100 && c.blue() < 100)
+                colours.insert(QStringLiteral("red"));
+            else if (c.red() < 60 && c.green() < 60 && c.blue() < 60)
+                colours.insert(QStringLiteral("black"));
+        }
+    }
+    return colours;
+}
+
 void AboutBoxTest::colours()
 {
     AboutBox box;
@@ -156,6 +176,10 @@ void AboutBoxTest::colours()
     const QImage image = panel->grab().toImage();
     QCOMPARE(image.pixelColor(panel->width() - 6, panel->height() - 4),
              box.palette().color(QPalette::ToolTipBase));
+
+    // The licence is painted in blue and the disclaimer in red, not in the panel's text colour.
+    QCOMPARE(inkColours(box.findChild<QLabel *>("LicenceLabel")), QSet<QString>{"blue"});
+    QCOMPARE(inkColours(box.findChild<QLabel *>("Disclaimer")), QSet<QString>{"red"});
 }
 
 void AboutBoxTest::pictureStretched()
