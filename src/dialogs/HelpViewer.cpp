@@ -64,6 +64,8 @@ void HelpViewer::showContents(const QString &helpFilePath)
     m_browser->verticalScrollBar()->setValue(0);
     m_browser->horizontalScrollBar()->setValue(0);
 
+    if (!isVisible())
+        centreOnScreen(this);
     showNormal();
     raise();
     activateWindow();
