@@ -35,6 +35,19 @@ TEST_P(BureauLineTest, CutsFieldsByColumn)
     EXPECT_EQ(parseBureauLine(GetParam().line), GetParam().row);
 }
 
+TEST_P(BureauLineTest, LoadsFromARealFile)
+{
+    TempDir dir;
+    BureauTable table;
+    ASSERT_TRUE(loadBureauTable(table, dir.write("vorn.asc", GetParam().line + "\r\n")));
+    if (!GetParam().row) {
+        EXPECT_EQ(table.count(), 0u) << "a heading takes no slot";
+        return;
+    }
+    ASSERT_EQ(table.count(), 1u);
+    EXPECT_EQ(table.slot(1), *GetParam().row);
+}
+
 const BureauRow germany{"DL", "Fed. Rep. of Germany", "DL", "DARC QSL bureau", true};
 
 INSTANTIATE_TEST_SUITE_P(

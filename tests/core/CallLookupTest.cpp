@@ -200,8 +200,10 @@ TEST(LookUpCall, GuantanamoWithoutBureauSaysNone)
     // Not a bare " (non IARU)": the KG4 row answers like every entity without a bureau.
     const auto table = countries({{"KG4", "KG4"}});
     const auto bureauRows = bureaus({{"KG4", "Guantanamo Bay", "KG4", "", false}});
-    EXPECT_EQ(*lookUpCall("KG4AB", table, bureauRows), (LookupResult{O::NoBureau, "", "none", "Guantanamo Bay"}));
-    EXPECT_EQ(*lookUpCall("KG4", table, bureauRows), (LookupResult{O::NoBureau, "", "none", "Guantanamo Bay"}));
+    EXPECT_EQ(*lookUpCall("KG4AB", table, bureauRows),
+              (LookupResult{O::NoBureau, "", "none", "Guantanamo Bay"}));
+    EXPECT_EQ(*lookUpCall("KG4", table, bureauRows),
+              (LookupResult{O::NoBureau, "", "none", "Guantanamo Bay"}));
     EXPECT_EQ(lookUpCall("KG4ABC", table, bureauRows)->outcome, O::KG4Usa);
 }
 

@@ -22,6 +22,15 @@ TEST_P(CountryLineTest, GivesPrefixAndEntityCode)
     EXPECT_EQ(parseCountryLine(GetParam().line), GetParam().row);
 }
 
+TEST_P(CountryLineTest, LoadsFromARealFile)
+{
+    TempDir dir;
+    CountryTable table;
+    ASSERT_TRUE(loadCountryTable(table, dir.write("country.asc", GetParam().line + "\r\n")));
+    ASSERT_EQ(table.count(), 1u) << "every line takes a slot";
+    EXPECT_EQ(table.slot(1), GetParam().row);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Grammar, CountryLineTest,
     testing::Values(
