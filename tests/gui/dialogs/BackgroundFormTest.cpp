@@ -80,11 +80,7 @@ void BackgroundFormTest::layout()
     QFETCH(QRect, geometry);
     QFETCH(QString, caption);
 
-    BackgroundForm form;
-    auto *control = form.findChild<QAbstractButton *>(name);
-    QVERIFY(control != nullptr);
-    QCOMPARE(control->geometry(), geometry);
-    QCOMPARE(control->text(), caption);
+    verifyButton(BackgroundForm(), name, geometry, caption);
 }
 
 void BackgroundFormTest::tabOrder()
@@ -92,13 +88,7 @@ void BackgroundFormTest::tabOrder()
     BackgroundForm form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    const QStringList expected = {"OkButton", "CancelButton", "MapButton", "BlueButton",
-                                  "WhiteButton"};
-    QWidget *control = form.findChild<QWidget *>(expected.first());
-    for (qsizetype i = 1; i < expected.size(); ++i) {
-        control = control->nextInFocusChain();
-        QCOMPARE(control->objectName(), expected.at(i));
-    }
+    verifyTabOrder(form, {"OkButton", "CancelButton", "MapButton", "BlueButton", "WhiteButton"});
 }
 
 void BackgroundFormTest::captionSetOnEveryOpening()

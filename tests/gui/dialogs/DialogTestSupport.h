@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QDialog>
+#include <QRect>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -30,4 +33,25 @@ inline QStringList controlsWithoutAccessibleText(const QList<QWidget *> &control
             missing << control->objectName();
     }
     return missing;
+}
+
+// Checks a button's place and caption; fails the calling test when they differ.
+inline void verifyButton(const QWidget &form, const QString &name, const QRect &geometry,
+                         const QString &caption)
+{
+    const auto *control = form.findChild<QAbstractButton *>(name);
+    QVERIFY2(control != nullptr, qPrintable(name));
+    QCOMPARE(control->geometry(), geometry);
+    QCOMPARE(control->text(), caption);
+}
+
+// Checks that Tab walks through the named controls in this order.
+inline void verifyTabOrder(const QWidget &form, const QStringList &expected)
+{
+    QWidget *control = form.findChild<QWidget *>(expected.first());
+    QVERIFY2(control != nullptr, qPrintable(expected.first()));
+    for (qsizetype i = 1; i < expected.size(); ++i) {
+        control = control->nextInFocusChain();
+        QCOMPARE(control->objectName(), expected.at(i));
+    }
 }

@@ -70,22 +70,13 @@ void SpeakFormTest::layout()
     QFETCH(QRect, geometry);
     QFETCH(QString, caption);
 
-    SpeakForm form;
-    auto *control = form.findChild<QAbstractButton *>(name);
-    QVERIFY(control != nullptr);
-    QCOMPARE(control->geometry(), geometry);
-    QCOMPARE(control->text(), caption);
+    verifyButton(SpeakForm(), name, geometry, caption);
 }
 
 void SpeakFormTest::tabOrder()
 {
     SpeakForm form;
-    const QStringList expected = {"OkButton", "CancelButton", "SortBox", "BureauBox", "DxccBox"};
-    QWidget *control = form.findChild<QWidget *>(expected.first());
-    for (qsizetype i = 1; i < expected.size(); ++i) {
-        control = control->nextInFocusChain();
-        QCOMPARE(control->objectName(), expected.at(i));
-    }
+    verifyTabOrder(form, {"OkButton", "CancelButton", "SortBox", "BureauBox", "DxccBox"});
 }
 
 void SpeakFormTest::captionSetOnEveryOpening()
