@@ -54,11 +54,8 @@ private slots:
 void BackgroundFormTest::frame()
 {
     BackgroundForm form;
-    QCOMPARE(form.minimumSize(), QSize(292, 146));
-    QCOMPARE(form.maximumSize(), QSize(292, 146));
-    QCOMPARE(form.font().pixelSize(), 11);
+    verifySettingsDialogFrame(form);
     QVERIFY(form.font().families().contains(QStringLiteral("Verdana")));
-    QCOMPARE(form.backgroundRole(), QPalette::Button);
 }
 
 void BackgroundFormTest::layout_data()

@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QDialog>
+#include <QPalette>
 #include <QRect>
+#include <QSize>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -54,4 +56,13 @@ inline void verifyTabOrder(const QWidget &form, const QStringList &expected)
         control = control->nextInFocusChain();
         QCOMPARE(control->objectName(), expected.at(i));
     }
+}
+
+// The frame both settings dialogs share: a fixed 292 x 146 client area, 11-pixel font, button face.
+inline void verifySettingsDialogFrame(const QWidget &form)
+{
+    QCOMPARE(form.minimumSize(), QSize(292, 146));
+    QCOMPARE(form.maximumSize(), QSize(292, 146));
+    QCOMPARE(form.font().pixelSize(), 11);
+    QCOMPARE(form.backgroundRole(), QPalette::Button);
 }

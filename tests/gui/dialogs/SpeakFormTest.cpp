@@ -45,10 +45,7 @@ private slots:
 void SpeakFormTest::frame()
 {
     SpeakForm form;
-    QCOMPARE(form.minimumSize(), QSize(292, 146));
-    QCOMPARE(form.maximumSize(), QSize(292, 146));
-    QCOMPARE(form.font().pixelSize(), 11);
-    QCOMPARE(form.backgroundRole(), QPalette::Button);
+    verifySettingsDialogFrame(form);
 }
 
 void SpeakFormTest::layout_data()
