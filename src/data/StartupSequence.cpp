@@ -77,8 +77,8 @@ bool StartupSequence::run()
 bool StartupSequence::load(DataFile file)
 {
     if (file == DataFile::Country)
-        return loadCountryTable(m_countries, pathOf(DataFiles::CountryFile));
-    return loadBureauTable(m_bureaus, pathOf(DataFiles::BureauFile));
+        return static_cast<bool>(loadCountryTable(m_countries, pathOf(DataFiles::CountryFile)));
+    return static_cast<bool>(loadBureauTable(m_bureaus, pathOf(DataFiles::BureauFile)));
 }
 
 bool StartupSequence::download(DataFile file)

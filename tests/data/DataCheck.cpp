@@ -423,10 +423,12 @@ int main(int argc, char *argv[])
 
     CountryTable countries;
     BureauTable bureaus;
-    report.expect(loadCountryTable(countries, folder / DataFiles::CountryFile),
-                  "country.asc does not load");
-    report.expect(loadBureauTable(bureaus, folder / DataFiles::BureauFile),
-                  "vorn.asc does not load");
+    const LoadResult countryLoad = loadCountryTable(countries, folder / DataFiles::CountryFile);
+    report.expect(static_cast<bool>(countryLoad),
+                  "country.asc does not load: " + countryLoad.error.message());
+    const LoadResult bureauLoad = loadBureauTable(bureaus, folder / DataFiles::BureauFile);
+    report.expect(static_cast<bool>(bureauLoad),
+                  "vorn.asc does not load: " + bureauLoad.error.message());
     const auto countryBytes = readFile(folder / DataFiles::CountryFile);
     const auto bureauBytes = readFile(folder / DataFiles::BureauFile);
     const auto updateBytes = readFile(folder / DataFiles::UpdateInfoFile);
