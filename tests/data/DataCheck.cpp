@@ -347,6 +347,8 @@ const WellKnownCall wellKnownCalls[] = {
     // Guantanamo Bay has no bureau: no sort prefix and "none", as for every such entity.
     {"KG4AB", "", "none", "Guantanamo Bay"},
     {"KG4/W1ABC", "", "none", "Guantanamo Bay"},
+    {"KG4AB/P", "", "none", "Guantanamo Bay"},
+    {"KG4ABC/P", "KA4", "USA - call area 4b", "USA"},
     {"KG4ABC", "KA4", "USA - call area 4b", "USA"},
     {"KG4A", "KA4", "USA - call area 4b", "USA"},
     // US entities with a bureau of their own.
