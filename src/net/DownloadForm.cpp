@@ -39,6 +39,9 @@ DownloadForm::DownloadForm(NetPeer peer, const DataFolder &folder, QWidget *pare
     setObjectName(QStringLiteral("DownloadForm"));
     setUpDialogFrame(this, ClientWidth, ClientHeight);
     setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
+    // A fixed dialog frame: a title and a close box, nothing to minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     m_msgLabel = new QLabel(QStringLiteral("??? ..."), this);
     m_msgLabel->setObjectName(QStringLiteral("MsgLabel"));

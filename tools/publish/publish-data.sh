@@ -30,6 +30,7 @@ usage() {
 }
 
 [ $# -ge 1 ] || usage
+case $1 in -h | --help) sed -n '2,19s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 command=$1
 shift
 while [ $# -gt 0 ]; do
