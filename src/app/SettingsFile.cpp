@@ -130,23 +130,27 @@ void applySettingsLine(std::string_view line, AppSettings &settings)
     }
 }
 
+LoadResult readSettings(ByteSource &source, AppSettings &settings)
+{
+    LineReader reader(source);
+    std::string line;
+    for (;;) {
+        switch (reader.next(line)) {
+        case LineReader::Status::Line:
+            applySettingsLine(line, settings);
+            continue;
+        case LineReader::Status::End:
+            return {};
+        case LineReader::Status::Error:
+            return {source.error()};
+        }
+    }
+}
+
 LoadResult readSettingsFile(const std::filesystem::path &file, AppSettings &settings)
 {
-    return readFile(file, [&settings](ByteSource &source) -> LoadResult {
-        LineReader reader(source);
-        std::string line;
-        for (;;) {
-            switch (reader.next(line)) {
-            case LineReader::Status::Line:
-                applySettingsLine(line, settings);
-                continue;
-            case LineReader::Status::End:
-                return {};
-            case LineReader::Status::Error:
-                return {source.error()};
-            }
-        }
-    });
+    return readFile(file,
+                    [&settings](ByteSource &source) { return readSettings(source, settings); });
 }
 
 AppSettings readSettingsFile(const std::filesystem::path &file)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "data/ByteSource.h"
 #include "data/LoadResult.h"
 
 #include <filesystem>
@@ -16,6 +17,9 @@ void applySettingsLine(std::string_view line, AppSettings &settings);
 // one that is not a regular file, leaves the settings as they were, except for what was read up
 // to the failure; the result tells why, for a caller that wants to say so.
 LoadResult readSettingsFile(const std::filesystem::path &file, AppSettings &settings);
+
+// The same for settings from any source of bytes.
+LoadResult readSettings(ByteSource &source, AppSettings &settings);
 
 // The defaults with the file read over them.
 AppSettings readSettingsFile(const std::filesystem::path &file);
