@@ -185,17 +185,22 @@ void MainForm::createMenu()
         return action;
     };
 
-    addCommand(bar, "AboutMenu", tr("About"), &MainForm::aboutMenuClick);
-    QMenu *settingsMenu = bar->addMenu(tr("Settings"));
+    // Alt with the underlined letter opens each entry; F1 and Ctrl+Q work from anywhere in the
+    // window, as in other desktop programs.
+    addCommand(bar, "AboutMenu", tr("&About"), &MainForm::aboutMenuClick);
+    QMenu *settingsMenu = bar->addMenu(tr("&Settings"));
     settingsMenu->setObjectName(QStringLiteral("SettingsMenu"));
-    addCommand(settingsMenu, "BackgroundMenu", tr("Background"), &MainForm::backgroundMenuClick);
-    addCommand(settingsMenu, "SpeakMenu", tr("Voice output"), &MainForm::speakMenuClick);
-    addCommand(settingsMenu, "UpdateMenu", tr("Update"), &MainForm::updateMenuClick);
+    addCommand(settingsMenu, "BackgroundMenu", tr("&Background"), &MainForm::backgroundMenuClick);
+    addCommand(settingsMenu, "SpeakMenu", tr("&Voice output"), &MainForm::speakMenuClick);
+    addCommand(settingsMenu, "UpdateMenu", tr("&Update"), &MainForm::updateMenuClick);
     addCommand(settingsMenu, "DatabaseMenu",
-               QLatin1String(QslInfoDisplayName) + QStringLiteral(" database"),
+               QStringLiteral("&") + QLatin1String(QslInfoDisplayName) +
+                   QStringLiteral(" database"),
                &MainForm::databaseMenuClick);
-    addCommand(bar, "HelpMenu", tr("Help"), &MainForm::helpMenuClick);
-    addCommand(bar, "ExitMenu", tr("Exit"), &MainForm::exitMenuClick);
+    addCommand(bar, "HelpMenu", tr("&Help"), &MainForm::helpMenuClick)
+        ->setShortcut(QKeySequence(Qt::Key_F1));
+    addCommand(bar, "ExitMenu", tr("E&xit"), &MainForm::exitMenuClick)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     // The window's colour is not the menu's.
     QPalette menuPalette = bar->palette();

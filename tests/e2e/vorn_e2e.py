@@ -51,8 +51,8 @@ def wait_for(what, condition, timeout=20.0, interval=0.1):
         time.sleep(interval)
 
 
-def parse_arguments():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+def parse_arguments(description=__doc__):
+    parser = argparse.ArgumentParser(description=description.split("\n")[0])
     parser.add_argument("--vorn", required=True, help="the vorn program")
     parser.add_argument("--lookup", required=True, help="the vorn-lookup program")
     parser.add_argument("--files", required=True,
@@ -65,6 +65,8 @@ def parse_arguments():
                         help="at-spi-bus-launcher of at-spi2-core")
     parser.add_argument("--import-program", default="import",
                         help="ImageMagick's import, for --screenshot")
+    parser.add_argument("--window-manager",
+                        help="a window manager to run on the display (openbox), none by default")
     parser.add_argument("--screenshot", help="save a picture of the main window here")
     parser.add_argument("--keep", action="store_true", help="keep the working folder")
     parser.add_argument("calls", nargs="*", default=["DL1ABC", "w1aw"],
@@ -79,12 +81,12 @@ def require_program(path, what):
     return found
 
 
-def in_private_session(arguments):
-    """Runs this script again inside its own D-Bus session, which ends with it."""
+def in_private_session(arguments, script):
+    """Runs the script again inside its own D-Bus session, which ends with it."""
     runner = require_program(arguments.dbus_run_session, "dbus-run-session (dbus)")
     env = dict(os.environ)
     env[SESSION_MARK] = "1"
-    command = [runner, "--", sys.executable, os.path.abspath(__file__)] + sys.argv[1:]
+    command = [runner, "--", sys.executable, os.path.abspath(script)] + sys.argv[1:]
     return subprocess.call(command, env=env)
 
 
@@ -95,6 +97,7 @@ class Session:
         self.arguments = arguments
         self.workdir = workdir
         self.xvfb = None
+        self.window_manager = None
         self.launcher = None
         self.vorn = None
         self.display = None
@@ -125,6 +128,18 @@ class Session:
         self.display = ":" + number.decode().strip()
         os.environ["DISPLAY"] = self.display
         log(f"Xvfb on display {self.display}")
+
+    def start_window_manager(self, program):
+        """Starts the window manager and waits until it manages the display."""
+        program = require_program(program, f"the window manager {program}")
+        ready = os.path.join(self.workdir, "window-manager-ready")
+        # Openbox runs its --startup command once it has taken over the display.
+        self.window_manager = subprocess.Popen(
+            [program, "--sm-disable", "--startup", f"touch {ready}"], start_new_session=True,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(f"{os.path.basename(program)} to start", lambda: os.path.exists(ready),
+                 timeout=15)
+        log(f"{os.path.basename(program)} manages the display")
 
     def start_accessibility_bus(self):
         launcher = require_program(self.arguments.bus_launcher, "at-spi-bus-launcher (at-spi2-core)")
@@ -159,13 +174,14 @@ class Session:
         if self.vorn is not None and self.vorn.poll() is None:
             self.vorn.kill()
             self.vorn.wait()
-        if self.launcher is not None and self.launcher.poll() is None:
-            os.killpg(self.launcher.pid, signal.SIGTERM)
-            try:
-                self.launcher.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                os.killpg(self.launcher.pid, signal.SIGKILL)
-                self.launcher.wait()
+        for group in (self.launcher, self.window_manager):
+            if group is not None and group.poll() is None:
+                os.killpg(group.pid, signal.SIGTERM)
+                try:
+                    group.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    os.killpg(group.pid, signal.SIGKILL)
+                    group.wait()
         if self.xvfb is not None and self.xvfb.poll() is None:
             self.xvfb.terminate()
             try:
@@ -285,73 +301,107 @@ def require_python_modules():
                           "python3-pyatspi and run this script with /usr/bin/python3")
 
 
-def run(arguments, session):
-    checks = 0
-    # Checked before anything starts; pyatspi itself is imported once the bus is up.
-    require_python_modules()
-    session.start_display()
-    session.start_accessibility_bus()
-    reader = ScreenReader()
-    session.start_vorn()
+class MainWindow:
+    """The running program's main window, found through the accessibility tree."""
 
-    def still_running():
-        if session.vorn.poll() is not None:
-            raise Failure(f"vorn ended early with status {session.vorn.returncode}:\n"
-                          f"{session.vorn_output()}")
+    def __init__(self, arguments, session):
+        # Checked before anything starts; pyatspi itself is imported once the bus is up.
+        require_python_modules()
+        self.arguments = arguments
+        self.session = session
+        session.start_display()
+        if arguments.window_manager:
+            session.start_window_manager(arguments.window_manager)
+        session.start_accessibility_bus()
+        self.reader = reader = ScreenReader()
+        session.start_vorn()
+
+        app = wait_for("vorn in the accessibility tree",
+                       lambda: self.still_running() and reader.application(), timeout=30)
+        self.frame = wait_for("the main window", lambda: reader.main_frame(app))
+        log(f"main window: '{self.frame.name}'")
+        self.call_edit = wait_for("the call field", lambda: reader.find(
+            self.frame, lambda acc: acc.name == "Call / Prefix" and
+            acc.getState().contains(reader.pyatspi.STATE_EDITABLE)))
+        self.answers = []
+        for caption in ANSWER_CAPTIONS:
+            self.answers.append(wait_for(f"the answer '{caption}'",
+                                         lambda caption=caption: reader.find(
+                self.frame, lambda acc: acc.description == caption and
+                acc.getRole() == reader.pyatspi.ROLE_LABEL)))
+
+        found = xdotool(arguments, "search", "--sync", "--onlyvisible", "--name", "^Vorn v")
+        self.window_id = found.split()[0]
+        xdotool(arguments, "windowactivate" if arguments.window_manager else "windowfocus",
+                "--sync", self.window_id)
+        self.wait_for_focus()
+
+    def still_running(self):
+        vorn = self.session.vorn
+        if vorn.poll() is not None:
+            raise Failure(f"vorn ended early with status {vorn.returncode}:\n"
+                          f"{self.session.vorn_output()}")
         return True
 
-    app = wait_for("vorn in the accessibility tree",
-                   lambda: still_running() and reader.application(), timeout=30)
-    frame = wait_for("the main window", lambda: reader.main_frame(app))
-    log(f"main window: '{frame.name}'")
-    call_edit = wait_for("the call field", lambda: reader.find(
-        frame, lambda acc: acc.name == "Call / Prefix" and
-        acc.getState().contains(reader.pyatspi.STATE_EDITABLE)))
-    answers = []
-    for caption in ANSWER_CAPTIONS:
-        answers.append(wait_for(f"the answer '{caption}'", lambda caption=caption: reader.find(
-            frame, lambda acc: acc.description == caption and
-            acc.getRole() == reader.pyatspi.ROLE_LABEL)))
+    def wait_for_focus(self):
+        wait_for("the input focus in the call field",
+                 lambda: self.still_running() and self.reader.is_focused(self.call_edit))
 
-    window_id = xdotool(arguments, "search", "--sync", "--onlyvisible", "--name", "^Vorn v")
-    window_id = window_id.split()[0]
-    xdotool(arguments, "windowfocus", "--sync", window_id)
-    wait_for("the input focus in the call field", lambda: reader.is_focused(call_edit))
-    checks += 1
+    def call_text(self):
+        return self.reader.text_of(self.call_edit)
 
-    for number, call in enumerate(arguments.calls):
-        expected = expected_answers(arguments.lookup, session.workdir, call)
-        xdotool(arguments, "type", "--delay", "40", call)
+    def shown_answers(self):
+        return tuple(self.reader.fresh_name(answer) for answer in self.answers)
+
+    def look_up(self, call, typed=None):
+        """Types the call (or what typed says), presses Return and checks the answers against
+        vorn-lookup's; gives the answers shown."""
+        expected = expected_answers(self.arguments.lookup, self.session.workdir, call)
+        xdotool(self.arguments, "type", "--delay", "40", typed or call)
         # Any key empties an answer on screen before the new call is looked up.
-        wait_for("the answers to empty", lambda: not any(reader.fresh_name(a) for a in answers))
-        wait_for(f"the call field to hold {expected[0]}",
-                 lambda: reader.text_of(call_edit) == expected[0])
-        xdotool(arguments, "key", "Return")
-        def all_answers():
-            names = tuple(reader.fresh_name(answer) for answer in answers)
-            return names if all(names) else None
-
-        shown = wait_for(f"the answers for {call}", all_answers)
-        log(f"typed {call!r}; the screen reader reads: call field {reader.text_of(call_edit)!r}, "
+        wait_for("the answers to empty", lambda: not any(self.shown_answers()))
+        try:
+            wait_for(f"the call field to hold {expected[0]}",
+                     lambda: self.call_text() == expected[0], timeout=10)
+        except Failure as failure:
+            raise Failure(f"{failure}; it holds {self.call_text()!r}") from None
+        xdotool(self.arguments, "key", "Return")
+        shown = wait_for(f"the answers for {call}",
+                         lambda: all(self.shown_answers()) and self.shown_answers())
+        log(f"typed {call!r}; the screen reader reads: call field {self.call_text()!r}, "
             + ", ".join(f"{caption} {text!r}" for caption, text in zip(ANSWER_CAPTIONS, shown)))
         log(f"vorn-lookup says: {expected!r}")
         if tuple(shown) != tuple(expected[1:]):
             raise Failure(f"answers for {call}: shown {shown!r}, vorn-lookup says {expected[1:]!r}")
+        return shown
+
+    def choose_exit(self):
+        """Ends the program through its Exit menu item and checks that it ended well."""
+        reader = self.reader
+        exit_item = wait_for("the Exit menu item", lambda: reader.find(
+            self.frame,
+            lambda acc: acc.name == "Exit" and acc.getRole() == reader.pyatspi.ROLE_MENU_ITEM))
+        names = reader.press(exit_item)
+        log(f"pressed 'Exit' (actions offered: {names})")
+        try:
+            status = self.session.vorn.wait(timeout=20)
+        except subprocess.TimeoutExpired as error:
+            raise Failure("vorn did not end after Exit") from error
+        if status != 0:
+            raise Failure(f"vorn ended with status {status}:\n{self.session.vorn_output()}")
+
+
+def run(arguments, session):
+    window = MainWindow(arguments, session)
+    checks = 1
+    for number, call in enumerate(arguments.calls):
+        window.look_up(call)
         checks += 1
         if number == 0 and arguments.screenshot:
             time.sleep(0.5)  # let the label repaint reach the X server
-            save_screenshot(arguments, window_id, arguments.screenshot)
+            save_screenshot(arguments, window.window_id, arguments.screenshot)
 
-    exit_item = wait_for("the Exit menu item", lambda: reader.find(
-        frame, lambda acc: acc.name == "Exit" and acc.getRole() == reader.pyatspi.ROLE_MENU_ITEM))
-    names = reader.press(exit_item)
-    log(f"pressed 'Exit' (actions offered: {names})")
-    try:
-        status = session.vorn.wait(timeout=20)
-    except subprocess.TimeoutExpired as error:
-        raise Failure("vorn did not end after Exit") from error
-    if status != 0:
-        raise Failure(f"vorn ended with status {status}:\n{session.vorn_output()}")
+    window.choose_exit()
     checks += 1
 
     settings_path = os.path.join(session.workdir, "vorn.set")
@@ -366,11 +416,12 @@ def run(arguments, session):
     return checks
 
 
-def main():
-    arguments = parse_arguments()
+def main(arguments=None, scenario=run, script=__file__):
+    """Runs the scenario in a private session on a fresh copy of the shipped files."""
+    arguments = arguments or parse_arguments()
     if os.environ.get(SESSION_MARK) != "1":
         try:
-            return in_private_session(arguments)
+            return in_private_session(arguments, script)
         except Failure as failure:
             log(f"FAILED: {failure}")
             return 1
@@ -383,7 +434,7 @@ def main():
             if not os.path.isfile(source):
                 raise Failure(f"shipped file {source} is missing")
             shutil.copyfile(source, os.path.join(workdir, name))
-        checks = run(arguments, session)
+        checks = scenario(arguments, session)
         log(f"passed: {checks} checks")
         return 0
     except Failure as failure:
