@@ -9,6 +9,7 @@
 #include "net/UpdateOperations.h"
 
 #include <QMainWindow>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -74,6 +75,11 @@ private:
     void runStartupSequence();
     void applyQslInfoMode() override;
     void closeMainWindow() override;
+
+    std::array<QLabel *, 3> answerLabels() const;
+    void fitAnswerLabels();
+    void showAnswerMenu(QLabel *answer, QAction *copyAnswer, const QPoint &position);
+    void copyAnswer();
 
     void callEditKeyDown();
     void callEditLookUp();
