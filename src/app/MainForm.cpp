@@ -399,11 +399,13 @@ void MainForm::letWindowRepaint()
 void MainForm::speakResult()
 {
     // The answers are read back from the labels, as they are shown. A failure has switched
-    // voice output off already.
+    // voice output off already; the engine's reason goes into the box's details.
+    std::string reason;
     if (::speakResult(toSingleByte(m_prefixLabel->text()), toSingleByte(m_resultLabel->text()),
-                      toSingleByte(m_infoLabel->text()), m_settings, m_speechEngine, m_sleep))
+                      toSingleByte(m_infoLabel->text()), m_settings, m_speechEngine, m_sleep,
+                      &reason))
         return;
-    m_boxes.inform(MessageBoxes::Kind::Warning, SpeakNotSupportedText);
+    m_boxes.inform(MessageBoxes::Kind::Warning, SpeakNotSupportedText, reason);
 }
 
 void MainForm::aboutMenuClick()

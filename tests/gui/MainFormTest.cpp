@@ -632,6 +632,7 @@ void MainFormTest::failingSpeechSwitchesVoiceOff()
     QCOMPARE(h.log.size(), 2);
     QVERIFY(h.log.at(0).startsWith(QStringLiteral("speak sort")));
     QCOMPARE(h.log.at(1), QStringLiteral("warning: Speak not supported"));
+    QCOMPARE(h.boxes.details, QStringList{"no voice"});
     QVERIFY(!h.form->settings().speaksAnything());
     // The answers stay, and the next look-up says nothing.
     QCOMPARE(h.answers(), (QStringList{"DL", "DARC", "Germany"}));

@@ -17,6 +17,7 @@ class QtMessageBoxesTest : public QObject
 private slots:
     void showsAndAnswers_data();
     void showsAndAnswers();
+    void detailsAndPlaceOnTheMainWindow();
 };
 
 void QtMessageBoxesTest::showsAndAnswers_data()
@@ -79,6 +80,31 @@ void QtMessageBoxesTest::showsAndAnswers()
     buttonTexts.sort();
     shownButtons.sort();
     QCOMPARE(buttonTexts, shownButtons);
+}
+
+void QtMessageBoxesTest::detailsAndPlaceOnTheMainWindow()
+{
+    // Shown just before the box, as at start-up: the box still stands in its middle.
+    QWidget mainWindow;
+    mainWindow.setGeometry(40, 30, 635, 272);
+    mainWindow.show();
+    QString details;
+    QPoint offCentre;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        details = box->detailedText();
+        offCentre = box->frameGeometry().center() - mainWindow.frameGeometry().center();
+        box->button(QMessageBox::Ok)->click();
+    });
+    QtMessageBoxes boxes;
+    boxes.setParentWindow(&mainWindow);
+    boxes.inform(MessageBoxes::Kind::Error, "error reading COUNTRY.ASC",
+                 "/home/k\xc3\xa4the/country.asc:\r\nPermission denied");
+    QCOMPARE(details, QString::fromUtf8("/home/k\u00e4the/country.asc:\nPermission denied"));
+    QVERIFY2(offCentre.manhattanLength() <= 2,
+             qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
 }
 
 QTEST_MAIN(QtMessageBoxesTest)
