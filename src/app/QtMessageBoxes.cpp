@@ -24,10 +24,9 @@ protected:
             centreOnScreen(this);
             return;
         }
-        // The box's frame is not known before it is mapped; the main window's is a fair guess.
-        const QSize frame = main->frameGeometry().size() - main->size();
-        QRect placed(QPoint(0, 0), size() + frame);
-        placed.moveCenter(main->frameGeometry().center());
+        // Placed by the client areas: the box's frame is not known before it is mapped.
+        QRect placed(QPoint(0, 0), size());
+        placed.moveCenter(main->geometry().center());
         move(placed.topLeft());
     }
 };
