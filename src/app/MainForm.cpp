@@ -168,7 +168,7 @@ void MainForm::createControls()
     m_logo->setPixmap(logo);
     // 3 pixels from the left and the bottom edge of the client area.
     m_logo->setGeometry(3, ClientHeight - logo.height() - 3, logo.width(), logo.height());
-    const QString logoHint = tr("Visit the Vorn project page: https://vorn.example.org/");
+    const QString logoHint = tr("Vorn finds the IARU QSL bureau for a call. F1 opens the help.");
     m_logo->setToolTip(logoHint);
     describe(m_logo, tr("Logo"), logoHint);
 
