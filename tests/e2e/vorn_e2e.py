@@ -287,8 +287,11 @@ def save_screenshot(arguments, window_id, target):
     program = require_program(arguments.import_program, "ImageMagick's import (imagemagick)")
     target = os.path.abspath(target)
     os.makedirs(os.path.dirname(target), exist_ok=True)
-    result = subprocess.run([program, "-display", os.environ["DISPLAY"], "-window", window_id,
-                             "png:" + target], capture_output=True, check=False, timeout=30)
+    # Under a window manager the picture takes in its frame and title bar.
+    frame = ["-frame"] if arguments.window_manager else []
+    result = subprocess.run([program, "-display", os.environ["DISPLAY"], *frame, "-window",
+                             window_id, "png:" + target], capture_output=True, check=False,
+                            timeout=30)
     if result.returncode != 0 or not os.path.isfile(target):
         raise Failure(f"import failed: {result.stderr.decode()}")
     log(f"screenshot saved as {target}")
