@@ -9,6 +9,10 @@ accessibility tree, compares them with what vorn-lookup prints for the same call
 leaves behind. With --screenshot it also saves a picture of the main window showing the first
 answer.
 
+With --keyboard, under a window manager (--window-manager openbox), it also leaves the call
+field after a look-up in each way of KEYBOARD_WAYS and comes back: the next call typed must
+replace the looked-up one, not be joined to it.
+
 Run it with the system Python (/usr/bin/python3): pyatspi comes from the Debian package
 python3-pyatspi. Exit status 0 when every check passed, 1 otherwise.
 """
@@ -29,6 +33,16 @@ DEFAULT_SETTINGS = b"BM\r\nUN\r\nCN\r\nN0\r\nR\r\n"
 # The answer labels describe themselves by the caption beside them.
 ANSWER_CAPTIONS = ("Sort QSL under", "QSL bureau", "DXCC / WAE")
 SESSION_MARK = "VORN_E2E_PRIVATE_SESSION"
+# Keys that take the focus from the call field and give it back; a step starting with ^ or :
+# waits for a window of that name (a dialog) to open.
+KEYBOARD_WAYS = [
+    ("Alt, then Escape", ["alt", "Escape"]),
+    ("Alt+S, Escape twice", ["alt+s", "Escape", "Escape"]),
+    ("Settings > Background, then Escape", ["alt+s", "Return", ": Background$", "Escape"]),
+    ("About by Alt+A, closed with Return", ["alt+a", "^About Vorn", "Return"]),
+    ("Help by F1, closed with Escape", ["F1", ": Help$", "Escape"]),
+    ("the Super key", ["super"]),
+]
 
 
 class Failure(Exception):
@@ -51,8 +65,8 @@ def wait_for(what, condition, timeout=20.0, interval=0.1):
         time.sleep(interval)
 
 
-def parse_arguments(description=__doc__):
-    parser = argparse.ArgumentParser(description=description.split("\n")[0])
+def parse_arguments():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--vorn", required=True, help="the vorn program")
     parser.add_argument("--lookup", required=True, help="the vorn-lookup program")
     parser.add_argument("--files", required=True,
@@ -65,9 +79,10 @@ def parse_arguments(description=__doc__):
                         help="at-spi-bus-launcher of at-spi2-core")
     parser.add_argument("--import-program", default="import",
                         help="ImageMagick's import, for --screenshot")
-    parser.add_argument("--window-manager",
-                        help="a window manager to run on the display (openbox), none by default")
     parser.add_argument("--screenshot", help="save a picture of the main window here")
+    parser.add_argument("--window-manager", help="run this window manager (openbox) first")
+    parser.add_argument("--keyboard", action="store_true",
+                        help="leave the call field by keyboard between the first two calls")
     parser.add_argument("--keep", action="store_true", help="keep the working folder")
     parser.add_argument("calls", nargs="*", default=["DL1ABC", "w1aw"],
                         help="calls to type, as typed (default: DL1ABC w1aw)")
@@ -81,12 +96,12 @@ def require_program(path, what):
     return found
 
 
-def in_private_session(arguments, script):
-    """Runs the script again inside its own D-Bus session, which ends with it."""
+def in_private_session(arguments):
+    """Runs this script again inside its own D-Bus session, which ends with it."""
     runner = require_program(arguments.dbus_run_session, "dbus-run-session (dbus)")
     env = dict(os.environ)
     env[SESSION_MARK] = "1"
-    command = [runner, "--", sys.executable, os.path.abspath(script)] + sys.argv[1:]
+    command = [runner, "--", sys.executable, os.path.abspath(__file__)] + sys.argv[1:]
     return subprocess.call(command, env=env)
 
 
@@ -130,16 +145,12 @@ class Session:
         log(f"Xvfb on display {self.display}")
 
     def start_window_manager(self, program):
-        """Starts the window manager and waits until it manages the display."""
-        program = require_program(program, f"the window manager {program}")
         ready = os.path.join(self.workdir, "window-manager-ready")
-        # Openbox runs its --startup command once it has taken over the display.
+        # Openbox runs its --startup command once it manages the display.
         self.window_manager = subprocess.Popen(
-            [program, "--sm-disable", "--startup", f"touch {ready}"], start_new_session=True,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(f"{os.path.basename(program)} to start", lambda: os.path.exists(ready),
-                 timeout=15)
-        log(f"{os.path.basename(program)} manages the display")
+            [require_program(program, program), "--sm-disable", "--startup", f"touch {ready}"],
+            start_new_session=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(f"{program} to start", lambda: os.path.exists(ready), timeout=15)
 
     def start_accessibility_bus(self):
         launcher = require_program(self.arguments.bus_launcher, "at-spi-bus-launcher (at-spi2-core)")
@@ -287,7 +298,7 @@ def save_screenshot(arguments, window_id, target):
     program = require_program(arguments.import_program, "ImageMagick's import (imagemagick)")
     target = os.path.abspath(target)
     os.makedirs(os.path.dirname(target), exist_ok=True)
-    # Under a window manager the picture takes in its frame and title bar.
+    # Under a window manager the picture takes in the window's frame.
     frame = ["-frame"] if arguments.window_manager else []
     result = subprocess.run([program, "-display", os.environ["DISPLAY"], *frame, "-window",
                              window_id, "png:" + target], capture_output=True, check=False,
@@ -304,107 +315,94 @@ def require_python_modules():
                           "python3-pyatspi and run this script with /usr/bin/python3")
 
 
-class MainWindow:
-    """The running program's main window, found through the accessibility tree."""
+def run(arguments, session):
+    checks = 0
+    # Checked before anything starts; pyatspi itself is imported once the bus is up.
+    require_python_modules()
+    session.start_display()
+    if arguments.window_manager:
+        session.start_window_manager(arguments.window_manager)
+    session.start_accessibility_bus()
+    reader = ScreenReader()
+    session.start_vorn()
 
-    def __init__(self, arguments, session):
-        # Checked before anything starts; pyatspi itself is imported once the bus is up.
-        require_python_modules()
-        self.arguments = arguments
-        self.session = session
-        session.start_display()
-        if arguments.window_manager:
-            session.start_window_manager(arguments.window_manager)
-        session.start_accessibility_bus()
-        self.reader = reader = ScreenReader()
-        session.start_vorn()
-
-        app = wait_for("vorn in the accessibility tree",
-                       lambda: self.still_running() and reader.application(), timeout=30)
-        self.frame = wait_for("the main window", lambda: reader.main_frame(app))
-        log(f"main window: '{self.frame.name}'")
-        self.call_edit = wait_for("the call field", lambda: reader.find(
-            self.frame, lambda acc: acc.name == "Call / Prefix" and
-            acc.getState().contains(reader.pyatspi.STATE_EDITABLE)))
-        self.answers = []
-        for caption in ANSWER_CAPTIONS:
-            self.answers.append(wait_for(f"the answer '{caption}'",
-                                         lambda caption=caption: reader.find(
-                self.frame, lambda acc: acc.description == caption and
-                acc.getRole() == reader.pyatspi.ROLE_LABEL)))
-
-        found = xdotool(arguments, "search", "--sync", "--onlyvisible", "--name", "^Vorn v")
-        self.window_id = found.split()[0]
-        xdotool(arguments, "windowactivate" if arguments.window_manager else "windowfocus",
-                "--sync", self.window_id)
-        self.wait_for_focus()
-
-    def still_running(self):
-        vorn = self.session.vorn
-        if vorn.poll() is not None:
-            raise Failure(f"vorn ended early with status {vorn.returncode}:\n"
-                          f"{self.session.vorn_output()}")
+    def still_running():
+        if session.vorn.poll() is not None:
+            raise Failure(f"vorn ended early with status {session.vorn.returncode}:\n"
+                          f"{session.vorn_output()}")
         return True
 
-    def wait_for_focus(self):
-        wait_for("the input focus in the call field",
-                 lambda: self.still_running() and self.reader.is_focused(self.call_edit))
+    app = wait_for("vorn in the accessibility tree",
+                   lambda: still_running() and reader.application(), timeout=30)
+    frame = wait_for("the main window", lambda: reader.main_frame(app))
+    log(f"main window: '{frame.name}'")
+    call_edit = wait_for("the call field", lambda: reader.find(
+        frame, lambda acc: acc.name == "Call / Prefix" and
+        acc.getState().contains(reader.pyatspi.STATE_EDITABLE)))
+    answers = []
+    for caption in ANSWER_CAPTIONS:
+        answers.append(wait_for(f"the answer '{caption}'", lambda caption=caption: reader.find(
+            frame, lambda acc: acc.description == caption and
+            acc.getRole() == reader.pyatspi.ROLE_LABEL)))
 
-    def call_text(self):
-        return self.reader.text_of(self.call_edit)
+    window_id = xdotool(arguments, "search", "--sync", "--onlyvisible", "--name", "^Vorn v")
+    window_id = window_id.split()[0]
+    xdotool(arguments, "windowactivate" if arguments.window_manager else "windowfocus", "--sync",
+            window_id)
+    wait_for("the input focus in the call field", lambda: reader.is_focused(call_edit))
+    checks += 1
 
-    def shown_answers(self):
-        return tuple(self.reader.fresh_name(answer) for answer in self.answers)
-
-    def look_up(self, call, typed=None):
-        """Types the call (or what typed says), presses Return and checks the answers against
-        vorn-lookup's; gives the answers shown."""
-        expected = expected_answers(self.arguments.lookup, self.session.workdir, call)
-        xdotool(self.arguments, "type", "--delay", "40", typed or call)
+    def look_up(call):
+        expected = expected_answers(arguments.lookup, session.workdir, call)
+        xdotool(arguments, "type", "--delay", "40", call)
         # Any key empties an answer on screen before the new call is looked up.
-        wait_for("the answers to empty", lambda: not any(self.shown_answers()))
+        wait_for("the answers to empty", lambda: not any(reader.fresh_name(a) for a in answers))
         try:
             wait_for(f"the call field to hold {expected[0]}",
-                     lambda: self.call_text() == expected[0], timeout=10)
+                     lambda: reader.text_of(call_edit) == expected[0], timeout=10)
         except Failure as failure:
-            raise Failure(f"{failure}; it holds {self.call_text()!r}") from None
-        xdotool(self.arguments, "key", "Return")
-        shown = wait_for(f"the answers for {call}",
-                         lambda: all(self.shown_answers()) and self.shown_answers())
-        log(f"typed {call!r}; the screen reader reads: call field {self.call_text()!r}, "
+            raise Failure(f"{failure}; it holds {reader.text_of(call_edit)!r}") from None
+        xdotool(arguments, "key", "Return")
+        def all_answers():
+            names = tuple(reader.fresh_name(answer) for answer in answers)
+            return names if all(names) else None
+
+        shown = wait_for(f"the answers for {call}", all_answers)
+        log(f"typed {call!r}; the screen reader reads: call field {reader.text_of(call_edit)!r}, "
             + ", ".join(f"{caption} {text!r}" for caption, text in zip(ANSWER_CAPTIONS, shown)))
         log(f"vorn-lookup says: {expected!r}")
         if tuple(shown) != tuple(expected[1:]):
             raise Failure(f"answers for {call}: shown {shown!r}, vorn-lookup says {expected[1:]!r}")
-        return shown
 
-    def choose_exit(self):
-        """Ends the program through its Exit menu item and checks that it ended well."""
-        reader = self.reader
-        exit_item = wait_for("the Exit menu item", lambda: reader.find(
-            self.frame,
-            lambda acc: acc.name == "Exit" and acc.getRole() == reader.pyatspi.ROLE_MENU_ITEM))
-        names = reader.press(exit_item)
-        log(f"pressed 'Exit' (actions offered: {names})")
-        try:
-            status = self.session.vorn.wait(timeout=20)
-        except subprocess.TimeoutExpired as error:
-            raise Failure("vorn did not end after Exit") from error
-        if status != 0:
-            raise Failure(f"vorn ended with status {status}:\n{self.session.vorn_output()}")
+    for way, steps in KEYBOARD_WAYS if arguments.keyboard else []:
+        log(f"leaving the call field and coming back: {way}")
+        look_up(arguments.calls[0])
+        for step in steps:
+            if step[0] in "^:":
+                xdotool(arguments, "search", "--sync", "--onlyvisible", "--name", step)
+            else:
+                xdotool(arguments, "key", "--delay", "100", step)
+        wait_for("the input focus back in the call field", lambda: reader.is_focused(call_edit))
+        look_up(arguments.calls[1])
+        checks += 1
 
-
-def run(arguments, session):
-    window = MainWindow(arguments, session)
-    checks = 1
     for number, call in enumerate(arguments.calls):
-        window.look_up(call)
+        look_up(call)
         checks += 1
         if number == 0 and arguments.screenshot:
             time.sleep(0.5)  # let the label repaint reach the X server
-            save_screenshot(arguments, window.window_id, arguments.screenshot)
+            save_screenshot(arguments, window_id, arguments.screenshot)
 
-    window.choose_exit()
+    exit_item = wait_for("the Exit menu item", lambda: reader.find(
+        frame, lambda acc: acc.name == "Exit" and acc.getRole() == reader.pyatspi.ROLE_MENU_ITEM))
+    names = reader.press(exit_item)
+    log(f"pressed 'Exit' (actions offered: {names})")
+    try:
+        status = session.vorn.wait(timeout=20)
+    except subprocess.TimeoutExpired as error:
+        raise Failure("vorn did not end after Exit") from error
+    if status != 0:
+        raise Failure(f"vorn ended with status {status}:\n{session.vorn_output()}")
     checks += 1
 
     settings_path = os.path.join(session.workdir, "vorn.set")
@@ -419,12 +417,11 @@ def run(arguments, session):
     return checks
 
 
-def main(arguments=None, scenario=run, script=__file__):
-    """Runs the scenario in a private session on a fresh copy of the shipped files."""
-    arguments = arguments or parse_arguments()
+def main():
+    arguments = parse_arguments()
     if os.environ.get(SESSION_MARK) != "1":
         try:
-            return in_private_session(arguments, script)
+            return in_private_session(arguments)
         except Failure as failure:
             log(f"FAILED: {failure}")
             return 1
@@ -437,7 +434,7 @@ def main(arguments=None, scenario=run, script=__file__):
             if not os.path.isfile(source):
                 raise Failure(f"shipped file {source} is missing")
             shutil.copyfile(source, os.path.join(workdir, name))
-        checks = scenario(arguments, session)
+        checks = run(arguments, session)
         log(f"passed: {checks} checks")
         return 0
     except Failure as failure:

@@ -445,67 +445,49 @@ void MainFormTest::longestAnswersAreNotCut_data()
 {
     QTest::addColumn<bool>("shipped");
     QTest::newRow("shipped data") << true;
-    // Holds the one-character prefix that gives the longest message.
-    QTest::newRow("test data") << false;
+    QTest::newRow("test data, with a one-character prefix") << false;
 }
 
 void MainFormTest::longestAnswersAreNotCut()
 {
     QFETCH(bool, shipped);
     Harness h(!shipped);
-    for (const char *name : {"country.asc", "vorn.asc"}) {
-        if (shipped)
-            QVERIFY(QFile::copy(QStringLiteral(VORN_SHIPPED_DIR "/") + name, h.path(name)));
-    }
+    for (const char *name : {"country.asc", "vorn.asc"})
+        QVERIFY(!shipped || QFile::copy(QStringLiteral(VORN_SHIPPED_DIR "/") + name, h.path(name)));
     QVERIFY(h.start());
 
-    // The widest text of each line over every prefix, alone, cut to one character and with
-    // the call-area digits 0 and 4 behind it; and the call that gives it.
-    const QFontMetrics metrics(h.child<QLabel>("PrefixLabel")->font());
-    std::array<std::pair<int, std::string>, 3> widest{};
+    // The longest answer of each line over every prefix, its first character alone, and the
+    // prefix with the call-area digits 0 and 4.
+    std::array<std::pair<std::size_t, std::string>, 3> longest{};
     for (const CountryRow &row : h.form->countryTable().rows()) {
         const std::string prefix = row.prefix.substr(0, row.prefix.find('*'));
         for (const std::string &typed :
-             {prefix, prefix.substr(0, 1), prefix + "0AB", prefix + "4AB"}) {
+             {prefix, prefix.substr(0, 1), prefix + "0A", prefix + "4A"}) {
             const std::string call = CallField::normalize(typed);
-            const auto result = lookUpCall(call, h.form->countryTable(), h.form->bureauTable());
-            const std::string texts[] = {result->sortText, result->bureauText, result->entityText};
-            for (std::size_t line = 0; line < 3; ++line) {
-                const int width = metrics.horizontalAdvance(fromSingleByte(texts[line]));
-                if (width > widest[line].first)
-                    widest[line] = {width, call};
-            }
+            const auto r = lookUpCall(call, h.form->countryTable(), h.form->bureauTable());
+            for (const auto &[line, text] :
+                 {std::pair{0, r->sortText}, {1, r->bureauText}, {2, r->entityText}})
+                longest[line] = std::max(longest[line], std::pair{text.size(), call});
         }
     }
     const char *const labels[] = {"PrefixLabel", "ResultLabel", "InfoLabel"};
     for (std::size_t line = 0; line < 3; ++line) {
-        h.lookUp(fromSingleByte(widest[line].second));
+        h.lookUp(fromSingleByte(longest[line].second));
         const QLabel *label = h.child<QLabel>(labels[line]);
-        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
-        QCOMPARE(label->x(), 285);
-        QVERIFY2(label->geometry().right() < h.form->centralWidget()->width(),
+        QVERIFY2(label->x() == 285 && label->width() >= label->sizeHint().width() &&
+                     label->geometry().right() < h.form->centralWidget()->width(),
                  qPrintable(label->text()));
     }
-    for (const char *caption : {"CallLabel", "SortLabel", "BureauLabel", "DxccLabel"})
-        QVERIFY(h.child<QLabel>(caption)->width() >= h.child<QLabel>(caption)->sizeHint().width());
 }
 
 void MainFormTest::copyAnswerCopiesTheWholeLine()
 {
     Harness h;
     QVERIFY(h.start());
-    auto *copyAnswer = h.form->findChild<QAction *>(QStringLiteral("CopyAnswerAction"));
     h.lookUp(QStringLiteral("3a2b"));
-    copyAnswer->trigger();
-    if (QApplication::clipboard()->text().isEmpty())
-        QSKIP("no clipboard on this platform");
+    h.form->findChild<QAction *>(QStringLiteral("CopyAnswerAction"))->trigger();
     QCOMPARE(QApplication::clipboard()->text(),
              QStringLiteral("3A2B\t3A\tTest bureau (non IARU)\tMonaco"));
-    // Once the call is changed, the answer is gone and nothing is copied.
-    QApplication::clipboard()->clear();
-    h.callEdit()->insert(QStringLiteral("X"));
-    copyAnswer->trigger();
-    QCOMPARE(QApplication::clipboard()->text(), QString());
 }
 
 void MainFormTest::activationPreparesTheWindow()
