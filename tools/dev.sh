@@ -14,7 +14,7 @@ packages=(
     libboost-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     hamradio-files fonts-dejavu-core
-    xvfb xauth xdotool python3 python3-pyatspi at-spi2-core dbus dbus-x11
+    xvfb xauth xdotool openbox python3 python3-pyatspi at-spi2-core dbus dbus-x11
     nginx-light
 )
 

@@ -37,7 +37,7 @@ class YesBoxes final : public MessageBoxes
 {
 public:
     QStringList texts;
-    Answer show(Kind, Buttons buttons, const std::string &text) override
+    Answer show(Kind, Buttons buttons, const std::string &text, const std::string &) override
     {
         texts << QString::fromStdString(text.substr(withHeading("").size()));
         return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;

@@ -32,7 +32,7 @@ public:
         : m_events(events), m_answers(std::move(answers))
     {}
 
-    Answer show(Kind kind, Buttons buttons, const std::string &text) override
+    Answer show(Kind kind, Buttons buttons, const std::string &text, const std::string &) override
     {
         const std::string heading = withHeading("");
         EXPECT_EQ(text.substr(0, heading.size()), heading);
