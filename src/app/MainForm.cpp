@@ -3,6 +3,7 @@
 #include "app/CallEdit.h"
 #include "app/JpegDecoder.h"
 #include "app/SettingsFile.h"
+#include "app/ShippedFiles.h"
 #include "app/Version.h"
 #include "data/DataFiles.h"
 #include "dialogs/AboutBox.h"
@@ -369,7 +370,9 @@ void MainForm::helpMenuClick()
 {
     if (m_helpViewer == nullptr)
         m_helpViewer = new HelpViewer(this);
-    m_helpViewer->showContents(fileName(m_dataDirectory / DataFiles::HelpFile));
+    const QByteArray programDirectory = QFile::encodeName(QCoreApplication::applicationDirPath());
+    m_helpViewer->showContents(
+        fileName(helpFilePath(programDirectory.toStdString(), m_dataDirectory)));
 }
 
 void MainForm::exitMenuClick()
