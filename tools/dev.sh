@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # One entry point for a fresh Debian 12 machine:
-#   tools/dev.sh run    install what is missing, build, start Vorn on the shipped data
-#   tools/dev.sh test   install what is missing, build with warnings as errors, run
+#   tools/dev.sh run    install what is missing, build the programs, start Vorn on the shipped data
+#   tools/dev.sh test   install what is missing, build everything with warnings as errors, run
 #                       every test, the checks of the Debian package among them
 set -euo pipefail
 
@@ -42,7 +42,7 @@ case ${1:-} in
 run)
     install_missing
     configure
-    cmake --build "$build" -j "$(nproc)"
+    cmake --build "$build" -j "$(nproc)" --target vorn vorn-lookup
     if [ -x "$build/vorn-start" ]; then
         exec "$build/vorn-start"
     fi
@@ -51,7 +51,7 @@ run)
     ;;
 test)
     install_missing
-    configure -DVORN_WERROR=ON -DBUILD_TESTING=ON
+    configure -DVORN_WERROR=ON -DBUILD_TESTING=ON -DVORN_BENCHMARKS=ON
     cmake --build "$build" -j "$(nproc)"
     ctest --test-dir "$build" --output-on-failure --timeout 600
     ;;
