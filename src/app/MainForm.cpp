@@ -5,6 +5,7 @@
 #include "app/JpegDecoder.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsFile.h"
+#include "app/ShippedFiles.h"
 #include "app/Version.h"
 #include "data/DataFiles.h"
 #include "dialogs/AboutBox.h"
@@ -439,7 +440,9 @@ void MainForm::helpMenuClick()
 {
     if (m_helpViewer == nullptr)
         m_helpViewer = new HelpViewer(this);
-    m_helpViewer->showContents(fileName(m_state.folder.path(DataFiles::HelpFile)));
+    const QByteArray programDirectory = QFile::encodeName(QCoreApplication::applicationDirPath());
+    m_helpViewer->showContents(
+        fileName(helpFilePath(programDirectory.toStdString(), m_state.folder.directory())));
 }
 
 void MainForm::exitMenuClick()
