@@ -8,10 +8,7 @@ namespace {
 std::string field(std::string_view line, std::size_t first, std::size_t last, std::size_t width)
 {
     const std::string_view columns = line.substr(first - 1, last - first + 1);
-    std::string value = trimBlanks(columns);
-    if (value.size() > width)
-        value.resize(width);
-    return value;
+    return std::string(withoutBlanks(columns).substr(0, width));
 }
 
 } // namespace
@@ -22,12 +19,25 @@ const BureauRow &BureauTable::slot(std::size_t n) const
     return n >= 1 && n <= m_rows.size() ? m_rows[n - 1] : empty;
 }
 
+void BureauTable::clear()
+{
+    m_rows.clear();
+    m_index.clear();
+}
+
 bool BureauTable::append(BureauRow row)
 {
     if (m_rows.size() >= MaxRows)
         return false;
     m_rows.push_back(std::move(row));
+    m_index.add(m_rows.back().entityCode, static_cast<std::uint16_t>(m_rows.size()));
     return true;
+}
+
+const BureauRow *BureauTable::firstOf(std::string_view entityCode) const
+{
+    const std::uint16_t row = m_index.find(entityCode);
+    return row == EntityCodeIndex::NoRow ? nullptr : &m_rows[row - 1];
 }
 
 std::optional<BureauRow> parseBureauLine(std::string_view line)

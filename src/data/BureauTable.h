@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/ByteSource.h"
+#include "data/EntityCodeIndex.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -39,11 +40,19 @@ public:
     const BureauRow &slot(std::size_t n) const;
     const std::vector<BureauRow> &rows() const { return m_rows; }
 
-    void clear() { m_rows.clear(); }
+    void clear();
+    // Appends a row unless the table is full; false when it is.
     bool append(BureauRow row);
 
+    // The first row whose entity code equals the code as a whole, letters compared as capitals;
+    // nullptr when none does. From an index that every change of the rows keeps up to date.
+    const BureauRow *firstOf(std::string_view entityCode) const;
+
 private:
+    static_assert(MaxRows < 512, "the code index is at most half full");
+
     std::vector<BureauRow> m_rows;
+    EntityCodeIndex m_index;
 };
 
 // Cuts one line of vorn.asc into its fields; nothing for a line of 60 characters or fewer.
