@@ -11,6 +11,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libespeak-ng-dev espeak-ng-data libjpeg-dev
+    libboost-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     hamradio-files fonts-dejavu-core
     xvfb xauth xdotool python3 python3-pyatspi at-spi2-core dbus dbus-x11

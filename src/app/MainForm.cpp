@@ -1,7 +1,9 @@
 #include "app/MainForm.h"
 
+#include "app/AppState.h"
 #include "app/CallEdit.h"
 #include "app/JpegDecoder.h"
+#include "app/MessageBoxes.h"
 #include "app/SettingsFile.h"
 #include "app/Version.h"
 #include "data/DataFiles.h"
@@ -12,6 +14,8 @@
 #include "dialogs/HelpViewer.h"
 #include "dialogs/SpeakForm.h"
 #include "lookup/CallLookup.h"
+#include "net/QslInfoQuery.h"
+#include "net/UpdateOperations.h"
 #include "speech/VoiceOutput.h"
 
 #include <QApplication>
@@ -55,10 +59,10 @@ QFont labelFont()
 
 } // namespace
 
-MainForm::MainForm(MainFormSeams seams, QWidget *parent)
-    : QMainWindow(parent), m_boxes(seams.messageBoxes), m_speechEngine(seams.speechEngine),
-      m_sleep(std::move(seams.sleep)), m_dataDirectory(std::move(seams.dataDirectory)),
-      m_offlineUpdates(std::make_unique<OfflineUpdates>(m_boxes))
+MainForm::MainForm(AppState &state, MainFormSeams seams, QWidget *parent)
+    : QMainWindow(parent), m_state(state), m_boxes(seams.messageBoxes),
+      m_speechEngine(seams.speechEngine), m_sleep(std::move(seams.sleep)), m_updates(seams.updates),
+      m_qslInfo(seams.qslInfo)
 {
     setObjectName(QStringLiteral("MainForm"));
     // A fixed frame: minimise and close, no maximise.
@@ -76,7 +80,7 @@ MainForm::MainForm(MainFormSeams seams, QWidget *parent)
     createMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_settings = readSettingsFile(m_dataDirectory / DataFiles::SettingsFile);
+    m_state.settings = readSettingsFile(m_state.folder.path(DataFiles::SettingsFile));
 
     // The other windows come after the main window, which they may read from.
     m_aboutBox = new AboutBox(this);
@@ -203,16 +207,6 @@ void MainForm::createMenu()
     bar->setPalette(menuPalette);
 }
 
-void MainForm::setUpdateOperations(UpdateOperations *updates)
-{
-    m_updates = updates;
-}
-
-void MainForm::setQslInfoQuery(QslInfoQuery *query)
-{
-    m_qslInfo = query;
-}
-
 bool MainForm::event(QEvent *event)
 {
     const bool handled = QMainWindow::event(event);
@@ -242,7 +236,7 @@ void MainForm::showEvent(QShowEvent *event)
 void MainForm::closeEvent(QCloseEvent *event)
 {
     // Failures are not reported: the program ends all the same, and the previous file stays.
-    writeSettingsFile(m_dataDirectory / DataFiles::SettingsFile, m_settings);
+    writeSettingsFile(m_state.folder.path(DataFiles::SettingsFile), m_state.settings);
     m_boxes.dismissFromNowOn();
     event->accept();
 }
@@ -266,8 +260,7 @@ void MainForm::formActivate()
 
 void MainForm::runStartupSequence()
 {
-    StartupSequence sequence(m_settings, m_countries, m_bureaus, m_dataDirectory, m_boxes,
-                             updates(), *this);
+    StartupSequence sequence(m_state, m_boxes, m_updates, *this);
     m_startupFailed = !sequence.run();
     m_firstActivation = false;
     if (!m_startupFailed)
@@ -276,7 +269,7 @@ void MainForm::runStartupSequence()
 
 void MainForm::applyQslInfoMode()
 {
-    qslInfo().applyQslInfoMode();
+    m_qslInfo.applyQslInfoMode();
 }
 
 void MainForm::closeMainWindow()
@@ -297,7 +290,7 @@ void MainForm::callEditKeyDown()
 void MainForm::callEditLookUp()
 {
     const std::optional<LookupResult> result =
-        lookUpCall(toSingleByte(m_callEdit->text()), m_countries, m_bureaus);
+        lookUpCall(toSingleByte(m_callEdit->text()), m_state.countries, m_state.bureaus);
     if (!result)
         return;
     m_prefixLabel->setText(fromSingleByte(result->sortText));
@@ -307,9 +300,9 @@ void MainForm::callEditLookUp()
     // The next character typed replaces the call.
     m_callEdit->selectAll();
     letWindowRepaint();
-    if (m_settings.qslInfoMode == QslInfoMode::Auto)
-        qslInfo().queryButtonClick();
-    if (m_settings.speaksAnything())
+    if (m_state.settings.qslInfoMode == QslInfoMode::Auto)
+        m_qslInfo.queryButtonClick();
+    if (m_state.settings.speaksAnything())
         speakResult();
 }
 
@@ -327,7 +320,7 @@ void MainForm::speakResult()
     // The answers are read back from the labels, as they are shown. A failure has switched
     // voice output off already.
     if (::speakResult(toSingleByte(m_prefixLabel->text()), toSingleByte(m_resultLabel->text()),
-                      toSingleByte(m_infoLabel->text()), m_settings, m_speechEngine, m_sleep))
+                      toSingleByte(m_infoLabel->text()), m_state.settings, m_speechEngine, m_sleep))
         return;
     m_boxes.inform(MessageBoxes::Kind::Warning, SpeakNotSupportedText);
 }
@@ -339,37 +332,38 @@ void MainForm::aboutMenuClick()
 
 void MainForm::backgroundMenuClick()
 {
-    m_backgroundForm->setBackground(m_settings.background);
+    m_backgroundForm->setBackground(m_state.settings.background);
     if (m_backgroundForm->exec() == QDialog::Accepted)
-        m_settings.background = m_backgroundForm->background();
+        m_state.settings.background = m_backgroundForm->background();
     applyCurrentBackground();
 }
 
 void MainForm::speakMenuClick()
 {
-    m_speakForm->setChoices(m_settings.speakSort, m_settings.speakBureau, m_settings.speakDxcc);
+    m_speakForm->setChoices(m_state.settings.speakSort, m_state.settings.speakBureau,
+                            m_state.settings.speakDxcc);
     if (m_speakForm->exec() != QDialog::Accepted)
         return;
-    m_settings.speakSort = m_speakForm->speakSort();
-    m_settings.speakBureau = m_speakForm->speakBureau();
-    m_settings.speakDxcc = m_speakForm->speakDxcc();
+    m_state.settings.speakSort = m_speakForm->speakSort();
+    m_state.settings.speakBureau = m_speakForm->speakBureau();
+    m_state.settings.speakDxcc = m_speakForm->speakDxcc();
 }
 
 void MainForm::updateMenuClick()
 {
-    updates().updateMenuClick();
+    m_updates.updateMenuClick();
 }
 
 void MainForm::databaseMenuClick()
 {
-    qslInfo().databaseMenuClick();
+    m_qslInfo.databaseMenuClick();
 }
 
 void MainForm::helpMenuClick()
 {
     if (m_helpViewer == nullptr)
         m_helpViewer = new HelpViewer(this);
-    m_helpViewer->showContents(fileName(m_dataDirectory / DataFiles::HelpFile));
+    m_helpViewer->showContents(fileName(m_state.folder.path(DataFiles::HelpFile)));
 }
 
 void MainForm::exitMenuClick()
@@ -379,5 +373,5 @@ void MainForm::exitMenuClick()
 
 void MainForm::applyCurrentBackground()
 {
-    applyBackground(m_settings.background, this, m_map, m_callEdit);
+    applyBackground(m_state.settings.background, this, m_map, m_callEdit);
 }

@@ -1,39 +1,37 @@
 #pragma once
 
-#include "app/AppSettings.h"
-#include "app/MessageBoxes.h"
-#include "data/BureauTable.h"
-#include "data/CountryTable.h"
 #include "data/StartupSequence.h"
-#include "net/QslInfoQuery.h"
-#include "net/UpdateOperations.h"
 
 #include <QMainWindow>
-#include <filesystem>
 #include <functional>
-#include <memory>
 
+struct AppState;
 class AboutBox;
 class BackgroundForm;
 class CallEdit;
 class HelpViewer;
+class MessageBoxGate;
 class QLabel;
+class QslInfoQuery;
 class SpeakForm;
 class SpeechEngine;
+class UpdateOperations;
 
-// The platform services the main window works through, handed in so that tests can answer
+// The services and windows the main window works through, handed in so that tests can answer
 // and record them.
 struct MainFormSeams
 {
-    MessageBoxes &messageBoxes;
+    // Shared with the other windows; dismissed from the moment this window closes.
+    MessageBoxGate &messageBoxes;
     SpeechEngine &speechEngine;
-    std::function<void(int)> sleep;      // milliseconds, blocking the GUI thread
-    std::filesystem::path dataDirectory; // where the data and settings files lie; empty: here
+    std::function<void(int)> sleep; // milliseconds, blocking the GUI thread
+    UpdateOperations &updates;
+    QslInfoQuery &qslInfo;
 };
 
-// The program's main window: the call field, the three answer lines, the menu, and the
-// process-wide state (settings, tables) the other windows share. Reads vorn.set when it is
-// made, loads the data files on its first activation and writes vorn.set when it closes.
+// The program's main window: the call field, the three answer lines and the menu. Reads
+// vorn.set into the shared state when it is made, loads the data files on its first activation
+// and writes vorn.set when it closes.
 class MainForm : public QMainWindow, private StartupWindow
 {
     Q_OBJECT
@@ -42,22 +40,13 @@ public:
     static constexpr int ClientWidth = 635;
     static constexpr int ClientHeight = 272;
 
-    explicit MainForm(MainFormSeams seams, QWidget *parent = nullptr);
+    MainForm(AppState &state, MainFormSeams seams, QWidget *parent = nullptr);
     ~MainForm() override;
 
-    AppSettings &settings() { return m_settings; }
-    const CountryTable &countryTable() const { return m_countries; }
-    const BureauTable &bureauTable() const { return m_bureaus; }
     bool resultsShown() const { return m_resultsShown; }
     bool firstActivation() const { return m_firstActivation; }
     // The data files could not be loaded and the start-up closed the window.
     bool startupFailed() const { return m_startupFailed; }
-
-    // The boxes the other windows use: once this window has closed they are dismissed unseen.
-    MessageBoxes &messageBoxes() { return m_boxes; }
-    // The windows made after this one attach here; null puts the stand-ins back.
-    void setUpdateOperations(UpdateOperations *updates);
-    void setQslInfoQuery(QslInfoQuery *query);
 
 protected:
     bool event(QEvent *event) override;
@@ -89,27 +78,18 @@ private:
     void exitMenuClick();
     void applyCurrentBackground();
 
-    UpdateOperations &updates() { return m_updates ? *m_updates : *m_offlineUpdates; }
-    QslInfoQuery &qslInfo() { return m_qslInfo ? *m_qslInfo : m_noQslInfo; }
-
-    MessageBoxGate m_boxes;
+    AppState &m_state;
+    MessageBoxGate &m_boxes;
     SpeechEngine &m_speechEngine;
     std::function<void(int)> m_sleep;
-    std::filesystem::path m_dataDirectory;
+    UpdateOperations &m_updates;
+    QslInfoQuery &m_qslInfo;
 
-    AppSettings m_settings;
-    CountryTable m_countries;
-    BureauTable m_bureaus;
     bool m_resultsShown = false;
     bool m_firstActivation = true;
     bool m_startupScheduled = false;
     bool m_startupFailed = false;
     bool m_shown = false;
-
-    std::unique_ptr<OfflineUpdates> m_offlineUpdates;
-    UpdateOperations *m_updates = nullptr;
-    NoQslInfoQuery m_noQslInfo;
-    QslInfoQuery *m_qslInfo = nullptr;
 
     QLabel *m_map = nullptr;
     QLabel *m_prefixLabel = nullptr;

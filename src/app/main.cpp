@@ -1,7 +1,13 @@
 // vorn: finds the IARU QSL bureau for a call sign or prefix.
 
+#include "app/AppState.h"
+#include "app/BuildSettings.h"
 #include "app/MainForm.h"
 #include "app/QtMessageBoxes.h"
+#include "net/DownloadForm.h"
+#include "net/QslInfoQuery.h"
+#include "net/UpdateForm.h"
+#include "net/UpdatePolicy.h"
 #include "speech/EspeakEngine.h"
 
 #include <QApplication>
@@ -13,14 +19,24 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Vorn"));
     QApplication::setDesktopFileName(QStringLiteral("vorn"));
 
-    QtMessageBoxes messageBoxes;
+    // Everything lies in the current directory, which the launcher chooses.
+    AppState state;
+    QtMessageBoxes qtBoxes;
+    MessageBoxGate boxes(qtBoxes);
     EspeakEngine speechEngine;
-    MainForm mainForm(MainFormSeams{
-        messageBoxes,
-        speechEngine,
-        [](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); },
-        {}});
-    messageBoxes.setParentWindow(&mainForm);
+
+    DownloadForm downloadForm(NetPeer{UpdateHost}, state.folder);
+    UpdateForm updateForm;
+    UpdatePolicy updates(state, boxes, downloadForm, updateForm, UpdateHost);
+    NoQslInfoQuery qslInfo;
+
+    MainForm mainForm(state,
+                      MainFormSeams{boxes, speechEngine,
+                                    [](int milliseconds) {
+                                        QThread::msleep(static_cast<unsigned long>(milliseconds));
+                                    },
+                                    updates, qslInfo});
+    qtBoxes.setParentWindow(&mainForm);
 
     mainForm.show();
     const int status = QApplication::exec();

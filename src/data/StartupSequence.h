@@ -1,11 +1,8 @@
 #pragma once
 
-#include "app/AppSettings.h"
-#include "data/BureauTable.h"
-#include "data/CountryTable.h"
+#include "data/DataFolder.h"
 
-#include <filesystem>
-
+struct AppState;
 class MessageBoxes;
 class UpdateOperations;
 
@@ -27,32 +24,21 @@ public:
 class StartupSequence
 {
 public:
-    StartupSequence(AppSettings &settings, CountryTable &countries, BureauTable &bureaus,
-                    std::filesystem::path dataDirectory, MessageBoxes &boxes,
-                    UpdateOperations &updates, StartupWindow &window);
+    StartupSequence(AppState &state, MessageBoxes &boxes, UpdateOperations &updates,
+                    StartupWindow &window);
 
     // Runs the whole sequence once. False when the data could not be loaded and the main window
     // was closed.
     bool run();
 
 private:
-    enum class DataFile { Country, Bureau };
-
     bool loadWithRecovery(DataFile file, bool &dataReplaced);
-    bool load(DataFile file);
     bool download(DataFile file);
     void loadWithoutUpdates(DataFile file);
-    std::filesystem::path pathOf(const char *name) const { return m_dataDirectory / name; }
 
-    AppSettings &m_settings;
-    CountryTable &m_countries;
-    BureauTable &m_bureaus;
-    std::filesystem::path m_dataDirectory;
+    AppState &m_state;
     MessageBoxes &m_boxes;
     UpdateOperations &m_updates;
     StartupWindow &m_window;
     bool m_windowClosed = false;
 };
-
-// Renames a file unless the new name is taken; false when nothing was renamed.
-bool renameWithoutReplacing(const std::filesystem::path &from, const std::filesystem::path &to);

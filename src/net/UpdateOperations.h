@@ -4,17 +4,15 @@
 
 #include <cstdint>
 
-class MessageBoxes;
-
 // What the start-up learns from the update check.
 struct StartupUpdateResult
 {
     bool dataReplaced = false;             // both data files were downloaded anew
-    std::int32_t publishedDataVersion = 0; // negative: the check failed with that code
+    std::int32_t publishedDataVersion = 0; // their version, when they were
 };
 
-// The update operations the rest of the program calls. Each reports its own failures to the
-// user; the results say what happened.
+// The update operations that the start-up and the main window call. Each reports its own
+// failures to the user; the results say what happened.
 class UpdateOperations
 {
 public:
@@ -28,23 +26,4 @@ public:
     virtual bool downloadBureauFile() = 0;
     // The Settings / Update menu command.
     virtual void updateMenuClick() = 0;
-};
-
-// Stands in until the program can download: every transfer fails the way an unreachable server
-// makes it fail, with the same messages, and the menu command does nothing.
-class OfflineUpdates final : public UpdateOperations
-{
-public:
-    // The check's failure code when no connection can be opened.
-    static constexpr std::int32_t CannotConnect = -2;
-
-    explicit OfflineUpdates(MessageBoxes &boxes) : m_boxes(boxes) {}
-
-    StartupUpdateResult startupUpdateCheck(UpdateMode mode, std::int32_t dataVersion) override;
-    bool downloadCountryFile() override;
-    bool downloadBureauFile() override;
-    void updateMenuClick() override {}
-
-private:
-    MessageBoxes &m_boxes;
 };

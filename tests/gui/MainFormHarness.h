@@ -2,7 +2,9 @@
 
 #include "TestDataFiles.h"
 #include "WindowFakes.h"
+#include "app/AppState.h"
 #include "app/MainForm.h"
+#include "net/UpdatePolicy.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,17 +12,37 @@
 #include <QTest>
 #include <memory>
 
+// A web server that cannot be reached, for the real update operations.
+struct UnreachableServer final : Downloader
+{
+    DownloadResult download(DownloadKind, bool) override
+    {
+        return {DownloadFailure::CannotConnect, "no connection", {}, false};
+    }
+};
+
+struct UnusedUpdateDialog final : UpdateDialog
+{
+    Choice exec(UpdateMode) override { return {}; }
+};
+
 // One main window over its own directory of data files, with every seam recording.
 struct Harness
 {
     QTemporaryDir dir;
     EventLog log;
     FakeMessageBoxes boxes{log};
+    MessageBoxGate gate{boxes};
     FakeSpeechEngine engine{log};
     FakeQslInfoQuery query{log};
     ScriptedUpdates updates{log};
+    AppState state{dir.path().toStdString()};
+    AppSettings &settings = state.settings;
+    UnreachableServer unreachable;
+    UnusedUpdateDialog unusedDialog;
+    UpdatePolicy offline{state, gate, unreachable, unusedDialog, "localhost"};
     std::unique_ptr<MainForm> form;
-    // Leaves the window with its own stand-in, which fails every transfer.
+    // The real update operations against a server that cannot be reached, instead of the script.
     bool offlineUpdates = false;
 
     explicit Harness(bool withDataFiles = true)
@@ -37,10 +59,9 @@ struct Harness
             log << QStringLiteral("sleep %1").arg(milliseconds);
         };
         form = std::make_unique<MainForm>(
-            MainFormSeams{boxes, engine, sleep, dir.path().toStdString()});
-        form->setQslInfoQuery(&query);
-        if (!offlineUpdates)
-            form->setUpdateOperations(&updates);
+            state, MainFormSeams{
+                       gate, engine, sleep,
+                       offlineUpdates ? static_cast<UpdateOperations &>(offline) : updates, query});
     }
 
     // Shows the window and waits until the start-up has run.

@@ -447,8 +447,8 @@ void MainFormTest::activationPreparesTheWindow()
     QTRY_COMPARE(QApplication::focusWidget(), h.callEdit());
     // The call field turns silver, whatever the background.
     QCOMPARE(h.callEdit()->palette().color(QPalette::Base), QColor(192, 192, 192));
-    QCOMPARE(h.form->countryTable().count(), std::size_t(7));
-    QCOMPARE(h.form->bureauTable().count(), std::size_t(5));
+    QCOMPARE(h.state.countries.count(), std::size_t(7));
+    QCOMPARE(h.state.bureaus.count(), std::size_t(5));
     QVERIFY(h.log.isEmpty());
 }
 
@@ -456,7 +456,7 @@ void MainFormTest::laterActivationsSkipTheStartUp()
 {
     Harness h;
     h.make();
-    h.form->settings().updateMode = UpdateMode::Manual;
+    h.settings.updateMode = UpdateMode::Manual;
     h.form->show();
     QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
     QTRY_VERIFY(!h.form->firstActivation());
@@ -464,7 +464,7 @@ void MainFormTest::laterActivationsSkipTheStartUp()
 
     h.form->setWindowTitle(QString());
     h.child<QLabel>("map")->move(40, 40);
-    h.form->settings().background = Background::PlainWhite;
+    h.settings.background = Background::PlainWhite;
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(h.form.get(), &activate);
     QApplication::processEvents();
@@ -481,12 +481,12 @@ void MainFormTest::settingsAreReadAndWritten()
     const QString settingsFile = QDir(h.dir.path()).filePath(QStringLiteral("vorn.set"));
     QVERIFY(writeFile(settingsFile, "BB\r\nSD\r\nN-3\r\nR DL1ABC \r\n"));
     QVERIFY(h.start());
-    QCOMPARE(h.form->settings().background, Background::PlainBlue);
+    QCOMPARE(h.settings.background, Background::PlainBlue);
     QVERIFY(h.child<QLabel>("map")->isHidden());
     QCOMPARE(h.form->palette().color(QPalette::Window), QColor(0, 0, 128));
-    QCOMPARE(h.form->settings().ownCall, std::string(" DL1ABC "));
+    QCOMPARE(h.settings.ownCall, std::string(" DL1ABC "));
 
-    h.form->settings().speakSort = true;
+    h.settings.speakSort = true;
     for (QAction *action : h.form->menuBar()->actions()) {
         if (action->text() == QStringLiteral("Exit"))
             action->trigger();
@@ -500,9 +500,9 @@ void MainFormTest::queryRunsBeforeSpeech()
 {
     Harness h;
     QVERIFY(h.start());
-    h.form->settings().qslInfoMode = QslInfoMode::Auto;
-    h.form->settings().speakSort = true;
-    h.form->settings().speakDxcc = true;
+    h.settings.qslInfoMode = QslInfoMode::Auto;
+    h.settings.speakSort = true;
+    h.settings.speakDxcc = true;
     h.lookUp(QStringLiteral("DL1ABC"));
     QVERIFY2(h.log.size() == 4, qPrintable(h.log.join(QLatin1Char('|'))));
     QCOMPARE(h.log.at(0), QStringLiteral("query"));
@@ -516,7 +516,7 @@ void MainFormTest::queryFollowsEveryLookUp()
 {
     Harness h;
     QVERIFY(h.start());
-    h.form->settings().qslInfoMode = QslInfoMode::Auto;
+    h.settings.qslInfoMode = QslInfoMode::Auto;
     h.lookUp(QStringLiteral("XX1XX"));
     h.lookUp(QStringLiteral("K"));
     h.lookUp(QStringLiteral("  "));
@@ -524,7 +524,7 @@ void MainFormTest::queryFollowsEveryLookUp()
     QCOMPARE(h.log, (QStringList{"query", "query", "query"}));
 
     h.log.clear();
-    h.form->settings().qslInfoMode = QslInfoMode::Manual;
+    h.settings.qslInfoMode = QslInfoMode::Manual;
     h.lookUp(QStringLiteral("DL1ABC"));
     QVERIFY(h.log.isEmpty());
 }
@@ -542,7 +542,7 @@ void MainFormTest::secondReturnSpeaksAgain()
 {
     Harness h;
     QVERIFY(h.start());
-    h.form->settings().speakBureau = true;
+    h.settings.speakBureau = true;
     h.lookUp(QStringLiteral("DL1ABC"));
     QCOMPARE(h.log.size(), 1);
     QVERIFY(h.log.at(0).startsWith(QStringLiteral("speak the Q S L bureau , iss , ")));
@@ -556,14 +556,14 @@ void MainFormTest::failingSpeechSwitchesVoiceOff()
     Harness h;
     QVERIFY(h.start());
     h.engine.works = false;
-    h.form->settings().speakSort = true;
-    h.form->settings().speakBureau = true;
-    h.form->settings().speakDxcc = true;
+    h.settings.speakSort = true;
+    h.settings.speakBureau = true;
+    h.settings.speakDxcc = true;
     h.lookUp(QStringLiteral("DL1ABC"));
     QCOMPARE(h.log.size(), 2);
     QVERIFY(h.log.at(0).startsWith(QStringLiteral("speak sort")));
     QCOMPARE(h.log.at(1), QStringLiteral("warning: Speak not supported"));
-    QVERIFY(!h.form->settings().speaksAnything());
+    QVERIFY(!h.settings.speaksAnything());
     // The answers stay, and the next look-up says nothing.
     QCOMPARE(h.answers(), (QStringList{"DL", "DARC", "Germany"}));
     QTest::keyClick(h.callEdit(), Qt::Key_Return);
@@ -602,7 +602,7 @@ void MainFormTest::backgroundMenuAppliesTheChoice()
     h.child<QLabel>("map")->show();
     h.form->findChild<QAction *>(QStringLiteral("BackgroundMenu"))->trigger();
     QVERIFY(answered);
-    QCOMPARE(int(h.form->settings().background), expected);
+    QCOMPARE(int(h.settings.background), expected);
     QCOMPARE(h.child<QLabel>("map")->isVisible(), mapShown);
     QCOMPARE(h.callEdit()->palette().color(QPalette::Base), QColor(192, 192, 192));
 }
@@ -611,7 +611,7 @@ void MainFormTest::voiceMenuStoresTheChoice()
 {
     Harness h;
     QVERIFY(h.start());
-    h.form->settings().speakSort = true;
+    h.settings.speakSort = true;
     bool answered = false;
     QTimer::singleShot(0, h.form.get(), [&] {
         QWidget *dialog = QApplication::activeModalWidget();
@@ -624,9 +624,9 @@ void MainFormTest::voiceMenuStoresTheChoice()
     });
     h.form->findChild<QAction *>(QStringLiteral("SpeakMenu"))->trigger();
     QVERIFY(answered);
-    QVERIFY(!h.form->settings().speakSort);
-    QVERIFY(!h.form->settings().speakBureau);
-    QVERIFY(h.form->settings().speakDxcc);
+    QVERIFY(!h.settings.speakSort);
+    QVERIFY(!h.settings.speakBureau);
+    QVERIFY(h.settings.speakDxcc);
 }
 
 void MainFormTest::laterMenuCommandsReachTheirSeams()

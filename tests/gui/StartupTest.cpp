@@ -206,7 +206,7 @@ void StartupTest::sequenceDoesNotRunAgainWhileItsBoxesAreOpen()
     QCOMPARE(h.log,
              (QStringList{"check 1 0", question("error reading COUNTRY.ASC, download this file ?"),
                           info("old copy of COUNTRY.ASC restored")}));
-    QCOMPARE(h.form->countryTable().count(), std::size_t(7));
+    QCOMPARE(h.state.countries.count(), std::size_t(7));
     QVERIFY(!QFile::exists(h.path("country_old.asc")));
 }
 
@@ -234,7 +234,7 @@ void StartupTest::dataLoadsWithoutActivation()
     h.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(h.form.get()));
     QTRY_VERIFY(!h.form->firstActivation());
-    QCOMPARE(h.form->countryTable().count(), std::size_t(7));
+    QCOMPARE(h.state.countries.count(), std::size_t(7));
     QCOMPARE(h.form->windowTitle(), QStringLiteral("Vorn v3.02"));
     QCOMPARE(h.callEdit()->palette().color(QPalette::Base), QColor(192, 192, 192));
 }

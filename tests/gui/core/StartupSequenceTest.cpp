@@ -1,6 +1,7 @@
 #include "data/StartupSequence.h"
 
 #include "TestFiles.h"
+#include "app/AppState.h"
 #include "app/MessageBoxes.h"
 #include "data/DataFiles.h"
 #include "net/UpdateOperations.h"
@@ -215,21 +216,19 @@ TEST_P(StartupSequenceTest, RunsItsSteps)
     updates.country = row.countryDownload;
     updates.bureau = row.bureauDownload;
     RecordingWindow window(events, gate);
-    AppSettings settings;
-    settings.updateMode = row.updateMode;
-    settings.qslInfoMode = row.qslInfoMode;
-    settings.dataVersion = 5;
-    CountryTable countries;
-    BureauTable bureaus;
+    AppState state(dir.path());
+    state.settings.updateMode = row.updateMode;
+    state.settings.qslInfoMode = row.qslInfoMode;
+    state.settings.dataVersion = 5;
 
-    StartupSequence sequence(settings, countries, bureaus, dir.path(), gate, updates, window);
+    StartupSequence sequence(state, gate, updates, window);
     EXPECT_EQ(sequence.run(), row.loaded);
 
     EXPECT_EQ(events, row.events);
     EXPECT_EQ(boxes.unansweredQuestions(), 0u);
-    EXPECT_EQ(settings.dataVersion, row.dataVersion);
-    EXPECT_EQ(countries.count(), row.countryRows);
-    EXPECT_EQ(bureaus.count(), row.bureauRows);
+    EXPECT_EQ(state.settings.dataVersion, row.dataVersion);
+    EXPECT_EQ(state.countries.count(), row.countryRows);
+    EXPECT_EQ(state.bureaus.count(), row.bureauRows);
     EXPECT_EQ(std::filesystem::exists(dir.path() / DataFiles::CountryBackup),
               row.countryBackupLeft);
     EXPECT_EQ(std::filesystem::exists(dir.path() / DataFiles::BureauBackup), row.bureauBackupLeft);
@@ -354,22 +353,6 @@ TEST(MessageBoxGateTest, PassesBoxesOnUntilDismissing)
         gate.show(MessageBoxes::Kind::Information, MessageBoxes::Buttons::Ok, withHeading("three")),
         A::Ok);
     EXPECT_EQ(events, Events{"error? one"});
-}
-
-TEST(OfflineUpdatesTest, ReportsEveryTransferAsFailed)
-{
-    Events events;
-    RecordingBoxes boxes(events, {});
-    OfflineUpdates updates(boxes);
-    const StartupUpdateResult check = updates.startupUpdateCheck(UpdateMode::Auto, 4);
-    EXPECT_FALSE(check.dataReplaced);
-    EXPECT_EQ(check.publishedDataVersion, -2);
-    EXPECT_FALSE(updates.downloadCountryFile());
-    EXPECT_FALSE(updates.downloadBureauFile());
-    updates.updateMenuClick();
-    EXPECT_EQ(events, (Events{"error: failed to check for updates (-2)",
-                              "error: failed to download COUNTRY.ASC",
-                              "error: failed to download VORN.ASC"}));
 }
 
 TEST(RenameWithoutReplacingTest, NeverReplacesAFile)

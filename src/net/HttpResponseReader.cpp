@@ -1,0 +1,120 @@
+#include "net/HttpResponseReader.h"
+
+#include <boost/beast/core/error.hpp>
+#include <boost/beast/http/basic_parser.hpp>
+#include <boost/beast/http/error.hpp>
+
+namespace http = boost::beast::http;
+using boost::beast::error_code;
+
+// Beast's response parser with a body that goes straight to the caller's string.
+class HttpResponseReader::Parser final : public http::basic_parser<false>
+{
+public:
+    std::string *body = nullptr;
+    int status = 0;
+    std::string reason;
+
+private:
+    void on_request_impl(http::verb, boost::beast::string_view, boost::beast::string_view, int,
+                         error_code &) override
+    {}
+    void on_response_impl(int code, boost::beast::string_view reasonPhrase, int,
+                          error_code &) override
+    {
+        status = code;
+        reason.assign(reasonPhrase.data(), reasonPhrase.size());
+    }
+    void on_field_impl(http::field, boost::beast::string_view, boost::beast::string_view,
+                       error_code &) override
+    {}
+    void on_header_impl(error_code &) override {}
+    void on_body_init_impl(const boost::optional<std::uint64_t> &, error_code &) override {}
+    std::size_t on_body_impl(boost::beast::string_view piece, error_code &) override
+    {
+        body->append(piece.data(), piece.size());
+        return piece.size();
+    }
+    void on_chunk_header_impl(std::uint64_t, boost::beast::string_view, error_code &) override {}
+    std::size_t on_chunk_body_impl(std::uint64_t, boost::beast::string_view piece,
+                                   error_code &) override
+    {
+        body->append(piece.data(), piece.size());
+        return piece.size();
+    }
+    void on_finish_impl(error_code &) override {}
+};
+
+HttpResponseReader::HttpResponseReader(Limits limits) : m_parser(std::make_unique<Parser>())
+{
+    m_parser->header_limit(static_cast<std::uint32_t>(limits.header));
+    m_parser->body_limit(limits.body);
+}
+
+HttpResponseReader::~HttpResponseReader() = default;
+
+int HttpResponseReader::status() const
+{
+    return headerComplete() ? m_parser->status : 0;
+}
+
+std::string HttpResponseReader::statusText() const
+{
+    if (!headerComplete())
+        return {};
+    std::string text = std::to_string(m_parser->status);
+    if (!m_parser->reason.empty())
+        text += ' ' + m_parser->reason;
+    return text;
+}
+
+HttpResponseReader::State HttpResponseReader::fail(std::string error)
+{
+    m_state = State::Failed;
+    m_error = std::move(error);
+    m_pending.clear();
+    return m_state;
+}
+
+HttpResponseReader::State HttpResponseReader::feed(std::string_view bytes, std::string &body)
+{
+    if (m_state == State::Complete || m_state == State::Failed)
+        return m_state;
+    m_pending.append(bytes);
+    m_parser->body = &body;
+    while (!m_pending.empty() && !m_parser->is_done()) {
+        error_code error;
+        const std::size_t taken =
+            m_parser->put(boost::asio::const_buffer(m_pending.data(), m_pending.size()), error);
+        if (m_state == State::Header && m_parser->is_header_done()) {
+            // The parser takes the whole header in one go, so what it took is the header.
+            m_header.assign(m_pending, 0, taken);
+            m_state = State::Body;
+            // From here on each call goes as far into the body as the bytes allow.
+            m_parser->eager(true);
+        }
+        m_pending.erase(0, taken);
+        if (error == http::error::need_more)
+            break;
+        if (error)
+            return fail(error.message());
+    }
+    if (m_parser->is_done())
+        m_state = State::Complete;
+    return m_state;
+}
+
+HttpResponseReader::State HttpResponseReader::finish(std::string &body)
+{
+    if (m_state == State::Complete || m_state == State::Failed)
+        return m_state;
+    if (!m_parser->got_some())
+        return fail("the server closed the connection without an answer");
+    m_parser->body = &body;
+    error_code error;
+    m_parser->put_eof(error);
+    if (error)
+        return fail(error.message());
+    m_state = State::Complete;
+    return m_state;
+}

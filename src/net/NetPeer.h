@@ -1,0 +1,23 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+// A server that Vorn talks to: the program always uses port 80 of a host fixed at build time;
+// tests hand in a server of their own on another port.
+struct NetPeer
+{
+    std::string host;
+    std::uint16_t port = 80;
+};
+
+// How long the download dialog waits: the status text stays half a second before the connection
+// is opened and after the transfer has ended, and a server that sends nothing for half a minute
+// is given up. Tests shorten all three.
+struct DownloadTiming
+{
+    int waitTicks = 5;
+    std::chrono::milliseconds tick{100};
+    std::chrono::milliseconds silenceLimit{30000};
+};
