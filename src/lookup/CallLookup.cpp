@@ -117,10 +117,21 @@ std::string AnswerText::str() const
     return text;
 }
 
+bool CallField::refuses(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || (byte >= 0x7f && byte <= 0x9f) || byte == 0xad;
+}
+
 std::string CallField::normalize(std::string_view typed)
 {
-    std::string text(typed.substr(0, MaxLength));
-    std::transform(text.begin(), text.end(), text.begin(), upper);
+    std::string text;
+    for (const char c : typed) {
+        if (text.size() == MaxLength)
+            break;
+        if (!refuses(c))
+            text.push_back(upper(c));
+    }
     return text;
 }
 

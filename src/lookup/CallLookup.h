@@ -61,7 +61,11 @@ struct AnswerTexts
 
 namespace CallField {
 inline constexpr std::size_t MaxLength = 15;
-// What the call field makes of typed text: ASCII letters in capitals, at most 15 characters.
+// Characters the call field refuses, as a keyboard types nothing for them: the control
+// characters of single-byte text (C0, DEL, C1) and the soft hyphen.
+bool refuses(char c);
+// What the call field makes of typed text: refused characters left out, ASCII letters in
+// capitals, at most 15 characters.
 std::string normalize(std::string_view typed);
 } // namespace CallField
 
