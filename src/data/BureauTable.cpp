@@ -2,6 +2,8 @@
 
 #include "data/TextLines.h"
 
+#include <charconv>
+
 namespace {
 
 // Columns first..last (counted from 1) of the line, blanks trimmed, cut to width.
@@ -77,4 +79,29 @@ LoadResult loadBureauTable(BureauTable &table, const std::filesystem::path &file
 {
     table.clear(); // also when the file cannot be opened
     return readFile(file, [&table](ByteSource &source) { return loadBureauTable(table, source); });
+}
+
+std::optional<std::int32_t> bureauFileDataVersion(const std::filesystem::path &file)
+{
+    constexpr std::string_view Heading = "Vorn QSL bureaus, data ";
+    std::optional<std::int32_t> version;
+    readFile(file, [&version, Heading](ByteSource &source) {
+        LineReader reader(source);
+        std::string line;
+        while (!version && reader.next(line) == LineReader::Status::Line &&
+               line.size() < BureauTable::RecordLength) {
+            if (!line.starts_with(Heading))
+                continue;
+            const std::string_view digits = std::string_view(line).substr(Heading.size());
+            if (digits.empty() || digits.front() < '0' || digits.front() > '9')
+                continue;
+            std::int32_t number = 0;
+            const auto [end, error] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), number);
+            if (error == std::errc() && end == digits.data() + digits.size())
+                version = number;
+        }
+        return LoadResult{};
+    });
+    return version;
 }

@@ -4,6 +4,7 @@
 #include "data/EntityCodeIndex.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -62,3 +63,8 @@ std::optional<BureauRow> parseBureauLine(std::string_view line);
 // opened, read or closed (the data-load error); the records stored before a failure stay.
 LoadResult loadBureauTable(BureauTable &table, const std::filesystem::path &file);
 LoadResult loadBureauTable(BureauTable &table, ByteSource &source);
+
+// The data version that the file's heading names ("Vorn QSL bureaus, data 2023050202", as the
+// data generator writes it before the first record), so that it travels with the file; nothing
+// when no heading names one or the file cannot be read.
+std::optional<std::int32_t> bureauFileDataVersion(const std::filesystem::path &file);
