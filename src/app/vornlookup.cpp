@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -290,22 +291,24 @@ int main(int argc, char **argv)
     std::optional<fs::path> dataDirectory = options->dataDirectory;
     if (!dataDirectory) {
         dataDirectory = findDataDirectory();
-        if (!dataDirectory) {
-            say("vorn-lookup: no country.asc in the current directory, in Vorn's data "
-                "directory or in the installed data; name the directory with -C\n");
-            return ExitDataError;
-        }
-        say("vorn-lookup: data from " + dataDirectory->string() + "\n");
+        if (dataDirectory)
+            say("vorn-lookup: data from " + dataDirectory->string() + "\n");
     }
-    const fs::path countryFile = *dataDirectory / DataFiles::CountryFile;
-    const fs::path bureauFile = *dataDirectory / DataFiles::BureauFile;
-
     if (options->version) {
-        const auto dataVersion = bureauFileDataVersion(bureauFile);
+        std::optional<std::int32_t> dataVersion;
+        if (dataDirectory)
+            dataVersion = bureauFileDataVersion(*dataDirectory / DataFiles::BureauFile);
         std::printf("vorn-lookup %s\ndata %s\n", ProgramVersion,
                     dataVersion ? std::to_string(*dataVersion).c_str() : "version unknown");
         return std::fflush(stdout) == 0 ? 0 : ExitUsage;
     }
+    if (!dataDirectory) {
+        say("vorn-lookup: no country.asc in the current directory, in Vorn's data directory or "
+            "in the installed data; name the directory with -C\n");
+        return ExitDataError;
+    }
+    const fs::path countryFile = *dataDirectory / DataFiles::CountryFile;
+    const fs::path bureauFile = *dataDirectory / DataFiles::BureauFile;
 
     CountryTable countries;
     BureauTable bureaus;
