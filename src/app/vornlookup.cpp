@@ -186,11 +186,11 @@ bool holdsCountryFile(const fs::path &directory)
     return fs::exists(directory / DataFiles::CountryFile, ignored);
 }
 
-// Vorn's own data directory, where the launcher keeps the user's data files.
+// Vorn's own data directory, where the launcher vorn-start keeps the user's data files.
 std::optional<fs::path> userDataDirectory()
 {
     const char *dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && *dataHome == '/')
+    if (dataHome && *dataHome) // as the launcher takes it
         return fs::path(dataHome) / "vorn";
     const char *home = std::getenv("HOME");
     if (home && *home)

@@ -123,8 +123,7 @@ BENCHMARK(loadShippedFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Every call of MASTER.SCP once per iteration, in wall time as the peers are measured; the time
 // per call is the counter "per call".
-template<typename LookUp>
-void lookUpEveryActiveCall(benchmark::State &state, LookUp lookUp)
+template<typename LookUp> void lookUpEveryActiveCall(benchmark::State &state, LookUp lookUp)
 {
     static const ShippedTables tables;
     const auto &calls = activeCalls();
@@ -136,9 +135,9 @@ void lookUpEveryActiveCall(benchmark::State &state, LookUp lookUp)
         for (const std::string &call : calls)
             lookUp(call, tables);
     }
-    state.counters["per call"] = benchmark::Counter(
-        static_cast<double>(calls.size()),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per call"] = benchmark::Counter(static_cast<double>(calls.size()),
+                                                    benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
     state.counters["calls"] = static_cast<double>(calls.size());
 }
 
