@@ -221,7 +221,7 @@ std::optional<fs::path> findDataDirectory()
 }
 
 template<typename Table>
-bool load(Table &table, const fs::path &file, DataFileKind kind,
+bool load(Table &table, const fs::path &file, DataFile kind,
           LoadResult (*loader)(Table &, const fs::path &))
 {
     if (const LoadResult loaded = loader(table, file); !loaded) {
@@ -312,8 +312,8 @@ int main(int argc, char **argv)
 
     CountryTable countries;
     BureauTable bureaus;
-    if (!load(countries, countryFile, DataFileKind::Country, &loadCountryTable) ||
-        !load(bureaus, bureauFile, DataFileKind::Bureau, &loadBureauTable))
+    if (!load(countries, countryFile, DataFile::Country, &loadCountryTable) ||
+        !load(bureaus, bureauFile, DataFile::Bureau, &loadBureauTable))
         return ExitDataError;
 
     Output out;

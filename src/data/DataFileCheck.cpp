@@ -40,7 +40,7 @@ bool isMarkupStart(std::string_view text)
 class Survey
 {
 public:
-    explicit Survey(DataFileKind kind) : m_kind(kind) {}
+    explicit Survey(DataFile kind) : m_kind(kind) {}
 
     void add(const std::string &line, std::size_t fullLength)
     {
@@ -58,7 +58,7 @@ public:
                 m_markup = isMarkupStart(text);
             }
         }
-        m_kind == DataFileKind::Country ? addCountryLine(line) : addBureauLine(line);
+        m_kind == DataFile::Country ? addCountryLine(line) : addBureauLine(line);
     }
 
     DataFileProblem problem() const
@@ -102,7 +102,7 @@ private:
         ++m_usefulRows;
     }
 
-    DataFileKind m_kind;
+    DataFile m_kind;
     std::size_t m_totalLength = 0;
     std::size_t m_longestLength = 0;
     bool m_longestIsJoined = false;
@@ -115,7 +115,7 @@ private:
 
 } // namespace
 
-DataFileProblem checkDataFile(DataFileKind kind, ByteSource &source)
+DataFileProblem checkDataFile(DataFile kind, ByteSource &source)
 {
     Survey survey(kind);
     LineReader reader(source);
@@ -133,7 +133,7 @@ DataFileProblem checkDataFile(DataFileKind kind, ByteSource &source)
     }
 }
 
-DataFileProblem checkDataFile(DataFileKind kind, const std::filesystem::path &file)
+DataFileProblem checkDataFile(DataFile kind, const std::filesystem::path &file)
 {
     DataFileProblem problem = DataFileProblem::None;
     readFile(file, [&](ByteSource &source) {

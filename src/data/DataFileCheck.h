@@ -1,11 +1,10 @@
 #pragma once
 
 #include "data/ByteSource.h"
+#include "data/DataFiles.h"
 
 #include <filesystem>
 #include <string_view>
-
-enum class DataFileKind { Country, Bureau };
 
 // Why a file that loads may still not be a sound data file.
 enum class DataFileProblem {
@@ -19,8 +18,8 @@ enum class DataFileProblem {
 // Reads the file as the loader reads it and tells the most serious reason why it is not a sound
 // data file of that kind; None when it looks like one. A file that cannot be read gives None:
 // the loader's result tells that. Hand-edited files with a few odd lines pass.
-DataFileProblem checkDataFile(DataFileKind kind, const std::filesystem::path &file);
-DataFileProblem checkDataFile(DataFileKind kind, ByteSource &source);
+DataFileProblem checkDataFile(DataFile kind, const std::filesystem::path &file);
+DataFileProblem checkDataFile(DataFile kind, ByteSource &source);
 
 // True for the problems that mean the file is not data at all (all but None and TooManyRows).
 bool rulesOutData(DataFileProblem problem);

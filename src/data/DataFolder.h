@@ -1,10 +1,9 @@
 #pragma once
 
+#include "data/DataFiles.h"
+
 #include <filesystem>
 #include <string_view>
-
-// The two data files that Vorn loads, downloads and restores.
-enum class DataFile { Country, Bureau };
 
 // The folder that holds the data files, their backup copies, the downloads and the settings,
 // and the moves that put a data file aside and bring its backup copy back. Every file lies

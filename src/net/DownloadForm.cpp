@@ -289,8 +289,7 @@ void DownloadForm::installReceivedFile()
     }
     if (const std::optional<DataFile> file = Download::dataFileOf(m_kind)) {
         // Only data replaces data: an error or portal page served as the file is refused.
-        const DataFileProblem problem = checkDataFile(
-            *file == DataFile::Country ? DataFileKind::Country : DataFileKind::Bureau, stripped);
+        const DataFileProblem problem = checkDataFile(*file, stripped);
         if (rulesOutData(problem)) {
             m_result.failure = DownloadFailure::NotDataFile;
             m_result.detail = "what " + m_peer.host +

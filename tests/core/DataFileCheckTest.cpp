@@ -6,7 +6,7 @@
 
 namespace {
 
-using Kind = DataFileKind;
+using Kind = DataFile;
 using Problem = DataFileProblem;
 
 std::string countryLines(std::size_t count, const char *end = "\r\n")

@@ -27,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(whole.rows() == bureaus.rows());
 
     PieceSource checked(bytes, piece);
-    checkDataFile(DataFileKind::Bureau, checked);
+    checkDataFile(DataFile::Bureau, checked);
     return 0;
 }

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(whole.rows() == countries.rows());
 
     PieceSource checked(bytes, piece);
-    checkDataFile(DataFileKind::Country, checked);
+    checkDataFile(DataFile::Country, checked);
 
     BureauTable bureaus;
     bureaus.append({"DL", "Germany", "DL", "DARC", true});
