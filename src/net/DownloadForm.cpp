@@ -60,6 +60,15 @@ DownloadForm::DownloadForm(NetPeer peer, const DataFolder &folder, QWidget *pare
     m_silenceTimer->setInterval(m_timing.silenceLimit);
     connect(m_silenceTimer, &QTimer::timeout, this, &DownloadForm::silenceTimeout);
 
+    m_transferTimer = new QTimer(this);
+    m_transferTimer->setSingleShot(true);
+    m_transferTimer->setInterval(m_timing.transferLimit);
+    connect(m_transferTimer, &QTimer::timeout, this, [this] {
+        endTransfer(DownloadFailure::ReceiveFailed,
+                    m_peer.host + " took longer than " +
+                        std::to_string(m_timing.transferLimit.count() / 1000) + " seconds");
+    });
+
     m_zemSocket = new QTcpSocket(this);
     m_zemSocket->setReadBufferSize(ReadPiece);
     connect(m_zemSocket, &QTcpSocket::connected, this, &DownloadForm::zemSocketConnect);
@@ -125,6 +134,7 @@ void DownloadForm::openConnection()
     m_reader = std::make_unique<HttpResponseReader>(ResponseLimits);
     m_stage = Stage::Connecting;
     m_silenceTimer->start();
+    m_transferTimer->start();
     m_zemSocket->connectToHost(QString::fromStdString(m_peer.host), m_peer.port);
 }
 
@@ -254,6 +264,7 @@ void DownloadForm::endTransfer(DownloadFailure failure, std::string detail)
         return;
     m_stage = Stage::Closing;
     m_silenceTimer->stop();
+    m_transferTimer->stop();
     m_timer->stop();
     m_result.failure = failure;
     m_result.detail = std::move(detail);

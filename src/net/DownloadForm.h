@@ -67,6 +67,7 @@ private:
     QLabel *m_msgLabel = nullptr;
     QTimer *m_timer = nullptr;
     QTimer *m_silenceTimer = nullptr;
+    QTimer *m_transferTimer = nullptr;
     QTcpSocket *m_zemSocket = nullptr;
 
     Stage m_stage = Stage::Idle;
