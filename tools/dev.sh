@@ -18,6 +18,7 @@ packages=(
     xvfb xauth xdotool openbox python3 python3-pyatspi at-spi2-core dbus dbus-x11
     nginx-light
     scdoc dpkg-dev file lintian desktop-file-utils appstream man-db
+    clang clang-format libclang-rt-14-dev
 )
 
 install_missing() {
@@ -39,6 +40,24 @@ configure() {
         -DCMAKE_INSTALL_PREFIX=/usr "$@"
 }
 
+# Every C++ file as .clang-format has it.
+check_format() {
+    (cd "$root" && find src tests \( -name '*.cpp' -o -name '*.h' \) -print0 |
+        xargs -0 clang-format --dry-run --Werror)
+}
+
+# The core and the command-line tools once more, built by clang with AddressSanitizer and
+# UndefinedBehaviorSanitizer, their tests run, and every fuzz target run for a short time from its
+# seeds. Any report fails the run.
+sanitize_and_fuzz() {
+    local dir=${VORN_SANITIZE_BUILD_DIR:-$build-sanitize}
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER=clang++ -DVORN_FUZZ=ON -DVORN_WERROR=ON -DBUILD_TESTING=ON
+    cmake --build "$dir" -j "$(nproc)" --target core_checks
+    ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        ctest --test-dir "$dir" --output-on-failure --timeout 600 -L 'core|fuzz' -j "$(nproc)"
+}
+
 case ${1:-} in
 run)
     install_missing
@@ -52,9 +71,11 @@ run)
     ;;
 test)
     install_missing
+    check_format
     configure -DVORN_WERROR=ON -DBUILD_TESTING=ON -DVORN_BENCHMARKS=ON
     cmake --build "$build" -j "$(nproc)"
     ctest --test-dir "$build" --output-on-failure --timeout 600
+    sanitize_and_fuzz
     ;;
 *)
     echo "usage: tools/dev.sh run|test" >&2

@@ -46,8 +46,7 @@ int main(int argc, char *argv[])
         mainForm.close();
         QApplication::quit();
     });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm,
-                     &MainForm::saveSettings);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm, &MainForm::saveSettings);
 
     mainForm.show();
     const int status = QApplication::exec();
