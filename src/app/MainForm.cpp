@@ -15,6 +15,7 @@
 #include "dialogs/SpeakForm.h"
 #include "lookup/CallLookup.h"
 #include "net/QslInfoQuery.h"
+#include "net/QslInfoRequest.h"
 #include "net/UpdateOperations.h"
 #include "speech/VoiceOutput.h"
 
@@ -196,7 +197,8 @@ void MainForm::createMenu()
     addCommand(settingsMenu, "SpeakMenu", tr("Voice output"), &MainForm::speakMenuClick);
     addCommand(settingsMenu, "UpdateMenu", tr("Update"), &MainForm::updateMenuClick);
     addCommand(settingsMenu, "DatabaseMenu",
-               QLatin1String(QslInfoDisplayName) + QStringLiteral(" database"),
+               QString::fromStdString(builtInQslInfoServer().displayName()) +
+                   QStringLiteral(" database"),
                &MainForm::databaseMenuClick);
     addCommand(bar, "HelpMenu", tr("Help"), &MainForm::helpMenuClick);
     addCommand(bar, "ExitMenu", tr("Exit"), &MainForm::exitMenuClick);
@@ -301,9 +303,14 @@ void MainForm::callEditLookUp()
     m_callEdit->selectAll();
     letWindowRepaint();
     if (m_state.settings.qslInfoMode == QslInfoMode::Auto)
-        m_qslInfo.queryButtonClick();
+        queryButtonClick();
     if (m_state.settings.speaksAnything())
         speakResult();
+}
+
+void MainForm::queryButtonClick()
+{
+    m_qslInfo.queryCall(toSingleByte(m_callEdit->text()));
 }
 
 void MainForm::letWindowRepaint()
@@ -373,5 +380,6 @@ void MainForm::exitMenuClick()
 
 void MainForm::applyCurrentBackground()
 {
-    applyBackground(m_state.settings.background, this, m_map, m_callEdit);
+    applyBackground(m_state.settings.background, this, m_map, m_callEdit, m_qslInfo.queryForm(),
+                    m_qslInfo.queryMemo());
 }
