@@ -69,10 +69,12 @@ DatabaseForm::DatabaseForm(const QslInfoServer &server, QWidget *parent) : QDial
     QFont bold = m_infoLabel->font();
     bold.setBold(true);
     m_infoLabel->setFont(bold);
+    // Navy on the tool-tip colour; the roles are explicit, the dialog's would be inherited.
     QPalette infoPalette = m_infoLabel->palette();
-    infoPalette.setColor(QPalette::Window, infoPalette.color(QPalette::ToolTipBase));
     infoPalette.setColor(QPalette::WindowText, QColor(0, 0, 128));
     m_infoLabel->setPalette(infoPalette);
+    m_infoLabel->setBackgroundRole(QPalette::ToolTipBase);
+    m_infoLabel->setForegroundRole(QPalette::WindowText);
     m_infoLabel->setAutoFillBackground(true);
 
     describe(m_autoButton, m_autoButton->text(), tr("Query the service after every look-up"));

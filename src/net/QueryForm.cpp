@@ -78,6 +78,8 @@ void QueryForm::applyQslInfoMode()
         m_memo->resize(m_memo->width(), MemoHeightAuto);
         break;
     }
+    // A window the user minimised comes back too.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
 }
