@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QValidator>
+#include <algorithm>
 
 namespace {
 
@@ -77,6 +78,24 @@ void CallEdit::focusInEvent(QFocusEvent *event)
         QLineEdit::focusInEvent(event);
         break;
     }
+    // The field drops its selection when the menu bar, a menu opened from the keyboard or
+    // another window takes the focus. A looked-up call must come back selected, or the next
+    // call typed would be joined to it.
+    if (m_anchorAtFocusOut != m_cursorAtFocusOut && !hasSelectedText() &&
+        std::max(m_anchorAtFocusOut, m_cursorAtFocusOut) <= text().size())
+        setSelection(m_anchorAtFocusOut, m_cursorAtFocusOut - m_anchorAtFocusOut);
+    m_anchorAtFocusOut = m_cursorAtFocusOut = 0;
+}
+
+void CallEdit::focusOutEvent(QFocusEvent *event)
+{
+    m_cursorAtFocusOut = cursorPosition();
+    m_anchorAtFocusOut = m_cursorAtFocusOut;
+    if (hasSelectedText()) {
+        const int start = selectionStart();
+        m_anchorAtFocusOut = m_cursorAtFocusOut == start ? start + selectionLength() : start;
+    }
+    QLineEdit::focusOutEvent(event);
 }
 
 void CallEdit::inputMethodEvent(QInputMethodEvent *event)

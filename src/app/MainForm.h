@@ -3,6 +3,7 @@
 #include "data/StartupSequence.h"
 
 #include <QMainWindow>
+#include <array>
 #include <functional>
 
 struct AppState;
@@ -68,6 +69,11 @@ private:
     void runStartupSequence();
     void applyQslInfoMode() override;
     void closeMainWindow() override;
+
+    std::array<QLabel *, 3> answerLabels() const;
+    void fitAnswerLabels();
+    void showAnswerMenu(QLabel *answer, QAction *copyAnswer, const QPoint &position);
+    void copyAnswer();
 
     void callEditKeyDown();
     void callEditLookUp();

@@ -81,13 +81,15 @@ int main(int argc, char **argv)
     CountryTable countries;
     BureauTable bureaus;
     const auto countryFile = dataDir / DataFiles::CountryFile;
-    if (!loadCountryTable(countries, countryFile)) {
-        std::cerr << "vorn-lookup: cannot read the country file " << countryFile.string() << '\n';
+    if (const LoadResult loaded = loadCountryTable(countries, countryFile); !loaded) {
+        std::cerr << "vorn-lookup: cannot read the country file " << countryFile.string() << ": "
+                  << loaded.error.message() << '\n';
         return ExitDataError;
     }
     const auto bureauFile = dataDir / DataFiles::BureauFile;
-    if (!loadBureauTable(bureaus, bureauFile)) {
-        std::cerr << "vorn-lookup: cannot read the bureau file " << bureauFile.string() << '\n';
+    if (const LoadResult loaded = loadBureauTable(bureaus, bureauFile); !loaded) {
+        std::cerr << "vorn-lookup: cannot read the bureau file " << bureauFile.string() << ": "
+                  << loaded.error.message() << '\n';
         return ExitDataError;
     }
 

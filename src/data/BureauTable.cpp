@@ -43,7 +43,7 @@ std::optional<BureauRow> parseBureauLine(std::string_view line)
     return row;
 }
 
-bool loadBureauTable(BureauTable &table, ByteSource &source)
+LoadResult loadBureauTable(BureauTable &table, ByteSource &source)
 {
     table.clear();
     LineReader reader(source);
@@ -55,21 +55,16 @@ bool loadBureauTable(BureauTable &table, ByteSource &source)
                 table.append(std::move(*row));
             continue;
         case LineReader::Status::End:
-            return true;
+            return {};
         case LineReader::Status::Error:
-            return false;
+            return {source.error()};
         }
     }
-    return true;
+    return {};
 }
 
-bool loadBureauTable(BureauTable &table, const std::filesystem::path &file)
+LoadResult loadBureauTable(BureauTable &table, const std::filesystem::path &file)
 {
-    table.clear();
-    FileSource source;
-    if (!source.open(file))
-        return false;
-    const bool read = loadBureauTable(table, source);
-    const bool closed = source.close();
-    return read && closed;
+    table.clear(); // also when the file cannot be opened
+    return readFile(file, [&table](ByteSource &source) { return loadBureauTable(table, source); });
 }

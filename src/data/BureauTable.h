@@ -49,7 +49,7 @@ private:
 // Cuts one line of vorn.asc into its fields; nothing for a line of 60 characters or fewer.
 std::optional<BureauRow> parseBureauLine(std::string_view line);
 
-// Refills the table from a bureau file. Returns false when the file could not be opened, read
-// or closed (the data-load error); the records stored before a failure stay in the table.
-bool loadBureauTable(BureauTable &table, const std::filesystem::path &file);
-bool loadBureauTable(BureauTable &table, ByteSource &source);
+// Refills the table from a bureau file. The result holds the reason when the file could not be
+// opened, read or closed (the data-load error); the records stored before a failure stay.
+LoadResult loadBureauTable(BureauTable &table, const std::filesystem::path &file);
+LoadResult loadBureauTable(BureauTable &table, ByteSource &source);

@@ -55,7 +55,7 @@ CountryRow parseCountryLine(std::string_view line)
     return row;
 }
 
-bool loadCountryTable(CountryTable &table, ByteSource &source)
+LoadResult loadCountryTable(CountryTable &table, ByteSource &source)
 {
     table.clear();
     LineReader reader(source);
@@ -66,21 +66,16 @@ bool loadCountryTable(CountryTable &table, ByteSource &source)
             table.append(parseCountryLine(line));
             continue;
         case LineReader::Status::End:
-            return true;
+            return {};
         case LineReader::Status::Error:
-            return false;
+            return {source.error()};
         }
     }
-    return true;
+    return {};
 }
 
-bool loadCountryTable(CountryTable &table, const std::filesystem::path &file)
+LoadResult loadCountryTable(CountryTable &table, const std::filesystem::path &file)
 {
-    table.clear();
-    FileSource source;
-    if (!source.open(file))
-        return false;
-    const bool read = loadCountryTable(table, source);
-    const bool closed = source.close();
-    return read && closed;
+    table.clear(); // also when the file cannot be opened
+    return readFile(file, [&table](ByteSource &source) { return loadCountryTable(table, source); });
 }

@@ -45,7 +45,7 @@ private:
 // "[" appendix dropped, fields cut to their widths). Any line gives a row, if only an empty one.
 CountryRow parseCountryLine(std::string_view line);
 
-// Refills the table from a country file. Returns false when the file could not be opened,
-// read or closed (the data-load error); the rows read before a failure stay in the table.
-bool loadCountryTable(CountryTable &table, const std::filesystem::path &file);
-bool loadCountryTable(CountryTable &table, ByteSource &source);
+// Refills the table from a country file. The result holds the reason when the file could not be
+// opened, read or closed (the data-load error); the rows read before a failure stay in the table.
+LoadResult loadCountryTable(CountryTable &table, const std::filesystem::path &file);
+LoadResult loadCountryTable(CountryTable &table, ByteSource &source);

@@ -83,10 +83,12 @@ LookupResult callArea(const BureauRow &bureau, char digit)
             bureau.bureauName + " - call area " + digit, bureau.entityName};
 }
 
-// Guantanamo Bay keeps its two-letter KG4 calls; other KG4 calls are US call area 4.
+// Guantanamo Bay keeps its two-letter KG4 calls; other KG4 calls are US call area 4. Only the
+// call before a '/' counts, so a portable KG4AB/P stays at Guantanamo Bay.
 LookupResult guantanamoOrUsa(std::string_view key, std::size_t typedLength, const BureauRow &bureau)
 {
-    if (typedLength >= 4 && key.starts_with("KG4") && key[3] != '/' && typedLength != 5)
+    const std::size_t callLength = std::min(typedLength, key.find('/'));
+    if (callLength >= 4 && key.starts_with("KG4") && callLength != 5)
         return {LookupOutcome::KG4Usa, "KA4", "USA - call area 4b", "USA"};
     // Guantanamo Bay has no bureau: "none", not a bare " (non IARU)".
     return normalOrNoBureau(bureau);

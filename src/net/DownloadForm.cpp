@@ -1,6 +1,7 @@
 #include "net/DownloadForm.h"
 
 #include "app/Version.h"
+#include "data/DataFileCheck.h"
 #include "data/DataFiles.h"
 #include "data/DataFolder.h"
 #include "dialogs/DialogFrame.h"
@@ -38,6 +39,9 @@ DownloadForm::DownloadForm(NetPeer peer, const DataFolder &folder, QWidget *pare
     setObjectName(QStringLiteral("DownloadForm"));
     setUpDialogFrame(this, ClientWidth, ClientHeight);
     setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
+    // A fixed dialog frame: a title and a close box, nothing to minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     m_msgLabel = new QLabel(QStringLiteral("??? ..."), this);
     m_msgLabel->setObjectName(QStringLiteral("MsgLabel"));
@@ -274,8 +278,17 @@ void DownloadForm::checkReceivedFile()
         m_result.detail = "the answer from " + m_peer.host + " could not be stored";
         return;
     }
-    if (m_kind != DownloadKind::UpdateInfo)
+    if (const std::optional<DataFile> file = Download::dataFileOf(m_kind)) {
+        // Only data replaces data: an error or portal page served as the file is refused.
+        const DataFileProblem problem = checkDataFile(
+            *file == DataFile::Country ? DataFileKind::Country : DataFileKind::Bureau, target);
+        if (rulesOutData(problem)) {
+            m_result.failure = DownloadFailure::NotDataFile;
+            m_result.detail = "what " + m_peer.host + " sent is not a data file: " +
+                              std::string(explain(problem));
+        }
         return;
+    }
     const UpdateInfoReading reading = readUpdateInfo(target);
     m_result.failure = reading.failure;
     m_result.published = reading.published;

@@ -183,6 +183,8 @@ class ProgramTest(FileTest):
             ("KG4ABC", "K"),
             ("KG4A", "K"),
             ("KG4/W1A", "KG4"),
+            ("KG4AB/P", "KG4"),  # the portable suffix does not count
+            ("KG4ABC/P", "K"),
             ("XX1XX", None),
         ):
             with self.subTest(typed=typed):

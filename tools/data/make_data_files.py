@@ -244,7 +244,8 @@ class Program:
         if sort is None:
             return None
         if sort == KG4_SORT:
-            if len(typed) >= 4 and key[:3] == "KG4" and key[3] != "/" and len(typed) != 5:
+            call_length = len(typed.split("/")[0])  # a portable suffix does not count
+            if call_length >= 4 and key[:3] == "KG4" and call_length != 5:
                 return USA_CODE
         elif sort in (USA_SORT, AUSTRALIA_SORT):
             if not any(c.isdigit() for c in key):

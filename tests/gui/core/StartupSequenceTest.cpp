@@ -59,8 +59,8 @@ void prepare(const TempDir &dir, const char *name, File state, const std::string
     }
 }
 
-// Records every box as "<kind>: <text>" without the heading, which it checks, and answers
-// questions from a list.
+// Records every box as "<kind>: <text>" without the heading, which it checks, and its details
+// apart; answers questions from a list.
 class RecordingBoxes final : public MessageBoxes
 {
 public:
@@ -68,8 +68,12 @@ public:
         : m_events(events), m_answers(std::move(answers))
     {}
 
-    Answer show(Kind kind, Buttons buttons, const std::string &text) override
+    std::vector<std::string> details;
+
+    Answer show(Kind kind, Buttons buttons, const std::string &text,
+                const std::string &boxDetails) override
     {
+        details.push_back(boxDetails);
         const std::string heading = "Vorn V3.02 :\r\n";
         EXPECT_EQ(text.substr(0, heading.size()), heading) << text;
         const char *kindName = kind == Kind::Error     ? "error"
