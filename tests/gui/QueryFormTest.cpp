@@ -14,121 +14,87 @@
 namespace {
 
 const QByteArray Namespace = "urn:test:qslinfo";
-const QByteArray Header = "********** DL1ABC **********";
 
-// A QSL information service on loopback: it keeps every connection with what arrived on it, and
-// answers only when the test says so.
-class FakeService : public QObject
+QString header(const char *call)
 {
-public:
-    FakeService()
+    return QStringLiteral("********** %1 **********").arg(call);
+}
+
+QByteArray httpAnswer(const QByteArray &body, const QByteArray &status = "200 OK")
+{
+    return "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\n\r\n" + body;
+}
+
+// The whole envelope on one line, broken only where the result's text is, as services send it.
+QByteArray soapAnswer(const QByteArray &result)
+{
+    return R"(<?xml version="1.0" encoding="utf-8"?><soap:Envelope xmlns:soap=")"
+           R"(http://schemas.xmlsoap.org/soap/envelope/"><soap:Body><qslinfoResponse><qslinfoResult>)" +
+           result + "</qslinfoResult></qslinfoResponse></soap:Body></soap:Envelope>";
+}
+
+// The query window over a QSL information service on loopback, which keeps every connection
+// with what arrived on it and answers only when the test says so.
+struct QueryHarness
+{
+    QTcpServer server;
+    QList<QTcpSocket *> connections;
+    QList<QByteArray> received;
+    EventLog log;
+    FakeMessageBoxes boxes{log};
+    AppSettings settings;
+    std::unique_ptr<QueryForm> form;
+
+    explicit QueryHarness(bool listening = true)
     {
-        m_server.listen(QHostAddress::LocalHost);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        server.listen(QHostAddress::LocalHost);
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
+            while (QTcpSocket *socket = server.nextPendingConnection()) {
                 connections << socket;
                 received << QByteArray();
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                     received[connections.indexOf(socket)] += socket->readAll();
                 });
             }
         });
+        const NetPeer peer{"127.0.0.1", server.serverPort()};
+        if (!listening)
+            server.close();
+        form = std::make_unique<QueryForm>(settings, boxes,
+                                           QslInfoServer{peer, Namespace.toStdString()});
     }
 
-    quint16 port() const { return m_server.serverPort(); }
-
-    // Whether connection i has brought a whole request: the header and Content-Length bytes.
-    bool hasRequest(qsizetype i) const
+    // Starts a query and waits until the service holds its whole request.
+    bool ask(const char *callField)
     {
-        if (i >= received.size())
-            return false;
-        const QByteArray &bytes = received.at(i);
-        const qsizetype headerEnd = bytes.indexOf("\r\n\r\n");
-        return headerEnd >= 0 && bytes.size() - headerEnd - 4 >= contentLength(bytes);
-    }
-
-    static qsizetype contentLength(const QByteArray &request)
-    {
-        const qsizetype field = request.indexOf("\r\nContent-Length: ");
-        if (field < 0)
-            return -1;
-        const qsizetype start = field + 18;
-        return request.mid(start, request.indexOf("\r\n", start) - start).toLongLong();
-    }
-
-    QList<QTcpSocket *> connections;
-    QList<QByteArray> received;
-
-private:
-    QTcpServer m_server;
-};
-
-QByteArray httpAnswer(const QByteArray &body, const QByteArray &status = "200 OK")
-{
-    return "HTTP/1.1 " + status + "\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +
-           QByteArray::number(body.size()) + "\r\n\r\n" + body;
-}
-
-// An answer as the service sends it: the whole envelope on one line, broken only where the
-// result's text is.
-QByteArray soapAnswer(const QByteArray &result)
-{
-    return R"(<?xml version="1.0" encoding="utf-8"?><soap:Envelope xmlns:soap=")"
-           R"(http://schemas.xmlsoap.org/soap/envelope/"><soap:Body><qslinfoResponse xmlns=")" +
-           Namespace + "\"><qslinfoResult>" + result +
-           "</qslinfoResult></qslinfoResponse></soap:Body></soap:Envelope>";
-}
-
-QByteArray chunked(const QByteArray &body, qsizetype chunkSize)
-{
-    QByteArray bytes = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
-    for (qsizetype at = 0; at < body.size(); at += chunkSize) {
-        const QByteArray chunk = body.mid(at, chunkSize);
-        bytes += QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n";
-    }
-    return bytes + "0\r\n\r\n";
-}
-
-QList<QByteArray> splitAt(const QByteArray &bytes, const QByteArray &mark)
-{
-    const qsizetype at = bytes.indexOf(mark);
-    return {bytes.left(at), bytes.mid(at)};
-}
-
-// The window over a fake service, with the message boxes recording.
-struct QueryHarness
-{
-    FakeService service;
-    EventLog log;
-    FakeMessageBoxes boxes{log};
-    AppSettings settings;
-    QueryForm form{settings, boxes,
-                   QslInfoServer{{"127.0.0.1", service.port()}, Namespace.toStdString()}};
-
-    QStringList memoLines() const
-    {
-        const QString text = form.memo()->toPlainText();
-        return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+        const qsizetype connection = received.size();
+        form->queryCall(callField);
+        return QTest::qWaitFor([&] {
+            return connection < received.size() &&
+                   received.at(connection).endsWith("</soap:Envelope>\r\n\r\n");
+        });
     }
 
     // Sends one piece of the answer on connection i and waits until the window has read it, so
     // that each piece is a read event of its own.
     void deliver(qsizetype i, const QByteArray &piece)
     {
-        const auto sockets = form.findChildren<QTcpSocket *>();
-        service.connections.at(i)->write(piece);
+        const auto sockets = form->findChildren<QTcpSocket *>();
+        connections.at(i)->write(piece);
         if (sockets.isEmpty())
             return;
         QPointer<QTcpSocket> client = sockets.last();
         QSignalSpy read(client.data(), &QTcpSocket::readyRead);
         QTRY_VERIFY(client.isNull() || read.count() > 0);
     }
-};
 
-QString fromUtf8(const QByteArray &bytes)
-{
-    return QString::fromUtf8(bytes);
-}
+    QStringList memoLines() const
+    {
+        const QString text = form->memo()->toPlainText();
+        return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    }
+};
 
 } // namespace
 
@@ -142,8 +108,7 @@ private slots:
     void shortCallsAreNotAsked();
     void answers_data();
     void answers();
-    void twoAnswersInARow();
-    void newestCallWins();
+    void answersNameTheirCall();
     void refusedConnectionIsReported();
 };
 
@@ -153,8 +118,8 @@ void QueryFormTest::requestIsValidSoap_data()
     QTest::addColumn<QByteArray>("ownCall");
     QTest::addColumn<QString>("call");
     QTest::addColumn<QString>("client");
-    // The body's length for calls in plain ASCII: 359 bytes of fixed text, the namespace, the call
-    // and the own call or "anonimous"; -1 where markup or other characters make it longer.
+    // For plain ASCII: 359 bytes of fixed text, the namespace, the call, the own call or
+    // "anonimous". Markup and other characters make the body longer (-1: not checked).
     QTest::addColumn<int>("bodyLength");
 
     QTest::newRow("anonymous") << QByteArray("DL1ABC") << QByteArray() << "DL1ABC"
@@ -180,45 +145,35 @@ void QueryFormTest::requestIsValidSoap()
 
     QueryHarness h;
     h.settings.ownCall = ownCall.toStdString();
-    h.form.queryCall(callField.toStdString());
-    QTRY_VERIFY(h.service.hasRequest(0));
-
-    const QByteArray request = h.service.received.at(0);
+    QVERIFY(h.ask(callField.constData()));
+    const QByteArray request = h.received.at(0);
     QVERIFY(request.startsWith("POST /qslinfo.asmx   HTTP/1.1\r\nHost: 127.0.0.1\r\n"));
     QVERIFY(request.contains("\r\nSOAPAction: \"" + Namespace + "/qslinfo\"\r\n\r\n"));
     const QByteArray body = request.mid(request.indexOf("\r\n\r\n") + 4);
-    QCOMPARE(FakeService::contentLength(request), body.size());
-    QVERIFY(body.endsWith("</soap:Envelope>\r\n\r\n"));
+    QVERIFY(request.contains("\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n"));
     if (bodyLength >= 0)
         QCOMPARE(body.size(), bodyLength);
 
     QXmlStreamReader xml(body);
-    QString operationNamespace;
-    QString sentCall;
-    QString sentClient;
+    QStringList sent;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (xml.name() == u"qslinfo")
-            operationNamespace = xml.namespaceUri().toString();
-        else if (xml.name() == u"callsign")
-            sentCall = xml.readElementText();
-        else if (xml.name() == u"ClientInformation")
-            sentClient = xml.readElementText();
+            sent << xml.namespaceUri().toString();
+        else if (xml.name() == u"callsign" || xml.name() == u"ClientInformation")
+            sent << xml.readElementText();
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-    QCOMPARE(operationNamespace, QString::fromLatin1(Namespace));
-    QCOMPARE(sentCall, call);
-    QCOMPARE(sentClient, client);
+    QCOMPARE(sent, (QStringList{QString::fromLatin1(Namespace), call, client}));
 }
 
 void QueryFormTest::shortCallsAreNotAsked()
 {
     QueryHarness h;
     for (const char *callField : {"", "K", " DL ", "  "})
-        h.form.queryCall(callField);
-    QVERIFY(h.form.findChildren<QTcpSocket *>().isEmpty());
-    QVERIFY(h.memoLines().isEmpty());
+        h.form->queryCall(callField);
+    QVERIFY(h.form->findChildren<QTcpSocket *>().isEmpty());
 }
 
 void QueryFormTest::answers_data()
@@ -226,33 +181,36 @@ void QueryFormTest::answers_data()
     QTest::addColumn<QList<QByteArray>>("pieces");
     QTest::addColumn<QStringList>("shown");
 
+    const QString head = header("DL1ABC");
     const QByteArray bureau = httpAnswer(soapAnswer("DL1ABC\r\nQSL via bureau"));
+    const qsizetype split = bureau.indexOf("bureau<");
     QTest::newRow("one piece") << QList<QByteArray>{bureau}
-                               << QStringList{Header, "DL1ABC", "QSL via bureau", " "};
+                               << QStringList{head, "DL1ABC", "QSL via bureau", " "};
     QTest::newRow("split inside a result line")
-        << splitAt(bureau, "bureau<") << QStringList{Header, "DL1ABC", "QSL via ", "bureau", " "};
+        << QList<QByteArray>{bureau.left(split), bureau.mid(split)}
+        << QStringList{head, "DL1ABC", "QSL via ", "bureau", " "};
 
     const QByteArray lastLine = "<qslinfoResult>found</qslinfoResult></soap:Envelope>";
     QTest::newRow("end marker on line 99")
         << QList<QByteArray>{httpAnswer(QByteArray("x\r\n").repeated(99) + lastLine)}
-        << QStringList{Header, "found", " "};
+        << QStringList{head, "found", " "};
     QTest::newRow("end marker on line 100")
         << QList<QByteArray>{httpAnswer(QByteArray("x\r\n").repeated(100) + lastLine)}
         << QStringList{};
 
     QTest::newRow("credit mark first")
         << QList<QByteArray>{httpAnswer(soapAnswer("(c) 127.0.0.1 knows nothing\r\n"))}
-        << QStringList{Header, "no entry found", "(c) 127.0.0.1 knows nothing", " "};
+        << QStringList{head, "no entry found", "(c) 127.0.0.1 knows nothing", " "};
     QTest::newRow("credit mark after the opening tag's line")
         << QList<QByteArray>{httpAnswer(soapAnswer("\r\n(c) 127.0.0.1 x"))}
-        << QStringList{Header, "no entry found", "(c) 127.0.0.1 x", " "};
+        << QStringList{head, "no entry found", "(c) 127.0.0.1 x", " "};
     QTest::newRow("credit mark later")
         << QList<QByteArray>{httpAnswer(soapAnswer("QSL direct\r\n(c) 127.0.0.1 sample"))}
-        << QStringList{Header, "QSL direct", "(c) 127.0.0.1 sample", " "};
+        << QStringList{head, "QSL direct", "(c) 127.0.0.1 sample", " "};
     QTest::newRow("both tags on one line")
         << QList<QByteArray>{httpAnswer(
                "<a>before<qslinfoResult>only this</qslinfoResult>after</a></soap:Envelope>")}
-        << QStringList{Header, "only this", " "};
+        << QStringList{head, "only this", " "};
 
     // The body is longer than the first piece, so the connection would stay open for more.
     const QByteArray unclosed = "<qslinfoResult>open\r\nend</soap:Envelope>\r\n";
@@ -260,16 +218,19 @@ void QueryFormTest::answers_data()
         << QList<QByteArray>{"HTTP/1.1 200 OK\r\nContent-Length: " +
                                  QByteArray::number(unclosed.size() * 2) + "\r\n\r\n" + unclosed,
                              unclosed}
-        << QStringList{Header, "open", "end</soap:Envelope>", " "};
-    QTest::newRow("chunked") << QList<QByteArray>{chunked(soapAnswer("QSL via bureau"), 16)}
-                             << QStringList{Header, "QSL via bureau", " "};
+        << QStringList{head, "open", "end</soap:Envelope>", " "};
+    QTest::newRow("chunked") << QList<QByteArray>{"HTTP/1.1 200 OK\r\nTransfer-Encoding: "
+                                                  "chunked\r\n\r\n9\r\n<qslinfoR\r\n"
+                                                  "1d\r\nesult>QSL via bureau</qslinfo\r\n"
+                                                  "17\r\nResult></soap:Envelope>\r\n0\r\n\r\n"}
+                             << QStringList{head, "QSL via bureau", " "};
     QTest::newRow("SOAP fault") << QList<QByteArray>{httpAnswer(
                                        soapAnswer("").replace("qslinfoResult", "faultstring"),
                                        "500 Internal Server Error")}
-                                << QStringList{Header, " "};
+                                << QStringList{head, " "};
     QTest::newRow("references and UTF-8")
         << QList<QByteArray>{httpAnswer(soapAnswer("2019 &amp; 2020 &lt;ok&gt; &#x263A; \xc3\xa9"))}
-        << QStringList{Header, fromUtf8("2019 & 2020 <ok> \u263a \u00e9"), " "};
+        << QStringList{head, QString::fromUtf8("2019 & 2020 <ok> \u263a \u00e9"), " "};
     QTest::newRow("not HTTP") << QList<QByteArray>{"</soap:Envelope>\r\n\r\n"} << QStringList{};
 }
 
@@ -279,66 +240,43 @@ void QueryFormTest::answers()
     QFETCH(QStringList, shown);
 
     QueryHarness h;
-    h.form.queryCall("DL1ABC");
-    QTRY_VERIFY(h.service.hasRequest(0));
+    QVERIFY(h.ask("DL1ABC"));
     for (const QByteArray &piece : pieces) {
         h.deliver(0, piece);
         if (QTest::currentTestFailed())
             return;
     }
-    // Whatever the answer, the window has let the connection go once it is complete.
-    QTRY_VERIFY(h.form.findChildren<QTcpSocket *>().isEmpty());
+    // Whatever the answer, the window lets the connection go once it is complete.
+    QTRY_VERIFY(h.form->findChildren<QTcpSocket *>().isEmpty());
     QCOMPARE(h.memoLines(), shown);
     QVERIFY(h.log.isEmpty());
 }
 
-void QueryFormTest::twoAnswersInARow()
+void QueryFormTest::answersNameTheirCall()
 {
     QueryHarness h;
-    const QStringList calls{"DL1ABC", "G4XYZ"};
-    for (qsizetype i = 0; i < calls.size(); ++i) {
-        h.form.queryCall(calls.at(i).toStdString());
-        QTRY_VERIFY(h.service.hasRequest(i));
-        h.deliver(i, httpAnswer(soapAnswer("QSL info of " + calls.at(i).toLatin1())));
-    }
-    QCOMPARE(h.memoLines(), (QStringList{Header, "QSL info of DL1ABC", " ",
-                                         "********** G4XYZ **********", "QSL info of G4XYZ", " "}));
-}
-
-void QueryFormTest::newestCallWins()
-{
-    QueryHarness h;
-    h.form.queryCall("DL1ABC");
-    QTRY_VERIFY(h.service.hasRequest(0));
-    // A second query while the first is still waiting for its answer.
-    h.form.queryCall("G4XYZ");
-    QTRY_VERIFY(h.service.hasRequest(1));
-    QVERIFY(h.service.received.at(1).contains("<callsign>G4XYZ</callsign>"));
-    // The first answer comes late, on a connection that the window has given up.
-    h.service.connections.at(0)->write(httpAnswer(soapAnswer("QSL info of DL1ABC")));
-    h.deliver(1, httpAnswer(soapAnswer("QSL info of G4XYZ")));
-    QCOMPARE(h.memoLines(), (QStringList{"********** G4XYZ **********", "QSL info of G4XYZ", " "}));
+    QVERIFY(h.ask("DL1ABC"));
+    h.deliver(0, httpAnswer(soapAnswer("QSL info of DL1ABC")));
+    QVERIFY(h.ask("G4XYZ"));
+    // A third query while the second still waits: the newest call wins, and the late answer to
+    // the second comes on a connection that the window has given up.
+    QVERIFY(h.ask("JA1ZZZ"));
+    h.connections.at(1)->write(httpAnswer(soapAnswer("QSL info of G4XYZ")));
+    h.deliver(2, httpAnswer(soapAnswer("QSL info of JA1ZZZ")));
+    QCOMPARE(h.memoLines(), (QStringList{header("DL1ABC"), "QSL info of DL1ABC", " ",
+                                         header("JA1ZZZ"), "QSL info of JA1ZZZ", " "}));
 }
 
 void QueryFormTest::refusedConnectionIsReported()
 {
-    QTcpServer closed;
-    QVERIFY(closed.listen(QHostAddress::LocalHost));
-    const quint16 port = closed.serverPort();
-    closed.close();
-
-    EventLog log;
-    FakeMessageBoxes boxes(log);
-    AppSettings settings;
-    QueryForm form(settings, boxes, QslInfoServer{{"127.0.0.1", port}, Namespace.toStdString()});
-    form.queryCall("DL1ABC");
-    QTRY_COMPARE(log.size(), 1);
-    QCOMPARE(log.at(0), QStringLiteral("error: Vorn V3.02 :\r\nquery to 127.0.0.1 failed: "
-                                       "Connection refused (socket error 0)"));
-    QVERIFY(form.memo()->toPlainText().isEmpty());
-    // The next query tries again.
-    form.queryCall("DL1ABC");
-    QTRY_COMPARE(log.size(), 2);
+    QueryHarness h(false);
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        h.form->queryCall("DL1ABC");
+        QTRY_COMPARE(h.log.size(), attempt);
+    }
+    QCOMPARE(h.log.at(0), QStringLiteral("error: Vorn V3.02 :\r\nquery to 127.0.0.1 failed: "
+                                         "Connection refused (socket error 0)"));
+    QVERIFY(h.memoLines().isEmpty());
 }
 
 QTEST_MAIN(QueryFormTest)

@@ -3,13 +3,10 @@
 
 import io
 import os
-import socket
 import sys
 import tempfile
-import threading
 import unittest
 import xml.etree.ElementTree as ElementTree
-from wsgiref.simple_server import make_server
 
 sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools",
@@ -93,27 +90,6 @@ class ServiceTest(unittest.TestCase):
     def test_other_paths_and_methods(self):
         self.assertEqual(self.call(b"", path="/")[0], "404 Not Found")
         self.assertEqual(self.call(b"", method="GET")[0], "405 Method Not Allowed")
-
-    def test_served_over_http_as_vorn_asks(self):
-        # The request line with three blanks before the version, as the program writes it.
-        server = make_server("127.0.0.1", 0, self.app, server_class=service.ThreadingWSGIServer,
-                             handler_class=service.RequestHandler)
-        server.RequestHandlerClass.log_message = lambda *args: None
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        self.addCleanup(server.server_close)
-        self.addCleanup(server.shutdown)
-        body = envelope("G4XYZ")
-        request = (f"POST /qslinfo.asmx   HTTP/1.1\r\nHost: localhost\r\n"
-                   f"Content-Type: text/xml; charset=utf-8\r\nContent-Length: {len(body)}\r\n"
-                   f'SOAPAction: "{NS}/qslinfo"\r\n\r\n').encode() + body
-        with socket.create_connection(server.server_address, timeout=10) as connection:
-            connection.sendall(request)
-            answer = b""
-            while chunk := connection.recv(4096):
-                answer += chunk
-        head, _, payload = answer.partition(b"\r\n\r\n")
-        self.assertTrue(head.startswith(b"HTTP/1.0 200 OK"), head)
-        self.assertEqual(self.result(payload)[0], "Direct only")
 
 
 if __name__ == "__main__":
