@@ -308,10 +308,15 @@ void MainForm::showEvent(QShowEvent *event)
         Qt::QueuedConnection);
 }
 
+bool MainForm::saveSettings()
+{
+    return writeSettingsFile(m_state.folder.path(DataFiles::SettingsFile), m_state.settings);
+}
+
 void MainForm::closeEvent(QCloseEvent *event)
 {
     // Failures are not reported: the program ends all the same, and the previous file stays.
-    writeSettingsFile(m_state.folder.path(DataFiles::SettingsFile), m_state.settings);
+    saveSettings();
     m_boxes.dismissFromNowOn();
     event->accept();
 }

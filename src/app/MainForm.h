@@ -44,6 +44,9 @@ public:
     MainForm(AppState &state, MainFormSeams seams, QWidget *parent = nullptr);
     ~MainForm() override;
 
+    // Writes vorn.set now, as closing does; false when it could not be written.
+    bool saveSettings();
+
     bool resultsShown() const { return m_resultsShown; }
     bool firstActivation() const { return m_firstActivation; }
     // The data files could not be loaded and the start-up closed the window.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/ByteSource.h"
+#include "data/PrefixIndex.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -33,12 +34,20 @@ public:
     const CountryRow &slot(std::size_t n) const;
     const std::vector<CountryRow> &rows() const { return m_rows; }
 
-    void clear() { m_rows.clear(); }
+    void clear();
     // Appends a row unless the table is full; false when it is.
     bool append(CountryRow row);
 
+    // The first row, in file order, whose prefix fits the start of the search key (at most 16
+    // characters; letters compared as capitals); nullptr when none fits. The look-up's answer,
+    // from an index that every change of the rows keeps up to date.
+    const CountryRow *firstFit(std::string_view searchKey) const;
+
 private:
+    static_assert(MaxRows * PrefixIndex::MaxKeyLength < 0xffff, "index node numbers are 16-bit");
+
     std::vector<CountryRow> m_rows;
+    PrefixIndex m_index;
 };
 
 // Splits one line of country.asc into prefix and entity code (first token skipped, the "(" /

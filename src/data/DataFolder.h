@@ -21,10 +21,10 @@ public:
     // The name that messages give the file: "COUNTRY.ASC" or "VORN.ASC".
     static std::string_view shownName(DataFile file);
 
-    // Before a download replaces the file: the file becomes the backup copy, in place of an
-    // older one. A missing file leaves the older backup copy where it is, so the last good copy
-    // is never lost to a file that is not there. True when the file was moved.
-    bool backUp(DataFile file) const;
+    // Before a download replaces the file: the file becomes the backup copy as well, in place of
+    // an older one, and stays under its own name until its replacement is complete. A missing
+    // file leaves the older backup copy where it is, so the last good copy is never lost.
+    void backUp(DataFile file) const;
     bool hasBackup(DataFile file) const;
     // Deletes whatever lies under the file's name and moves the backup copy there. False when
     // there was no backup copy or it could not be moved; once it succeeded the backup is gone.
@@ -36,3 +36,7 @@ private:
 
 // Renames a file unless the new name is taken; false when nothing was renamed.
 bool renameWithoutReplacing(const std::filesystem::path &from, const std::filesystem::path &to);
+
+// Puts a complete new file in place of another in one step, so that whoever reads the name, even
+// after a crash, finds either the old file or the new one, never a part. False on failure.
+bool replaceFile(const std::filesystem::path &newFile, const std::filesystem::path &target);

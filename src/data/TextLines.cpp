@@ -8,13 +8,18 @@ constexpr char Lf = '\n';
 constexpr char EndOfText = '\x1a';
 } // namespace
 
-std::string trimBlanks(std::string_view text)
+std::string_view withoutBlanks(std::string_view text)
 {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos)
         return {};
     const auto last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
+    return text.substr(first, last - first + 1);
+}
+
+std::string trimBlanks(std::string_view text)
+{
+    return std::string(withoutBlanks(text));
 }
 
 bool LineReader::fill()

@@ -8,6 +8,8 @@
 
 // Removes leading and trailing blanks (the space character only); inner blanks stay.
 std::string trimBlanks(std::string_view text);
+// The same, as a view into the text.
+std::string_view withoutBlanks(std::string_view text);
 
 // Splits single-byte text into lines the way every text file of Vorn is read: a line ends at
 // CR, an LF right after that CR belongs to the line end, a lone LF is an ordinary character,

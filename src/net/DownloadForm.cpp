@@ -75,12 +75,17 @@ std::string DownloadForm::targetPath() const
     return m_folder.path(Download::targetName(m_kind)).string();
 }
 
+std::string DownloadForm::receivedPath() const
+{
+    // The answer arrives beside the file it replaces, which stays whole until the end.
+    return targetPath() + ".part";
+}
+
 DownloadResult DownloadForm::download(DownloadKind kind, bool backupFirst)
 {
     m_kind = kind;
     m_backupFirst = backupFirst;
     m_result = {};
-    m_targetCreated = false;
     m_reader.reset();
     setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
     m_msgLabel->setText(fromText(Download::statusText(kind, m_peer.host)));
@@ -88,6 +93,9 @@ DownloadResult DownloadForm::download(DownloadKind kind, bool backupFirst)
     startWait();
     centreOnScreen(this);
     exec();
+    // The program is ending and left the dialog's loop: the transfer counts as given up.
+    if (m_stage != Stage::Idle)
+        cancel();
     return m_result;
 }
 
@@ -113,7 +121,7 @@ void DownloadForm::timerTimer()
 void DownloadForm::openConnection()
 {
     if (const std::optional<DataFile> file = Download::dataFileOf(m_kind); file && m_backupFirst)
-        m_result.fileMovedAside = m_folder.backUp(*file);
+        m_folder.backUp(*file);
     m_reader = std::make_unique<HttpResponseReader>(ResponseLimits);
     m_stage = Stage::Connecting;
     m_silenceTimer->start();
@@ -124,13 +132,12 @@ void DownloadForm::zemSocketConnect()
 {
     if (m_stage != Stage::Connecting)
         return;
-    m_target.setFileName(QString::fromStdString(targetPath()));
-    if (!m_target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    m_received.setFileName(QString::fromStdString(receivedPath()));
+    if (!m_received.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         endTransfer(DownloadFailure::ReceiveFailed,
-                    "cannot create " + targetPath() + ": " + toText(m_target.errorString()));
+                    "cannot create " + receivedPath() + ": " + toText(m_received.errorString()));
         return;
     }
-    m_targetCreated = true;
     const std::string request = Download::request(m_kind, m_peer.host);
     if (m_zemSocket->write(request.data(), static_cast<qint64>(request.size())) !=
         static_cast<qint64>(request.size())) {
@@ -189,12 +196,12 @@ bool DownloadForm::take(const QByteArray &bytes)
 bool DownloadForm::writeToTarget(const std::string &bytes)
 {
     // Flushed at once, so that what has arrived is on disk.
-    if (m_target.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+    if (m_received.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
             static_cast<qint64>(bytes.size()) &&
-        m_target.flush())
+        m_received.flush())
         return true;
     endTransfer(DownloadFailure::ReceiveFailed,
-                "cannot write " + targetPath() + ": " + toText(m_target.errorString()));
+                "cannot write " + receivedPath() + ": " + toText(m_received.errorString()));
     return false;
 }
 
@@ -252,7 +259,7 @@ void DownloadForm::endTransfer(DownloadFailure failure, std::string detail)
     m_result.detail = std::move(detail);
     // Whatever the server still sends is dropped.
     m_zemSocket->abort();
-    m_target.close();
+    m_received.close();
     // The status text stays on screen a moment longer.
     startWait();
 }
@@ -264,16 +271,18 @@ void DownloadForm::runCloseSteps()
     m_stage = Stage::Idle;
     m_timer->stop();
     if (m_result.succeeded())
-        checkReceivedFile();
-    if (!m_result.succeeded() && m_targetCreated)
-        QFile::remove(QString::fromStdString(targetPath()));
+        installReceivedFile();
+    // Neither leftover survives, so a later download never processes a stale file.
+    std::error_code ignored;
+    std::filesystem::remove(receivedPath(), ignored);
+    std::filesystem::remove(m_folder.path(DataFiles::DownloadWorkFile), ignored);
     accept();
 }
 
-void DownloadForm::checkReceivedFile()
+void DownloadForm::installReceivedFile()
 {
-    const std::filesystem::path target = targetPath();
-    if (!stripHttpHeader(target, m_folder.path(DataFiles::DownloadWorkFile))) {
+    const std::filesystem::path stripped = m_folder.path(DataFiles::DownloadWorkFile);
+    if (!stripHttpHeader(receivedPath(), stripped)) {
         m_result.failure = DownloadFailure::BadResponse;
         m_result.detail = "the answer from " + m_peer.host + " could not be stored";
         return;
@@ -281,19 +290,26 @@ void DownloadForm::checkReceivedFile()
     if (const std::optional<DataFile> file = Download::dataFileOf(m_kind)) {
         // Only data replaces data: an error or portal page served as the file is refused.
         const DataFileProblem problem = checkDataFile(
-            *file == DataFile::Country ? DataFileKind::Country : DataFileKind::Bureau, target);
+            *file == DataFile::Country ? DataFileKind::Country : DataFileKind::Bureau, stripped);
         if (rulesOutData(problem)) {
             m_result.failure = DownloadFailure::NotDataFile;
-            m_result.detail = "what " + m_peer.host + " sent is not a data file: " +
-                              std::string(explain(problem));
+            m_result.detail = "what " + m_peer.host +
+                              " sent is not a data file: " + std::string(explain(problem));
+            return;
         }
-        return;
+    } else {
+        const UpdateInfoReading reading = readUpdateInfo(stripped);
+        m_result.failure = reading.failure;
+        m_result.published = reading.published;
+        if (!m_result.succeeded()) {
+            m_result.detail = "the update information from " + m_peer.host + " holds no version";
+            return;
+        }
     }
-    const UpdateInfoReading reading = readUpdateInfo(target);
-    m_result.failure = reading.failure;
-    m_result.published = reading.published;
-    if (!m_result.succeeded())
-        m_result.detail = "the update information from " + m_peer.host + " holds no version";
+    if (!replaceFile(stripped, targetPath())) {
+        m_result.failure = DownloadFailure::ReceiveFailed;
+        m_result.detail = "cannot replace " + targetPath();
+    }
 }
 
 void DownloadForm::cancel()

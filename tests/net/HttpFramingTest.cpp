@@ -159,10 +159,12 @@ TEST(StripHttpHeaderTest, KeepsTheBodyInCrLfLines)
     };
     for (const StripCase &c : cases) {
         TempDir dir;
-        const auto file = dir.write("country.asc", c.received);
-        EXPECT_EQ(stripHttpHeader(file, dir.path() / "vorn_file.tmp"), c.stripped) << c.received;
-        EXPECT_EQ(readAll(file), c.stored) << c.received;
-        EXPECT_FALSE(std::filesystem::exists(dir.path() / "vorn_file.tmp"));
+        const auto received = dir.write("country.asc.part", c.received);
+        EXPECT_EQ(stripHttpHeader(received, dir.path() / "vorn_file.tmp"), c.stripped)
+            << c.received;
+        if (c.stripped) {
+            EXPECT_EQ(readAll(dir.path() / "vorn_file.tmp"), c.stored) << c.received;
+        }
     }
 }
 

@@ -74,7 +74,7 @@ public:
         const DataFile file = *Download::dataFileOf(kind);
         DownloadResult result;
         if (backupFirst)
-            result.fileMovedAside = m_folder.backUp(file);
+            m_folder.backUp(file);
         result.failure = file == DataFile::Country ? country : bureau;
         if (!result.succeeded())
             return result;
@@ -179,12 +179,12 @@ TEST_P(UpdatePolicyTest, DecidesAndReplaces)
     EXPECT_EQ(state.bureaus.count(), row.bureauRows);
 }
 
-const DownloadResult Published13{F::None, {}, {13, 302}, false};
-const DownloadResult Published12{F::None, {}, {12, 302}, false};
-const DownloadResult Published11{F::None, {}, {11, 303}, false};
-const DownloadResult Program303{F::None, {}, {12, 303}, false};
-const DownloadResult Unreachable{F::CannotConnect, "refused", {}, false};
-const DownloadResult NotUpdateInfo{F::NoVersionNumber, {}, {}, false};
+const DownloadResult Published13{F::None, {}, {13, 302}};
+const DownloadResult Published12{F::None, {}, {12, 302}};
+const DownloadResult Published11{F::None, {}, {11, 303}};
+const DownloadResult Program303{F::None, {}, {12, 303}};
+const DownloadResult Unreachable{F::CannotConnect, "refused", {}};
+const DownloadResult NotUpdateInfo{F::NoVersionNumber, {}, {}};
 const UpdateDialog::Choice CheckNow{Button::CheckNow, UpdateMode::Auto};
 const UpdateDialog::Choice CloseBox{Button::CloseBox, UpdateMode::Auto};
 const std::string Info = "download X";
@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(Matrix, UpdatePolicyTest, testing::Values(
                {Info, NoNews, Notice}, 12, Manual, 1, 1},
     PolicyCase{"NewerAndYes", Menu, {CheckNow}, Published13, F::None, F::None, false, {A::Yes},
                {Info, Ask, GetCountry, GetBureau}, 13, Manual, 2, 2},
-    PolicyCase{"NewerAndNoStillGivesTheNotice", Menu, {CheckNow}, {F::None, {}, {13, 303}, false}, F::None, F::None, false, {A::No},
+    PolicyCase{"NewerAndNoStillGivesTheNotice", Menu, {CheckNow}, {F::None, {}, {13, 303}}, F::None, F::None, false, {A::No},
                {Info, Ask, Notice}, 12, Manual, 1, 1},
     PolicyCase{"CheckFails", Menu, {CheckNow}, Unreachable, F::None, F::None, false, {},
                {Info, "error: failed to check for updates (-2)"}, 12, Manual, 1, 1},
