@@ -86,8 +86,11 @@ void QueryForm::applyQslInfoMode()
 
 void QueryForm::closeEvent(QCloseEvent *event)
 {
-    // Closing the window switches the service off; an answer still on its way is not wanted.
-    m_settings.qslInfoMode = QslInfoMode::None;
+    // The user closing the window switches the service off. The end of the desktop session
+    // closes every window as well, and must leave the setting as it is.
+    if (event->spontaneous())
+        m_settings.qslInfoMode = QslInfoMode::None;
+    // An answer still on its way is not wanted.
     endConnection();
     event->accept();
 }
