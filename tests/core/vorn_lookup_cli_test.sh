@@ -53,7 +53,10 @@ err=$(cd "$dir/empty" && XDG_DATA_HOME="$dir/xdg" "$tool" DL1ABC 2>&1 >/dev/null
 contains folder-user "$err" "data from $dir/xdg/vorn"
 err=$(cd "$dir/empty" && XDG_DATA_HOME="$dir/empty" "$dir/prefix/bin/vorn-lookup" DL1ABC 2>&1 >/dev/null)
 contains folder-installed "$err" "data from $dir/prefix/"
-err=$(cd "$dir/empty" && XDG_DATA_HOME="$dir/empty" "$tool" DL1ABC 2>&1 >/dev/null); status=$?
+# A program with no shared data beside it (the build tree has some, as an installed one does).
+mkdir -p "$dir/lonely/bin"
+cp "$tool" "$dir/lonely/bin/vorn-lookup"
+err=$(cd "$dir/empty" && XDG_DATA_HOME="$dir/empty" "$dir/lonely/bin/vorn-lookup" DL1ABC 2>&1 >/dev/null); status=$?
 check folder-none-status 2 "$status"
 
 # Files that load but cannot be data files are named with the likely cause; sound ones are not.
