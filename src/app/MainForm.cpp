@@ -16,6 +16,7 @@
 #include "dialogs/SpeakForm.h"
 #include "lookup/CallLookup.h"
 #include "net/QslInfoQuery.h"
+#include "net/QslInfoRequest.h"
 #include "net/UpdateOperations.h"
 #include "speech/VoiceOutput.h"
 
@@ -267,7 +268,7 @@ void MainForm::createMenu()
     addCommand(settingsMenu, "SpeakMenu", tr("&Voice output"), &MainForm::speakMenuClick);
     addCommand(settingsMenu, "UpdateMenu", tr("&Update"), &MainForm::updateMenuClick);
     addCommand(settingsMenu, "DatabaseMenu",
-               QStringLiteral("&") + QLatin1String(QslInfoDisplayName) +
+               QStringLiteral("&") + QString::fromStdString(builtInQslInfoServer().displayName()) +
                    QStringLiteral(" database"),
                &MainForm::databaseMenuClick);
     addCommand(bar, "HelpMenu", tr("&Help"), &MainForm::helpMenuClick)
@@ -381,9 +382,14 @@ void MainForm::callEditLookUp()
     m_callEdit->selectAll();
     letWindowRepaint();
     if (m_state.settings.qslInfoMode == QslInfoMode::Auto)
-        m_qslInfo.queryButtonClick();
+        queryButtonClick();
     if (m_state.settings.speaksAnything())
         speakResult();
+}
+
+void MainForm::queryButtonClick()
+{
+    m_qslInfo.queryCall(toSingleByte(m_callEdit->text()));
 }
 
 void MainForm::letWindowRepaint()
@@ -457,5 +463,6 @@ void MainForm::exitMenuClick()
 
 void MainForm::applyCurrentBackground()
 {
-    applyBackground(m_state.settings.background, this, m_map, m_callEdit);
+    applyBackground(m_state.settings.background, this, m_map, m_callEdit, m_qslInfo.queryForm(),
+                    m_qslInfo.queryMemo());
 }

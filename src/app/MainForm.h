@@ -52,6 +52,11 @@ public:
     // The data files could not be loaded and the start-up closed the window.
     bool startupFailed() const { return m_startupFailed; }
 
+public slots:
+    // Queries the QSL information service about the call in the call field, as the Query button
+    // of the query window asks for.
+    void queryButtonClick();
+
 protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;

@@ -5,14 +5,37 @@
 #include "app/MainForm.h"
 #include "app/QtMessageBoxes.h"
 #include "app/SignalWatcher.h"
+#include "net/DatabaseForm.h"
 #include "net/DownloadForm.h"
-#include "net/QslInfoQuery.h"
+#include "net/QslInfoService.h"
+#include "net/QueryForm.h"
 #include "net/UpdateForm.h"
 #include "net/UpdatePolicy.h"
 #include "speech/EspeakEngine.h"
 
 #include <QApplication>
 #include <QThread>
+
+namespace {
+
+// The QSL information service is fixed when the program is built. The end-to-end test builds the
+// program once more to ask a stand-in service on a loopback port of the test's choosing, given
+// as "host:port" in VORN_TEST_QSLINFO_PEER.
+QslInfoServer qslInfoServer()
+{
+    QslInfoServer server = builtInQslInfoServer();
+#ifdef VORN_TEST_QSLINFO_PEER_FROM_ENVIRONMENT
+    const QString peer = qEnvironmentVariable("VORN_TEST_QSLINFO_PEER");
+    const qsizetype colon = peer.lastIndexOf(QLatin1Char(':'));
+    bool valid = false;
+    const ushort port = peer.mid(colon + 1).toUShort(&valid);
+    if (colon > 0 && valid)
+        server.peer = NetPeer{peer.left(colon).toStdString(), port};
+#endif
+    return server;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -29,7 +52,10 @@ int main(int argc, char *argv[])
     DownloadForm downloadForm(NetPeer{UpdateHost}, state.folder);
     UpdateForm updateForm;
     UpdatePolicy updates(state, boxes, downloadForm, updateForm, UpdateHost);
-    NoQslInfoQuery qslInfo;
+    const QslInfoServer server = qslInfoServer();
+    QueryForm queryForm(state.settings, boxes, server);
+    DatabaseForm databaseForm(server);
+    QslInfoService qslInfo(state.settings, queryForm, databaseForm);
 
     MainForm mainForm(state,
                       MainFormSeams{boxes, speechEngine,
@@ -38,6 +64,8 @@ int main(int argc, char *argv[])
                                     },
                                     updates, qslInfo});
     qtBoxes.setParentWindow(&mainForm);
+    QObject::connect(&queryForm, &QueryForm::queryButtonClicked, &mainForm,
+                     &MainForm::queryButtonClick);
 
     // Asked to end by the system, a terminal or the desktop session: close as Exit does, which
     // saves the settings, and leave every event loop, an open dialog's included.

@@ -1,11 +1,11 @@
 #pragma once
 
-// The external QSL information service as the main window uses it.
-inline constexpr char QslInfoHost[] = "qslinfo.example.net";
-// The service's name in captions and menus: the host name in capitals.
-inline constexpr char QslInfoDisplayName[] = "QSLINFO.EXAMPLE.NET";
+#include <string>
 
-// The query window's operations that the main window calls.
+class QWidget;
+
+// The QSL information service as the main window uses it: the query window and the service's
+// settings dialog.
 class QslInfoQuery
 {
 public:
@@ -13,17 +13,15 @@ public:
 
     // Shows the query window, with or without its Query button, or closes it, as the mode says.
     virtual void applyQslInfoMode() = 0;
-    // Queries the call in the main window's call field, as the Query button does.
-    virtual void queryButtonClick() = 0;
-    // The service's settings dialog, from the Settings menu.
+    // Starts a query for the call that the main window's call field holds, as single-byte text
+    // exactly as the field holds it; returns at once, and the answer arrives in the query window.
+    virtual void queryCall(const std::string &callFieldText) = 0;
+    // The service's settings dialog, from the Settings menu; the query window follows the mode
+    // chosen there.
     virtual void databaseMenuClick() = 0;
-};
 
-// Stands in until the program has a query window: the service stays unused.
-class NoQslInfoQuery final : public QslInfoQuery
-{
-public:
-    void applyQslInfoMode() override {}
-    void queryButtonClick() override {}
-    void databaseMenuClick() override {}
+    // The query window and its answer field, which the main window's background colours; null
+    // when there is no query window.
+    virtual QWidget *queryForm() const = 0;
+    virtual QWidget *queryMemo() const = 0;
 };

@@ -13,6 +13,11 @@ With --keyboard, under a window manager (--window-manager openbox), it also leav
 field after a look-up in each way of KEYBOARD_WAYS and comes back: the next call typed must
 replace the looked-up one, not be joined to it.
 
+With --qslinfo-service it also runs the stand-in QSL information service on a free loopback
+port, starts the program (a build that asks that port) with the service set to query after
+every look-up, reads each call's answer in the query window, and checks that the service
+accepted every request as valid SOAP.
+
 Run it with the system Python (/usr/bin/python3): pyatspi comes from the Debian package
 python3-pyatspi. Exit status 0 when every check passed, 1 otherwise.
 """
@@ -33,6 +38,9 @@ DEFAULT_SETTINGS = b"BM\r\nUN\r\nCN\r\nN0\r\nR\r\n"
 # The answer labels describe themselves by the caption beside them.
 ANSWER_CAPTIONS = ("Sort QSL under", "QSL bureau", "DXCC / WAE")
 SESSION_MARK = "VORN_E2E_PRIVATE_SESSION"
+# The QSL information service is queried after every look-up ("CA"); the rest are defaults.
+AUTO_QUERY_SETTINGS = b"BM\r\nUN\r\nCA\r\nN0\r\nR\r\n"
+MEMO_NAME = "QSL information"
 # Keys that take the focus from the call field and give it back; a step starting with ^ or :
 # waits for a window of that name (a dialog) to open.
 KEYBOARD_WAYS = [
@@ -84,6 +92,9 @@ def parse_arguments():
     parser.add_argument("--keyboard", action="store_true",
                         help="leave the call field by keyboard between the first two calls")
     parser.add_argument("--keep", action="store_true", help="keep the working folder")
+    parser.add_argument("--qslinfo-service",
+                        help="the stand-in qslinfo_service.py; --vorn must then be the build "
+                             "that takes its peer from VORN_TEST_QSLINFO_PEER")
     parser.add_argument("calls", nargs="*", default=["DL1ABC", "w1aw"],
                         help="calls to type, as typed (default: DL1ABC w1aw)")
     return parser.parse_args()
@@ -115,7 +126,10 @@ class Session:
         self.window_manager = None
         self.launcher = None
         self.vorn = None
+        self.service = None
+        self.service_peer = None
         self.display = None
+        self.service_log = os.path.join(workdir, "qslinfo-log.txt")
         self.vorn_log = os.path.join(workdir, "vorn-output.txt")
         # The accessibility bus puts its socket here rather than in the user's home.
         self.runtime = os.path.join(workdir, "runtime")
@@ -160,8 +174,31 @@ class Session:
                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for("the accessibility bus", accessibility_bus_address, timeout=15)
 
+    def start_service(self):
+        """Starts the stand-in service on a free loopback port; its log goes to a file."""
+        with open(self.service_log, "wb") as errors:
+            self.service = subprocess.Popen(
+                [sys.executable, self.arguments.qslinfo_service, "--bind", "127.0.0.1",
+                 "--port", "0"], stdout=subprocess.PIPE, stderr=errors)
+        # "qslinfo: serving http://127.0.0.1:PORT/qslinfo.asmx from ..."
+        line = self.service.stdout.readline().decode()
+        if "serving http://" not in line:
+            raise Failure(f"the QSL information service did not start: {line!r}\n"
+                          f"{self.service_output()}")
+        self.service_peer = line.split("http://")[1].split("/")[0]
+        log(f"QSL information service on {self.service_peer}")
+
+    def service_output(self):
+        try:
+            with open(self.service_log, "rb") as output:
+                return output.read().decode("utf-8", "replace")
+        except OSError:
+            return ""
+
     def start_vorn(self):
         env = dict(os.environ)
+        if self.service_peer:
+            env["VORN_TEST_QSLINFO_PEER"] = self.service_peer
         env.update({
             "QT_QPA_PLATFORM": "xcb",
             "QT_ACCESSIBILITY": "1",
@@ -185,6 +222,9 @@ class Session:
         if self.vorn is not None and self.vorn.poll() is None:
             self.vorn.kill()
             self.vorn.wait()
+        if self.service is not None and self.service.poll() is None:
+            self.service.terminate()
+            self.service.wait()
         for group in (self.launcher, self.window_manager):
             if group is not None and group.poll() is None:
                 os.killpg(group.pid, signal.SIGTERM)
@@ -236,7 +276,16 @@ class ScreenReader:
     def main_frame(self, app):
         for index in range(app.childCount):
             child = app.getChildAtIndex(index)
-            if child is not None and child.name.startswith("Vorn v"):
+            if child is not None and child.name.startswith("Vorn v") and \
+                    not child.name.endswith(" query"):
+                return child
+        return None
+
+    def query_frame(self, app):
+        for index in range(app.childCount):
+            child = app.getChildAtIndex(index)
+            if child is not None and child.name.startswith("Vorn v") and \
+                    child.name.endswith(" query"):
                 return child
         return None
 
@@ -324,6 +373,11 @@ def run(arguments, session):
         session.start_window_manager(arguments.window_manager)
     session.start_accessibility_bus()
     reader = ScreenReader()
+    memo = None
+    if arguments.qslinfo_service:
+        session.start_service()
+        with open(os.path.join(session.workdir, "vorn.set"), "wb") as settings:
+            settings.write(b"CA\r\n")
     session.start_vorn()
 
     def still_running():
@@ -345,7 +399,15 @@ def run(arguments, session):
             frame, lambda acc: acc.description == caption and
             acc.getRole() == reader.pyatspi.ROLE_LABEL)))
 
-    window_id = xdotool(arguments, "search", "--sync", "--onlyvisible", "--name", "^Vorn v")
+    if arguments.qslinfo_service:
+        query = wait_for("the query window", lambda: reader.query_frame(app))
+        log(f"query window: '{query.name}'")
+        memo = wait_for("the answers of the query window",
+                        lambda: reader.find(query, lambda acc: acc.name == MEMO_NAME))
+        checks += 1
+
+    window_id = xdotool(arguments, "search", "--sync", "--onlyvisible", "--name",
+                        "^Vorn v[0-9.]+$")
     window_id = window_id.split()[0]
     xdotool(arguments, "windowactivate" if arguments.window_manager else "windowfocus", "--sync",
             window_id)
@@ -373,6 +435,7 @@ def run(arguments, session):
         log(f"vorn-lookup says: {expected!r}")
         if tuple(shown) != tuple(expected[1:]):
             raise Failure(f"answers for {call}: shown {shown!r}, vorn-lookup says {expected[1:]!r}")
+        return expected[0]
 
     for way, steps in KEYBOARD_WAYS if arguments.keyboard else []:
         log(f"leaving the call field and coming back: {way}")
@@ -387,8 +450,11 @@ def run(arguments, session):
         checks += 1
 
     for number, call in enumerate(arguments.calls):
-        look_up(call)
+        held = look_up(call)
         checks += 1
+        if memo is not None:
+            check_query_answer(reader, memo, session, held)
+            checks += 1
         if number == 0 and arguments.screenshot:
             time.sleep(0.5)  # let the label repaint reach the X server
             save_screenshot(arguments, window_id, arguments.screenshot)
@@ -411,10 +477,37 @@ def run(arguments, session):
     with open(settings_path, "rb") as settings:
         written = settings.read()
     log(f"vorn.set holds {written!r}")
-    if written != DEFAULT_SETTINGS:
-        raise Failure(f"vorn.set holds {written!r}, expected {DEFAULT_SETTINGS!r}")
+    expected_settings = AUTO_QUERY_SETTINGS if arguments.qslinfo_service else DEFAULT_SETTINGS
+    if written != expected_settings:
+        raise Failure(f"vorn.set holds {written!r}, expected {expected_settings!r}")
     checks += 1
     return checks
+
+
+def check_query_answer(reader, memo, session, call):
+    """Waits for the service's answer to the call in the query window, and for the service's
+    word that it took the request as valid SOAP."""
+    header = f"********** {call} **********"
+
+    def answer():
+        lines = reader.text_of(memo).split("\n")
+        if header not in lines:
+            return None
+        shown = lines[lines.index(header) + 1:]
+        return shown[:shown.index(" ")] if " " in shown else None
+
+    shown = wait_for(f"the answer for {call} in the query window", answer)
+    log(f"the query window shows for {call}: {shown!r}")
+    served = session.service_output()
+    if "fault" in served or f"qslinfo: answered {call} for VORN-anonimous" not in served:
+        raise Failure(f"the service did not answer {call} as a valid request:\n{served}")
+    # The stand-in credits itself under the host name it was asked by; without an entry for the
+    # call, the program says so above that line.
+    credit = "(c) " + session.service_peer.split(":")[0]
+    if not shown or not shown[-1].startswith(credit):
+        raise Failure(f"the answer for {call} does not end with the service's credit: {shown!r}")
+    if (shown[0] == "no entry found") != (len(shown) == 2):
+        raise Failure(f"'no entry found' does not match the answer for {call}: {shown!r}")
 
 
 def main():

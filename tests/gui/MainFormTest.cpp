@@ -1,4 +1,5 @@
 #include "MainFormHarness.h"
+#include "app/BuildSettings.h"
 #include "dialogs/HelpViewer.h"
 #include "lookup/CallLookup.h"
 
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -194,8 +196,9 @@ void MainFormTest::menuHasItsCommands()
     QStringList items;
     for (QAction *action : settings)
         items << action->text().remove(QLatin1Char('&'));
+    // The service's entry bears its host name in capitals.
     QCOMPARE(items, (QStringList{"Background", "Voice output", "Update",
-                                 QStringLiteral("QSLINFO.EXAMPLE.NET database")}));
+                                 QString::fromLatin1(QslInfoHost).toUpper() + " database"}));
     for (QAction *action : h.form->menuBar()->actions()) {
         if (action->text() != QStringLiteral("&Settings"))
             QVERIFY2(action->menu() == nullptr, qPrintable(action->text()));
@@ -496,6 +499,10 @@ void MainFormTest::copyAnswerCopiesTheWholeLine()
 void MainFormTest::activationPreparesTheWindow()
 {
     Harness h;
+    QWidget queryForm;
+    QPlainTextEdit queryMemo(&queryForm);
+    h.query.form = &queryForm;
+    h.query.memo = &queryMemo;
     h.make();
     h.form->setWindowTitle(QStringLiteral("something else"));
     h.form->show();
@@ -503,8 +510,10 @@ void MainFormTest::activationPreparesTheWindow()
     QCOMPARE(h.form->windowTitle(), QStringLiteral("Vorn v3.02"));
     QTRY_VERIFY(!h.form->firstActivation());
     QTRY_COMPARE(QApplication::focusWidget(), h.callEdit());
-    // The call field turns silver, whatever the background.
+    // The call field and the query window with its answers turn silver, whatever the background.
     QCOMPARE(h.callEdit()->palette().color(QPalette::Base), QColor(192, 192, 192));
+    QCOMPARE(queryForm.palette().color(QPalette::Window), QColor(192, 192, 192));
+    QCOMPARE(queryMemo.palette().color(QPalette::Base), QColor(192, 192, 192));
     QCOMPARE(h.state.countries.count(), std::size_t(7));
     QCOMPARE(h.state.bureaus.count(), std::size_t(5));
     QVERIFY(h.log.isEmpty());
@@ -560,7 +569,7 @@ void MainFormTest::queryRunsBeforeSpeech()
     h.settings.speakDxcc = true;
     h.lookUp(QStringLiteral("DL1ABC"));
     QVERIFY2(h.log.size() == 4, qPrintable(h.log.join(QLatin1Char('|'))));
-    QCOMPARE(h.log.at(0), QStringLiteral("query"));
+    QCOMPARE(h.log.at(0), QStringLiteral("query DL1ABC"));
     QVERIFY(h.log.at(1).startsWith(QStringLiteral("speak sort this Q S L card under , ")));
     QCOMPARE(h.log.at(2), QStringLiteral("sleep 1000"));
     QVERIFY(h.log.at(3).startsWith(QStringLiteral("speak D X C C")));
@@ -576,7 +585,8 @@ void MainFormTest::queryFollowsEveryLookUp()
     h.lookUp(QStringLiteral("K"));
     h.lookUp(QStringLiteral("  "));
     h.lookUp(QStringLiteral("DL1ABC"));
-    QCOMPARE(h.log, (QStringList{"query", "query", "query"}));
+    // The call goes as the field holds it; the query window shapes it.
+    QCOMPARE(h.log, (QStringList{"query XX1XX", "query K", "query DL1ABC"}));
 
     h.log.clear();
     h.settings.qslInfoMode = QslInfoMode::Manual;

@@ -85,8 +85,17 @@ public:
     explicit FakeQslInfoQuery(EventLog &log) : m_log(log) {}
 
     void applyQslInfoMode() override { m_log << QStringLiteral("query window"); }
-    void queryButtonClick() override { m_log << QStringLiteral("query"); }
+    void queryCall(const std::string &callFieldText) override
+    {
+        m_log << QStringLiteral("query ") + fromSingleByte(callFieldText);
+    }
     void databaseMenuClick() override { m_log << QStringLiteral("database settings"); }
+    QWidget *queryForm() const override { return form; }
+    QWidget *queryMemo() const override { return memo; }
+
+    // The query window that the main window colours, if the test gives one.
+    QWidget *form = nullptr;
+    QWidget *memo = nullptr;
 
 private:
     EventLog &m_log;
