@@ -18,20 +18,26 @@
 
 namespace {
 
-// The QSL information service is fixed when the program is built. The end-to-end test builds the
-// program once more to ask a stand-in service on a loopback port of the test's choosing, given
-// as "host:port" in VORN_TEST_QSLINFO_PEER.
+// The servers are fixed when the program is built. The end-to-end tests build the program once
+// more to ask stand-in servers on loopback ports of their choosing, given as "host:port" in
+// VORN_TEST_UPDATE_PEER and VORN_TEST_QSLINFO_PEER; the program itself has no such code.
+NetPeer peer(NetPeer builtIn, [[maybe_unused]] const char *variable)
+{
+#ifdef VORN_TEST_PEERS_FROM_ENVIRONMENT
+    const QString given = qEnvironmentVariable(variable);
+    const qsizetype colon = given.lastIndexOf(QLatin1Char(':'));
+    bool valid = false;
+    const ushort port = given.mid(colon + 1).toUShort(&valid);
+    if (colon > 0 && valid)
+        return NetPeer{given.left(colon).toStdString(), port};
+#endif
+    return builtIn;
+}
+
 QslInfoServer qslInfoServer()
 {
     QslInfoServer server = builtInQslInfoServer();
-#ifdef VORN_TEST_QSLINFO_PEER_FROM_ENVIRONMENT
-    const QString peer = qEnvironmentVariable("VORN_TEST_QSLINFO_PEER");
-    const qsizetype colon = peer.lastIndexOf(QLatin1Char(':'));
-    bool valid = false;
-    const ushort port = peer.mid(colon + 1).toUShort(&valid);
-    if (colon > 0 && valid)
-        server.peer = NetPeer{peer.left(colon).toStdString(), port};
-#endif
+    server.peer = peer(server.peer, "VORN_TEST_QSLINFO_PEER");
     return server;
 }
 
@@ -49,7 +55,7 @@ int main(int argc, char *argv[])
     MessageBoxGate boxes(qtBoxes);
     EspeakEngine speechEngine;
 
-    DownloadForm downloadForm(NetPeer{UpdateHost}, state.folder);
+    DownloadForm downloadForm(peer(NetPeer{UpdateHost}, "VORN_TEST_UPDATE_PEER"), state.folder);
     UpdateForm updateForm;
     UpdatePolicy updates(state, boxes, downloadForm, updateForm, UpdateHost);
     const QslInfoServer server = qslInfoServer();
