@@ -23,3 +23,11 @@ struct DownloadTiming
     std::chrono::milliseconds silenceLimit{30000};
     std::chrono::milliseconds transferLimit{120000};
 };
+
+// How long a query may take: a service that sends nothing for half a minute, or has not finished
+// its answer after two, is given up. Tests shorten both.
+struct QueryTiming
+{
+    std::chrono::milliseconds silenceLimit{30000};
+    std::chrono::milliseconds answerLimit{120000};
+};

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
@@ -17,13 +18,26 @@ constexpr int MemoHeightAuto = 304;
 
 // An answer is a few lines of text; anything near these is not one.
 constexpr HttpResponseReader::Limits AnswerLimits{16 * 1024, 1024 * 1024};
+// A read takes at most this much.
+constexpr qint64 ReadPiece = 64 * 1024;
 
 } // namespace
 
 QueryForm::QueryForm(AppSettings &settings, MessageBoxes &boxes, QslInfoServer server,
-                     QWidget *parent)
-    : QWidget(parent), m_settings(settings), m_boxes(boxes), m_server(std::move(server))
+                     QWidget *parent, QueryTiming timing)
+    : QWidget(parent), m_settings(settings), m_boxes(boxes), m_server(std::move(server)),
+      m_timing(timing)
 {
+    // A service that goes silent, or trickles its answer for ever, is given up.
+    m_silenceTimer = new QTimer(this);
+    m_silenceTimer->setSingleShot(true);
+    m_silenceTimer->setInterval(m_timing.silenceLimit);
+    connect(m_silenceTimer, &QTimer::timeout, this, &QueryForm::giveUp);
+    m_answerTimer = new QTimer(this);
+    m_answerTimer->setSingleShot(true);
+    m_answerTimer->setInterval(m_timing.answerLimit);
+    connect(m_answerTimer, &QTimer::timeout, this, &QueryForm::giveUp);
+
     setObjectName(QStringLiteral("QueryForm"));
     // Minimise and close, but no resizing and no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -109,6 +123,7 @@ void QueryForm::queryCall(const std::string &callFieldText)
 void QueryForm::openQslInfoSocket()
 {
     m_qslInfoSocket = new QTcpSocket(this);
+    m_qslInfoSocket->setReadBufferSize(ReadPiece);
     connect(m_qslInfoSocket, &QTcpSocket::connected, this, &QueryForm::qslInfoSocketConnect);
     connect(m_qslInfoSocket, &QTcpSocket::readyRead, this, &QueryForm::qslInfoSocketRead);
     connect(m_qslInfoSocket, &QTcpSocket::disconnected, this, &QueryForm::qslInfoSocketDisconnect);
@@ -116,6 +131,8 @@ void QueryForm::openQslInfoSocket()
     // An attempt that cannot even start reports its error before connectToHost returns.
     m_opening = true;
     m_openFailed = false;
+    m_silenceTimer->start();
+    m_answerTimer->start();
     m_qslInfoSocket->connectToHost(QString::fromStdString(m_server.peer.host), m_server.peer.port);
     m_opening = false;
     if (m_openFailed || m_qslInfoSocket->state() == QAbstractSocket::UnconnectedState) {
@@ -140,11 +157,15 @@ void QueryForm::qslInfoSocketRead()
 {
     if (!m_reader)
         return;
-    const QByteArray bytes = m_qslInfoSocket->readAll();
-    std::string body;
-    m_reader->feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                   body);
-    take(body);
+    m_silenceTimer->start();
+    // A piece at a time, so that a flood from the service never sits in memory whole.
+    while (m_reader && m_qslInfoSocket->bytesAvailable() > 0) {
+        const QByteArray bytes = m_qslInfoSocket->read(ReadPiece);
+        std::string body;
+        m_reader->feed(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), body);
+        take(body);
+    }
 }
 
 void QueryForm::qslInfoSocketDisconnect()
@@ -193,8 +214,18 @@ void QueryForm::qslInfoSocketError(QAbstractSocket::SocketError error)
     m_boxes.inform(MessageBoxes::Kind::Error, withHeading(text));
 }
 
+void QueryForm::giveUp()
+{
+    if (m_qslInfoSocket == nullptr)
+        return;
+    endConnection();
+    appendLine("*** query to " + m_server.displayName() + " server failed ***");
+}
+
 void QueryForm::endConnection()
 {
+    m_silenceTimer->stop();
+    m_answerTimer->stop();
     m_reader.reset();
     if (m_qslInfoSocket == nullptr)
         return;

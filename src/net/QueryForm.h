@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/QslInfoAnswer.h"
+#include "net/NetPeer.h"
 #include "net/QslInfoRequest.h"
 
 #include <QAbstractSocket>
@@ -14,6 +15,7 @@ class MessageBoxes;
 class QPlainTextEdit;
 class QPushButton;
 class QTcpSocket;
+class QTimer;
 
 // The window beside the main window that asks the QSL information service about a call and
 // adds each answer to its text area, automatically after every look-up or when its Query button
@@ -31,7 +33,7 @@ public:
     // settings: the mode and the own call, read at each use; closing the window switches the
     // service off there.
     QueryForm(AppSettings &settings, MessageBoxes &boxes, QslInfoServer server,
-              QWidget *parent = nullptr);
+              QWidget *parent = nullptr, QueryTiming timing = {});
     ~QueryForm() override;
 
     // Starts a query for the call field's single-byte text and returns at once. A query started
@@ -58,15 +60,19 @@ private:
     void take(const std::string &body);
     void endConnection();
     void appendLine(const std::string &utf8);
+    void giveUp();
 
     AppSettings &m_settings;
     MessageBoxes &m_boxes;
     QslInfoServer m_server;
+    QueryTiming m_timing;
 
     QPlainTextEdit *m_memo = nullptr;
     QPushButton *m_queryButton = nullptr;
     // One socket per query, so that a replaced query's late events cannot reach the next one.
     QTcpSocket *m_qslInfoSocket = nullptr;
+    QTimer *m_silenceTimer = nullptr;
+    QTimer *m_answerTimer = nullptr;
     std::unique_ptr<HttpResponseReader> m_reader;
     QslInfoAnswer m_hiddenMemo;
 

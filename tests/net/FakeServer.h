@@ -23,6 +23,7 @@ public:
     int streamInterval = 0;
     QByteArray request;
     qint64 streamed = 0;
+    bool clientGone = false; // the client closed or dropped the connection
 
     bool listen() { return m_server.listen(QHostAddress::LocalHost); }
     quint16 port() const { return m_server.serverPort(); }
@@ -32,6 +33,7 @@ public:
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             m_socket = m_server.nextPendingConnection();
             connect(m_socket, &QTcpSocket::readyRead, this, &FakeServer::readRequest);
+            connect(m_socket, &QTcpSocket::disconnected, this, [this] { clientGone = true; });
         });
     }
 

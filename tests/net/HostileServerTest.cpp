@@ -1,13 +1,18 @@
-// Servers that try to make a download hang, eat memory or leave garbage: each must end as a
-// failed download, soon, with little memory, and with the data files as they were.
+// Servers that try to make a download or a query hang, eat memory or leave garbage: each must
+// end as a failed download or an answer not shown, soon, with little memory, and with the data
+// files as they were.
 
 #include "FakeServer.h"
+#include "app/AppSettings.h"
+#include "app/MessageBoxes.h"
 #include "data/DataFolder.h"
 #include "net/DownloadForm.h"
+#include "net/QueryForm.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/resource.h>
@@ -28,6 +33,16 @@ QByteArray repeated(char c, qsizetype n)
     return QByteArray(n, c);
 }
 
+class NullBoxes final : public MessageBoxes
+{
+public:
+    Answer show(Kind, Buttons, const std::string &text, const std::string &) override
+    {
+        qWarning("unexpected box: %s", text.c_str());
+        return Answer::Ok;
+    }
+};
+
 struct Hostile
 {
     QByteArray opening;               // sent first
@@ -47,6 +62,8 @@ class HostileServerTest : public QObject
 private slots:
     void downloadEndsSoonAndSmall_data();
     void downloadEndsSoonAndSmall();
+    void queryEndsSoonAndSmall_data() { downloadEndsSoonAndSmall_data(); }
+    void queryEndsSoonAndSmall();
 };
 
 void HostileServerTest::downloadEndsSoonAndSmall_data()
@@ -124,6 +141,38 @@ void HostileServerTest::downloadEndsSoonAndSmall()
     QFile file(dir.filePath("country.asc"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), installed);
+}
+
+void HostileServerTest::queryEndsSoonAndSmall()
+{
+    QFETCH(Hostile, server);
+    FakeServer fake;
+    fake.pieces = {server.opening};
+    fake.stream = server.more;
+    fake.streamInterval = server.interval;
+    fake.closeAfterAnswer = false;
+    QVERIFY(fake.listen());
+    AppSettings settings;
+    NullBoxes boxes;
+    QueryForm form(settings, boxes, QslInfoServer{{"127.0.0.1", fake.port()}, "urn:test:qslinfo"},
+                   nullptr, QueryTiming{1000ms, 1500ms});
+
+    const long before = peakKilobytes();
+    QElapsedTimer clock;
+    clock.start();
+    form.queryCall("DL1ABC");
+    // It ends when the window drops the connection; the test gives up long before a hang.
+    QTRY_VERIFY_WITH_TIMEOUT(fake.clientGone, 10000);
+    const long grown = peakKilobytes() - before;
+    const QString shown = form.memo()->toPlainText();
+    qInfo("%s after %lld ms, peak memory grew by %ld KiB, shown: %s", QTest::currentDataTag(),
+          clock.elapsed(), grown, qPrintable(shown));
+
+    QVERIFY(grown < 32 * 1024);
+    // Nothing of the abuse is shown as an answer; a service that never finishes is reported.
+    QVERIFY(!shown.contains(QStringLiteral("**********")));
+    QCOMPARE(shown.contains(QStringLiteral("server failed")),
+             server.failure == DownloadFailure::ReceiveFailed);
 }
 
 QTEST_MAIN(HostileServerTest)
