@@ -70,7 +70,10 @@ char32_t referencedCharacter(std::string_view name)
     }
     std::uint32_t code = 0;
     const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), code, base);
-    if (error != std::errc() || end != name.data() + name.size() || code == 0 || code > 0x10ffff ||
+    // A shown line holds no control character: a reference to one (a line break, say) stays as
+    // it was written.
+    const bool control = code < 0x20 || (code >= 0x7f && code <= 0x9f);
+    if (error != std::errc() || end != name.data() + name.size() || control || code > 0x10ffff ||
         (code >= 0xd800 && code <= 0xdfff))
         return 0;
     return static_cast<char32_t>(code);

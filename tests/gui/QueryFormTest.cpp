@@ -231,6 +231,10 @@ void QueryFormTest::answers_data()
     QTest::newRow("references and UTF-8")
         << QList<QByteArray>{httpAnswer(soapAnswer("2019 &amp; 2020 &lt;ok&gt; &#x263A; \xc3\xa9"))}
         << QStringList{head, QString::fromUtf8("2019 & 2020 <ok> \u263a \u00e9"), " "};
+    // A reference to a control character would break the line; it stays as written.
+    QTest::newRow("reference to a line break")
+        << QList<QByteArray>{httpAnswer(soapAnswer("one&#10;two&#x0;"))}
+        << QStringList{head, "one&#10;two&#x0;", " "};
     QTest::newRow("not HTTP") << QList<QByteArray>{"</soap:Envelope>\r\n\r\n"} << QStringList{};
 }
 
