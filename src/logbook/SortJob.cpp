@@ -1,0 +1,181 @@
+#include "logbook/SortJob.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t ChunkSize = 64 * 1024;
+// Enough of a log to tell its form.
+constexpr std::size_t SniffSize = 4096;
+constexpr std::size_t LookUpsBetweenClockReads = 256;
+// The share of the progress bar that reading takes; looking up takes the rest.
+constexpr double ReadingShare = 0.8;
+
+} // namespace
+
+// Hands each entry to the sorter and, when the log is to be written back, to the records.
+class SortJob::Tee final : public LogSink
+{
+public:
+    Tee(LogSorter &sorter, LogRecords *records) : m_sorter(sorter), m_records(records) {}
+
+    void header(LogFields fields) override
+    {
+        if (m_records && !m_records->hasHeader())
+            m_records->header(fields);
+    }
+    void record(LogFields fields) override
+    {
+        m_sorter.record(fields);
+        if (m_records)
+            m_records->record(fields);
+    }
+
+private:
+    LogSorter &m_sorter;
+    LogRecords *m_records;
+};
+
+SortJob::SortJob(const CountryTable &countries, const BureauTable &bureaus)
+    : m_countries(countries), m_bureaus(bureaus)
+{}
+
+SortJob::~SortJob() = default;
+
+void SortJob::addLog(std::filesystem::path file)
+{
+    std::error_code noSize;
+    const std::uintmax_t size = file == "-" ? 0 : std::filesystem::file_size(file, noSize);
+    if (!noSize)
+        m_bytesTotal += size;
+    m_files.push_back(std::move(file));
+}
+
+void SortJob::run()
+{
+    while (step(std::chrono::seconds(1))) {
+    }
+}
+
+bool SortJob::step(std::chrono::microseconds budget)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + budget;
+    while (m_stage == Stage::Reading) {
+        if (!readSome())
+            return false;
+        if (Clock::now() >= deadline)
+            return true;
+    }
+    if (m_stage == Stage::LookingUp) {
+        const auto &routes = m_sorter.routeCalls();
+        m_answers.reserve(routes.size());
+        while (m_answers.size() < routes.size()) {
+            const std::size_t end =
+                std::min(routes.size(), m_answers.size() + LookUpsBetweenClockReads);
+            for (std::size_t i = m_answers.size(); i < end; ++i)
+                m_answers.push_back(lookUpRouteCall(routes[i], m_countries, m_bureaus));
+            if (Clock::now() >= deadline)
+                return true;
+        }
+        m_stage = Stage::Done;
+    }
+    return false;
+}
+
+bool SortJob::readSome()
+{
+    if (!m_open && !openNextLog())
+        return m_stage == Stage::LookingUp;
+    m_chunk.resize(ChunkSize);
+    const std::ptrdiff_t n = m_source.read(m_chunk.data(), m_chunk.size());
+    if (n < 0) {
+        fail(std::strerror(errno));
+        return false;
+    }
+    const std::string_view bytes(m_chunk.data(), static_cast<std::size_t>(n));
+    m_bytesRead += bytes.size();
+    if (!m_reader) {
+        m_firstBytes.append(bytes);
+        if (n > 0 && m_firstBytes.size() < SniffSize)
+            return true;
+        const LogFormat format = detectLogFormat(m_firstBytes);
+        m_reports.back().format = format;
+        m_reader = makeLogReader(format, *m_tee);
+        m_reader->feed(m_firstBytes);
+        m_firstBytes.clear();
+    } else if (n > 0) {
+        m_reader->feed(bytes);
+    }
+    if (n == 0)
+        finishLog();
+    return true;
+}
+
+bool SortJob::openNextLog()
+{
+    if (m_next == m_files.size()) {
+        m_stage = Stage::LookingUp;
+        return false;
+    }
+    const std::filesystem::path &file = m_files[m_next++];
+    if (!m_source.open(file == "-" ? std::filesystem::path("/dev/stdin") : file)) {
+        m_reports.push_back({file, LogFormat::Adif, 0, 0, {}});
+        fail(std::strerror(errno));
+        return false;
+    }
+    m_open = true;
+    m_reports.push_back({file, LogFormat::Adif, 0, 0, {}});
+    m_sorter.beginLog();
+    if (!m_tee)
+        m_tee = std::make_unique<Tee>(m_sorter, m_keepRecords ? &m_records : nullptr);
+    m_entriesBefore = m_sorter.entries();
+    return true;
+}
+
+void SortJob::finishLog()
+{
+    m_reader->finish();
+    LogReport &report = m_reports.back();
+    report.entries = m_sorter.entries() - m_entriesBefore;
+    report.damaged = m_reader->damagedRecords();
+    report.problem = m_reader->error();
+    m_reader.reset();
+    m_source.close();
+    m_open = false;
+}
+
+void SortJob::fail(const std::string &what)
+{
+    m_stage = Stage::Failed;
+    const std::filesystem::path &file = m_reports.back().file;
+    m_error = "cannot read " + (file == "-" ? std::string("standard input") : file.string()) +
+              ": " + what;
+    m_source.close();
+    m_open = false;
+}
+
+double SortJob::progress() const
+{
+    if (m_stage == Stage::Done)
+        return 1.0;
+    const double reading =
+        m_bytesTotal == 0
+            ? 0.0
+            : std::min(1.0, static_cast<double>(m_bytesRead) / static_cast<double>(m_bytesTotal));
+    if (m_stage != Stage::LookingUp)
+        return ReadingShare * reading;
+    const std::size_t routes = m_sorter.routeCalls().size();
+    const double lookingUp =
+        routes == 0 ? 1.0 : static_cast<double>(m_answers.size()) / static_cast<double>(routes);
+    return ReadingShare + (1.0 - ReadingShare) * lookingUp;
+}
+
+SortedLog SortJob::result(QsoSelection selection) const
+{
+    SortedLog sorted = m_sorter.piles(m_answers, selection);
+    for (const LogReport &report : m_reports)
+        sorted.damaged += report.damaged;
+    return sorted;
+}
