@@ -13,6 +13,7 @@
 #include "dialogs/DialogFrame.h"
 #include "dialogs/HelpViewer.h"
 #include "dialogs/SpeakForm.h"
+#include "logbook/SortLogForm.h"
 #include "lookup/CallLookup.h"
 #include "net/QslInfoQuery.h"
 #include "net/UpdateOperations.h"
@@ -21,6 +22,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
@@ -78,6 +81,8 @@ MainForm::MainForm(AppState &state, MainFormSeams seams, QWidget *parent)
 
     createControls();
     createMenu();
+    // A log file dropped on the window opens the "Sort log" window with it.
+    setAcceptDrops(true);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     m_state.settings = readSettingsFile(m_state.folder.path(DataFiles::SettingsFile));
@@ -198,6 +203,7 @@ void MainForm::createMenu()
     addCommand(settingsMenu, "DatabaseMenu",
                QLatin1String(QslInfoDisplayName) + QStringLiteral(" database"),
                &MainForm::databaseMenuClick);
+    addCommand(bar, "SortLogMenu", tr("Sort log"), &MainForm::sortLogMenuClick);
     addCommand(bar, "HelpMenu", tr("Help"), &MainForm::helpMenuClick);
     addCommand(bar, "ExitMenu", tr("Exit"), &MainForm::exitMenuClick);
 
@@ -364,6 +370,36 @@ void MainForm::helpMenuClick()
     if (m_helpViewer == nullptr)
         m_helpViewer = new HelpViewer(this);
     m_helpViewer->showContents(fileName(m_state.folder.path(DataFiles::HelpFile)));
+}
+
+SortLogForm *MainForm::sortLogForm()
+{
+    if (m_sortLogForm == nullptr)
+        m_sortLogForm = new SortLogForm(m_state, this);
+    m_sortLogForm->show();
+    m_sortLogForm->raise();
+    m_sortLogForm->activateWindow();
+    return m_sortLogForm;
+}
+
+void MainForm::sortLogMenuClick()
+{
+    sortLogForm();
+}
+
+void MainForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!SortLogForm::logFileOf(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainForm::dropEvent(QDropEvent *event)
+{
+    const QString path = SortLogForm::logFileOf(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    sortLogForm()->openLog(path);
 }
 
 void MainForm::exitMenuClick()

@@ -13,6 +13,7 @@ class HelpViewer;
 class MessageBoxGate;
 class QLabel;
 class QslInfoQuery;
+class SortLogForm;
 class SpeakForm;
 class SpeechEngine;
 class UpdateOperations;
@@ -52,6 +53,8 @@ protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createControls();
@@ -75,6 +78,8 @@ private:
     void updateMenuClick();
     void databaseMenuClick();
     void helpMenuClick();
+    void sortLogMenuClick();
+    SortLogForm *sortLogForm();
     void exitMenuClick();
     void applyCurrentBackground();
 
@@ -103,4 +108,5 @@ private:
     BackgroundForm *m_backgroundForm = nullptr;
     SpeakForm *m_speakForm = nullptr;
     HelpViewer *m_helpViewer = nullptr;
+    SortLogForm *m_sortLogForm = nullptr;
 };
