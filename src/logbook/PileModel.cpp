@@ -95,8 +95,6 @@ QVariant PileModel::pileData(const CardPile &pile, int column, int role) const
             return static_cast<qulonglong>(pile.cards.size());
         case QsosColumn:
             return static_cast<qulonglong>(pile.qsoCount);
-        case SortColumn:
-            return displayText(pile.sortText);
         case BureauColumn:
             return displayText(pile.bureauText);
         case EntityColumn:
@@ -110,6 +108,8 @@ QVariant PileModel::pileData(const CardPile &pile, int column, int role) const
             return tr("Set apart: %1").arg(QString::fromLatin1(pileNote(pile.kind)));
         return tr("Bureau pile %1").arg(displayText(pile.sortText));
     case Qt::FontRole: {
+        if (column != TitleColumn)
+            return {};
         QFont font;
         font.setBold(true);
         return font;

@@ -112,7 +112,7 @@ void SortLogForm::createControls()
     m_tree->setAllColumnsShowFocus(true);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->header()->setStretchLastSection(true);
-    m_tree->setColumnWidth(PileModel::TitleColumn, 170);
+    m_tree->setColumnWidth(PileModel::TitleColumn, 190);
     m_tree->setColumnWidth(PileModel::ViaColumn, 90);
     m_tree->setColumnWidth(PileModel::CardsColumn, 50);
     m_tree->setColumnWidth(PileModel::QsosColumn, 50);

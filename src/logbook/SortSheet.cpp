@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPen>
 #include <QPrinter>
 #include <algorithm>
 
@@ -112,7 +113,9 @@ public:
                 band(pile, true);
             }
             m_painter.setFont(font);
-            m_painter.setPen(pile.setApart() ? SetApartColour : Qt::black);
+            // About a quarter of a millimetre: a hairline is too faint to tick on paper.
+            m_painter.setPen(
+                QPen(pile.setApart() ? SetApartColour : Qt::black, m_printer.resolution() / 100.0));
             for (int column = 0; column < columns; ++column) {
                 const qsizetype i = row * columns + column;
                 if (i >= texts.size())
