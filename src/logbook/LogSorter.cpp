@@ -135,6 +135,13 @@ std::size_t SortedLog::pileCount(bool setApart) const
                       [setApart](const CardPile &pile) { return pile.setApart() == setApart; }));
 }
 
+void LogSorter::reserve(std::size_t entries)
+{
+    m_entries.reserve(entries);
+    m_cardIndex.reserve(entries / 2);
+    m_routeIndex.reserve(entries / 2);
+}
+
 void LogSorter::beginLog()
 {
     m_logHasQslSent.push_back(false);

@@ -76,6 +76,8 @@ PileKind pileKind(const LookupResult &answer);
 class LogSorter final : public LogSink
 {
 public:
+    // Makes room for about this many QSOs at once, instead of growing step by step.
+    void reserve(std::size_t entries);
     // The QSOs that follow belong to another log: whether a log holds QSL_SENT is judged per log.
     void beginLog();
     void record(LogFields fields) override;

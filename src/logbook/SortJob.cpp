@@ -11,6 +11,10 @@ constexpr std::size_t SniffSize = 4096;
 constexpr std::size_t LookUpsBetweenClockReads = 256;
 // The share of the progress bar that reading takes; looking up takes the rest.
 constexpr double ReadingShare = 0.8;
+// ADIF takes at least this many bytes for a QSO that a logger exports; room for the QSOs of a
+// log is made from its size at once, up to a bound.
+constexpr std::uintmax_t BytesPerQso = 120;
+constexpr std::uintmax_t MostQsosReserved = 1'000'000;
 
 } // namespace
 
@@ -119,6 +123,9 @@ bool SortJob::openNextLog()
         m_stage = Stage::LookingUp;
         return false;
     }
+    if (m_next == 0)
+        m_sorter.reserve(
+            static_cast<std::size_t>(std::min(m_bytesTotal / BytesPerQso, MostQsosReserved)));
     const std::filesystem::path &file = m_files[m_next++];
     if (!m_source.open(file == "-" ? std::filesystem::path("/dev/stdin") : file)) {
         m_reports.push_back({file, LogFormat::Adif, 0, 0, {}});
