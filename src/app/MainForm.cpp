@@ -22,8 +22,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
@@ -389,17 +387,14 @@ void MainForm::sortLogMenuClick()
 
 void MainForm::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!SortLogForm::logFileOf(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
+    SortLogForm::acceptLogDrag(event);
 }
 
 void MainForm::dropEvent(QDropEvent *event)
 {
-    const QString path = SortLogForm::logFileOf(event->mimeData());
-    if (path.isEmpty())
-        return;
-    event->acceptProposedAction();
-    sortLogForm()->openLog(path);
+    const QString path = SortLogForm::takeLogDrop(event);
+    if (!path.isEmpty())
+        sortLogForm()->openLog(path);
 }
 
 void MainForm::exitMenuClick()

@@ -285,10 +285,12 @@ QString SortLogForm::logName() const
     return QFileInfo(m_logPath).fileName();
 }
 
-QString SortLogForm::suggestedFile(const QString &suffix) const
+QString SortLogForm::askSaveFile(const QString &title, const QString &suffix, const QString &filter)
 {
     const QFileInfo log(m_logPath);
-    return log.dir().filePath(log.completeBaseName() + suffix);
+    return QFileDialog::getSaveFileName(this, title,
+                                        log.dir().filePath(log.completeBaseName() + suffix),
+                                        filter + tr(";;All files (*)"));
 }
 
 void SortLogForm::everyQsoToggled()
@@ -326,9 +328,8 @@ void SortLogForm::exportButtonClick()
 {
     if (!m_exportButton->isEnabled())
         return;
-    const QString path = QFileDialog::getSaveFileName(this, tr("Export the cards as CSV"),
-                                                      suggestedFile(QStringLiteral("-piles.csv")),
-                                                      tr("CSV files (*.csv);;All files (*)"));
+    const QString path = askSaveFile(tr("Export the cards as CSV"), QStringLiteral("-piles.csv"),
+                                     tr("CSV files (*.csv)"));
     if (!path.isEmpty())
         exportCsv(path);
 }
@@ -354,9 +355,8 @@ void SortLogForm::markButtonClick()
 {
     if (!m_markButton->isEnabled())
         return;
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Mark as sent: save the log as"), suggestedFile(QStringLiteral("-sent.adi")),
-        tr("ADIF files (*.adi *.adif);;All files (*)"));
+    const QString path = askSaveFile(tr("Mark as sent: save the log as"),
+                                     QStringLiteral("-sent.adi"), tr("ADIF files (*.adi *.adif)"));
     if (!path.isEmpty())
         markAsSent(path, QDateTime::currentDateTimeUtc().date());
 }
@@ -385,9 +385,8 @@ void SortLogForm::pdfButtonClick()
 {
     if (!m_pdfButton->isEnabled())
         return;
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save the sorting sheet as PDF"),
-                                                      suggestedFile(QStringLiteral("-sheet.pdf")),
-                                                      tr("PDF files (*.pdf);;All files (*)"));
+    const QString path = askSaveFile(tr("Save the sorting sheet as PDF"),
+                                     QStringLiteral("-sheet.pdf"), tr("PDF files (*.pdf)"));
     if (!path.isEmpty())
         saveSheetAsPdf(path);
 }
@@ -438,17 +437,28 @@ void SortLogForm::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-void SortLogForm::dragEnterEvent(QDragEnterEvent *event)
+void SortLogForm::acceptLogDrag(QDragEnterEvent *event)
 {
     if (!logFileOf(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
-void SortLogForm::dropEvent(QDropEvent *event)
+QString SortLogForm::takeLogDrop(QDropEvent *event)
 {
     const QString path = logFileOf(event->mimeData());
-    if (path.isEmpty())
-        return;
-    event->acceptProposedAction();
-    openLog(path);
+    if (!path.isEmpty())
+        event->acceptProposedAction();
+    return path;
+}
+
+void SortLogForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    acceptLogDrag(event);
+}
+
+void SortLogForm::dropEvent(QDropEvent *event)
+{
+    const QString path = takeLogDrop(event);
+    if (!path.isEmpty())
+        openLog(path);
 }

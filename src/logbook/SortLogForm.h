@@ -32,6 +32,10 @@ public:
 
     // The local file a drag carries; empty when it carries none.
     static QString logFileOf(const QMimeData *mime);
+    // Drops on any window of the program: a drag that carries a file is welcome, and the file
+    // of a drop is taken (empty when there is none).
+    static void acceptLogDrag(QDragEnterEvent *event);
+    static QString takeLogDrop(QDropEvent *event);
 
     // Starts reading a log; logSorted() follows once it is sorted or could not be read.
     void openLog(const QString &path);
@@ -70,7 +74,8 @@ private:
     void stopReading();
     void enableCommands();
     void setStatus(const QString &text);
-    QString suggestedFile(const QString &suffix) const;
+    // Asks where to save, starting beside the log; empty when the user cancels.
+    QString askSaveFile(const QString &title, const QString &suffix, const QString &filter);
     QString logName() const;
     bool printSheet(QPrinter *printer);
 
