@@ -58,7 +58,7 @@ QString sentence(const std::string &text)
 } // namespace
 
 SortLogForm::SortLogForm(AppState &state, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_state(state)
+    : QMainWindow(parent), m_state(state)
 {
     setObjectName(QStringLiteral("SortLogForm"));
     setWindowTitle(windowCaption(tr("Sort log")));
@@ -173,7 +173,9 @@ void SortLogForm::createControls()
     buttons->addStretch();
     buttons->addWidget(closeButton);
 
-    auto *layout = new QVBoxLayout(this);
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+    auto *layout = new QVBoxLayout(client);
     layout->addWidget(m_fileLabel);
     layout->addWidget(m_everyQso);
     layout->addWidget(treeLabel);
@@ -417,7 +419,7 @@ void SortLogForm::printButtonClick()
 
 void SortLogForm::showEvent(QShowEvent *event)
 {
-    QWidget::showEvent(event);
+    QMainWindow::showEvent(event);
     if (m_centred)
         return;
     m_centred = true;
@@ -434,7 +436,7 @@ void SortLogForm::closeEvent(QCloseEvent *event)
         setStatus(tr("Reading stopped."));
         enableCommands();
     }
-    QWidget::closeEvent(event);
+    QMainWindow::closeEvent(event);
 }
 
 void SortLogForm::acceptLogDrag(QDragEnterEvent *event)

@@ -4,7 +4,7 @@
 
 #include <QDate>
 #include <QTimer>
-#include <QWidget>
+#include <QMainWindow>
 #include <memory>
 
 struct AppState;
@@ -22,7 +22,7 @@ class SortJob;
 // counts, exports them as CSV, prints the sorting sheet and marks the sorted QSOs as sent in a
 // new ADIF file. The log is read and sorted in short steps between events on this thread, so
 // the window stays responsive and the tables need no lock.
-class SortLogForm final : public QWidget
+class SortLogForm final : public QMainWindow
 {
     Q_OBJECT
 

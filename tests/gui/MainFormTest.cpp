@@ -184,7 +184,7 @@ void MainFormTest::menuHasItsCommands()
         if (action->menu() != nullptr)
             settings = action->menu()->actions();
     }
-    QCOMPARE(topLevel, (QStringList{"About", "Settings", "Help", "Exit"}));
+    QCOMPARE(topLevel, (QStringList{"About", "Settings", "Sort log", "Help", "Exit"}));
     QStringList items;
     for (QAction *action : settings)
         items << action->text();
