@@ -132,14 +132,17 @@ AdifReader::Step AdifReader::parseTag(std::size_t open, bool atEnd)
     const std::size_t colon = tag.find(':');
     const std::string_view name = tag.substr(0, colon);
     m_pos = close + 1;
-    if (colon == std::string_view::npos) {
-        if (equalsIgnoringCase(name, "EOR"))
-            endRecord();
-        else if (equalsIgnoringCase(name, "EOH"))
-            endHeader();
-        // Any other bare tag is text that happens to sit in angle brackets.
+    // Some writers give the end marks a length too: <EOR:0>.
+    if (equalsIgnoringCase(name, "EOR")) {
+        endRecord();
         return Step::Parsed;
     }
+    if (equalsIgnoringCase(name, "EOH")) {
+        endHeader();
+        return Step::Parsed;
+    }
+    if (colon == std::string_view::npos)
+        return Step::Parsed; // any other bare tag is text that happens to sit in angle brackets
 
     std::string_view lengthText = tag.substr(colon + 1);
     lengthText = lengthText.substr(0, lengthText.find(':')); // the type is not needed

@@ -57,8 +57,7 @@ QString sentence(const std::string &text)
 
 } // namespace
 
-SortLogForm::SortLogForm(AppState &state, QWidget *parent)
-    : QMainWindow(parent), m_state(state)
+SortLogForm::SortLogForm(AppState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
 {
     setObjectName(QStringLiteral("SortLogForm"));
     setWindowTitle(windowCaption(tr("Sort log")));

@@ -57,6 +57,8 @@ int usageError(const std::string &message)
 
 int main(int argc, char **argv)
 {
+    // Standard output is written through the stream alone; a large listing goes out faster.
+    std::ios::sync_with_stdio(false);
     std::filesystem::path dataDir = ".";
     QsoSelection selection = QsoSelection::Waiting;
     bool csv = false;
@@ -118,7 +120,6 @@ int main(int argc, char **argv)
                       << " skipped\n";
     }
 
-    std::ios::sync_with_stdio(false);
     const SortedLog sorted = job.result(selection);
     if (csv)
         writeCardsCsv(std::cout, sorted);

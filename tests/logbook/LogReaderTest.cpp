@@ -133,7 +133,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"zero_length_and_lone_eors",
                  LogFormat::Adif,
                  "<EOR><CALL:6>DL1ABC<COMMENT:0><EOR><EOR>",
-                 {"CALL=DL1ABC COMMENT="}}),
+                 {"CALL=DL1ABC COMMENT="}},
+        ReadCase{"end_marks_with_a_length",
+                 LogFormat::Adif,
+                 "<PROGRAMID:1>X<EOH:0><CALL:4>W1AW<EOR:0>\n<CALL:5>K4ABC<eor:0:s>",
+                 {"header:PROGRAMID=X", "CALL=W1AW", "CALL=K4ABC"}}),
     [](const auto &named) { return std::string(named.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
