@@ -55,8 +55,8 @@ TEST(ManagerCall, takesTheFirstWordShapedLikeACall)
     const std::pair<const char *, const char *> cases[] = {
         {"DL1ABC", "DL1ABC"},
         {"via dl1abc", "DL1ABC"},
-        {"QSL via: M0OXO (OQRS)", "M0OXO"},
-        {"mgr EA5GL direct or buro", "EA5GL"},
+        {"QSL via: M0ABC (OQRS)", "M0ABC"},
+        {"mgr EA5XYZ direct or buro", "EA5XYZ"},
         {"KH6/K1ABC", "K1ABC"},
         {"DL1ABC/P", "DL1ABC"},
         {"2E0XYZ", "2E0XYZ"},
