@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One entry point for a fresh Debian 12 machine:
-#   tools/dev.sh run    install what is missing, build, start Vorn on the shipped data
-#   tools/dev.sh test   install what is missing, build with warnings as errors, run every test
+#   tools/dev.sh run    install what is missing, build the programs, start Vorn on the shipped data
+#   tools/dev.sh test   install what is missing, build everything with warnings as errors, run
+#                       every test, the checks of the Debian package among them
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -14,8 +15,9 @@ packages=(
     libboost-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     hamradio-files fonts-dejavu-core
-    xvfb xauth xdotool python3 python3-pyatspi at-spi2-core dbus dbus-x11
+    xvfb xauth xdotool openbox python3 python3-pyatspi at-spi2-core dbus dbus-x11
     nginx-light
+    scdoc dpkg-dev file lintian desktop-file-utils appstream man-db
 )
 
 install_missing() {
@@ -31,15 +33,17 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-configure_and_build() {
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build "$build" -j "$(nproc)"
+# The prefix is where the Debian package installs, so that a package made from this build is right.
+configure() {
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_INSTALL_PREFIX=/usr "$@"
 }
 
 case ${1:-} in
 run)
     install_missing
-    configure_and_build
+    configure
+    cmake --build "$build" -j "$(nproc)" --target vorn vorn-lookup
     if [ -x "$build/vorn-start" ]; then
         exec "$build/vorn-start"
     fi
@@ -48,7 +52,8 @@ run)
     ;;
 test)
     install_missing
-    configure_and_build -DVORN_WERROR=ON -DBUILD_TESTING=ON
+    configure -DVORN_WERROR=ON -DBUILD_TESTING=ON -DVORN_BENCHMARKS=ON
+    cmake --build "$build" -j "$(nproc)"
     ctest --test-dir "$build" --output-on-failure --timeout 600
     ;;
 *)

@@ -1,12 +1,12 @@
 #!/bin/sh
-# Makes docs/screenshot.png: the main window showing the answer for a German call, taken on a
-# private X display by the end-to-end test's harness.
+# Makes docs/screenshot.png: the main window showing the answer for a German call, in its
+# openbox frame, taken on a private X display by the end-to-end test's harness.
 #
 #   tools/screenshot.sh [BUILD_DIR] [CALL]
 #
 # BUILD_DIR holds a build of vorn and vorn-lookup (default: build); CALL is the call typed
-# (default: DL1ABC). Needs Xvfb, xdotool, dbus-run-session, at-spi2-core, python3-pyatspi and
-# ImageMagick, as the end-to-end test does.
+# (default: DL1ABC). Needs Xvfb, openbox, xdotool, dbus-run-session, at-spi2-core,
+# python3-pyatspi and ImageMagick, as the end-to-end tests do.
 set -eu
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,4 +28,4 @@ lookup=$(find_built vorn-lookup)
 
 exec /usr/bin/python3 "$source_dir/tests/e2e/vorn_e2e.py" \
     --vorn "$vorn" --lookup "$lookup" --files "$source_dir/files" \
-    --screenshot "$source_dir/docs/screenshot.png" "$call"
+    --window-manager openbox --screenshot "$source_dir/docs/screenshot.png" "$call"

@@ -1,6 +1,6 @@
 #include "app/AppState.h"
 
-bool AppState::load(DataFile file)
+LoadResult AppState::load(DataFile file)
 {
     if (file == DataFile::Country)
         return loadCountryTable(countries, folder.fileOf(file));

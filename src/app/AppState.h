@@ -4,6 +4,7 @@
 #include "data/BureauTable.h"
 #include "data/CountryTable.h"
 #include "data/DataFolder.h"
+#include "data/LoadResult.h"
 
 #include <filesystem>
 
@@ -20,6 +21,6 @@ struct AppState
     BureauTable bureaus;
     DataFolder folder;
 
-    // Refills the table of one data file from that file; false when the file cannot be read.
-    bool load(DataFile file);
+    // Refills the table of one data file from that file; the result says why it could not be read.
+    LoadResult load(DataFile file);
 };

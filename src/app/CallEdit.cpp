@@ -1,27 +1,40 @@
 #include "app/CallEdit.h"
 
+#include "lookup/CallLookup.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QValidator>
+#include <algorithm>
 
 namespace {
 
 // Turns small ASCII letters into capitals in whatever reaches the field. Text that a single-byte
 // character set cannot hold is refused, so the look-up sees exactly what the field shows.
+// Control characters are left out of pasted text as the keyboard leaves them out of typed
+// text, so a call copied with its line end or a tab is the call alone.
 class CallValidator final : public QValidator
 {
 public:
     using QValidator::QValidator;
 
-    State validate(QString &input, int &) const override
+    State validate(QString &input, int &position) const override
     {
-        for (QChar &character : input) {
-            const char16_t code = character.unicode();
+        QString kept;
+        kept.reserve(input.size());
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            const char16_t code = input[i].unicode();
             if (code > 0xff)
                 return Invalid;
-            if (code >= u'a' && code <= u'z')
-                character = QChar(static_cast<char16_t>(code - u'a' + u'A'));
+            if (CallField::refuses(static_cast<char>(code))) {
+                if (i < position)
+                    --position;
+                continue;
+            }
+            kept.append(code >= u'a' && code <= u'z' ? QChar(static_cast<char16_t>(code - 0x20))
+                                                     : input[i]);
         }
+        input = kept;
         return Acceptable;
     }
 };
@@ -77,6 +90,24 @@ void CallEdit::focusInEvent(QFocusEvent *event)
         QLineEdit::focusInEvent(event);
         break;
     }
+    // The field drops its selection when the menu bar, a menu opened from the keyboard or
+    // another window takes the focus. A looked-up call must come back selected, or the next
+    // call typed would be joined to it.
+    if (m_anchorAtFocusOut != m_cursorAtFocusOut && !hasSelectedText() &&
+        std::max(m_anchorAtFocusOut, m_cursorAtFocusOut) <= text().size())
+        setSelection(m_anchorAtFocusOut, m_cursorAtFocusOut - m_anchorAtFocusOut);
+    m_anchorAtFocusOut = m_cursorAtFocusOut = 0;
+}
+
+void CallEdit::focusOutEvent(QFocusEvent *event)
+{
+    m_cursorAtFocusOut = cursorPosition();
+    m_anchorAtFocusOut = m_cursorAtFocusOut;
+    if (hasSelectedText()) {
+        const int start = selectionStart();
+        m_anchorAtFocusOut = m_cursorAtFocusOut == start ? start + selectionLength() : start;
+    }
+    QLineEdit::focusOutEvent(event);
 }
 
 void CallEdit::inputMethodEvent(QInputMethodEvent *event)

@@ -3,8 +3,9 @@
 #include <QLineEdit>
 
 // The one-line call field: at most 15 characters, small ASCII letters turned into capitals
-// whether typed or pasted, nothing selected when the field takes the focus. Every key is
-// announced before the field handles it; Return and Enter start a look-up and go no further.
+// whether typed or pasted, nothing newly selected when the field takes the focus, and the
+// selection kept while the focus is elsewhere. Every key is announced before the field handles
+// it; Return and Enter start a look-up and go no further.
 class CallEdit : public QLineEdit
 {
     Q_OBJECT
@@ -24,5 +25,11 @@ protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
+
+private:
+    // The selection when the focus left, as anchor and cursor; equal when nothing was selected.
+    int m_anchorAtFocusOut = 0;
+    int m_cursorAtFocusOut = 0;
 };

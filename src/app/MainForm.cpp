@@ -5,6 +5,7 @@
 #include "app/JpegDecoder.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsFile.h"
+#include "app/ShippedFiles.h"
 #include "app/Version.h"
 #include "data/DataFiles.h"
 #include "dialogs/AboutBox.h"
@@ -20,6 +21,7 @@
 #include "speech/VoiceOutput.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -28,10 +30,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <algorithm>
 
 namespace {
 
 const QColor LabelBlue(0, 0, 255);
+// The answer lines start at 285 and are at least 280 pixels wide; a longer text widens its line.
+constexpr int AnswerLeft = 285;
+constexpr int AnswerWidth = 280;
 
 QString fromSingleByte(const std::string &text)
 {
@@ -140,12 +146,29 @@ void MainForm::createControls()
 
     // The answers keep no accessible name of their own: a label then reports its text, so a
     // screen reader reads the answer itself.
-    m_prefixLabel = addLabel("PrefixLabel", QString(), QRect(285, 115, 280, 24), answerAlignment);
-    m_resultLabel = addLabel("ResultLabel", QString(), QRect(285, 145, 280, 24), answerAlignment);
-    m_infoLabel = addLabel("InfoLabel", QString(), QRect(285, 175, 280, 24), answerAlignment);
+    m_prefixLabel = addLabel("PrefixLabel", QString(), QRect(AnswerLeft, 115, AnswerWidth, 24),
+                             answerAlignment);
+    m_resultLabel = addLabel("ResultLabel", QString(), QRect(AnswerLeft, 145, AnswerWidth, 24),
+                             answerAlignment);
+    m_infoLabel =
+        addLabel("InfoLabel", QString(), QRect(AnswerLeft, 175, AnswerWidth, 24), answerAlignment);
     m_prefixLabel->setAccessibleDescription(tr("Sort QSL under"));
     m_resultLabel->setAccessibleDescription(tr("QSL bureau"));
     m_infoLabel->setAccessibleDescription(tr("DXCC / WAE"));
+    // The answers can be selected with the mouse and copied, while the keyboard stays with
+    // the call field.
+    auto *copyAnswer = new QAction(tr("Copy &answer"), this);
+    copyAnswer->setObjectName(QStringLiteral("CopyAnswerAction"));
+    connect(copyAnswer, &QAction::triggered, this, &MainForm::copyAnswer);
+    for (QLabel *answer : answerLabels()) {
+        answer->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        answer->setFocusPolicy(Qt::NoFocus);
+        answer->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(answer, &QWidget::customContextMenuRequested, this,
+                [this, answer, copyAnswer](const QPoint &position) {
+                    showAnswerMenu(answer, copyAnswer, position);
+                });
+    }
 
     m_logo = new QLabel(client);
     m_logo->setObjectName(QStringLiteral("Logo"));
@@ -153,7 +176,7 @@ void MainForm::createControls()
     m_logo->setPixmap(logo);
     // 3 pixels from the left and the bottom edge of the client area.
     m_logo->setGeometry(3, ClientHeight - logo.height() - 3, logo.width(), logo.height());
-    const QString logoHint = tr("Visit the Vorn project page: https://vorn.example.org/");
+    const QString logoHint = tr("Vorn finds the IARU QSL bureau for a call. F1 opens the help.");
     m_logo->setToolTip(logoHint);
     describe(m_logo, tr("Logo"), logoHint);
 
@@ -177,7 +200,53 @@ void MainForm::createControls()
     // The only control that takes the focus, and so the first in tab order.
     setFocusProxy(m_callEdit);
     connect(m_callEdit, &CallEdit::keyWentDown, this, &MainForm::callEditKeyDown);
+    // A call pasted or dropped with the mouse changes the call as well: the answer shown must
+    // always be the one of the call in the field.
+    connect(m_callEdit, &QLineEdit::textEdited, this, &MainForm::callEditKeyDown);
     connect(m_callEdit, &CallEdit::lookUpRequested, this, &MainForm::callEditLookUp);
+}
+
+std::array<QLabel *, 3> MainForm::answerLabels() const
+{
+    return {m_prefixLabel, m_resultLabel, m_infoLabel};
+}
+
+void MainForm::fitAnswerLabels()
+{
+    // No answer is cut: a line is as wide as its text, and on data with very long names the
+    // window grows to show it whole.
+    constexpr int Margin = 8;
+    QWidget *client = centralWidget();
+    int clientWidth = client->width();
+    for (QLabel *answer : answerLabels()) {
+        answer->resize(std::max(AnswerWidth, answer->sizeHint().width()), answer->height());
+        clientWidth = std::max(clientWidth, answer->geometry().right() + 1 + Margin);
+    }
+    if (clientWidth > client->width())
+        client->setFixedWidth(clientWidth);
+}
+
+void MainForm::showAnswerMenu(QLabel *answer, QAction *copyAnswer, const QPoint &position)
+{
+    QMenu menu(this);
+    QAction *copy = menu.addAction(tr("&Copy"), answer, [answer] {
+        QGuiApplication::clipboard()->setText(answer->selectedText());
+    });
+    copy->setEnabled(answer->hasSelectedText());
+    copyAnswer->setEnabled(m_resultsShown);
+    menu.addAction(copyAnswer);
+    menu.exec(answer->mapToGlobal(position));
+}
+
+void MainForm::copyAnswer()
+{
+    // One line, as vorn-lookup prints it: the call and the three answers, separated by tabs.
+    if (!m_resultsShown)
+        return;
+    QStringList fields{m_callEdit->text()};
+    for (const QLabel *answer : answerLabels())
+        fields << answer->text();
+    QGuiApplication::clipboard()->setText(fields.join(QLatin1Char('\t')));
 }
 
 void MainForm::createMenu()
@@ -192,18 +261,23 @@ void MainForm::createMenu()
         return action;
     };
 
-    addCommand(bar, "AboutMenu", tr("About"), &MainForm::aboutMenuClick);
-    QMenu *settingsMenu = bar->addMenu(tr("Settings"));
+    // Alt with the underlined letter opens each entry; F1 and Ctrl+Q work from anywhere in the
+    // window, as in other desktop programs.
+    addCommand(bar, "AboutMenu", tr("&About"), &MainForm::aboutMenuClick);
+    QMenu *settingsMenu = bar->addMenu(tr("&Settings"));
     settingsMenu->setObjectName(QStringLiteral("SettingsMenu"));
-    addCommand(settingsMenu, "BackgroundMenu", tr("Background"), &MainForm::backgroundMenuClick);
-    addCommand(settingsMenu, "SpeakMenu", tr("Voice output"), &MainForm::speakMenuClick);
-    addCommand(settingsMenu, "UpdateMenu", tr("Update"), &MainForm::updateMenuClick);
+    addCommand(settingsMenu, "BackgroundMenu", tr("&Background"), &MainForm::backgroundMenuClick);
+    addCommand(settingsMenu, "SpeakMenu", tr("&Voice output"), &MainForm::speakMenuClick);
+    addCommand(settingsMenu, "UpdateMenu", tr("&Update"), &MainForm::updateMenuClick);
     addCommand(settingsMenu, "DatabaseMenu",
-               QLatin1String(QslInfoDisplayName) + QStringLiteral(" database"),
+               QStringLiteral("&") + QLatin1String(QslInfoDisplayName) +
+                   QStringLiteral(" database"),
                &MainForm::databaseMenuClick);
-    addCommand(bar, "SortLogMenu", tr("Sort log"), &MainForm::sortLogMenuClick);
-    addCommand(bar, "HelpMenu", tr("Help"), &MainForm::helpMenuClick);
-    addCommand(bar, "ExitMenu", tr("Exit"), &MainForm::exitMenuClick);
+    addCommand(bar, "SortLogMenu", tr("S&ort log"), &MainForm::sortLogMenuClick);
+    addCommand(bar, "HelpMenu", tr("&Help"), &MainForm::helpMenuClick)
+        ->setShortcut(QKeySequence(Qt::Key_F1));
+    addCommand(bar, "ExitMenu", tr("E&xit"), &MainForm::exitMenuClick)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     // The window's colour is not the menu's.
     QPalette menuPalette = bar->palette();
@@ -237,10 +311,15 @@ void MainForm::showEvent(QShowEvent *event)
         Qt::QueuedConnection);
 }
 
+bool MainForm::saveSettings()
+{
+    return writeSettingsFile(m_state.folder.path(DataFiles::SettingsFile), m_state.settings);
+}
+
 void MainForm::closeEvent(QCloseEvent *event)
 {
     // Failures are not reported: the program ends all the same, and the previous file stays.
-    writeSettingsFile(m_state.folder.path(DataFiles::SettingsFile), m_state.settings);
+    saveSettings();
     m_boxes.dismissFromNowOn();
     event->accept();
 }
@@ -300,6 +379,7 @@ void MainForm::callEditLookUp()
     m_prefixLabel->setText(fromSingleByte(result->sortText));
     m_resultLabel->setText(fromSingleByte(result->bureauText));
     m_infoLabel->setText(fromSingleByte(result->entityText));
+    fitAnswerLabels();
     m_resultsShown = true;
     // The next character typed replaces the call.
     m_callEdit->selectAll();
@@ -322,11 +402,13 @@ void MainForm::letWindowRepaint()
 void MainForm::speakResult()
 {
     // The answers are read back from the labels, as they are shown. A failure has switched
-    // voice output off already.
+    // voice output off already; the engine's reason goes into the box's details.
+    std::string reason;
     if (::speakResult(toSingleByte(m_prefixLabel->text()), toSingleByte(m_resultLabel->text()),
-                      toSingleByte(m_infoLabel->text()), m_state.settings, m_speechEngine, m_sleep))
+                      toSingleByte(m_infoLabel->text()), m_state.settings, m_speechEngine, m_sleep,
+                      &reason))
         return;
-    m_boxes.inform(MessageBoxes::Kind::Warning, SpeakNotSupportedText);
+    m_boxes.inform(MessageBoxes::Kind::Warning, SpeakNotSupportedText, reason);
 }
 
 void MainForm::aboutMenuClick()
@@ -367,7 +449,9 @@ void MainForm::helpMenuClick()
 {
     if (m_helpViewer == nullptr)
         m_helpViewer = new HelpViewer(this);
-    m_helpViewer->showContents(fileName(m_state.folder.path(DataFiles::HelpFile)));
+    const QByteArray programDirectory = QFile::encodeName(QCoreApplication::applicationDirPath());
+    m_helpViewer->showContents(
+        fileName(helpFilePath(programDirectory.toStdString(), m_state.folder.directory())));
 }
 
 SortLogForm *MainForm::sortLogForm()

@@ -3,6 +3,7 @@
 #include "data/StartupSequence.h"
 
 #include <QMainWindow>
+#include <array>
 #include <functional>
 
 struct AppState;
@@ -44,6 +45,9 @@ public:
     MainForm(AppState &state, MainFormSeams seams, QWidget *parent = nullptr);
     ~MainForm() override;
 
+    // Writes vorn.set now, as closing does; false when it could not be written.
+    bool saveSettings();
+
     bool resultsShown() const { return m_resultsShown; }
     bool firstActivation() const { return m_firstActivation; }
     // The data files could not be loaded and the start-up closed the window.
@@ -66,6 +70,11 @@ private:
     void runStartupSequence();
     void applyQslInfoMode() override;
     void closeMainWindow() override;
+
+    std::array<QLabel *, 3> answerLabels() const;
+    void fitAnswerLabels();
+    void showAnswerMenu(QLabel *answer, QAction *copyAnswer, const QPoint &position);
+    void copyAnswer();
 
     void callEditKeyDown();
     void callEditLookUp();

@@ -11,9 +11,10 @@ std::string withHeading(std::string_view text)
     return message;
 }
 
-MessageBoxes::Answer MessageBoxGate::show(Kind kind, Buttons buttons, const std::string &text)
+MessageBoxes::Answer MessageBoxGate::show(Kind kind, Buttons buttons, const std::string &text,
+                                          const std::string &details)
 {
     if (m_dismissing)
         return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
-    return m_boxes.show(kind, buttons, text);
+    return m_boxes.show(kind, buttons, text, details);
 }

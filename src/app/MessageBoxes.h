@@ -5,6 +5,8 @@
 
 // The modal message boxes of the program, behind one seam: the program shows them with the
 // toolkit, tests answer them and record their texts. Texts are single-byte, lines end in CR LF.
+// A box may carry details that the user opens on request, such as a file's full path and the
+// system's reason for a failure; they are UTF-8, as paths and system messages are here.
 class MessageBoxes
 {
 public:
@@ -15,12 +17,16 @@ public:
     virtual ~MessageBoxes() = default;
 
     // Shows a box and waits for the user; a Yes / No box closed any other way answers No.
-    virtual Answer show(Kind kind, Buttons buttons, const std::string &text) = 0;
+    virtual Answer show(Kind kind, Buttons buttons, const std::string &text,
+                        const std::string &details = {}) = 0;
 
-    void inform(Kind kind, const std::string &text) { show(kind, Buttons::Ok, text); }
-    bool askYes(Kind kind, const std::string &text)
+    void inform(Kind kind, const std::string &text, const std::string &details = {})
     {
-        return show(kind, Buttons::YesNo, text) == Answer::Yes;
+        show(kind, Buttons::Ok, text, details);
+    }
+    bool askYes(Kind kind, const std::string &text, const std::string &details = {})
+    {
+        return show(kind, Buttons::YesNo, text, details) == Answer::Yes;
     }
 };
 
@@ -34,7 +40,8 @@ class MessageBoxGate final : public MessageBoxes
 public:
     explicit MessageBoxGate(MessageBoxes &boxes) : m_boxes(boxes) {}
 
-    Answer show(Kind kind, Buttons buttons, const std::string &text) override;
+    Answer show(Kind kind, Buttons buttons, const std::string &text,
+                const std::string &details = {}) override;
 
     void dismissFromNowOn() { m_dismissing = true; }
     bool dismissing() const { return m_dismissing; }

@@ -1,9 +1,45 @@
 #include "app/QtMessageBoxes.h"
 
+#include "dialogs/DialogFrame.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 
-MessageBoxes::Answer QtMessageBoxes::show(Kind kind, Buttons buttons, const std::string &text)
+namespace {
+
+// Opens in the middle of the main window, wherever that stands. The toolkit's own placement
+// asks the window system where the main window is, which at start-up, before the window is
+// mapped, answers with the top left corner of the screen.
+class CentredMessageBox final : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        const QWidget *main = parentWidget() ? parentWidget()->window() : nullptr;
+        if (main == nullptr || !main->isVisible() || main->isMinimized()) {
+            centreOnScreen(this);
+            return;
+        }
+        // Placed by the client areas: the box's frame is not known before it is mapped.
+        QRect placed(QPoint(0, 0), size());
+        placed.moveCenter(main->geometry().center());
+        move(placed.topLeft());
+    }
+};
+
+QString fromLocal(const std::string &text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+MessageBoxes::Answer QtMessageBoxes::show(Kind kind, Buttons buttons, const std::string &text,
+                                          const std::string &details)
 {
     QMessageBox::Icon icon = QMessageBox::Information;
     QString title = QCoreApplication::translate("MessageBoxes", "Information");
@@ -26,8 +62,11 @@ MessageBoxes::Answer QtMessageBoxes::show(Kind kind, Buttons buttons, const std:
     const QMessageBox::StandardButtons choice = buttons == Buttons::YesNo
                                                     ? QMessageBox::Yes | QMessageBox::No
                                                     : QMessageBox::StandardButtons(QMessageBox::Ok);
-    QMessageBox box(icon, title, shown, choice, m_parent);
+    CentredMessageBox box(icon, title, shown, choice, m_parent);
     box.setTextFormat(Qt::PlainText);
+    if (!details.empty())
+        box.setDetailedText(
+            fromLocal(details).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     const int pressed = box.exec();
     if (buttons == Buttons::Ok)
         return Answer::Ok;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -129,16 +130,27 @@ void applySettingsLine(std::string_view line, AppSettings &settings)
     }
 }
 
-void readSettingsFile(const std::filesystem::path &file, AppSettings &settings)
+LoadResult readSettings(ByteSource &source, AppSettings &settings)
 {
-    FileSource source;
-    if (!source.open(file))
-        return;
     LineReader reader(source);
     std::string line;
-    while (reader.next(line) == LineReader::Status::Line)
-        applySettingsLine(line, settings);
-    source.close();
+    for (;;) {
+        switch (reader.next(line)) {
+        case LineReader::Status::Line:
+            applySettingsLine(line, settings);
+            continue;
+        case LineReader::Status::End:
+            return {};
+        case LineReader::Status::Error:
+            return {source.error()};
+        }
+    }
+}
+
+LoadResult readSettingsFile(const std::filesystem::path &file, AppSettings &settings)
+{
+    return readFile(file,
+                    [&settings](ByteSource &source) { return readSettings(source, settings); });
 }
 
 AppSettings readSettingsFile(const std::filesystem::path &file)
@@ -174,10 +186,14 @@ bool writeSettingsFile(const std::filesystem::path &file, const AppSettings &set
     // The work file lies beside the settings file, so the final rename stays on one file system.
     std::filesystem::path workFile = file;
     workFile += ".tmp";
-    const int fd = ::open(workFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // O_NONBLOCK: a FIFO left under the work file's name must not block the program.
+    const int fd =
+        ::open(workFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0)
         return false;
-    bool ok = writeAll(fd, formatSettings(settings));
+    struct stat status;
+    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    ok = ok && writeAll(fd, formatSettings(settings));
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
     if (ok)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "data/ByteSource.h"
+#include "data/LoadResult.h"
 
 #include <filesystem>
 #include <string_view>
@@ -11,9 +13,13 @@
 // Applies one line of the file to the settings; a line that matches no rule changes nothing.
 void applySettingsLine(std::string_view line, AppSettings &settings);
 
-// Reads the file over the given settings, later lines winning. A missing or unreadable file is
-// no error: what was read up to the failure stays, everything else keeps its value.
-void readSettingsFile(const std::filesystem::path &file, AppSettings &settings);
+// Reads the file over the given settings, later lines winning. A missing or unreadable file, or
+// one that is not a regular file, leaves the settings as they were, except for what was read up
+// to the failure; the result tells why, for a caller that wants to say so.
+LoadResult readSettingsFile(const std::filesystem::path &file, AppSettings &settings);
+
+// The same for settings from any source of bytes.
+LoadResult readSettings(ByteSource &source, AppSettings &settings);
 
 // The defaults with the file read over them.
 AppSettings readSettingsFile(const std::filesystem::path &file);

@@ -4,6 +4,7 @@
 #include "app/BuildSettings.h"
 #include "app/MainForm.h"
 #include "app/QtMessageBoxes.h"
+#include "app/SignalWatcher.h"
 #include "net/DownloadForm.h"
 #include "net/QslInfoQuery.h"
 #include "net/UpdateForm.h"
@@ -38,8 +39,20 @@ int main(int argc, char *argv[])
                                     updates, qslInfo});
     qtBoxes.setParentWindow(&mainForm);
 
+    // Asked to end by the system, a terminal or the desktop session: close as Exit does, which
+    // saves the settings, and leave every event loop, an open dialog's included.
+    SignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &mainForm, [&mainForm] {
+        mainForm.close();
+        QApplication::quit();
+    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm,
+                     &MainForm::saveSettings);
+
     mainForm.show();
     const int status = QApplication::exec();
+    // Whatever ran after the window closed (a start-up step left by a signal, say) is kept too.
+    mainForm.saveSettings();
     // A start-up that could not load the data ends the program; scripts can tell.
     return mainForm.startupFailed() ? 1 : status;
 }

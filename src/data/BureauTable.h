@@ -1,8 +1,10 @@
 #pragma once
 
 #include "data/ByteSource.h"
+#include "data/EntityCodeIndex.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -39,17 +41,30 @@ public:
     const BureauRow &slot(std::size_t n) const;
     const std::vector<BureauRow> &rows() const { return m_rows; }
 
-    void clear() { m_rows.clear(); }
+    void clear();
+    // Appends a row unless the table is full; false when it is.
     bool append(BureauRow row);
 
+    // The first row whose entity code equals the code as a whole, letters compared as capitals;
+    // nullptr when none does. From an index that every change of the rows keeps up to date.
+    const BureauRow *firstOf(std::string_view entityCode) const;
+
 private:
+    static_assert(MaxRows < 512, "the code index is at most half full");
+
     std::vector<BureauRow> m_rows;
+    EntityCodeIndex m_index;
 };
 
 // Cuts one line of vorn.asc into its fields; nothing for a line of 60 characters or fewer.
 std::optional<BureauRow> parseBureauLine(std::string_view line);
 
-// Refills the table from a bureau file. Returns false when the file could not be opened, read
-// or closed (the data-load error); the records stored before a failure stay in the table.
-bool loadBureauTable(BureauTable &table, const std::filesystem::path &file);
-bool loadBureauTable(BureauTable &table, ByteSource &source);
+// Refills the table from a bureau file. The result holds the reason when the file could not be
+// opened, read or closed (the data-load error); the records stored before a failure stay.
+LoadResult loadBureauTable(BureauTable &table, const std::filesystem::path &file);
+LoadResult loadBureauTable(BureauTable &table, ByteSource &source);
+
+// The data version that the file's heading names ("Vorn QSL bureaus, data 2023050202", as the
+// data generator writes it before the first record), so that it travels with the file; nothing
+// when no heading names one or the file cannot be read.
+std::optional<std::int32_t> bureauFileDataVersion(const std::filesystem::path &file);

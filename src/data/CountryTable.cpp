@@ -28,34 +28,43 @@ const CountryRow &CountryTable::slot(std::size_t n) const
     return n >= 1 && n <= m_rows.size() ? m_rows[n - 1] : empty;
 }
 
+void CountryTable::clear()
+{
+    m_rows.clear();
+    m_index.clear();
+}
+
 bool CountryTable::append(CountryRow row)
 {
     if (m_rows.size() >= MaxRows)
         return false;
     m_rows.push_back(std::move(row));
+    m_index.add(m_rows.back().prefix, static_cast<std::uint16_t>(m_rows.size()));
     return true;
+}
+
+const CountryRow *CountryTable::firstFit(std::string_view searchKey) const
+{
+    const std::uint16_t row = m_index.firstFit(searchKey);
+    return row == PrefixIndex::NoRow ? nullptr : &m_rows[row - 1];
 }
 
 CountryRow parseCountryLine(std::string_view line)
 {
-    std::string trimmed = trimBlanks(line);
-    std::string_view rest = trimmed;
-
+    std::string_view rest = withoutBlanks(line);
     takeUntil(rest, " "); // the first token means nothing to the program
-    std::string afterToken = trimBlanks(rest);
-    rest = afterToken;
+    rest = withoutBlanks(rest);
 
     CountryRow row;
     row.prefix = std::string(takeUntil(rest, " ([").substr(0, CountryTable::PrefixWidth));
     if (startsWithAny(rest, "(["))
         takeUntil(rest, " "); // zone appendix such as (13)[73]
-    std::string afterPrefix = trimBlanks(rest);
-    rest = afterPrefix;
+    rest = withoutBlanks(rest);
     row.entityCode = std::string(takeUntil(rest, " ").substr(0, CountryTable::EntityCodeWidth));
     return row;
 }
 
-bool loadCountryTable(CountryTable &table, ByteSource &source)
+LoadResult loadCountryTable(CountryTable &table, ByteSource &source)
 {
     table.clear();
     LineReader reader(source);
@@ -66,21 +75,16 @@ bool loadCountryTable(CountryTable &table, ByteSource &source)
             table.append(parseCountryLine(line));
             continue;
         case LineReader::Status::End:
-            return true;
+            return {};
         case LineReader::Status::Error:
-            return false;
+            return {source.error()};
         }
     }
-    return true;
+    return {};
 }
 
-bool loadCountryTable(CountryTable &table, const std::filesystem::path &file)
+LoadResult loadCountryTable(CountryTable &table, const std::filesystem::path &file)
 {
-    table.clear();
-    FileSource source;
-    if (!source.open(file))
-        return false;
-    const bool read = loadCountryTable(table, source);
-    const bool closed = source.close();
-    return read && closed;
+    table.clear(); // also when the file cannot be opened
+    return readFile(file, [&table](ByteSource &source) { return loadCountryTable(table, source); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/ByteSource.h"
+#include "data/PrefixIndex.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -33,19 +34,27 @@ public:
     const CountryRow &slot(std::size_t n) const;
     const std::vector<CountryRow> &rows() const { return m_rows; }
 
-    void clear() { m_rows.clear(); }
+    void clear();
     // Appends a row unless the table is full; false when it is.
     bool append(CountryRow row);
 
+    // The first row, in file order, whose prefix fits the start of the search key (at most 16
+    // characters; letters compared as capitals); nullptr when none fits. The look-up's answer,
+    // from an index that every change of the rows keeps up to date.
+    const CountryRow *firstFit(std::string_view searchKey) const;
+
 private:
+    static_assert(MaxRows * PrefixIndex::MaxKeyLength < 0xffff, "index node numbers are 16-bit");
+
     std::vector<CountryRow> m_rows;
+    PrefixIndex m_index;
 };
 
 // Splits one line of country.asc into prefix and entity code (first token skipped, the "(" /
 // "[" appendix dropped, fields cut to their widths). Any line gives a row, if only an empty one.
 CountryRow parseCountryLine(std::string_view line);
 
-// Refills the table from a country file. Returns false when the file could not be opened,
-// read or closed (the data-load error); the rows read before a failure stay in the table.
-bool loadCountryTable(CountryTable &table, const std::filesystem::path &file);
-bool loadCountryTable(CountryTable &table, ByteSource &source);
+// Refills the table from a country file. The result holds the reason when the file could not be
+// opened, read or closed (the data-load error); the rows read before a failure stay in the table.
+LoadResult loadCountryTable(CountryTable &table, const std::filesystem::path &file);
+LoadResult loadCountryTable(CountryTable &table, ByteSource &source);

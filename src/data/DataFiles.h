@@ -2,6 +2,9 @@
 
 // Names of the files that Vorn keeps in its current directory. Always written in this one
 // lower-case form: the file system here tells case apart.
+// The two data files that Vorn loads, checks, downloads and restores.
+enum class DataFile { Country, Bureau };
+
 namespace DataFiles {
 inline constexpr char CountryFile[] = "country.asc";
 inline constexpr char BureauFile[] = "vorn.asc";

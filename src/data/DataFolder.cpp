@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +33,17 @@ bool renameWithoutReplacing(const std::filesystem::path &from, const std::filesy
     return !error;
 }
 
+bool replaceFile(const std::filesystem::path &newFile, const std::filesystem::path &target)
+{
+    // On disk before it takes the name, so that a power cut cannot leave an empty file either.
+    const int fd = ::open(newFile.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced && std::rename(newFile.c_str(), target.c_str()) == 0;
+}
+
 std::filesystem::path DataFolder::fileOf(DataFile file) const
 {
     return path(file == DataFile::Country ? DataFiles::CountryFile : DataFiles::BureauFile);
@@ -47,13 +59,17 @@ std::string_view DataFolder::shownName(DataFile file)
     return file == DataFile::Country ? "COUNTRY.ASC" : "VORN.ASC";
 }
 
-bool DataFolder::backUp(DataFile file) const
+void DataFolder::backUp(DataFile file) const
 {
     if (!anythingAt(fileOf(file)))
-        return false;
+        return;
     std::error_code ignored;
     std::filesystem::remove(backupOf(file), ignored);
-    return renameWithoutReplacing(fileOf(file), backupOf(file));
+    // A second name costs nothing; a file system without them gets a copy.
+    std::error_code error;
+    std::filesystem::create_hard_link(fileOf(file), backupOf(file), error);
+    if (error)
+        std::filesystem::copy_file(fileOf(file), backupOf(file), ignored);
 }
 
 bool DataFolder::hasBackup(DataFile file) const

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "data/DataFiles.h"
+
 #include <filesystem>
 #include <string_view>
-
-// The two data files that Vorn loads, downloads and restores.
-enum class DataFile { Country, Bureau };
 
 // The folder that holds the data files, their backup copies, the downloads and the settings,
 // and the moves that put a data file aside and bring its backup copy back. Every file lies
@@ -21,10 +20,10 @@ public:
     // The name that messages give the file: "COUNTRY.ASC" or "VORN.ASC".
     static std::string_view shownName(DataFile file);
 
-    // Before a download replaces the file: the file becomes the backup copy, in place of an
-    // older one. A missing file leaves the older backup copy where it is, so the last good copy
-    // is never lost to a file that is not there. True when the file was moved.
-    bool backUp(DataFile file) const;
+    // Before a download replaces the file: the file becomes the backup copy as well, in place of
+    // an older one, and stays under its own name until its replacement is complete. A missing
+    // file leaves the older backup copy where it is, so the last good copy is never lost.
+    void backUp(DataFile file) const;
     bool hasBackup(DataFile file) const;
     // Deletes whatever lies under the file's name and moves the backup copy there. False when
     // there was no backup copy or it could not be moved; once it succeeded the backup is gone.
@@ -36,3 +35,7 @@ private:
 
 // Renames a file unless the new name is taken; false when nothing was renamed.
 bool renameWithoutReplacing(const std::filesystem::path &from, const std::filesystem::path &to);
+
+// Puts a complete new file in place of another in one step, so that whoever reads the name, even
+// after a crash, finds either the old file or the new one, never a part. False on failure.
+bool replaceFile(const std::filesystem::path &newFile, const std::filesystem::path &target);

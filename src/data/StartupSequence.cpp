@@ -44,14 +44,22 @@ bool StartupSequence::download(DataFile file)
                                      : m_updates.downloadBureauFile();
 }
 
+std::string StartupSequence::describeFailure(DataFile file, const LoadResult &result) const
+{
+    return m_state.folder.fileOf(file).string() + ": " + result.error.message();
+}
+
 bool StartupSequence::loadWithRecovery(DataFile file, bool &dataReplaced)
 {
     const std::string shown(DataFolder::shownName(file));
-    bool loaded = static_cast<bool>(m_state.load(file));
+    const LoadResult first = m_state.load(file);
+    bool loaded = static_cast<bool>(first);
     if (!loaded) {
         dataReplaced = false;
         const std::string question = "error reading " + shown + ", download this file ?";
-        if (m_boxes.askYes(MessageBoxes::Kind::Error, withHeading(question)) && download(file))
+        if (m_boxes.askYes(MessageBoxes::Kind::Error, withHeading(question),
+                           describeFailure(file, first)) &&
+            download(file))
             loaded = static_cast<bool>(m_state.load(file));
     }
     if (!loaded && m_state.folder.restoreBackup(file)) {
@@ -70,10 +78,12 @@ bool StartupSequence::loadWithRecovery(DataFile file, bool &dataReplaced)
 
 void StartupSequence::loadWithoutUpdates(DataFile file)
 {
-    if (m_state.load(file))
+    const LoadResult result = m_state.load(file);
+    if (result)
         return;
     m_boxes.inform(MessageBoxes::Kind::Error,
                    withHeading("error reading " + std::string(DataFolder::shownName(file)) +
-                               "\r\nYou need to update"));
+                               "\r\nYou need to update"),
+                   describeFailure(file, result));
     m_state.settings.dataVersion = 0;
 }

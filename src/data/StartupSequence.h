@@ -1,6 +1,9 @@
 #pragma once
 
 #include "data/DataFolder.h"
+#include "data/LoadResult.h"
+
+#include <string>
 
 struct AppState;
 class MessageBoxes;
@@ -35,6 +38,8 @@ private:
     bool loadWithRecovery(DataFile file, bool &dataReplaced);
     bool download(DataFile file);
     void loadWithoutUpdates(DataFile file);
+    // The full path and the system's reason, for a box's details.
+    std::string describeFailure(DataFile file, const LoadResult &result) const;
 
     AppState &m_state;
     MessageBoxes &m_boxes;

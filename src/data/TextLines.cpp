@@ -1,77 +1,79 @@
 #include "data/TextLines.h"
 
+#include <algorithm>
+
 namespace {
 constexpr char Cr = '\r';
 constexpr char Lf = '\n';
 constexpr char EndOfText = '\x1a';
 } // namespace
 
-std::string trimBlanks(std::string_view text)
+std::string_view withoutBlanks(std::string_view text)
 {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos)
         return {};
     const auto last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
+    return text.substr(first, last - first + 1);
 }
 
-LineReader::Peek LineReader::peek(char &byte)
+std::string trimBlanks(std::string_view text)
 {
-    if (m_failed)
-        return Peek::Error;
-    if (m_ended)
-        return Peek::End;
-    if (m_pos == m_size) {
-        const std::ptrdiff_t n = m_source.read(m_buffer.data(), m_buffer.size());
-        if (n < 0) {
-            m_failed = true;
-            return Peek::Error;
-        }
-        if (n == 0) {
-            m_ended = true;
-            return Peek::End;
-        }
-        m_pos = 0;
-        m_size = static_cast<std::size_t>(n);
+    return std::string(withoutBlanks(text));
+}
+
+bool LineReader::fill()
+{
+    if (m_failed || m_ended)
+        return false;
+    if (m_pos < m_size)
+        return true;
+    const std::ptrdiff_t n = m_source.read(m_buffer.data(), m_buffer.size());
+    if (n <= 0) {
+        (n < 0 ? m_failed : m_ended) = true;
+        return false;
     }
-    byte = m_buffer[m_pos];
-    if (byte == EndOfText) {
-        m_ended = true;
-        return Peek::End;
-    }
-    return Peek::Byte;
+    m_pos = 0;
+    m_size = static_cast<std::size_t>(n);
+    return true;
 }
 
 LineReader::Status LineReader::next(std::string &line)
 {
     line.clear();
-    char byte = 0;
-    switch (peek(byte)) {
-    case Peek::Error:
-        return Status::Error;
-    case Peek::End:
+    m_lineLength = 0;
+    if (!fill())
+        return m_failed ? Status::Error : Status::End;
+    if (m_buffer[m_pos] == EndOfText) {
+        m_ended = true;
         return Status::End;
-    case Peek::Byte:
-        break;
     }
     for (;;) {
-        switch (peek(byte)) {
-        case Peek::Error:
+        if (!fill()) {
+            if (!m_failed)
+                return Status::Line;
             line.clear();
             return Status::Error;
-        case Peek::End:
+        }
+        const char *const begin = m_buffer.data() + m_pos;
+        const char *const end = m_buffer.data() + m_size;
+        const char *stop = begin;
+        while (stop != end && *stop != Cr && *stop != EndOfText)
+            ++stop;
+        const auto length = static_cast<std::size_t>(stop - begin);
+        line.append(begin, std::min(length, MaxLineLength - line.size()));
+        m_lineLength += length;
+        m_pos += length;
+        if (stop == end)
+            continue;
+        if (*stop == EndOfText) {
+            m_ended = true;
             return Status::Line;
-        case Peek::Byte:
-            break;
         }
         ++m_pos;
-        if (byte != Cr) {
-            line.push_back(byte);
-            continue;
-        }
         // The LF of a CR LF pair belongs to the line end. A device error while looking for it
         // surfaces on the next call, after this complete line has been handed out.
-        if (peek(byte) == Peek::Byte && byte == Lf)
+        if (fill() && m_buffer[m_pos] == Lf)
             ++m_pos;
         return Status::Line;
     }

@@ -66,10 +66,11 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     productName->setWordWrap(false);
     describe(productName, productText, tr("The program's name"));
 
-    const QString authorText = tr("Vorn developers N0CALL vorn@example.org\n"
-                                  "1 Example Street, 00000 Exampletown");
+    // No address of any kind: the project has no public web site or e-mail address.
+    const QString authorText = tr("Written by the Vorn developers\n"
+                                  "Country data: cty.dat by Jim Reisert AD1C");
     auto *author = addLabel(panel, "Author", authorText, QRect(121, 34, 286, 26), Qt::AlignCenter);
-    describe(author, authorText, tr("The makers, their call sign, e-mail and postal address"));
+    describe(author, authorText, tr("Who makes Vorn and where its country data come from"));
 
     const QString infoText = tr("Find the right IARU QSL bureau based on callsign or prefix");
     auto *infoLabel =
@@ -78,9 +79,10 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     describe(infoLabel, infoText, tr("What the program does"));
 
     const QString licenceText =
-        tr("Licence :\nVorn is free software: you may redistribute and modify it under the terms "
-           "of the GNU General Public License, version 3 or (at your option) any later version. "
-           "It comes with ABSOLUTELY NO WARRANTY; see the file LICENSE.");
+        tr("Licence :\nVorn is free software under the GNU General Public License, version 3 or "
+           "later (GPL-3.0-or-later), with ABSOLUTELY NO WARRANTY; see LICENSE. Its country "
+           "data, from cty.dat in Debian's hamradio-files, are under the MIT licence (see "
+           "COPYING.cty).");
     auto *licence = addLabel(panel, "LicenceLabel", licenceText, QRect(8, 94, 399, 65),
                              Qt::AlignLeft | Qt::AlignTop);
     setTextColour(licence, QColor(0, 0, 255));

@@ -3,6 +3,7 @@
 #include "data/BureauTable.h"
 #include "data/CountryTable.h"
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -33,9 +34,38 @@ struct LookupResult
     bool operator==(const LookupResult &) const = default;
 };
 
+// The answer before its texts are put together: how the look-up ended, and the bureau row and
+// call-area digit that its texts come from.
+struct LookupAnswer
+{
+    LookupOutcome outcome = LookupOutcome::NotFound;
+    const BureauRow *bureau = nullptr; // for the outcomes that show a bureau row's texts
+    char digit = ' ';                  // the call area of CallArea
+};
+
+// One answer text in up to three pieces, so that it can be written out without being built.
+struct AnswerText
+{
+    std::array<std::string_view, 3> pieces;
+
+    std::string str() const;
+};
+
+// The three answer texts; they point into the answer, its bureau row and fixed texts.
+struct AnswerTexts
+{
+    AnswerText sort;
+    AnswerText bureau;
+    AnswerText entity;
+};
+
 namespace CallField {
 inline constexpr std::size_t MaxLength = 15;
-// What the call field makes of typed text: ASCII letters in capitals, at most 15 characters.
+// Characters the call field refuses, as a keyboard types nothing for them: the control
+// characters of single-byte text (C0, DEL, C1) and the soft hyphen.
+bool refuses(char c);
+// What the call field makes of typed text: refused characters left out, ASCII letters in
+// capitals, at most 15 characters.
 std::string normalize(std::string_view typed);
 } // namespace CallField
 
@@ -48,5 +78,12 @@ char firstDigit(std::string_view searchKey);
 
 // Looks up a typed call or prefix: the first country row whose prefix fits, the first bureau
 // row of its entity, then the call-area rules. Nothing when the text is empty or blanks only.
+std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTable &countries,
+                                       const BureauTable &bureaus);
+
+// The texts of an answer, valid while the answer and the tables are.
+AnswerTexts answerTexts(const LookupAnswer &answer);
+
+// findAnswer with its texts put together: the three answers as the window shows them.
 std::optional<LookupResult> lookUpCall(std::string_view typed, const CountryTable &countries,
                                        const BureauTable &bureaus);

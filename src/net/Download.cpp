@@ -150,17 +150,11 @@ UpdateInfoReading readUpdateInfo(const std::filesystem::path &file)
     return reading;
 }
 
-bool stripHttpHeader(const std::filesystem::path &file, const std::filesystem::path &workFile)
+bool stripHttpHeader(const std::filesystem::path &received, const std::filesystem::path &stripped)
 {
-    std::error_code ignored;
-    std::filesystem::remove(workFile, ignored);
-    if (!renameWithoutReplacing(file, workFile)) {
-        std::filesystem::remove(file, ignored);
-        return false;
-    }
     FileSource input;
-    std::FILE *output = std::fopen(file.c_str(), "wb");
-    bool ok = input.open(workFile) && output != nullptr;
+    std::FILE *output = std::fopen(stripped.c_str(), "wb");
+    bool ok = input.open(received) && output != nullptr;
     bool pastHeader = false;
     LineReader reader(input);
     std::string line;
@@ -177,6 +171,5 @@ bool stripHttpHeader(const std::filesystem::path &file, const std::filesystem::p
     ok = ok && status != LineReader::Status::Error && pastHeader;
     if (output != nullptr)
         ok = std::fclose(output) == 0 && ok;
-    std::filesystem::remove(workFile, ignored);
     return ok;
 }

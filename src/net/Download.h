@@ -43,7 +43,6 @@ struct DownloadResult
     DownloadFailure failure = DownloadFailure::None;
     std::string detail;          // what went wrong, in words
     PublishedVersions published; // the update information, when it was fetched
-    bool fileMovedAside = false; // the data file was moved to its backup name first
 
     bool succeeded() const { return failure == DownloadFailure::None; }
 };
@@ -84,7 +83,7 @@ struct UpdateInfoReading
 UpdateInfoReading readUpdateInfo(const std::filesystem::path &file);
 
 // Cuts the response header off a received file: drops every line up to and including the
-// first empty one and writes every later line with CR LF, reading lines by the CR rule. Works
-// through workFile, which lies beside the file. False when the file could not be rewritten
-// whole or held no header; what it held is then not to be used.
-bool stripHttpHeader(const std::filesystem::path &file, const std::filesystem::path &workFile);
+// first empty one and writes every later line with CR LF to stripped, reading lines by the CR
+// rule. False when the file could not be read or written whole, or held no header; stripped is
+// then not to be used.
+bool stripHttpHeader(const std::filesystem::path &received, const std::filesystem::path &stripped);

@@ -1,6 +1,7 @@
 #include "net/DownloadForm.h"
 
 #include "app/Version.h"
+#include "data/DataFileCheck.h"
 #include "data/DataFiles.h"
 #include "data/DataFolder.h"
 #include "dialogs/DialogFrame.h"
@@ -38,6 +39,9 @@ DownloadForm::DownloadForm(NetPeer peer, const DataFolder &folder, QWidget *pare
     setObjectName(QStringLiteral("DownloadForm"));
     setUpDialogFrame(this, ClientWidth, ClientHeight);
     setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
+    // A fixed dialog frame: a title and a close box, nothing to minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     m_msgLabel = new QLabel(QStringLiteral("??? ..."), this);
     m_msgLabel->setObjectName(QStringLiteral("MsgLabel"));
@@ -56,6 +60,15 @@ DownloadForm::DownloadForm(NetPeer peer, const DataFolder &folder, QWidget *pare
     m_silenceTimer->setInterval(m_timing.silenceLimit);
     connect(m_silenceTimer, &QTimer::timeout, this, &DownloadForm::silenceTimeout);
 
+    m_transferTimer = new QTimer(this);
+    m_transferTimer->setSingleShot(true);
+    m_transferTimer->setInterval(m_timing.transferLimit);
+    connect(m_transferTimer, &QTimer::timeout, this, [this] {
+        endTransfer(DownloadFailure::ReceiveFailed,
+                    m_peer.host + " took longer than " +
+                        std::to_string(m_timing.transferLimit.count() / 1000) + " seconds");
+    });
+
     m_zemSocket = new QTcpSocket(this);
     m_zemSocket->setReadBufferSize(ReadPiece);
     connect(m_zemSocket, &QTcpSocket::connected, this, &DownloadForm::zemSocketConnect);
@@ -71,12 +84,17 @@ std::string DownloadForm::targetPath() const
     return m_folder.path(Download::targetName(m_kind)).string();
 }
 
+std::string DownloadForm::receivedPath() const
+{
+    // The answer arrives beside the file it replaces, which stays whole until the end.
+    return targetPath() + ".part";
+}
+
 DownloadResult DownloadForm::download(DownloadKind kind, bool backupFirst)
 {
     m_kind = kind;
     m_backupFirst = backupFirst;
     m_result = {};
-    m_targetCreated = false;
     m_reader.reset();
     setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
     m_msgLabel->setText(fromText(Download::statusText(kind, m_peer.host)));
@@ -84,6 +102,9 @@ DownloadResult DownloadForm::download(DownloadKind kind, bool backupFirst)
     startWait();
     centreOnScreen(this);
     exec();
+    // The program is ending and left the dialog's loop: the transfer counts as given up.
+    if (m_stage != Stage::Idle)
+        cancel();
     return m_result;
 }
 
@@ -109,10 +130,11 @@ void DownloadForm::timerTimer()
 void DownloadForm::openConnection()
 {
     if (const std::optional<DataFile> file = Download::dataFileOf(m_kind); file && m_backupFirst)
-        m_result.fileMovedAside = m_folder.backUp(*file);
+        m_folder.backUp(*file);
     m_reader = std::make_unique<HttpResponseReader>(ResponseLimits);
     m_stage = Stage::Connecting;
     m_silenceTimer->start();
+    m_transferTimer->start();
     m_zemSocket->connectToHost(QString::fromStdString(m_peer.host), m_peer.port);
 }
 
@@ -120,13 +142,12 @@ void DownloadForm::zemSocketConnect()
 {
     if (m_stage != Stage::Connecting)
         return;
-    m_target.setFileName(QString::fromStdString(targetPath()));
-    if (!m_target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    m_received.setFileName(QString::fromStdString(receivedPath()));
+    if (!m_received.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         endTransfer(DownloadFailure::ReceiveFailed,
-                    "cannot create " + targetPath() + ": " + toText(m_target.errorString()));
+                    "cannot create " + receivedPath() + ": " + toText(m_received.errorString()));
         return;
     }
-    m_targetCreated = true;
     const std::string request = Download::request(m_kind, m_peer.host);
     if (m_zemSocket->write(request.data(), static_cast<qint64>(request.size())) !=
         static_cast<qint64>(request.size())) {
@@ -185,12 +206,12 @@ bool DownloadForm::take(const QByteArray &bytes)
 bool DownloadForm::writeToTarget(const std::string &bytes)
 {
     // Flushed at once, so that what has arrived is on disk.
-    if (m_target.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+    if (m_received.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
             static_cast<qint64>(bytes.size()) &&
-        m_target.flush())
+        m_received.flush())
         return true;
     endTransfer(DownloadFailure::ReceiveFailed,
-                "cannot write " + targetPath() + ": " + toText(m_target.errorString()));
+                "cannot write " + receivedPath() + ": " + toText(m_received.errorString()));
     return false;
 }
 
@@ -243,12 +264,13 @@ void DownloadForm::endTransfer(DownloadFailure failure, std::string detail)
         return;
     m_stage = Stage::Closing;
     m_silenceTimer->stop();
+    m_transferTimer->stop();
     m_timer->stop();
     m_result.failure = failure;
     m_result.detail = std::move(detail);
     // Whatever the server still sends is dropped.
     m_zemSocket->abort();
-    m_target.close();
+    m_received.close();
     // The status text stays on screen a moment longer.
     startWait();
 }
@@ -260,27 +282,44 @@ void DownloadForm::runCloseSteps()
     m_stage = Stage::Idle;
     m_timer->stop();
     if (m_result.succeeded())
-        checkReceivedFile();
-    if (!m_result.succeeded() && m_targetCreated)
-        QFile::remove(QString::fromStdString(targetPath()));
+        installReceivedFile();
+    // Neither leftover survives, so a later download never processes a stale file.
+    std::error_code ignored;
+    std::filesystem::remove(receivedPath(), ignored);
+    std::filesystem::remove(m_folder.path(DataFiles::DownloadWorkFile), ignored);
     accept();
 }
 
-void DownloadForm::checkReceivedFile()
+void DownloadForm::installReceivedFile()
 {
-    const std::filesystem::path target = targetPath();
-    if (!stripHttpHeader(target, m_folder.path(DataFiles::DownloadWorkFile))) {
+    const std::filesystem::path stripped = m_folder.path(DataFiles::DownloadWorkFile);
+    if (!stripHttpHeader(receivedPath(), stripped)) {
         m_result.failure = DownloadFailure::BadResponse;
         m_result.detail = "the answer from " + m_peer.host + " could not be stored";
         return;
     }
-    if (m_kind != DownloadKind::UpdateInfo)
-        return;
-    const UpdateInfoReading reading = readUpdateInfo(target);
-    m_result.failure = reading.failure;
-    m_result.published = reading.published;
-    if (!m_result.succeeded())
-        m_result.detail = "the update information from " + m_peer.host + " holds no version";
+    if (const std::optional<DataFile> file = Download::dataFileOf(m_kind)) {
+        // Only data replaces data: an error or portal page served as the file is refused.
+        const DataFileProblem problem = checkDataFile(*file, stripped);
+        if (rulesOutData(problem)) {
+            m_result.failure = DownloadFailure::NotDataFile;
+            m_result.detail = "what " + m_peer.host +
+                              " sent is not a data file: " + std::string(explain(problem));
+            return;
+        }
+    } else {
+        const UpdateInfoReading reading = readUpdateInfo(stripped);
+        m_result.failure = reading.failure;
+        m_result.published = reading.published;
+        if (!m_result.succeeded()) {
+            m_result.detail = "the update information from " + m_peer.host + " holds no version";
+            return;
+        }
+    }
+    if (!replaceFile(stripped, targetPath())) {
+        m_result.failure = DownloadFailure::ReceiveFailed;
+        m_result.detail = "cannot replace " + targetPath();
+    }
 }
 
 void DownloadForm::cancel()

@@ -15,10 +15,10 @@ class QTcpSocket;
 class QTimer;
 
 // The small modal dialog that fetches one file from the web server and stores its body in the
-// data folder: it shows what it fetches, connects, sends the request, writes the response to
-// the target file as it arrives, and closes by itself once the response is complete. The header
-// is cut off at the end. Anything but a complete 2xx answer is a failed download, and a failed
-// download leaves no half-written target behind.
+// data folder: it shows what it fetches, connects, sends the request, writes the response to a
+// file beside the target as it arrives, and closes by itself once the response is complete.
+// Then the header is cut off and the result takes the target's name in one step. Anything but
+// a complete 2xx answer is a failed download, and a failed download leaves the target as it was.
 class DownloadForm : public QDialog, public Downloader
 {
     Q_OBJECT
@@ -56,8 +56,9 @@ private:
     void endTransfer(DownloadFailure failure, std::string detail = {});
     void cancel();
     void runCloseSteps();
-    void checkReceivedFile();
+    void installReceivedFile();
     std::string targetPath() const;
+    std::string receivedPath() const;
 
     NetPeer m_peer;
     const DataFolder &m_folder;
@@ -66,6 +67,7 @@ private:
     QLabel *m_msgLabel = nullptr;
     QTimer *m_timer = nullptr;
     QTimer *m_silenceTimer = nullptr;
+    QTimer *m_transferTimer = nullptr;
     QTcpSocket *m_zemSocket = nullptr;
 
     Stage m_stage = Stage::Idle;
@@ -74,6 +76,5 @@ private:
     int m_waitTicks = 0;
     DownloadResult m_result;
     std::unique_ptr<HttpResponseReader> m_reader;
-    QFile m_target;
-    bool m_targetCreated = false;
+    QFile m_received;
 };

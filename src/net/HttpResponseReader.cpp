@@ -53,6 +53,11 @@ HttpResponseReader::HttpResponseReader(Limits limits) : m_parser(std::make_uniqu
 
 HttpResponseReader::~HttpResponseReader() = default;
 
+bool HttpResponseReader::headerComplete() const
+{
+    return m_parser->is_header_done();
+}
+
 int HttpResponseReader::status() const
 {
     return headerComplete() ? m_parser->status : 0;
@@ -86,12 +91,14 @@ HttpResponseReader::State HttpResponseReader::feed(std::string_view bytes, std::
         error_code error;
         const std::size_t taken =
             m_parser->put(boost::asio::const_buffer(m_pending.data(), m_pending.size()), error);
-        if (m_state == State::Header && m_parser->is_header_done()) {
-            // The parser takes the whole header in one go, so what it took is the header.
-            m_header.assign(m_pending, 0, taken);
-            m_state = State::Body;
-            // From here on each call goes as far into the body as the bytes allow.
-            m_parser->eager(true);
+        if (m_state == State::Header) {
+            // Until the header is complete, whatever the parser takes belongs to it.
+            m_header.append(m_pending, 0, taken);
+            if (m_parser->is_header_done()) {
+                m_state = State::Body;
+                // From here on each call goes as far into the body as the bytes allow.
+                m_parser->eager(true);
+            }
         }
         m_pending.erase(0, taken);
         if (error == http::error::need_more)

@@ -40,7 +40,7 @@ public:
     State finish(std::string &body);
 
     State state() const { return m_state; }
-    bool headerComplete() const { return m_state == State::Body || m_state == State::Complete; }
+    bool headerComplete() const;
     // The status code once the header is complete, else 0.
     int status() const;
     bool statusOk() const { return status() >= 200 && status() <= 299; }

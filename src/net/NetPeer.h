@@ -13,11 +13,13 @@ struct NetPeer
 };
 
 // How long the download dialog waits: the status text stays half a second before the connection
-// is opened and after the transfer has ended, and a server that sends nothing for half a minute
-// is given up. Tests shorten all three.
+// is opened and after the transfer has ended; a server that sends nothing for half a minute is
+// given up, and so is one that trickles a few bytes now and then for two minutes, long enough
+// for a data file over the slowest line. Tests shorten them all.
 struct DownloadTiming
 {
     int waitTicks = 5;
     std::chrono::milliseconds tick{100};
     std::chrono::milliseconds silenceLimit{30000};
+    std::chrono::milliseconds transferLimit{120000};
 };

@@ -10,6 +10,9 @@ UpdateForm::UpdateForm(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("UpdateForm"));
     setUpDialogFrame(this, 292, 146);
     setWindowTitle(windowCaption(tr("Updates")));
+    // A fixed dialog frame: a title and a close box, nothing to minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     m_autoButton = addControl<QRadioButton>(this, "AutoButton",
                                             tr("Check for updates and update automaticaly"),

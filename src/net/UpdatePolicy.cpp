@@ -33,7 +33,8 @@ void UpdatePolicy::reportFailedCheck(const DownloadResult &result)
 {
     m_boxes.inform(MessageBoxes::Kind::Error,
                    withHeading("failed to check for updates (" +
-                               std::to_string(checkFailureCode(result.failure)) + ")"));
+                               std::to_string(checkFailureCode(result.failure)) + ")"),
+                   result.detail);
 }
 
 bool UpdatePolicy::downloadDataFile(DataFile file)
@@ -41,11 +42,9 @@ bool UpdatePolicy::downloadDataFile(DataFile file)
     const DownloadResult result = m_downloader.download(kindOf(file), true);
     if (result.succeeded())
         return true;
-    // A download that never moved the file aside left it as it was; there is nothing to put back.
-    if (result.fileMovedAside)
-        m_state.folder.restoreBackup(file);
+    // A failed download never touches the file, so the old one is still in place.
     m_boxes.inform(MessageBoxes::Kind::Error,
-                   withHeading(failedToDownload(file) + ", old file restored"));
+                   withHeading(failedToDownload(file) + ", old file restored"), result.detail);
     return false;
 }
 
@@ -57,20 +56,23 @@ bool UpdatePolicy::downloadDataFiles()
     return countryReplaced && bureauReplaced;
 }
 
+bool UpdatePolicy::downloadWithoutBackup(DataFile file)
+{
+    const DownloadResult result = m_downloader.download(kindOf(file), false);
+    if (result.succeeded())
+        return true;
+    m_boxes.inform(MessageBoxes::Kind::Error, withHeading(failedToDownload(file)), result.detail);
+    return false;
+}
+
 bool UpdatePolicy::downloadCountryFile()
 {
-    if (m_downloader.download(DownloadKind::CountryFile, false).succeeded())
-        return true;
-    m_boxes.inform(MessageBoxes::Kind::Error, withHeading(failedToDownload(DataFile::Country)));
-    return false;
+    return downloadWithoutBackup(DataFile::Country);
 }
 
 bool UpdatePolicy::downloadBureauFile()
 {
-    if (m_downloader.download(DownloadKind::BureauFile, false).succeeded())
-        return true;
-    m_boxes.inform(MessageBoxes::Kind::Error, withHeading(failedToDownload(DataFile::Bureau)));
-    return false;
+    return downloadWithoutBackup(DataFile::Bureau);
 }
 
 StartupUpdateResult UpdatePolicy::startupUpdateCheck(UpdateMode mode, std::int32_t dataVersion)
@@ -91,12 +93,14 @@ StartupUpdateResult UpdatePolicy::startupUpdateCheck(UpdateMode mode, std::int32
 
 bool UpdatePolicy::reloadOrRestore(DataFile file)
 {
-    if (m_state.load(file))
+    const LoadResult result = m_state.load(file);
+    if (result)
         return true;
     if (m_state.folder.restoreBackup(file))
         m_state.load(file);
     // Said even when the old copy loads again: the update did not take.
-    m_boxes.inform(MessageBoxes::Kind::Information, withHeading(failedToDownload(file)));
+    m_boxes.inform(MessageBoxes::Kind::Information, withHeading(failedToDownload(file)),
+                   m_state.folder.fileOf(file).string() + ": " + result.error.message());
     return false;
 }
 

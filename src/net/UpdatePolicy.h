@@ -47,6 +47,7 @@ public:
 
 private:
     bool downloadDataFile(DataFile file);
+    bool downloadWithoutBackup(DataFile file);
     void installUpdate(std::int32_t publishedVersion);
     bool reloadOrRestore(DataFile file);
     void reportFailedCheck(const DownloadResult &result);

@@ -6,6 +6,8 @@
 #include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 #include <mutex>
+#include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -52,6 +54,58 @@ public:
 
 private:
     std::string m_saved;
+};
+
+// Holds back what the sound libraries write to standard error while they open the sound device.
+// Without one, ALSA and espeak-ng print a dozen lines to the terminal for every attempt, where
+// "Speak not supported" tells the user enough; what they wrote becomes part of the reason for
+// the failure instead. Nothing else of the program writes meanwhile: speech blocks the GUI
+// thread.
+class StandardErrorCapture
+{
+public:
+    StandardErrorCapture()
+    {
+        std::fflush(stderr);
+        m_file = std::tmpfile();
+        if (m_file == nullptr)
+            return;
+        m_saved = dup(STDERR_FILENO);
+        if (m_saved < 0 || dup2(fileno(m_file), STDERR_FILENO) < 0) {
+            if (m_saved >= 0)
+                close(m_saved);
+            std::fclose(m_file);
+            m_file = nullptr;
+        }
+    }
+    ~StandardErrorCapture() { finish(); }
+    StandardErrorCapture(const StandardErrorCapture &) = delete;
+    StandardErrorCapture &operator=(const StandardErrorCapture &) = delete;
+
+    // Puts standard error back and gives what was written to it meanwhile.
+    std::string finish()
+    {
+        std::string text;
+        if (m_file == nullptr)
+            return text;
+        std::fflush(stderr);
+        dup2(m_saved, STDERR_FILENO);
+        close(m_saved);
+        std::rewind(m_file);
+        char buffer[4096];
+        std::size_t read = 0;
+        while ((read = std::fread(buffer, 1, sizeof buffer, m_file)) > 0)
+            text.append(buffer, read);
+        std::fclose(m_file);
+        m_file = nullptr;
+        while (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        return text;
+    }
+
+private:
+    std::FILE *m_file = nullptr;
+    int m_saved = -1;
 };
 
 std::string statusMessage(espeak_ng_STATUS status)
@@ -154,6 +208,9 @@ bool EspeakEngine::speakText(const std::string &text, std::string &error)
     }
 
     const CtypeLocaleScope libraryLocale(state.ctypeLocale);
+    std::optional<StandardErrorCapture> deviceMessages;
+    if (m_output == Output::SoundDevice && !state.deviceOpen)
+        deviceMessages.emplace();
     if (!state.outputSet || state.output != m_output) {
         const espeak_ng_STATUS status = espeak_ng_InitializeOutput(
             m_output == Output::SoundDevice ? DeviceMode : MemoryMode, 0, nullptr);
@@ -168,12 +225,18 @@ bool EspeakEngine::speakText(const std::string &text, std::string &error)
     SampleSink sink;
     sink.samples = m_output == Output::Memory ? &m_samples : nullptr;
     const espeak_ng_STATUS status = synthesize(text, sink);
+    const std::string printed = deviceMessages ? deviceMessages->finish() : std::string();
     if (status != ENS_OK) {
         error = "espeak-ng: " + statusMessage(status);
+        if (!printed.empty())
+            error += "\n" + printed;
         m_samples.clear();
         discardQueuedSpeech(state);
         return false;
     }
+    // Once the device plays, whatever the libraries said is passed on unchanged.
+    if (!printed.empty())
+        std::fprintf(stderr, "%s\n", printed.c_str());
     if (m_output == Output::SoundDevice)
         state.deviceOpen = true;
     m_sampleRate = espeak_ng_GetSampleRate();

@@ -146,8 +146,13 @@ INSTANTIATE_TEST_SUITE_P(
                  {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
         CallCase{"KG4OneLetter", "KG4A", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
         CallCase{"KG4ThreeLetters", "KG4ABC", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
+        CallCase{"KG4TwoLettersPortable",
+                 "KG4AB/P",
+                 {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
         CallCase{
-            "KG4TwoLettersPortable", "KG4AB/P", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
+            "KG4ThreeLettersPortable", "KG4ABC/P", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
+        CallCase{
+            "KG4OneLetterPortable", "KG4A/MM", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
         // Australian call areas.
         CallCase{"VKArea3", "VK3ABC", {O::CallArea, "VK3", "WIA - call area 3", "Australia"}},
         CallCase{"AXArea2", "AX2A", {O::CallArea, "VK2", "WIA - call area 2", "Australia"}},
@@ -254,6 +259,11 @@ TEST(CallField, CapitalsAndAtMostFifteenCharacters)
     EXPECT_EQ(CallField::normalize("dl1abc/p"), "DL1ABC/P");
     EXPECT_EQ(CallField::normalize("abcdefghijklmnopq"), "ABCDEFGHIJKLMNO");
     EXPECT_EQ(CallField::normalize("\xe4k1"), "\xe4K1") << "only ASCII letters change";
+    // Control characters are refused as the field refuses them, and do not count.
+    EXPECT_EQ(CallField::normalize("w1\taw\r\n"), "W1AW");
+    EXPECT_EQ(CallField::normalize("\x01"
+                                   "abcdefghijklmn\x7f\x85\xado"),
+              "ABCDEFGHIJKLMNO");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "TestFiles.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -79,7 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
                               "a\r\n",
                               {}},
                     LinesCase{
-                        "NulIsOrdinary", std::string("a\0b\r\n", 5), {std::string("a\0b", 3)}}),
+                        "NulIsOrdinary", std::string("a\0b\r\n", 5), {std::string("a\0b", 3)}},
+                    LinesCase{"LongLineCutAtTheBound",
+                              std::string(LineReader::MaxLineLength + 5000, 'a') + "\r\nb",
+                              {std::string(LineReader::MaxLineLength, 'a'), "b"}}),
     [](const testing::TestParamInfo<LinesCase> &row) { return row.param.name; });
 
 TEST(LineReaderFailure, KeepsCompleteLinesAndReportsTheError)
@@ -103,6 +107,46 @@ TEST(LineReaderFailure, ErrorWhileTestingForTheEndIsAnError)
     std::string line;
     ASSERT_EQ(reader.next(line), LineReader::Status::Line);
     EXPECT_EQ(reader.next(line), LineReader::Status::Error);
+}
+
+// A line of size bytes without a line end, made up while it is read, then "\r\nK".
+class EndlessLineSource final : public ByteSource
+{
+public:
+    explicit EndlessLineSource(std::size_t size) : m_left(size) {}
+    std::ptrdiff_t read(char *buffer, std::size_t size) override
+    {
+        if (m_left == 0) {
+            const std::string_view tail = m_tail;
+            m_tail = "";
+            tail.copy(buffer, std::min(size, tail.size()));
+            return static_cast<std::ptrdiff_t>(std::min(size, tail.size()));
+        }
+        const std::size_t n = std::min(size, m_left);
+        std::fill_n(buffer, n, 'x');
+        m_left -= n;
+        return static_cast<std::ptrdiff_t>(n);
+    }
+
+private:
+    std::size_t m_left;
+    const char *m_tail = "\r\nK";
+};
+
+TEST(LineReaderBound, EndlessLineKeepsMemoryBounded)
+{
+    // Reading /dev/zero once ended in std::bad_alloc; what is kept must not grow with the line.
+    constexpr std::size_t Size = std::size_t{256} << 20;
+    EndlessLineSource source(Size);
+    LineReader reader(source);
+    std::string line;
+    ASSERT_EQ(reader.next(line), LineReader::Status::Line);
+    EXPECT_EQ(line.size(), LineReader::MaxLineLength);
+    EXPECT_LT(line.capacity(), 2 * LineReader::MaxLineLength);
+    EXPECT_EQ(reader.lineLength(), Size);
+    ASSERT_EQ(reader.next(line), LineReader::Status::Line);
+    EXPECT_EQ(line, "K");
+    EXPECT_EQ(reader.lineLength(), 1u);
 }
 
 } // namespace

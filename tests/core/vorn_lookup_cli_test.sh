@@ -1,31 +1,83 @@
 #!/bin/sh
 # Runs vorn-lookup as a process on data files in a temporary directory.
+#   vorn_lookup_cli_test.sh <vorn-lookup> <the shared data directory, relative to its bin>
 set -u
-tool=$1
+tool=$(readlink -f "$1")
+share_from_bin=$2
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 fail=0
 check() { # name expected actual
     if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1"; printf 'expected: %s\nactual:   %s\n' "$2" "$3"; fail=1; fi
 }
+contains() { # name text part
+    case $2 in *"$3"*) check "$1" yes yes ;; *) check "$1" "a text with: $3" "$2" ;; esac
+}
 tab=$(printf '\t')
 
-printf '1 K1ABC* KH6\r\n2 KH6 KH6\r\n3 K K\r\n4 DL DL\r\n' > "$dir/country.asc"
+mkdir "$dir/data" "$dir/empty"
+printf '1 K1ABC* KH6\r\n2 KH6 KH6\r\n3 K K\r\n4 DL DL\r\n' > "$dir/data/country.asc"
 {
+    printf 'Vorn QSL bureaus, data 2023050299\r\n'
     printf '%-6s%-22s %-6s%-22s   %s\r\n' K 'United States' K ARRL Y
     printf '%-6s%-22s %-6s%-22s   %s\r\n' KH6 Hawaii KH6 'KH6 QSL bureau' Y
     printf '%-6s%-22s %-6s%-22s   %s\r\n' DL 'Fed. Rep. of Germany' DL 'DARC QSL bureau' Y
-} > "$dir/vorn.asc"
+} > "$dir/data/vorn.asc"
+data="$dir/data"
 
 check args "$(printf 'DL1ABC\tDL\tDARC QSL bureau\tFed. Rep. of Germany\nK4XYZ\tK4\tARRL - call area 4a\tUnited States')" \
-    "$(cd "$dir" && "$tool" dl1abc K4XYZ)"
-check stdin-and-dir "$(printf 'K1ABC\tKH6\tKH6 QSL bureau\tHawaii\n\t\t\t\nABCDEFGHIJKLMNO\tunknown\tunknown\tunknown')" \
-    "$(printf 'k1abc\r\n\nABCDEFGHIJKLMNOPQ\n' | "$tool" -C "$dir")"
-check blanks-only "   $tab$tab$tab" "$("$tool" -C "$dir" '   ')"
+    "$("$tool" -C "$data" dl1abc K4XYZ)"
+check stdin "$(printf 'K1ABC\tKH6\tKH6 QSL bureau\tHawaii\n\t\t\t\nABCDEFGHIJKLMNO\tunknown\tunknown\tunknown')" \
+    "$(printf 'k1abc\r\n\nABCDEFGHIJKLMNOPQ' | "$tool" -C"$data")"
+check blanks-only "   $tab$tab$tab" "$("$tool" -C "$data" '   ')"
+# Control characters are refused as in the call field, so every line has four columns.
+check control-characters "DL1ABC${tab}DL" "$(printf 'dl\t1a\033bc\r\n' | "$tool" -C "$data" | cut -f1,2)"
+check four-columns 0 "$(head -c 20000 /dev/urandom | "$tool" -C "$data" | awk -F "$tab" 'NF != 4' | wc -l)"
 
-rm "$dir/vorn.asc"
-err=$("$tool" -C "$dir" DL1ABC 2>&1 >/dev/null); status=$?
-check missing-file-status 2 "$status"
-case $err in *vorn.asc*) check missing-file-named yes yes ;; *) check missing-file-named "message naming vorn.asc" "$err" ;; esac
+# Options: a usage error is no call; -- ends the options.
+err=$("$tool" -C "$data" -x DL1ABC 2>&1 >/dev/null); status=$?
+check unknown-option-status 1 "$status"
+contains unknown-option-usage "$err" "Usage: vorn-lookup"
+check double-dash "-X${tab}unknown" "$("$tool" -C "$data" -- -x | cut -f1,2)"
+check version "$(printf 'vorn-lookup 3.02\ndata 2023050299')" "$("$tool" -C "$data" --version)"
 "$tool" --help | grep -q -- '-C DIR'; check help 0 $?
+
+# Without -C: the current directory, then $XDG_DATA_HOME/vorn, then the installed data.
+mkdir -p "$dir/xdg/vorn" "$dir/prefix/bin" "$dir/prefix/bin/$share_from_bin"
+cp "$tool" "$dir/prefix/bin/vorn-lookup"
+cp "$data"/* "$dir/prefix/bin/$share_from_bin/"
+err=$(cd "$data" && "$tool" DL1ABC 2>&1 >/dev/null)
+contains folder-current "$err" "data from ."
+cp "$data"/* "$dir/xdg/vorn/"
+err=$(cd "$dir/empty" && XDG_DATA_HOME="$dir/xdg" "$tool" DL1ABC 2>&1 >/dev/null)
+contains folder-user "$err" "data from $dir/xdg/vorn"
+err=$(cd "$dir/empty" && XDG_DATA_HOME="$dir/empty" "$dir/prefix/bin/vorn-lookup" DL1ABC 2>&1 >/dev/null)
+contains folder-installed "$err" "data from $dir/prefix/"
+# A program with no shared data beside it (the build tree has some, as an installed one does).
+mkdir -p "$dir/lonely/bin"
+cp "$tool" "$dir/lonely/bin/vorn-lookup"
+err=$(cd "$dir/empty" && XDG_DATA_HOME="$dir/empty" "$dir/lonely/bin/vorn-lookup" DL1ABC 2>&1 >/dev/null); status=$?
+check folder-none-status 2 "$status"
+
+# Files that load but cannot be data files are named with the likely cause; sound ones are not.
+check no-warning "" "$("$tool" -C "$data" DL1ABC 2>&1 >/dev/null)"
+tr -d '\r' < "$data/country.asc" > "$dir/xdg/vorn/country.asc"
+err=$("$tool" -C "$dir/xdg/vorn" DL1ABC 2>&1 >/dev/null)
+contains lf-warning "$err" "country.asc: it has LF line ends"
+i=0; while [ $i -lt 3500 ]; do printf '%s P%s E\r\n' $i $i; i=$((i + 1)); done > "$dir/xdg/vorn/country.asc"
+err=$("$tool" -C "$dir/xdg/vorn" DL1ABC 2>&1 >/dev/null)
+contains too-many-rows-warning "$err" "country.asc: it holds more rows"
+
+# Faults of the output and the input are reported.
+err=$("$tool" -C "$data" DL1ABC 2>&1 >/dev/full); status=$?
+check write-error-status 1 "$status"
+contains write-error-reason "$err" "No space left on device"
+err=$("$tool" -C "$data" < "$data" 2>&1 >/dev/null); status=$?
+check read-error-status 1 "$status"
+contains read-error-reason "$err" "Is a directory"
+
+rm "$data/vorn.asc"
+err=$("$tool" -C "$data" DL1ABC 2>&1 >/dev/null); status=$?
+check missing-file-status 2 "$status"
+contains missing-file-reason "$err" "vorn.asc: No such file or directory"
 exit $fail

@@ -347,6 +347,8 @@ const WellKnownCall wellKnownCalls[] = {
     // Guantanamo Bay has no bureau: no sort prefix and "none", as for every such entity.
     {"KG4AB", "", "none", "Guantanamo Bay"},
     {"KG4/W1ABC", "", "none", "Guantanamo Bay"},
+    {"KG4AB/P", "", "none", "Guantanamo Bay"},
+    {"KG4ABC/P", "KA4", "USA - call area 4b", "USA"},
     {"KG4ABC", "KA4", "USA - call area 4b", "USA"},
     {"KG4A", "KA4", "USA - call area 4b", "USA"},
     // US entities with a bureau of their own.
@@ -423,10 +425,12 @@ int main(int argc, char *argv[])
 
     CountryTable countries;
     BureauTable bureaus;
-    report.expect(loadCountryTable(countries, folder / DataFiles::CountryFile),
-                  "country.asc does not load");
-    report.expect(loadBureauTable(bureaus, folder / DataFiles::BureauFile),
-                  "vorn.asc does not load");
+    const LoadResult countryLoad = loadCountryTable(countries, folder / DataFiles::CountryFile);
+    report.expect(static_cast<bool>(countryLoad),
+                  "country.asc does not load: " + countryLoad.error.message());
+    const LoadResult bureauLoad = loadBureauTable(bureaus, folder / DataFiles::BureauFile);
+    report.expect(static_cast<bool>(bureauLoad),
+                  "vorn.asc does not load: " + bureauLoad.error.message());
     const auto countryBytes = readFile(folder / DataFiles::CountryFile);
     const auto bureauBytes = readFile(folder / DataFiles::BureauFile);
     const auto updateBytes = readFile(folder / DataFiles::UpdateInfoFile);

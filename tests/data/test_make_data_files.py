@@ -2,6 +2,7 @@
 """Unit tests of tools/data/make_data_files.py on small, hand-made country files."""
 
 import os
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -183,6 +184,8 @@ class ProgramTest(FileTest):
             ("KG4ABC", "K"),
             ("KG4A", "K"),
             ("KG4/W1A", "KG4"),
+            ("KG4AB/P", "KG4"),  # the portable suffix does not count
+            ("KG4ABC/P", "K"),
             ("XX1XX", None),
         ):
             with self.subTest(typed=typed):
@@ -204,19 +207,25 @@ class BuildTest(FileTest):
         prefix_rows = figures["prefix rows"]
         original = gen.COUNTRY_MAX_ROWS
         try:
-            # Room for two: the call of MASTER.SCP, then the shortest call of the entity
-            # that has no prefix of its own.
-            gen.COUNTRY_MAX_ROWS = prefix_rows + 2
+            # Room for two beside the user's rows: the call of MASTER.SCP, then the shortest
+            # call of the entity that has no prefix of its own.
+            gen.COUNTRY_MAX_ROWS = prefix_rows + 2 + gen.USER_ROWS
             rows, figures = gen.build_country_rows(entities, ref, BUREAUS, master={"DL1ZZ"})
             self.assertEqual([p for p, _ in rows if p.endswith("*")], ["4U1A*", "DL1ZZ*"])
+            self.assertEqual(len(rows), gen.COUNTRY_MAX_ROWS - gen.USER_ROWS)
             self.assertEqual(figures["exact calls included"], 2)
             self.assertEqual(figures["exact calls of entities without prefixes included"], 1)
             # 4U1A, 4U1VIC, 4U1XMAS and DL1ZZ; DL1ABC/P and KG4AC are what the prefixes give.
             self.assertEqual(figures["exact calls needing a row"], 4)
             # Room for one: the WAE entity could not be found at all.
-            gen.COUNTRY_MAX_ROWS = prefix_rows + 1
+            gen.COUNTRY_MAX_ROWS = prefix_rows + 1 + gen.USER_ROWS
             with self.assertRaises(gen.DataError):
                 gen.build_country_rows(entities, ref, BUREAUS, master={"DL1ZZ"})
+            # No room for every call of MASTER.SCP: the data would disagree with cty.dat.
+            gen.COUNTRY_MAX_ROWS = prefix_rows + 2 + gen.USER_ROWS
+            with self.assertRaises(gen.DataError):
+                gen.build_country_rows(entities, ref, BUREAUS,
+                                       master={"DL1ZZ", "4U1XMAS", "4U1VIC"})
         finally:
             gen.COUNTRY_MAX_ROWS = original
 
@@ -287,6 +296,23 @@ class OutputTest(FileTest):
         usa_elsewhere = [dict(rows[0], sort="W")] + rows[1:]
         with self.assertRaises(gen.DataError):
             gen.check_bureau_rows(usa_elsewhere)
+
+
+class WrittenFilesTest(FileTest):
+    def test_program_reads_them_without_a_warning(self):
+        tool = os.environ.get("VORN_LOOKUP")
+        if not tool:
+            self.skipTest("VORN_LOOKUP does not name vorn-lookup")
+        entities, _, ref = self.world()
+        rows, _ = gen.build_country_rows(entities, ref, BUREAUS, master={"DL1ZZ"})
+        codes = {e.code for e in entities}
+        self.write("country.asc", gen.country_bytes(rows, codes, {c: 1 for c in codes}).decode())
+        self.write("vorn.asc", "Vorn QSL bureaus, data 2023050200\r\n"
+                   + "".join(gen.bureau_record(r) for r in BUREAUS))
+        run = subprocess.run([tool, "-C", self.folder.name, "DL1ZZ", "KG4AB/P"],
+                             capture_output=True, text=True)
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertEqual([line.split("\t")[3] for line in run.stdout.splitlines()], ["K", "KG4"])
 
 
 class VersionTest(FileTest):

@@ -9,6 +9,10 @@ accessibility tree, compares them with what vorn-lookup prints for the same call
 leaves behind. With --screenshot it also saves a picture of the main window showing the first
 answer.
 
+With --keyboard, under a window manager (--window-manager openbox), it also leaves the call
+field after a look-up in each way of KEYBOARD_WAYS and comes back: the next call typed must
+replace the looked-up one, not be joined to it.
+
 Run it with the system Python (/usr/bin/python3): pyatspi comes from the Debian package
 python3-pyatspi. Exit status 0 when every check passed, 1 otherwise.
 """
@@ -29,6 +33,16 @@ DEFAULT_SETTINGS = b"BM\r\nUN\r\nCN\r\nN0\r\nR\r\n"
 # The answer labels describe themselves by the caption beside them.
 ANSWER_CAPTIONS = ("Sort QSL under", "QSL bureau", "DXCC / WAE")
 SESSION_MARK = "VORN_E2E_PRIVATE_SESSION"
+# Keys that take the focus from the call field and give it back; a step starting with ^ or :
+# waits for a window of that name (a dialog) to open.
+KEYBOARD_WAYS = [
+    ("Alt, then Escape", ["alt", "Escape"]),
+    ("Alt+S, Escape twice", ["alt+s", "Escape", "Escape"]),
+    ("Settings > Background, then Escape", ["alt+s", "Return", ": Background$", "Escape"]),
+    ("About by Alt+A, closed with Return", ["alt+a", "^About Vorn", "Return"]),
+    ("Help by F1, closed with Escape", ["F1", ": Help$", "Escape"]),
+    ("the Super key", ["super"]),
+]
 
 
 class Failure(Exception):
@@ -66,6 +80,9 @@ def parse_arguments():
     parser.add_argument("--import-program", default="import",
                         help="ImageMagick's import, for --screenshot")
     parser.add_argument("--screenshot", help="save a picture of the main window here")
+    parser.add_argument("--window-manager", help="run this window manager (openbox) first")
+    parser.add_argument("--keyboard", action="store_true",
+                        help="leave the call field by keyboard between the first two calls")
     parser.add_argument("--keep", action="store_true", help="keep the working folder")
     parser.add_argument("calls", nargs="*", default=["DL1ABC", "w1aw"],
                         help="calls to type, as typed (default: DL1ABC w1aw)")
@@ -95,6 +112,7 @@ class Session:
         self.arguments = arguments
         self.workdir = workdir
         self.xvfb = None
+        self.window_manager = None
         self.launcher = None
         self.vorn = None
         self.display = None
@@ -125,6 +143,14 @@ class Session:
         self.display = ":" + number.decode().strip()
         os.environ["DISPLAY"] = self.display
         log(f"Xvfb on display {self.display}")
+
+    def start_window_manager(self, program):
+        ready = os.path.join(self.workdir, "window-manager-ready")
+        # Openbox runs its --startup command once it manages the display.
+        self.window_manager = subprocess.Popen(
+            [require_program(program, program), "--sm-disable", "--startup", f"touch {ready}"],
+            start_new_session=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(f"{program} to start", lambda: os.path.exists(ready), timeout=15)
 
     def start_accessibility_bus(self):
         launcher = require_program(self.arguments.bus_launcher, "at-spi-bus-launcher (at-spi2-core)")
@@ -159,13 +185,14 @@ class Session:
         if self.vorn is not None and self.vorn.poll() is None:
             self.vorn.kill()
             self.vorn.wait()
-        if self.launcher is not None and self.launcher.poll() is None:
-            os.killpg(self.launcher.pid, signal.SIGTERM)
-            try:
-                self.launcher.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                os.killpg(self.launcher.pid, signal.SIGKILL)
-                self.launcher.wait()
+        for group in (self.launcher, self.window_manager):
+            if group is not None and group.poll() is None:
+                os.killpg(group.pid, signal.SIGTERM)
+                try:
+                    group.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    os.killpg(group.pid, signal.SIGKILL)
+                    group.wait()
         if self.xvfb is not None and self.xvfb.poll() is None:
             self.xvfb.terminate()
             try:
@@ -271,8 +298,11 @@ def save_screenshot(arguments, window_id, target):
     program = require_program(arguments.import_program, "ImageMagick's import (imagemagick)")
     target = os.path.abspath(target)
     os.makedirs(os.path.dirname(target), exist_ok=True)
-    result = subprocess.run([program, "-display", os.environ["DISPLAY"], "-window", window_id,
-                             "png:" + target], capture_output=True, check=False, timeout=30)
+    # Under a window manager the picture takes in the window's frame.
+    frame = ["-frame"] if arguments.window_manager else []
+    result = subprocess.run([program, "-display", os.environ["DISPLAY"], *frame, "-window",
+                             window_id, "png:" + target], capture_output=True, check=False,
+                            timeout=30)
     if result.returncode != 0 or not os.path.isfile(target):
         raise Failure(f"import failed: {result.stderr.decode()}")
     log(f"screenshot saved as {target}")
@@ -290,6 +320,8 @@ def run(arguments, session):
     # Checked before anything starts; pyatspi itself is imported once the bus is up.
     require_python_modules()
     session.start_display()
+    if arguments.window_manager:
+        session.start_window_manager(arguments.window_manager)
     session.start_accessibility_bus()
     reader = ScreenReader()
     session.start_vorn()
@@ -315,17 +347,21 @@ def run(arguments, session):
 
     window_id = xdotool(arguments, "search", "--sync", "--onlyvisible", "--name", "^Vorn v")
     window_id = window_id.split()[0]
-    xdotool(arguments, "windowfocus", "--sync", window_id)
+    xdotool(arguments, "windowactivate" if arguments.window_manager else "windowfocus", "--sync",
+            window_id)
     wait_for("the input focus in the call field", lambda: reader.is_focused(call_edit))
     checks += 1
 
-    for number, call in enumerate(arguments.calls):
+    def look_up(call):
         expected = expected_answers(arguments.lookup, session.workdir, call)
         xdotool(arguments, "type", "--delay", "40", call)
         # Any key empties an answer on screen before the new call is looked up.
         wait_for("the answers to empty", lambda: not any(reader.fresh_name(a) for a in answers))
-        wait_for(f"the call field to hold {expected[0]}",
-                 lambda: reader.text_of(call_edit) == expected[0])
+        try:
+            wait_for(f"the call field to hold {expected[0]}",
+                     lambda: reader.text_of(call_edit) == expected[0], timeout=10)
+        except Failure as failure:
+            raise Failure(f"{failure}; it holds {reader.text_of(call_edit)!r}") from None
         xdotool(arguments, "key", "Return")
         def all_answers():
             names = tuple(reader.fresh_name(answer) for answer in answers)
@@ -337,6 +373,21 @@ def run(arguments, session):
         log(f"vorn-lookup says: {expected!r}")
         if tuple(shown) != tuple(expected[1:]):
             raise Failure(f"answers for {call}: shown {shown!r}, vorn-lookup says {expected[1:]!r}")
+
+    for way, steps in KEYBOARD_WAYS if arguments.keyboard else []:
+        log(f"leaving the call field and coming back: {way}")
+        look_up(arguments.calls[0])
+        for step in steps:
+            if step[0] in "^:":
+                xdotool(arguments, "search", "--sync", "--onlyvisible", "--name", step)
+            else:
+                xdotool(arguments, "key", "--delay", "100", step)
+        wait_for("the input focus back in the call field", lambda: reader.is_focused(call_edit))
+        look_up(arguments.calls[1])
+        checks += 1
+
+    for number, call in enumerate(arguments.calls):
+        look_up(call)
         checks += 1
         if number == 0 and arguments.screenshot:
             time.sleep(0.5)  # let the label repaint reach the X server

@@ -17,7 +17,7 @@ struct UnreachableServer final : Downloader
 {
     DownloadResult download(DownloadKind, bool) override
     {
-        return {DownloadFailure::CannotConnect, "no connection", {}, false};
+        return {DownloadFailure::CannotConnect, "no connection", {}};
     }
 };
 

@@ -1,5 +1,6 @@
 #include "MainFormHarness.h"
 #include "dialogs/HelpViewer.h"
+#include "lookup/CallLookup.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <memory>
 
 class MainFormTest : public QObject
@@ -47,6 +49,9 @@ private slots:
     void typingReplacesTheShownCall();
     void returnTwiceShowsTheAnswersAgain();
     void screenReadersReadTheAnswers();
+    void longestAnswersAreNotCut_data();
+    void longestAnswersAreNotCut();
+    void copyAnswerCopiesTheWholeLine();
 
     void activationPreparesTheWindow();
     void laterActivationsSkipTheStartUp();
@@ -162,7 +167,8 @@ void MainFormTest::logoAndHints()
     QCOMPARE(logo->geometry(), QRect(QPoint(3, 272 - picture.height() - 3), picture));
     if (!picture.isEmpty())
         QCOMPARE(logo->geometry(), QRect(3, 128, 81, 141));
-    QVERIFY(logo->toolTip().contains(QStringLiteral("https://")));
+    // The project has no web page to name.
+    QVERIFY(!logo->toolTip().isEmpty() && !logo->toolTip().contains(QStringLiteral("://")));
 
     const QString hint =
         QStringLiteral("Enter call (or prefix) and press <return> to start search");
@@ -184,14 +190,14 @@ void MainFormTest::menuHasItsCommands()
         if (action->menu() != nullptr)
             settings = action->menu()->actions();
     }
-    QCOMPARE(topLevel, (QStringList{"About", "Settings", "Sort log", "Help", "Exit"}));
+    QCOMPARE(topLevel, (QStringList{"&About", "&Settings", "S&ort log", "&Help", "E&xit"}));
     QStringList items;
     for (QAction *action : settings)
-        items << action->text();
+        items << action->text().remove(QLatin1Char('&'));
     QCOMPARE(items, (QStringList{"Background", "Voice output", "Update",
                                  QStringLiteral("QSLINFO.EXAMPLE.NET database")}));
     for (QAction *action : h.form->menuBar()->actions()) {
-        if (action->text() != QStringLiteral("Settings"))
+        if (action->text() != QStringLiteral("&Settings"))
             QVERIFY2(action->menu() == nullptr, qPrintable(action->text()));
     }
 }
@@ -270,6 +276,9 @@ void MainFormTest::pastedTextIsHandledToo_data()
     QTest::newRow("appended") << "dl"
                               << "1abc"
                               << "DL1ABC";
+    // As typing leaves them out: a tab, a C1 control, a soft hyphen and the line end.
+    QTest::newRow("control characters left out")
+        << "" << QString::fromUtf8("w1aw\t\u0085x\u00ad\r\n") << "W1AWX";
     // A character no single byte can hold is refused with the whole paste.
     QTest::newRow("not single-byte") << "dl" << QString::fromUtf8("1\u0416") << "DL";
 }
@@ -435,6 +444,55 @@ void MainFormTest::screenReadersReadTheAnswers()
     }
 }
 
+void MainFormTest::longestAnswersAreNotCut_data()
+{
+    QTest::addColumn<bool>("shipped");
+    QTest::newRow("shipped data") << true;
+    QTest::newRow("test data, with a one-character prefix") << false;
+}
+
+void MainFormTest::longestAnswersAreNotCut()
+{
+    QFETCH(bool, shipped);
+    Harness h(!shipped);
+    for (const char *name : {"country.asc", "vorn.asc"})
+        QVERIFY(!shipped || QFile::copy(QStringLiteral(VORN_SHIPPED_DIR "/") + name, h.path(name)));
+    QVERIFY(h.start());
+
+    // The longest answer of each line over every prefix, its first character alone, and the
+    // prefix with the call-area digits 0 and 4.
+    std::array<std::pair<std::size_t, std::string>, 3> longest{};
+    for (const CountryRow &row : h.state.countries.rows()) {
+        const std::string prefix = row.prefix.substr(0, row.prefix.find('*'));
+        for (const std::string &typed :
+             {prefix, prefix.substr(0, 1), prefix + "0A", prefix + "4A"}) {
+            const std::string call = CallField::normalize(typed);
+            const auto r = lookUpCall(call, h.state.countries, h.state.bureaus);
+            for (const auto &[line, text] :
+                 {std::pair{0, r->sortText}, {1, r->bureauText}, {2, r->entityText}})
+                longest[line] = std::max(longest[line], std::pair{text.size(), call});
+        }
+    }
+    const char *const labels[] = {"PrefixLabel", "ResultLabel", "InfoLabel"};
+    for (std::size_t line = 0; line < 3; ++line) {
+        h.lookUp(fromSingleByte(longest[line].second));
+        const QLabel *label = h.child<QLabel>(labels[line]);
+        QVERIFY2(label->x() == 285 && label->width() >= label->sizeHint().width() &&
+                     label->geometry().right() < h.form->centralWidget()->width(),
+                 qPrintable(label->text()));
+    }
+}
+
+void MainFormTest::copyAnswerCopiesTheWholeLine()
+{
+    Harness h;
+    QVERIFY(h.start());
+    h.lookUp(QStringLiteral("3a2b"));
+    h.form->findChild<QAction *>(QStringLiteral("CopyAnswerAction"))->trigger();
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("3A2B\t3A\tTest bureau (non IARU)\tMonaco"));
+}
+
 void MainFormTest::activationPreparesTheWindow()
 {
     Harness h;
@@ -487,10 +545,7 @@ void MainFormTest::settingsAreReadAndWritten()
     QCOMPARE(h.settings.ownCall, std::string(" DL1ABC "));
 
     h.settings.speakSort = true;
-    for (QAction *action : h.form->menuBar()->actions()) {
-        if (action->text() == QStringLiteral("Exit"))
-            action->trigger();
-    }
+    h.form->findChild<QAction *>(QStringLiteral("ExitMenu"))->trigger();
     QVERIFY(!h.form->isVisible());
     QCOMPARE(readFile(settingsFile),
              QByteArray("BB\r\nSS\r\nSD\r\nUN\r\nCN\r\nN-3\r\nRDL1ABC\r\n"));
@@ -563,6 +618,7 @@ void MainFormTest::failingSpeechSwitchesVoiceOff()
     QCOMPARE(h.log.size(), 2);
     QVERIFY(h.log.at(0).startsWith(QStringLiteral("speak sort")));
     QCOMPARE(h.log.at(1), QStringLiteral("warning: Speak not supported"));
+    QCOMPARE(h.boxes.details, QStringList{"no voice"});
     QVERIFY(!h.settings.speaksAnything());
     // The answers stay, and the next look-up says nothing.
     QCOMPARE(h.answers(), (QStringList{"DL", "DARC", "Germany"}));

@@ -53,7 +53,7 @@ void QtMessageBoxesTest::showsAndAnswers()
     QFETCH(int, icon);
     QFETCH(QStringList, shownButtons);
 
-    QString shownText;
+    QString shownText, details;
     QStringList buttonTexts;
     int shownIcon = -1;
     QTimer::singleShot(0, this, [&] {
@@ -61,9 +61,12 @@ void QtMessageBoxesTest::showsAndAnswers()
         if (box == nullptr)
             return;
         shownText = box->text();
+        details = box->detailedText();
         shownIcon = box->icon();
-        for (QAbstractButton *button : box->buttons())
-            buttonTexts << button->text().remove(QLatin1Char('&'));
+        for (QAbstractButton *button : box->buttons()) {
+            if (box->standardButton(button) != QMessageBox::NoButton) // not "Show Details"
+                buttonTexts << button->text().remove(QLatin1Char('&'));
+        }
         if (press == 0)
             QTest::keyClick(box, Qt::Key_Escape);
         else
@@ -71,8 +74,10 @@ void QtMessageBoxesTest::showsAndAnswers()
     });
 
     QtMessageBoxes boxes;
-    QCOMPARE(boxes.show(kind, buttons, "Vorn V3.02 :\r\nerror reading VORN.ASC\r\nYou need"),
+    QCOMPARE(boxes.show(kind, buttons, "Vorn V3.02 :\r\nerror reading VORN.ASC\r\nYou need",
+                        "/home/k\xc3\xa4the/vorn.asc:\r\nPermission denied"),
              answer);
+    QCOMPARE(details, QString::fromUtf8("/home/k\u00e4the/vorn.asc:\nPermission denied"));
     // Line ends come out as single line breaks; the box holds exactly the program's buttons.
     QCOMPARE(shownText, QStringLiteral("Vorn V3.02 :\nerror reading VORN.ASC\nYou need"));
     QCOMPARE(shownIcon, icon);

@@ -21,18 +21,22 @@ inline QString fromSingleByte(const std::string &text)
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Records "<kind><? for a question, : otherwise> <text>" and answers questions from a list.
+// Records "<kind><? for a question, : otherwise> <text>", and each box's details apart; answers
+// questions from a list.
 class FakeMessageBoxes final : public MessageBoxes
 {
 public:
     explicit FakeMessageBoxes(EventLog &log) : m_log(log) {}
 
     std::deque<Answer> answers;
+    QStringList details;
     // Runs while a box is "open", as the modal loop of a real box would.
     std::function<void()> whileOpen;
 
-    Answer show(Kind kind, Buttons buttons, const std::string &text) override
+    Answer show(Kind kind, Buttons buttons, const std::string &text,
+                const std::string &boxDetails) override
     {
+        details << QString::fromStdString(boxDetails);
         const char *kindName = kind == Kind::Error     ? "error"
                                : kind == Kind::Warning ? "warning"
                                                        : "info";

@@ -1,6 +1,6 @@
 #!/bin/sh
-# The launcher fills the per-user data directory from the shipped files, never overwrites the
-# user's own files, and starts the program there.
+# The launcher fills the per-user data directory from the shipped data files, never overwrites
+# the user's own files, and starts the program there.
 # Usage: vorn_start_test.sh LAUNCHER INSTALLED_LAUNCHER
 set -eu
 launcher=$1
@@ -25,18 +25,21 @@ chmod +x "$work/program"
 export VORN_SHARE_DIR="$work/share" VORN_PROGRAM="$work/program" XDG_DATA_HOME="$work/data home"
 out=$("$launcher" one two)
 [ "$out" = "$work/data home/vorn one two" ] || fail "ran as: $out"
-for name in country.asc vorn.asc vorn.hlp; do
+for name in country.asc vorn.asc; do
     cmp -s "$work/share/$name" "$work/data home/vorn/$name" || fail "$name not copied"
 done
-[ ! -e "$work/data home/vorn/vorn_update.asc" ] || fail "the server's update file was copied"
+# The help is the program's documentation and stays where it was installed.
+for name in vorn.hlp vorn_update.asc; do
+    [ ! -e "$work/data home/vorn/$name" ] || fail "$name was copied"
+done
 [ -z "$(find "$work/data home/vorn" -name '*.part')" ] || fail "a partial copy was left"
 
 # The user's files stay as they are; a file removed since comes back.
 printf 'x F F\r\n' > "$work/data home/vorn/country.asc"
-rm "$work/data home/vorn/vorn.hlp"
+rm "$work/data home/vorn/vorn.asc"
 "$launcher" > /dev/null
 [ "$(cat "$work/data home/vorn/country.asc")" = "$(printf 'x F F\r')" ] || fail "country.asc overwritten"
-[ -f "$work/data home/vorn/vorn.hlp" ] || fail "vorn.hlp not copied again"
+[ -f "$work/data home/vorn/vorn.asc" ] || fail "vorn.asc not copied again"
 
 # Without XDG_DATA_HOME the directory lies under the home directory.
 unset XDG_DATA_HOME

@@ -129,7 +129,10 @@ TEST(EspeakDeviceTest, FailsWithoutASoundDevice)
     EspeakEngine engine(EspeakEngine::Output::SoundDevice);
     std::string error;
 
+    // The sound libraries' complaints go into the reason, not onto the terminal.
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(engine.speakText(SortPhrase, error));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_NE(error.find("audio device"), std::string::npos) << error;
     // Every attempt fails the same way, not only the first.
     error.clear();

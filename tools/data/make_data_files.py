@@ -12,7 +12,8 @@ The program takes the FIRST country row whose prefix fits the typed call; cty.da
 every prefix stands before the shorter prefixes that it begins with. Prefixes that add
 nothing to what their shorter prefixes already give are left out, and the exact calls that
 the prefixes would place elsewhere become rows "CALL*" (the look-up appends "*" to the typed
-text), the calls of MASTER.SCP first, until the table is full.
+text), the calls of MASTER.SCP first, until the table is full but for 100 rows left for the
+user's own lines.
 
 Python 3 standard library only. The same inputs always give the same bytes.
 """
@@ -25,6 +26,9 @@ import re
 import sys
 
 COUNTRY_MAX_ROWS = 3499  # one fewer than the table's 3,500 slots
+# Rows left free for the user's own lines: a line added to a full file would push the last
+# row out of the table without a word.
+USER_ROWS = 100
 BUREAU_MAX_ROWS = 499
 PREFIX_WIDTH = 16
 CODE_WIDTH = 6
@@ -244,7 +248,8 @@ class Program:
         if sort is None:
             return None
         if sort == KG4_SORT:
-            if len(typed) >= 4 and key[:3] == "KG4" and key[3] != "/" and len(typed) != 5:
+            call_length = len(typed.split("/")[0])  # a portable suffix does not count
+            if call_length >= 4 and key[:3] == "KG4" and call_length != 5:
                 return USA_CODE
         elif sort in (USA_SORT, AUSTRALIA_SORT):
             if not any(c.isdigit() for c in key):
@@ -333,9 +338,14 @@ def build_country_rows(entities, reference, bureau_rows, master):
         elif found != code:
             unfixable.append(call)
     candidates = [call for _, call in sorted(candidates)]
-    room = COUNTRY_MAX_ROWS - len(rows)
+    room = COUNTRY_MAX_ROWS - USER_ROWS - len(rows)
     if room < 0:
-        raise DataError(f"{len(rows)} prefix rows do not fit into {COUNTRY_MAX_ROWS}")
+        raise DataError(f"{len(rows)} prefix rows do not fit into {COUNTRY_MAX_ROWS} "
+                        f"with {USER_ROWS} left for the user")
+    needed_by_master = sum(1 for call in candidates if call in master)
+    if room < needed_by_master:
+        raise DataError(f"{needed_by_master} exact calls of MASTER.SCP do not fit into "
+                        f"{room} rows")
     chosen = candidates[:room]
     exact_rows = [(call + "*", reference.exact_entity[call]) for call in chosen]
     rows = sorted(rows + exact_rows, key=lambda item: row_order(item[0]))
@@ -544,7 +554,8 @@ def main(argv):
     if not args.quiet:
         agree, disagreements = master_figures(master_list, reference, program)
         print(f"cty.dat {cty_date}, data version {version}")
-        print(f"country rows: {len(rows)} of {COUNTRY_MAX_ROWS}")
+        print(f"country rows: {len(rows)} of {COUNTRY_MAX_ROWS} "
+              f"({COUNTRY_MAX_ROWS - len(rows)} free for the user)")
         for key, value in figures.items():
             print(f"  {key}: {value}")
         print(f"bureau records: {len(bureau_rows)}")

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace {
 
@@ -119,6 +120,19 @@ TEST(SettingsFileReadTest, UnreadableFileKeepsTheDefaults)
     TempDir dir;
     std::filesystem::create_directory(dir.path() / "vorn.set");
     EXPECT_EQ(readSettingsFile(dir.path() / "vorn.set"), AppSettings{});
+}
+
+TEST(SettingsFileReadTest, FifoIsRefusedWithoutBlocking)
+{
+    TempDir dir;
+    const auto file = dir.path() / "vorn.set";
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    AppSettings settings;
+    EXPECT_EQ(readSettingsFile(file, settings).error, FileError::NotRegularFile);
+    EXPECT_EQ(settings, AppSettings{});
+    // Nor does a FIFO under the work file's name block the writer.
+    ASSERT_EQ(::mkfifo((dir.path() / "vorn.set.tmp").c_str(), 0600), 0);
+    EXPECT_FALSE(writeSettingsFile(dir.path() / "vorn.set", settings));
 }
 
 struct WriteCase

@@ -59,8 +59,8 @@ void prepare(const TempDir &dir, const char *name, File state, const std::string
     }
 }
 
-// Records every box as "<kind>: <text>" without the heading, which it checks, and answers
-// questions from a list.
+// Records every box as "<kind>: <text>" without the heading, which it checks, and its details
+// apart; answers questions from a list.
 class RecordingBoxes final : public MessageBoxes
 {
 public:
@@ -68,8 +68,12 @@ public:
         : m_events(events), m_answers(std::move(answers))
     {}
 
-    Answer show(Kind kind, Buttons buttons, const std::string &text) override
+    std::vector<std::string> details;
+
+    Answer show(Kind kind, Buttons buttons, const std::string &text,
+                const std::string &boxDetails) override
     {
+        details.push_back(boxDetails);
         const std::string heading = "Vorn V3.02 :\r\n";
         EXPECT_EQ(text.substr(0, heading.size()), heading) << text;
         const char *kindName = kind == Kind::Error     ? "error"
@@ -232,6 +236,22 @@ TEST_P(StartupSequenceTest, RunsItsSteps)
     EXPECT_EQ(std::filesystem::exists(dir.path() / DataFiles::CountryBackup),
               row.countryBackupLeft);
     EXPECT_EQ(std::filesystem::exists(dir.path() / DataFiles::BureauBackup), row.bureauBackupLeft);
+
+    // A box about a file that cannot be read gives its full path and the system's reason.
+    std::size_t box = 0;
+    for (const std::string &event : events) {
+        if (!event.starts_with("error") && !event.starts_with("info"))
+            continue;
+        const std::string &details = boxes.details.at(box++);
+        for (const char *name : {"COUNTRY.ASC", "VORN.ASC"}) {
+            if (event.find(std::string("error reading ") + name) == std::string::npos)
+                continue;
+            const std::string file =
+                name[0] == 'C' ? DataFiles::CountryFile : DataFiles::BureauFile;
+            EXPECT_TRUE(details.starts_with((dir.path() / file).string() + ": ")) << details;
+            EXPECT_GT(details.size(), (dir.path() / file).string().size() + 2) << details;
+        }
+    }
 }
 
 const StartupUpdateResult NothingNew{false, 5};

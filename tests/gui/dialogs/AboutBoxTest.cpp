@@ -89,15 +89,14 @@ void AboutBoxTest::texts_data()
     QTest::addColumn<int>("lines");
 
     QTest::newRow("product") << "ProductName" << QStringList{"Vorn"} << 1;
-    QTest::newRow("author") << "Author" << QStringList{"@", "N0CALL"} << 2;
+    QTest::newRow("author") << "Author" << QStringList{"Vorn developers", "cty.dat"} << 2;
     QTest::newRow("info") << "InfoLabel"
                           << QStringList{"Find the right IARU QSL bureau based on callsign or "
                                          "prefix"}
                           << 1;
     QTest::newRow("licence") << "LicenceLabel"
-                             << QStringList{"Licence :\n", "free software",
-                                            "GNU General Public License", "version 3",
-                                            "any later version"}
+                             << QStringList{"Licence :\n", "GPL-3.0-or-later", "LICENSE",
+                                            "MIT licence", "COPYING.cty"}
                              << 2;
     QTest::newRow("disclaimer")
         << "Disclaimer"
@@ -118,6 +117,8 @@ void AboutBoxTest::texts()
     QVERIFY(label != nullptr);
     for (const QString &part : parts)
         QVERIFY2(label->text().contains(part), qPrintable(label->text()));
+    // The project has no web site or e-mail address to name.
+    QVERIFY(!label->text().contains('@') && !label->text().contains(QStringLiteral("://")));
     QCOMPARE(label->text().split('\n').size(), lines);
 }
 

@@ -1,0 +1,32 @@
+// The bureau file as bytes through the real loader.
+
+#include "FuzzInput.h"
+#include "data/BureauTable.h"
+#include "data/DataFileCheck.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    std::size_t piece = 1;
+    const std::string_view bytes = takePieceSize(data, size, piece);
+    BureauTable bureaus;
+    PieceSource source(bytes, piece);
+    FUZZ_CHECK(loadBureauTable(bureaus, source));
+    FUZZ_CHECK(bureaus.count() <= BureauTable::MaxRows);
+    for (const BureauRow &row : bureaus.rows()) {
+        FUZZ_CHECK(row.entityCode.size() <= BureauTable::EntityCodeWidth);
+        FUZZ_CHECK(row.entityName.size() <= BureauTable::NameWidth);
+        FUZZ_CHECK(row.sortPrefix.size() <= BureauTable::SortPrefixWidth);
+        FUZZ_CHECK(row.bureauName.size() <= BureauTable::NameWidth);
+        // Fields are trimmed of blanks.
+        FUZZ_CHECK(row.entityCode.empty() ||
+                   (row.entityCode.front() != ' ' && row.entityCode.back() != ' '));
+    }
+    BureauTable whole;
+    PieceSource wholeSource(bytes, bytes.size() + 1);
+    loadBureauTable(whole, wholeSource);
+    FUZZ_CHECK(whole.rows() == bureaus.rows());
+
+    PieceSource checked(bytes, piece);
+    checkDataFile(DataFile::Bureau, checked);
+    return 0;
+}

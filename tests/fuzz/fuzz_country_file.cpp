@@ -1,0 +1,41 @@
+// The country file as bytes through the real loader, then the look-up on what it loaded.
+
+#include "FuzzInput.h"
+#include "data/BureauTable.h"
+#include "data/CountryTable.h"
+#include "data/DataFileCheck.h"
+#include "lookup/CallLookup.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    std::size_t piece = 1;
+    const std::string_view bytes = takePieceSize(data, size, piece);
+    CountryTable countries;
+    PieceSource source(bytes, piece);
+    FUZZ_CHECK(loadCountryTable(countries, source));
+    FUZZ_CHECK(countries.count() <= CountryTable::MaxRows);
+    for (const CountryRow &row : countries.rows()) {
+        FUZZ_CHECK(row.prefix.size() <= CountryTable::PrefixWidth);
+        FUZZ_CHECK(row.entityCode.size() <= CountryTable::EntityCodeWidth);
+    }
+    // However it is read, in one go or in pieces, the file gives the same rows.
+    CountryTable whole;
+    PieceSource wholeSource(bytes, bytes.size() + 1);
+    loadCountryTable(whole, wholeSource);
+    FUZZ_CHECK(whole.rows() == countries.rows());
+
+    PieceSource checked(bytes, piece);
+    checkDataFile(DataFile::Country, checked);
+
+    BureauTable bureaus;
+    bureaus.append({"DL", "Germany", "DL", "DARC", true});
+    bureaus.append({"K", "United States", "K", "ARRL", true});
+    bureaus.append({"VK", "Australia", "VK", "WIA", true});
+    bureaus.append({"KG4", "Guantanamo Bay", "KG4", "", false});
+    for (const CountryRow &row : countries.rows()) {
+        const auto result = lookUpCall(row.prefix, countries, bureaus);
+        if (result && result->outcome == LookupOutcome::NotFound)
+            FUZZ_CHECK(result->sortText == "unknown");
+    }
+    return 0;
+}

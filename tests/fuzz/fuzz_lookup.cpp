@@ -1,0 +1,41 @@
+// Arbitrary typed text on the shipped tables.
+
+#include "FuzzInput.h"
+#include "data/BureauTable.h"
+#include "data/CountryTable.h"
+#include "lookup/CallLookup.h"
+
+#include <cstdlib>
+
+namespace {
+
+struct Tables
+{
+    CountryTable countries;
+    BureauTable bureaus;
+    Tables()
+    {
+        if (!loadCountryTable(countries, VORN_SHIPPED_FILES "/country.asc") ||
+            !loadBureauTable(bureaus, VORN_SHIPPED_FILES "/vorn.asc"))
+            std::abort();
+    }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static const Tables tables;
+    const std::string_view typed(reinterpret_cast<const char *>(data), size);
+    const auto result = lookUpCall(typed, tables.countries, tables.bureaus);
+    const bool blank = typed.substr(0, 16).find_first_not_of(' ') == std::string_view::npos;
+    FUZZ_CHECK(result.has_value() != blank);
+    if (!result)
+        return 0;
+    FUZZ_CHECK(!result->sortText.empty() || result->outcome == LookupOutcome::NoBureau);
+    // The call field hands over what it holds; the look-up of that is the same as of the text.
+    const std::string normalized = CallField::normalize(typed);
+    if (normalized == typed)
+        FUZZ_CHECK(lookUpCall(normalized, tables.countries, tables.bureaus) == result);
+    return 0;
+}

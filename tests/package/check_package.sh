@@ -1,0 +1,76 @@
+#!/bin/sh
+# Builds the Debian package from a finished build and checks it as a user's machine and
+# Debian's tools see it: lintian without errors, a valid desktop entry and AppStream metadata,
+# the unpacked vorn-lookup answering on the packaged data, a man page for every command, each
+# rendering without a warning, and icons of the sizes their folders claim.
+# Usage: check_package.sh CPACK BUILD_DIR
+set -eu
+cpack=$1
+build=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" > "$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; echo "FAIL: cpack"; exit 1; }
+set -- "$work"/out/vorn_*.deb
+[ $# -eq 1 ] && [ -f "$1" ] || { echo "FAIL: no single package in $work/out"; exit 1; }
+deb=$1
+echo "package: $(basename "$deb")"
+
+echo "--- lintian (errors fail, warnings are listed)"
+lintian --fail-on error --tag-display-limit 0 "$deb" > "$work/lintian.log" 2>&1 ||
+    fail "lintian reports errors"
+grep -v 'running with root privileges' "$work/lintian.log" || true
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+[ "$(ls "$root")" = usr ] || fail "files outside /usr: $(ls "$root")"
+[ ! -e "$root/usr/local" ] || fail "files in /usr/local: configure with -DCMAKE_INSTALL_PREFIX=/usr"
+
+echo "--- desktop entry and AppStream metadata"
+for entry in "$root"/usr/share/applications/*.desktop; do
+    if ! out=$(desktop-file-validate "$entry" 2>&1) ||
+        printf '%s\n' "$out" | grep -q -e ' error: ' -e ' warning: '; then
+        fail "desktop-file-validate $(basename "$entry")"
+    fi
+    [ -z "$out" ] || printf '%s\n' "$out"
+    program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+    [ -x "$root/usr/bin/$program" ] || fail "$(basename "$entry") starts $program, not in the package"
+    icon=$(sed -n 's/^Icon=//p' "$entry")
+    [ -n "$(find "$root/usr/share/icons/hicolor" -name "$icon.png")" ] ||
+        fail "$(basename "$entry") names the icon $icon, not in the package"
+done
+for metainfo in "$root"/usr/share/metainfo/*.metainfo.xml; do
+    appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate $metainfo"
+done
+
+echo "--- icons"
+for icon in "$root"/usr/share/icons/hicolor/*/apps/*.png; do
+    size=$(basename "$(dirname "$(dirname "$icon")")")
+    file "$icon" | grep -q ": PNG image data, ${size%%x*} x ${size##*x}," ||
+        fail "$icon is not $size: $(file -b "$icon")"
+done
+
+echo "--- vorn-lookup on the packaged data"
+expected=$(printf 'DL1ABC\tDL\tDARC QSL bureau\tFed. Rep. of Germany')
+actual=$("$root/usr/bin/vorn-lookup" -C "$root/usr/share/vorn" dl1abc) ||
+    fail "vorn-lookup exited with status $?"
+[ "$actual" = "$expected" ] || fail "vorn-lookup DL1ABC gave '$actual'"
+
+echo "--- man pages"
+for program in "$root"/usr/bin/*; do
+    [ -f "$root/usr/share/man/man1/$(basename "$program").1.gz" ] ||
+        fail "no man page for $(basename "$program")"
+done
+for page in "$root"/usr/share/man/man*/*; do
+    warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 > /dev/null)
+    [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+done
+
+if [ "$failures" -ne 0 ]; then
+    echo "package: $failures check(s) failed"
+    exit 1
+fi
+echo "package: all checks passed"
