@@ -1,7 +1,9 @@
 #include "logbook/SortJob.h"
 
 #include <cerrno>
-#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,6 +41,58 @@ public:
 private:
     LogSorter &m_sorter;
     LogRecords *m_records;
+};
+
+// A log file or standard input. Pipes are welcome (vorn-sort <(export-the-log)); opening
+// never waits for a writer, and a directory is refused at once.
+class SortJob::Input
+{
+public:
+    Input() = default;
+    ~Input()
+    {
+        if (m_fd > STDIN_FILENO)
+            ::close(m_fd);
+    }
+    Input(const Input &) = delete;
+    Input &operator=(const Input &) = delete;
+
+    std::error_code open(const std::filesystem::path &file)
+    {
+        if (file == "-") {
+            m_fd = STDIN_FILENO;
+            return {};
+        }
+        do {
+            m_fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        } while (m_fd < 0 && errno == EINTR);
+        struct stat status;
+        if (m_fd < 0 || ::fstat(m_fd, &status) != 0)
+            return lastError();
+        if (S_ISDIR(status.st_mode))
+            return std::make_error_code(std::errc::is_a_directory);
+        // Reads wait for a pipe's writer as usual.
+        if (::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0)
+            return lastError();
+        return {};
+    }
+
+    // The count read, 0 at the end, -1 on failure with error set.
+    std::ptrdiff_t read(char *buffer, std::size_t size, std::error_code &error)
+    {
+        ssize_t n;
+        do {
+            n = ::read(m_fd, buffer, size);
+        } while (n < 0 && errno == EINTR);
+        if (n < 0)
+            error = lastError();
+        return n;
+    }
+
+private:
+    static std::error_code lastError() { return {errno, std::system_category()}; }
+
+    int m_fd = -1;
 };
 
 SortJob::SortJob(const CountryTable &countries, const BureauTable &bureaus)
@@ -90,12 +144,13 @@ bool SortJob::step(std::chrono::microseconds budget)
 
 bool SortJob::readSome()
 {
-    if (!m_open && !openNextLog())
+    if (!m_input && !openNextLog())
         return m_stage == Stage::LookingUp;
     m_chunk.resize(ChunkSize);
-    const std::ptrdiff_t n = m_source.read(m_chunk.data(), m_chunk.size());
+    std::error_code error;
+    const std::ptrdiff_t n = m_input->read(m_chunk.data(), m_chunk.size(), error);
     if (n < 0) {
-        fail(std::strerror(errno));
+        fail(error);
         return false;
     }
     const std::string_view bytes(m_chunk.data(), static_cast<std::size_t>(n));
@@ -127,13 +182,12 @@ bool SortJob::openNextLog()
         m_sorter.reserve(
             static_cast<std::size_t>(std::min(m_bytesTotal / BytesPerQso, MostQsosReserved)));
     const std::filesystem::path &file = m_files[m_next++];
-    if (!m_source.open(file == "-" ? std::filesystem::path("/dev/stdin") : file)) {
-        m_reports.push_back({file, LogFormat::Adif, 0, 0, {}});
-        fail(std::strerror(errno));
+    m_reports.push_back({file, LogFormat::Adif, 0, 0, {}});
+    m_input = std::make_unique<Input>();
+    if (const std::error_code error = m_input->open(file)) {
+        fail(error);
         return false;
     }
-    m_open = true;
-    m_reports.push_back({file, LogFormat::Adif, 0, 0, {}});
     m_sorter.beginLog();
     if (!m_tee)
         m_tee = std::make_unique<Tee>(m_sorter, m_keepRecords ? &m_records : nullptr);
@@ -149,18 +203,16 @@ void SortJob::finishLog()
     report.damaged = m_reader->damagedRecords();
     report.problem = m_reader->error();
     m_reader.reset();
-    m_source.close();
-    m_open = false;
+    m_input.reset();
 }
 
-void SortJob::fail(const std::string &what)
+void SortJob::fail(std::error_code error)
 {
     m_stage = Stage::Failed;
     const std::filesystem::path &file = m_reports.back().file;
     m_error = "cannot read " + (file == "-" ? std::string("standard input") : file.string()) +
-              ": " + what;
-    m_source.close();
-    m_open = false;
+              ": " + error.message();
+    m_input.reset();
 }
 
 double SortJob::progress() const

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "data/ByteSource.h"
 #include "logbook/LogReader.h"
 #include "logbook/LogRecords.h"
 #include "logbook/LogSorter.h"
@@ -9,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 // Reads logs and sorts their QSOs into piles a piece at a time. The window runs it in short
@@ -56,11 +56,12 @@ public:
 private:
     enum class Stage { Reading, LookingUp, Done, Failed };
     class Tee;
+    class Input;
 
     bool readSome();
     bool openNextLog();
     void finishLog();
-    void fail(const std::string &what);
+    void fail(std::error_code error);
 
     const CountryTable &m_countries;
     const BureauTable &m_bureaus;
@@ -70,8 +71,7 @@ private:
     std::string m_error;
     bool m_keepRecords = false;
 
-    FileSource m_source;
-    bool m_open = false;
+    std::unique_ptr<Input> m_input; // the log being read
     std::string m_chunk;
     std::string m_firstBytes; // held back until the form of the log can be told
     std::unique_ptr<LogFormatReader> m_reader;
