@@ -92,14 +92,15 @@ int main(int argc, char **argv)
     CountryTable countries;
     BureauTable bureaus;
     const auto countryFile = dataDir / DataFiles::CountryFile;
-    if (!loadCountryTable(countries, countryFile)) {
-        std::cerr << "vorn-sort: cannot read the country file " << countryFile.string() << '\n';
-        return ExitCannotRead;
-    }
     const auto bureauFile = dataDir / DataFiles::BureauFile;
-    if (!loadBureauTable(bureaus, bureauFile)) {
-        std::cerr << "vorn-sort: cannot read the bureau file " << bureauFile.string() << '\n';
-        return ExitCannotRead;
+    for (const auto &[file, loaded] :
+         {std::pair{countryFile, loadCountryTable(countries, countryFile)},
+          std::pair{bureauFile, loadBureauTable(bureaus, bureauFile)}}) {
+        if (!loaded) {
+            std::cerr << "vorn-sort: cannot read " << file.string() << ": "
+                      << loaded.error.message() << '\n';
+            return ExitCannotRead;
+        }
     }
 
     SortJob job(countries, bureaus);
