@@ -14,6 +14,7 @@
 #include "dialogs/DialogFrame.h"
 #include "dialogs/HelpViewer.h"
 #include "dialogs/SpeakForm.h"
+#include "logbook/SortLogForm.h"
 #include "lookup/CallLookup.h"
 #include "net/QslInfoQuery.h"
 #include "net/QslInfoRequest.h"
@@ -85,6 +86,8 @@ MainForm::MainForm(AppState &state, MainFormSeams seams, QWidget *parent)
 
     createControls();
     createMenu();
+    // A log file dropped on the window opens the "Sort log" window with it.
+    setAcceptDrops(true);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     m_state.settings = readSettingsFile(m_state.folder.path(DataFiles::SettingsFile));
@@ -271,6 +274,7 @@ void MainForm::createMenu()
                QStringLiteral("&") + QString::fromStdString(builtInQslInfoServer().displayName()) +
                    QStringLiteral(" database"),
                &MainForm::databaseMenuClick);
+    addCommand(bar, "SortLogMenu", tr("S&ort log"), &MainForm::sortLogMenuClick);
     addCommand(bar, "HelpMenu", tr("&Help"), &MainForm::helpMenuClick)
         ->setShortcut(QKeySequence(Qt::Key_F1));
     addCommand(bar, "ExitMenu", tr("E&xit"), &MainForm::exitMenuClick)
@@ -454,6 +458,33 @@ void MainForm::helpMenuClick()
     const QByteArray programDirectory = QFile::encodeName(QCoreApplication::applicationDirPath());
     m_helpViewer->showContents(
         fileName(helpFilePath(programDirectory.toStdString(), m_state.folder.directory())));
+}
+
+SortLogForm *MainForm::sortLogForm()
+{
+    if (m_sortLogForm == nullptr)
+        m_sortLogForm = new SortLogForm(m_state, this);
+    m_sortLogForm->show();
+    m_sortLogForm->raise();
+    m_sortLogForm->activateWindow();
+    return m_sortLogForm;
+}
+
+void MainForm::sortLogMenuClick()
+{
+    sortLogForm();
+}
+
+void MainForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    SortLogForm::acceptLogDrag(event);
+}
+
+void MainForm::dropEvent(QDropEvent *event)
+{
+    const QString path = SortLogForm::takeLogDrop(event);
+    if (!path.isEmpty())
+        sortLogForm()->openLog(path);
 }
 
 void MainForm::exitMenuClick()

@@ -14,6 +14,7 @@ class HelpViewer;
 class MessageBoxGate;
 class QLabel;
 class QslInfoQuery;
+class SortLogForm;
 class SpeakForm;
 class SpeechEngine;
 class UpdateOperations;
@@ -61,6 +62,8 @@ protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createControls();
@@ -89,6 +92,8 @@ private:
     void updateMenuClick();
     void databaseMenuClick();
     void helpMenuClick();
+    void sortLogMenuClick();
+    SortLogForm *sortLogForm();
     void exitMenuClick();
     void applyCurrentBackground();
 
@@ -117,4 +122,5 @@ private:
     BackgroundForm *m_backgroundForm = nullptr;
     SpeakForm *m_speakForm = nullptr;
     HelpViewer *m_helpViewer = nullptr;
+    SortLogForm *m_sortLogForm = nullptr;
 };

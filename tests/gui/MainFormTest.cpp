@@ -192,7 +192,7 @@ void MainFormTest::menuHasItsCommands()
         if (action->menu() != nullptr)
             settings = action->menu()->actions();
     }
-    QCOMPARE(topLevel, (QStringList{"&About", "&Settings", "&Help", "E&xit"}));
+    QCOMPARE(topLevel, (QStringList{"&About", "&Settings", "S&ort log", "&Help", "E&xit"}));
     QStringList items;
     for (QAction *action : settings)
         items << action->text().remove(QLatin1Char('&'));

@@ -1,0 +1,267 @@
+#include "logbook/AdifReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Longer than any real tag ("<APP_SOMELOGGER_FIELDNAME:123456:S>"); a '<' with no '>' within
+// this reach is taken for text, not for a tag.
+constexpr std::size_t MaxTagLength = 96;
+constexpr std::size_t MaxLengthDigits = 9;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+bool equalsIgnoringCase(std::string_view text, std::string_view upper)
+{
+    return text.size() == upper.size() &&
+           std::equal(text.begin(), text.end(), upper.begin(), [](char a, char b) {
+               return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 'a' + 'A') : a) == b;
+           });
+}
+
+bool hasHighBytes(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// Where `count` characters of UTF-8 text that start at `at` end, or npos when the text ends
+// first. Bytes that form no valid sequence count as one character each, so Latin-1 text
+// counts as many characters as it has bytes.
+std::size_t characterEnd(std::string_view text, std::size_t at, std::size_t count)
+{
+    for (; count > 0; --count) {
+        if (at >= text.size())
+            return std::string_view::npos;
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const std::size_t followers = lead < 0xC0 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+        std::size_t size = 1;
+        while (size <= followers && at + size < text.size() &&
+               (static_cast<unsigned char>(text[at + size]) & 0xC0) == 0x80)
+            ++size;
+        at += size;
+    }
+    return at;
+}
+
+// The end of a field's data: its length in bytes, unless the length only makes sense as a
+// count of characters (the bytes it would leave out are neither the next tag nor blanks).
+std::size_t dataEnd(std::string_view buffer, std::size_t valueAt, std::size_t byteEnd,
+                    std::size_t length)
+{
+    if (!hasHighBytes(buffer.substr(valueAt, byteEnd - valueAt)))
+        return byteEnd;
+    std::size_t charEnd = characterEnd(buffer, valueAt, length);
+    if (charEnd == std::string_view::npos)
+        charEnd = buffer.size();
+    const std::string_view rest = buffer.substr(byteEnd, charEnd - byteEnd);
+    if (rest.find('<') != std::string_view::npos || std::all_of(rest.begin(), rest.end(), isBlank))
+        return byteEnd;
+    return charEnd;
+}
+
+} // namespace
+
+void AdifReader::feed(std::string_view bytes)
+{
+    if (m_finished)
+        return;
+    m_buffer.append(bytes);
+    parse(false);
+    compact();
+}
+
+void AdifReader::finish()
+{
+    if (m_finished)
+        return;
+    parse(true);
+    // A last record without its <EOR> is kept when nothing else is wrong with it.
+    if (m_recordDamaged)
+        dropRecord();
+    else if (!m_fields.empty())
+        emit(false);
+    m_finished = true;
+    m_buffer.clear();
+    m_pos = 0;
+}
+
+void AdifReader::parse(bool atEnd)
+{
+    while (m_pos < m_buffer.size()) {
+        const std::size_t open = m_buffer.find('<', m_pos);
+        if (open == std::string::npos) {
+            m_pos = m_buffer.size();
+            return;
+        }
+        m_pos = open;
+        if (parseTag(open, atEnd) == Step::NeedMore)
+            return;
+    }
+}
+
+AdifReader::Step AdifReader::parseTag(std::size_t open, bool atEnd)
+{
+    const std::string_view buffer(m_buffer);
+    const std::size_t reach = std::min(buffer.size(), open + 1 + MaxTagLength);
+    const std::size_t close = buffer.find('>', open + 1);
+    const std::size_t reopen = buffer.find('<', open + 1);
+    if (close >= reach) {
+        if (reach < buffer.size() || (reopen != std::string_view::npos && reopen < reach)) {
+            m_pos = open + 1; // a lone '<' in text
+            return Step::Parsed;
+        }
+        if (!atEnd)
+            return Step::NeedMore;
+        // The input ends inside a tag.
+        if (!m_fields.empty())
+            markDamaged();
+        m_pos = buffer.size();
+        return Step::Parsed;
+    }
+    if (reopen < close) {
+        m_pos = reopen; // "<<CALL:…>": the first '<' is text
+        return Step::Parsed;
+    }
+
+    const std::string_view tag = buffer.substr(open + 1, close - open - 1);
+    const std::size_t colon = tag.find(':');
+    const std::string_view name = tag.substr(0, colon);
+    m_pos = close + 1;
+    // Some writers give the end marks a length too: <EOR:0>.
+    if (equalsIgnoringCase(name, "EOR")) {
+        endRecord();
+        return Step::Parsed;
+    }
+    if (equalsIgnoringCase(name, "EOH")) {
+        endHeader();
+        return Step::Parsed;
+    }
+    if (colon == std::string_view::npos)
+        return Step::Parsed; // any other bare tag is text that happens to sit in angle brackets
+
+    std::string_view lengthText = tag.substr(colon + 1);
+    lengthText = lengthText.substr(0, lengthText.find(':')); // the type is not needed
+    const bool nameOk = !name.empty() && std::none_of(name.begin(), name.end(), isBlank);
+    const bool lengthOk = !lengthText.empty() && lengthText.size() <= MaxLengthDigits &&
+                          std::all_of(lengthText.begin(), lengthText.end(),
+                                      [](char c) { return c >= '0' && c <= '9'; });
+    if (!nameOk || !lengthOk) {
+        // Where the data of a broken tag ends is anyone's guess, so the record is lost. Before
+        // a record starts, it is only text between records.
+        if (!m_fields.empty())
+            markDamaged();
+        return Step::Parsed;
+    }
+
+    std::size_t length = 0;
+    for (const char c : lengthText)
+        length = length * 10 + static_cast<std::size_t>(c - '0');
+    const std::size_t valueAt = close + 1;
+    const std::size_t byteEnd = valueAt + length;
+    if (byteEnd > buffer.size()) {
+        if (!atEnd) {
+            m_pos = open;
+            return Step::NeedMore;
+        }
+        markDamaged(); // the data are cut off by the end of the file
+        m_pos = buffer.size();
+        return Step::Parsed;
+    }
+    // A character count may reach a little further than the bytes: wait for them too.
+    if (!atEnd && byteEnd + 3 * length >= buffer.size() &&
+        hasHighBytes(buffer.substr(valueAt, length)) &&
+        characterEnd(buffer, valueAt, length) >= buffer.size()) {
+        m_pos = open;
+        return Step::NeedMore;
+    }
+    const std::size_t end = dataEnd(buffer, valueAt, byteEnd, length);
+    addField(open + 1, name.size(), valueAt, end - valueAt);
+    m_pos = end;
+    return Step::Parsed;
+}
+
+void AdifReader::addField(std::size_t nameAt, std::size_t nameSize, std::size_t valueAt,
+                          std::size_t valueSize)
+{
+    char *name = m_buffer.data() + nameAt;
+    std::transform(name, name + nameSize, name, [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    });
+    const std::string_view upperName(name, nameSize);
+    // A second call in one record means an <EOR> is missing: which fields belong to which QSO
+    // cannot be told.
+    if (upperName == LogField::Call &&
+        std::any_of(m_fields.begin(), m_fields.end(), [this](const FieldSpan &field) {
+            return std::string_view(m_buffer).substr(field.nameAt, field.nameSize) ==
+                   LogField::Call;
+        }))
+        markDamaged();
+    m_fields.push_back({nameAt, nameSize, valueAt, valueSize});
+}
+
+void AdifReader::endRecord()
+{
+    m_recordSeen = true;
+    if (m_recordDamaged)
+        dropRecord();
+    else if (!m_fields.empty())
+        emit(false);
+}
+
+void AdifReader::endHeader()
+{
+    // After the first record, a stray <EOH> is text.
+    if (m_recordSeen)
+        return;
+    m_recordSeen = true; // there is one header at most
+    if (m_recordDamaged) {
+        m_recordDamaged = false;
+        m_fields.clear();
+        return;
+    }
+    emit(true);
+}
+
+void AdifReader::markDamaged()
+{
+    m_recordDamaged = true;
+}
+
+void AdifReader::dropRecord()
+{
+    ++m_damaged;
+    m_recordDamaged = false;
+    m_fields.clear();
+}
+
+void AdifReader::emit(bool asHeader)
+{
+    m_views.clear();
+    for (const FieldSpan &field : m_fields)
+        m_views.push_back({std::string_view(m_buffer).substr(field.nameAt, field.nameSize),
+                           std::string_view(m_buffer).substr(field.valueAt, field.valueSize)});
+    m_fields.clear();
+    if (asHeader)
+        m_sink.header(m_views);
+    else
+        m_sink.record(m_views);
+}
+
+void AdifReader::compact()
+{
+    // Everything before the open record (or before the parse position) is done with.
+    const std::size_t keepFrom = m_fields.empty() ? m_pos : m_fields.front().nameAt - 1;
+    if (keepFrom == 0)
+        return;
+    m_buffer.erase(0, keepFrom);
+    m_pos -= keepFrom;
+    for (FieldSpan &field : m_fields) {
+        field.nameAt -= keepFrom;
+        field.valueAt -= keepFrom;
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+// One field of a log entry as read: its name in capitals and its data as the file held them.
+struct LogFieldView
+{
+    std::string_view name;
+    std::string_view value;
+};
+
+using LogFields = std::span<const LogFieldView>;
+
+// Receives what a log reader finds, in file order. The views are valid during the call only.
+class LogSink
+{
+public:
+    virtual ~LogSink() = default;
+    // The fields of the file's header (ADIF and ADX only); at most once, before any record.
+    virtual void header(LogFields fields) { (void)fields; }
+    // One QSO.
+    virtual void record(LogFields fields) = 0;
+};
+
+// The names of the fields that sorting reads; every other field is only carried along.
+namespace LogField {
+inline constexpr std::string_view Call = "CALL";
+inline constexpr std::string_view QslVia = "QSL_VIA";
+inline constexpr std::string_view QslSent = "QSL_SENT";
+inline constexpr std::string_view QslSentVia = "QSL_SENT_VIA";
+inline constexpr std::string_view QslSentDate = "QSLSDATE";
+inline constexpr std::string_view QsoDate = "QSO_DATE";
+inline constexpr std::string_view TimeOn = "TIME_ON";
+inline constexpr std::string_view Band = "BAND";
+inline constexpr std::string_view Mode = "MODE";
+} // namespace LogField
+
+// The data of the first field of that name, empty when the entry has none.
+std::string_view fieldValue(LogFields fields, std::string_view name);
+
+// ASCII letters in capitals; any other byte stays as it is.
+std::string upperAscii(std::string_view text);

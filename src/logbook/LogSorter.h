@@ -1,0 +1,127 @@
+#pragma once
+
+#include "logbook/LogFields.h"
+#include "lookup/CallLookup.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// Which QSOs of a log get a card.
+enum class QsoSelection {
+    // QSL_SENT Q or R (queued or requested), or every QSO of a log that has no QSL_SENT at all;
+    // never one whose QSL_SENT_VIA is D, E or M (sent direct, electronically or to a manager).
+    Waiting,
+    All, // every QSO
+};
+
+// One QSL card: the counted QSOs with one station that go the same way.
+struct QslCard
+{
+    std::string call;                // the worked station, as the call field holds it
+    std::string via;                 // the manager's call; empty when the card goes to the station
+    LookupResult answer;             // the look-up of the route call
+    std::vector<std::uint32_t> qsos; // entry numbers, counted from 0 in reading order
+
+    const std::string &routeCall() const { return via.empty() ? call : via; }
+};
+
+// The piles in the order they are sorted; the last three kinds are set apart.
+enum class PileKind {
+    Bureau,   // a QSL bureau of the IARU
+    NonIaru,  // a bureau outside the IARU: the card may not be forwarded to it
+    NoBureau, // the "none" pile: entities without a bureau, send direct or via a manager
+    Unknown,  // calls that fit no prefix, or are incomplete
+};
+
+struct CardPile
+{
+    PileKind kind = PileKind::Bureau;
+    std::string sortText; // the sort prefix; empty for the "none" and the unknown pile
+    // The bureaus and entities of its cards, each once, in pile order; empty for the "none" and
+    // the unknown pile, whose cards each show their own.
+    std::string bureauText;
+    std::string entityText;
+    std::vector<QslCard> cards;
+    std::size_t qsoCount = 0;
+
+    bool setApart() const { return kind != PileKind::Bureau; }
+};
+
+struct SortedLog
+{
+    std::vector<CardPile> piles; // bureau piles by sort prefix, then the set-apart piles
+    std::size_t entries = 0;     // QSOs read
+    std::size_t withoutCall = 0; // of them, entries with no call
+    std::size_t counted = 0;     // QSOs on cards
+    std::size_t damaged = 0;     // records skipped because they were damaged
+
+    // Cards and QSOs in the bureau piles (setApart false) or in the piles set apart.
+    std::size_t cardCount(bool setApart) const;
+    std::size_t qsoCount(bool setApart) const;
+    std::size_t pileCount(bool setApart) const;
+};
+
+// "DL", "none" or "unknown or incomplete": what the pile is called.
+std::string pileTitle(const CardPile &pile);
+// Why a kind of pile is set apart; empty for the bureau piles.
+std::string_view pileNote(PileKind kind);
+PileKind pileKind(const LookupResult &answer);
+
+// Gathers the QSOs of one or more logs into cards, one per worked station and route. The
+// piles are formed once every route call has been looked up.
+class LogSorter final : public LogSink
+{
+public:
+    // Makes room for about this many QSOs at once, instead of growing step by step.
+    void reserve(std::size_t entries);
+    // The QSOs that follow belong to another log: whether a log holds QSL_SENT is judged per log.
+    void beginLog();
+    void record(LogFields fields) override;
+
+    std::size_t entries() const { return m_entries.size(); }
+    // Every route call once, in the order they were first met.
+    const std::vector<std::string> &routeCalls() const { return m_routes; }
+
+    // Forms the piles; answers holds the look-up of each route call, in the same order.
+    SortedLog piles(std::span<const LookupResult> answers, QsoSelection selection) const;
+
+private:
+    static constexpr std::uint32_t NoCard = UINT32_MAX;
+    enum Flag : std::uint8_t {
+        Queued = 1,       // QSL_SENT Q or R
+        SentOtherWay = 2, // QSL_SENT_VIA D, E or M
+    };
+    struct Entry
+    {
+        std::uint32_t card;
+        std::uint32_t log;
+        std::uint8_t flags;
+    };
+    struct CardKey
+    {
+        std::string call;
+        std::string via;
+        std::uint32_t route;
+    };
+
+    std::uint32_t routeIndex(const std::string &call);
+
+    std::vector<Entry> m_entries;
+    std::vector<CardKey> m_cards;
+    std::unordered_map<std::string, std::uint32_t> m_cardIndex; // "call via"
+    std::vector<std::string> m_routes;
+    std::unordered_map<std::string, std::uint32_t> m_routeIndex;
+    std::vector<bool> m_logHasQslSent;
+};
+
+// The look-up of a route call; "unknown" for a call the look-up gives nothing for.
+LookupResult lookUpRouteCall(const std::string &call, const CountryTable &countries,
+                             const BureauTable &bureaus);
+
+// Looks up every route call in the tables and forms the piles at once.
+SortedLog sortLog(const LogSorter &sorter, const CountryTable &countries,
+                  const BureauTable &bureaus, QsoSelection selection);

@@ -1,0 +1,105 @@
+#include "logbook/PileListing.h"
+
+#include <algorithm>
+#include <iomanip>
+
+std::string csvField(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+void writeCardsCsv(std::ostream &out, const SortedLog &sorted)
+{
+    out << "sort_prefix,bureau,entity,call,via,qsos\r\n";
+    for (const CardPile &pile : sorted.piles) {
+        for (const QslCard &card : pile.cards) {
+            out << csvField(card.answer.sortText) << ',' << csvField(card.answer.bureauText) << ','
+                << csvField(card.answer.entityText) << ',' << csvField(card.call) << ','
+                << csvField(card.via) << ',' << card.qsos.size() << "\r\n";
+        }
+    }
+}
+
+std::string counted(std::size_t count, std::string_view noun)
+{
+    std::string text = std::to_string(count) + ' ' + std::string(noun);
+    if (count != 1)
+        text += 's';
+    return text;
+}
+
+std::string cardDetail(const CardPile &pile, const QslCard &card)
+{
+    switch (pile.kind) {
+    case PileKind::Unknown:
+        return card.answer.sortText;
+    case PileKind::NoBureau:
+        return card.answer.entityText;
+    case PileKind::Bureau:
+    case PileKind::NonIaru:
+        break;
+    }
+    return card.answer.entityText == pile.entityText ? std::string() : card.answer.entityText;
+}
+
+std::string totalsText(const SortedLog &sorted)
+{
+    std::string text =
+        counted(sorted.cardCount(false), "card") + " (" + counted(sorted.qsoCount(false), "QSO") +
+        ") in " + counted(sorted.pileCount(false), "bureau pile") +
+        "; set apart: " + counted(sorted.cardCount(true), "card") + " (" +
+        counted(sorted.qsoCount(true), "QSO") + "). " + counted(sorted.entries, "QSO") + " read, " +
+        std::to_string(sorted.counted) + " counted";
+    if (sorted.withoutCall > 0)
+        text += ", " + std::to_string(sorted.withoutCall) + " without a call";
+    if (sorted.damaged > 0)
+        text += ", " + counted(sorted.damaged, "damaged record") + " skipped";
+    return text + '.';
+}
+
+void writePileListing(std::ostream &out, const SortedLog &sorted)
+{
+    PileKind section = PileKind::Bureau;
+    for (const CardPile &pile : sorted.piles) {
+        if (pile.kind != section) {
+            section = pile.kind;
+            out << "== Set apart: " << pileNote(section) << "\n\n";
+        }
+        out << pileTitle(pile);
+        for (const std::string *text : {&pile.bureauText, &pile.entityText}) {
+            if (!text->empty())
+                out << " | " << *text;
+        }
+        out << " | " << counted(pile.cards.size(), "card") << ", " << counted(pile.qsoCount, "QSO")
+            << '\n';
+
+        std::size_t callWidth = 0;
+        std::size_t viaWidth = 0;
+        for (const QslCard &card : pile.cards) {
+            callWidth = std::max(callWidth, card.call.size());
+            viaWidth = std::max(viaWidth, card.via.empty() ? 0 : card.via.size() + 5);
+        }
+        for (const QslCard &card : pile.cards) {
+            const std::string via = card.via.empty() ? std::string() : " via " + card.via;
+            std::string line = "  " + card.call + std::string(callWidth - card.call.size(), ' ') +
+                               via + std::string(viaWidth - via.size(), ' ');
+            const std::string qsos = std::to_string(card.qsos.size());
+            line += std::string(qsos.size() < 4 ? 4 - qsos.size() : 0, ' ') + qsos;
+            const std::string detail = cardDetail(pile, card);
+            if (!detail.empty())
+                line += "  " + detail;
+            out << line << '\n';
+        }
+        out << '\n';
+    }
+    out << "Total: " << totalsText(sorted) << '\n';
+}

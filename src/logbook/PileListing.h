@@ -1,0 +1,30 @@
+#pragma once
+
+#include "logbook/LogSorter.h"
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+// One field of CSV text (RFC 4180): quoted when it holds a comma, a quote or a line end, with
+// each quote doubled.
+std::string csvField(std::string_view text);
+
+// One row per card in pile order, under the header sort_prefix,bureau,entity,call,via,qsos;
+// the first three columns are the look-up's answers for the card's route call. Lines end in
+// CR LF.
+void writeCardsCsv(std::ostream &out, const SortedLog &sorted);
+
+// The piles as the window lists them: a line per pile with its bureau, entities and counts,
+// a line per card, the set-apart piles under headings, and the totals.
+void writePileListing(std::ostream &out, const SortedLog &sorted);
+
+// "1 card" or "2 cards": a count and its noun.
+std::string counted(std::size_t count, std::string_view noun);
+
+// The counts of the whole log in one sentence, as the window's status line shows them.
+std::string totalsText(const SortedLog &sorted);
+
+// What the card shows beside its call and counts: the entity where the pile mixes entities or
+// has no bureau, the look-up's message for an unknown or incomplete call; empty otherwise.
+std::string cardDetail(const CardPile &pile, const QslCard &card);

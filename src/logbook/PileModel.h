@@ -1,0 +1,50 @@
+#pragma once
+
+#include "logbook/LogSorter.h"
+
+#include <QAbstractItemModel>
+
+class LogRecords;
+
+// The piles and their cards as a two-level tree for a view: a row per pile with its counts, a
+// row per card below it. A view over the sorted log, which stays with the window.
+class PileModel final : public QAbstractItemModel
+{
+    Q_OBJECT
+
+public:
+    enum Column {
+        TitleColumn,
+        ViaColumn,
+        CardsColumn,
+        QsosColumn,
+        SortColumn,
+        BureauColumn,
+        EntityColumn,
+        ColumnCount
+    };
+
+    explicit PileModel(QObject *parent = nullptr);
+
+    // Shows another result; records, when given, add each card's QSOs to its hint.
+    void setLog(const SortedLog *sorted, const LogRecords *records);
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    // The texts of the tables and of the calls, which are single-byte.
+    static QString displayText(const std::string &text);
+
+private:
+    QVariant pileData(const CardPile &pile, int column, int role) const;
+    QVariant cardData(const CardPile &pile, const QslCard &card, int column, int role) const;
+    QString qsoList(const QslCard &card) const;
+
+    const SortedLog *m_sorted = nullptr;
+    const LogRecords *m_records = nullptr;
+};

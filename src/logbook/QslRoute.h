@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The manager's call in a QSL_VIA field, as the call field would hold it; empty when the field
+// names no call. Hams write notes there as well ("via DL1ABC", "mgr: EA5XYZ", "DIRECT only",
+// "buro", "LoTW"): words without a call sign's shape are passed over, and the first word that
+// has one (letters and digits, ending in a digit and letters, as DL1ABC, 2E0XYZ or 9A2AA) is
+// the manager. A call with a portable part ("KH6/K1ABC") gives its home call.
+std::string managerCall(std::string_view qslVia);
+
+// The field's data without blanks, tabs and line ends at either end.
+std::string_view trimmed(std::string_view value);

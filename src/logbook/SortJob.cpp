@@ -1,0 +1,240 @@
+#include "logbook/SortJob.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t ChunkSize = 64 * 1024;
+// Enough of a log to tell its form.
+constexpr std::size_t SniffSize = 4096;
+constexpr std::size_t LookUpsBetweenClockReads = 256;
+// The share of the progress bar that reading takes; looking up takes the rest.
+constexpr double ReadingShare = 0.8;
+// ADIF takes at least this many bytes for a QSO that a logger exports; room for the QSOs of a
+// log is made from its size at once, up to a bound.
+constexpr std::uintmax_t BytesPerQso = 120;
+constexpr std::uintmax_t MostQsosReserved = 1'000'000;
+
+} // namespace
+
+// Hands each entry to the sorter and, when the log is to be written back, to the records.
+class SortJob::Tee final : public LogSink
+{
+public:
+    Tee(LogSorter &sorter, LogRecords *records) : m_sorter(sorter), m_records(records) {}
+
+    void header(LogFields fields) override
+    {
+        if (m_records && !m_records->hasHeader())
+            m_records->header(fields);
+    }
+    void record(LogFields fields) override
+    {
+        m_sorter.record(fields);
+        if (m_records)
+            m_records->record(fields);
+    }
+
+private:
+    LogSorter &m_sorter;
+    LogRecords *m_records;
+};
+
+// A log file or standard input. Pipes are welcome (vorn-sort <(export-the-log)); opening
+// never waits for a writer, and a directory is refused at once.
+class SortJob::Input
+{
+public:
+    Input() = default;
+    ~Input()
+    {
+        if (m_fd > STDIN_FILENO)
+            ::close(m_fd);
+    }
+    Input(const Input &) = delete;
+    Input &operator=(const Input &) = delete;
+
+    std::error_code open(const std::filesystem::path &file)
+    {
+        if (file == "-") {
+            m_fd = STDIN_FILENO;
+            return {};
+        }
+        do {
+            m_fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        } while (m_fd < 0 && errno == EINTR);
+        struct stat status;
+        if (m_fd < 0 || ::fstat(m_fd, &status) != 0)
+            return lastError();
+        if (S_ISDIR(status.st_mode))
+            return std::make_error_code(std::errc::is_a_directory);
+        // Reads wait for a pipe's writer as usual.
+        if (::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0)
+            return lastError();
+        return {};
+    }
+
+    // The count read, 0 at the end, -1 on failure with error set.
+    std::ptrdiff_t read(char *buffer, std::size_t size, std::error_code &error)
+    {
+        ssize_t n;
+        do {
+            n = ::read(m_fd, buffer, size);
+        } while (n < 0 && errno == EINTR);
+        if (n < 0)
+            error = lastError();
+        return n;
+    }
+
+private:
+    static std::error_code lastError() { return {errno, std::system_category()}; }
+
+    int m_fd = -1;
+};
+
+SortJob::SortJob(const CountryTable &countries, const BureauTable &bureaus)
+    : m_countries(countries), m_bureaus(bureaus)
+{}
+
+SortJob::~SortJob() = default;
+
+void SortJob::addLog(std::filesystem::path file)
+{
+    std::error_code noSize;
+    const std::uintmax_t size = file == "-" ? 0 : std::filesystem::file_size(file, noSize);
+    if (!noSize)
+        m_bytesTotal += size;
+    m_files.push_back(std::move(file));
+}
+
+void SortJob::run()
+{
+    while (step(std::chrono::seconds(1))) {
+    }
+}
+
+bool SortJob::step(std::chrono::microseconds budget)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + budget;
+    while (m_stage == Stage::Reading) {
+        if (!readSome())
+            return false;
+        if (Clock::now() >= deadline)
+            return true;
+    }
+    if (m_stage == Stage::LookingUp) {
+        const auto &routes = m_sorter.routeCalls();
+        m_answers.reserve(routes.size());
+        while (m_answers.size() < routes.size()) {
+            const std::size_t end =
+                std::min(routes.size(), m_answers.size() + LookUpsBetweenClockReads);
+            for (std::size_t i = m_answers.size(); i < end; ++i)
+                m_answers.push_back(lookUpRouteCall(routes[i], m_countries, m_bureaus));
+            if (Clock::now() >= deadline)
+                return true;
+        }
+        m_stage = Stage::Done;
+    }
+    return false;
+}
+
+bool SortJob::readSome()
+{
+    if (!m_input && !openNextLog())
+        return m_stage == Stage::LookingUp;
+    m_chunk.resize(ChunkSize);
+    std::error_code error;
+    const std::ptrdiff_t n = m_input->read(m_chunk.data(), m_chunk.size(), error);
+    if (n < 0) {
+        fail(error);
+        return false;
+    }
+    const std::string_view bytes(m_chunk.data(), static_cast<std::size_t>(n));
+    m_bytesRead += bytes.size();
+    if (!m_reader) {
+        m_firstBytes.append(bytes);
+        if (n > 0 && m_firstBytes.size() < SniffSize)
+            return true;
+        const LogFormat format = detectLogFormat(m_firstBytes);
+        m_reports.back().format = format;
+        m_reader = makeLogReader(format, *m_tee);
+        m_reader->feed(m_firstBytes);
+        m_firstBytes.clear();
+    } else if (n > 0) {
+        m_reader->feed(bytes);
+    }
+    if (n == 0)
+        finishLog();
+    return true;
+}
+
+bool SortJob::openNextLog()
+{
+    if (m_next == m_files.size()) {
+        m_stage = Stage::LookingUp;
+        return false;
+    }
+    if (m_next == 0)
+        m_sorter.reserve(
+            static_cast<std::size_t>(std::min(m_bytesTotal / BytesPerQso, MostQsosReserved)));
+    const std::filesystem::path &file = m_files[m_next++];
+    m_reports.push_back({file, LogFormat::Adif, 0, 0, {}});
+    m_input = std::make_unique<Input>();
+    if (const std::error_code error = m_input->open(file)) {
+        fail(error);
+        return false;
+    }
+    m_sorter.beginLog();
+    if (!m_tee)
+        m_tee = std::make_unique<Tee>(m_sorter, m_keepRecords ? &m_records : nullptr);
+    m_entriesBefore = m_sorter.entries();
+    return true;
+}
+
+void SortJob::finishLog()
+{
+    m_reader->finish();
+    LogReport &report = m_reports.back();
+    report.entries = m_sorter.entries() - m_entriesBefore;
+    report.damaged = m_reader->damagedRecords();
+    report.problem = m_reader->error();
+    m_reader.reset();
+    m_input.reset();
+}
+
+void SortJob::fail(std::error_code error)
+{
+    m_stage = Stage::Failed;
+    const std::filesystem::path &file = m_reports.back().file;
+    m_error = "cannot read " + (file == "-" ? std::string("standard input") : file.string()) +
+              ": " + error.message();
+    m_input.reset();
+}
+
+double SortJob::progress() const
+{
+    if (m_stage == Stage::Done)
+        return 1.0;
+    const double reading =
+        m_bytesTotal == 0
+            ? 0.0
+            : std::min(1.0, static_cast<double>(m_bytesRead) / static_cast<double>(m_bytesTotal));
+    if (m_stage != Stage::LookingUp)
+        return ReadingShare * reading;
+    const std::size_t routes = m_sorter.routeCalls().size();
+    const double lookingUp =
+        routes == 0 ? 1.0 : static_cast<double>(m_answers.size()) / static_cast<double>(routes);
+    return ReadingShare + (1.0 - ReadingShare) * lookingUp;
+}
+
+SortedLog SortJob::result(QsoSelection selection) const
+{
+    SortedLog sorted = m_sorter.piles(m_answers, selection);
+    for (const LogReport &report : m_reports)
+        sorted.damaged += report.damaged;
+    return sorted;
+}

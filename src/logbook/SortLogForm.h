@@ -1,0 +1,102 @@
+#pragma once
+
+#include "logbook/LogSorter.h"
+
+#include <QDate>
+#include <QTimer>
+#include <QMainWindow>
+#include <memory>
+
+struct AppState;
+class PileModel;
+class QCheckBox;
+class QLabel;
+class QMimeData;
+class QPrinter;
+class QProgressBar;
+class QPushButton;
+class QTreeView;
+class SortJob;
+
+// The "Sort log" window: reads a whole log, shows its QSL cards in bureau piles with their
+// counts, exports them as CSV, prints the sorting sheet and marks the sorted QSOs as sent in a
+// new ADIF file. The log is read and sorted in short steps between events on this thread, so
+// the window stays responsive and the tables need no lock.
+class SortLogForm final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit SortLogForm(AppState &state, QWidget *parent = nullptr);
+    ~SortLogForm() override;
+
+    // The local file a drag carries; empty when it carries none.
+    static QString logFileOf(const QMimeData *mime);
+    // Drops on any window of the program: a drag that carries a file is welcome, and the file
+    // of a drop is taken (empty when there is none).
+    static void acceptLogDrag(QDragEnterEvent *event);
+    static QString takeLogDrop(QDropEvent *event);
+
+    // Starts reading a log; logSorted() follows once it is sorted or could not be read.
+    void openLog(const QString &path);
+    bool reading() const;
+    const SortedLog &sortedLog() const { return m_sorted; }
+
+    // The commands behind the buttons, without their file dialogs; false on failure, which the
+    // status line then explains.
+    bool exportCsv(const QString &path);
+    bool markAsSent(const QString &path, QDate today);
+    bool saveSheetAsPdf(const QString &path);
+
+signals:
+    void logSorted();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void createControls();
+    QPushButton *addButton(const char *name, const QString &text, void (SortLogForm::*slot)());
+
+    void openButtonClick();
+    void exportButtonClick();
+    void previewButtonClick();
+    void printButtonClick();
+    void pdfButtonClick();
+    void markButtonClick();
+    void everyQsoToggled();
+
+    void readStep();
+    void showSorted();
+    void stopReading();
+    void enableCommands();
+    void setStatus(const QString &text);
+    // Asks where to save, starting beside the log; empty when the user cancels.
+    QString askSaveFile(const QString &title, const QString &suffix, const QString &filter);
+    QString logName() const;
+    bool printSheet(QPrinter *printer);
+
+    AppState &m_state;
+    std::unique_ptr<SortJob> m_job;
+    SortedLog m_sorted;
+    QString m_logPath;
+    QTimer m_stepTimer;
+    bool m_centred = false;
+
+    PileModel *m_model = nullptr;
+    QLabel *m_fileLabel = nullptr;
+    QCheckBox *m_everyQso = nullptr;
+    QTreeView *m_tree = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QLabel *m_totals = nullptr;
+    QLabel *m_status = nullptr;
+    QPushButton *m_openButton = nullptr;
+    QPushButton *m_exportButton = nullptr;
+    QPushButton *m_previewButton = nullptr;
+    QPushButton *m_printButton = nullptr;
+    QPushButton *m_pdfButton = nullptr;
+    QPushButton *m_markButton = nullptr;
+};

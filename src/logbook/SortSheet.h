@@ -1,0 +1,26 @@
+#pragma once
+
+#include "logbook/LogSorter.h"
+
+#include <QDate>
+#include <QString>
+
+class QPrinter;
+
+// The printed sorting sheet: a block per pile, headed by its sort prefix, bureau, entities and
+// counts, with its cards in columns and a box to tick beside each one. A block starts on a new
+// page when it would not fit on the rest of the page; a pile longer than a page goes on under
+// its heading. The set-apart piles follow under headings that say why.
+class SortSheet
+{
+public:
+    SortSheet(const SortedLog &sorted, QString logName, QDate date);
+
+    // Paints every page; false when the printer could not be started.
+    bool print(QPrinter *printer) const;
+
+private:
+    const SortedLog &m_sorted;
+    QString m_logName;
+    QDate m_date;
+};

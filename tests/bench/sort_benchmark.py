@@ -1,0 +1,102 @@
+#!/usr/bin/python3
+"""Sorting a whole log, measured by hand (never by CTest).
+
+    tests/bench/sort_benchmark.py [BUILD_DIR] [--runs N] [--qsos N]
+
+Writes a generated ADIF log (make_log.py: 100,000 QSOs by default) to a temporary folder and
+measures, N times each (5 by default):
+- vorn-sort on it, as a whole process under /usr/bin/time -v: wall-clock time, CPU time and
+  peak memory; beside it, as a peer that only reads the file, grep counting its <EOR> marks;
+- the "Sort log" window opening it (vorn_sort_window_probe, offscreen): the time until the
+  piles are shown and the longest stall of the event loop.
+Prints every run, the medians and the targets: vorn-sort within 0.5 s and 64 MB, no stall of the
+window over 100 ms. The machine is shared, so the load average is printed too: wall-clock
+figures grow with it, CPU time much less.
+"""
+
+import argparse
+import os
+import re
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.dirname(os.path.dirname(HERE))
+TARGET_SECONDS = 0.5
+TARGET_MEGABYTES = 64
+TARGET_STALL_MS = 100
+
+
+def timed(command, stdout=subprocess.DEVNULL):
+    """Runs a command under /usr/bin/time -v: (wall s, cpu s, peak MB)."""
+    start = time.perf_counter()
+    result = subprocess.run(["/usr/bin/time", "-v"] + command, stdout=stdout,
+                            stderr=subprocess.PIPE, text=True, check=True)
+    seconds = time.perf_counter() - start  # time's own clock counts in hundredths only
+    report = result.stderr
+    cpu = float(re.search(r"User time \(seconds\): (\S+)", report).group(1)) + float(
+        re.search(r"System time \(seconds\): (\S+)", report).group(1))
+    peak = int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", report).group(1)) / 1024
+    return seconds, cpu, peak
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("build", nargs="?", default=os.path.join(SOURCE, "build"))
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--qsos", type=int, default=100000)
+    args = parser.parse_args()
+    sorter = os.path.join(args.build, "src", "logbook", "vorn-sort")
+    probe = os.path.join(args.build, "tests", "bench", "vorn_sort_window_probe")
+    for program in (sorter, probe):
+        if not os.access(program, os.X_OK):
+            sys.exit(f"{program} not found: build vorn-sort and vorn_sort_window_probe first")
+    files = os.path.join(SOURCE, "files")
+
+    with tempfile.TemporaryDirectory(prefix="vorn-sort-bench-") as folder:
+        log = os.path.join(folder, "log.adi")
+        subprocess.run([sys.executable, os.path.join(HERE, "make_log.py"), str(args.qsos), log],
+                       check=True)
+        print(f"log: {args.qsos} QSOs, {os.path.getsize(log) / 1e6:.1f} MB; "
+              f"load average {os.getloadavg()[0]:.2f} on {os.cpu_count()} cores")
+
+        sorts, peers = [], []
+        for run in range(args.runs):
+            sorts.append(timed([sorter, "-C", files, log]))
+            peers.append(timed(["grep", "-c", "<EOR>", log]))
+            wall, cpu, peak = sorts[-1]
+            print(f"vorn-sort run {run + 1}: {wall:.3f} s wall, {cpu:.3f} s CPU, {peak:.1f} MB; "
+                  f"peer (grep) {peers[-1][0]:.3f} s wall")
+
+        stalls, shown = [], []
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+        for run in range(args.runs):
+            out = subprocess.run([probe, files, log], env=env, capture_output=True, text=True,
+                                 check=True).stdout
+            shown.append(int(re.search(r"piles shown after: (\d+) ms", out).group(1)))
+            stalls.append(int(re.search(r"longest event-loop stall: (\d+) ms", out).group(1)))
+            print(f"window run {run + 1}: piles shown after {shown[-1]} ms, "
+                  f"longest stall {stalls[-1]} ms")
+
+    wall = statistics.median(s[0] for s in sorts)
+    cpu = statistics.median(s[1] for s in sorts)
+    peak = max(s[2] for s in sorts)
+    peer = statistics.median(p[0] for p in peers)
+    stall = statistics.median(stalls)
+    print()
+    print(f"vorn-sort: median {wall:.3f} s wall ({wall / TARGET_SECONDS:.0%} of the "
+          f"{TARGET_SECONDS} s target), {cpu:.3f} s CPU, peak {peak:.1f} MB "
+          f"({peak / TARGET_MEGABYTES:.0%} of {TARGET_MEGABYTES} MB); "
+          f"{wall / peer:.1f} times the peer's {peer:.3f} s")
+    print(f"window: piles shown after a median {statistics.median(shown):.0f} ms; longest stall "
+          f"median {stall:.0f} ms, worst {max(stalls)} ms (target {TARGET_STALL_MS} ms)")
+    met = wall <= TARGET_SECONDS and peak <= TARGET_MEGABYTES and max(stalls) <= TARGET_STALL_MS
+    print("targets met" if met else "targets NOT met")
+    return 0 if met else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

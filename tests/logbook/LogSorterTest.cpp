@@ -1,0 +1,261 @@
+// Route calls, the choice of QSOs, cards and piles, the CSV and "Mark as sent", on small logs
+// whose answers are known.
+
+#include "TestFiles.h"
+#include "logbook/MarkAsSent.h"
+#include "logbook/PileListing.h"
+#include "logbook/QslRoute.h"
+#include "logbook/SortJob.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+using Entry = std::vector<std::pair<std::string, std::string>>;
+
+// DL and the US and Australian call areas, an entity without a bureau (P5) and a bureau outside
+// the IARU (3A).
+struct World
+{
+    CountryTable countries;
+    BureauTable bureaus;
+    World()
+    {
+        for (const char *prefix : {"DL", "K", "W", "VK", "P5", "3A"})
+            countries.append({prefix, prefix[0] == 'W' ? "K" : prefix});
+        bureaus.append({"DL", "Germany", "DL", "DARC", true});
+        bureaus.append({"K", "United States", "K", "ARRL", true});
+        bureaus.append({"VK", "Australia", "VK", "WIA", true});
+        bureaus.append({"P5", "North Korea", "P5", "", false});
+        bureaus.append({"3A", "Monaco", "3A", "AMM, Monaco", false});
+    }
+};
+
+void feed(LogSink &sink, const std::vector<Entry> &log)
+{
+    for (const Entry &entry : log) {
+        std::vector<LogFieldView> fields;
+        for (const auto &[name, value] : entry)
+            fields.push_back({name, value});
+        sink.record(fields);
+    }
+}
+
+std::string csv(const SortedLog &sorted)
+{
+    std::ostringstream out;
+    writeCardsCsv(out, sorted);
+    return out.str();
+}
+
+TEST(ManagerCall, takesTheFirstWordShapedLikeACall)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"DL1ABC", "DL1ABC"},
+        {"via dl1abc", "DL1ABC"},
+        {"QSL via: M0ABC (OQRS)", "M0ABC"},
+        {"mgr EA5XYZ direct or buro", "EA5XYZ"},
+        {"KH6/K1ABC", "K1ABC"},
+        {"DL1ABC/P", "DL1ABC"},
+        {"2E0XYZ", "2E0XYZ"},
+        {"9A2AA", "9A2AA"},
+        {"DIRECT", ""},
+        {"buro", ""},
+        {"LoTW, eQSL", ""},
+        {"home call", ""},
+        {"QSL 2023", ""},
+        {"", ""},
+    };
+    for (const auto &[via, manager] : cases)
+        EXPECT_EQ(managerCall(via), manager) << via;
+}
+
+struct SelectionCase
+{
+    const char *name;
+    std::vector<std::vector<Entry>> logs; // each log is one beginLog()
+    QsoSelection selection;
+    std::string counted; // the calls of the cards, with their QSO counts
+};
+
+void PrintTo(const SelectionCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class QsoSelectionTest : public testing::TestWithParam<SelectionCase>
+{
+};
+
+TEST_P(QsoSelectionTest, countsTheQsosWaitingForACard)
+{
+    const SelectionCase &c = GetParam();
+    const World world;
+    LogSorter sorter;
+    for (const auto &log : c.logs) {
+        sorter.beginLog();
+        feed(sorter, log);
+    }
+    std::string got;
+    for (const CardPile &pile : sortLog(sorter, world.countries, world.bureaus, c.selection).piles)
+        for (const QslCard &card : pile.cards)
+            got += card.call + ':' + std::to_string(card.qsos.size()) + ' ';
+    EXPECT_EQ(got, c.counted);
+}
+
+const std::vector<Entry> MixedLog = {
+    {{"CALL", "DL1AAA"}, {"QSL_SENT", "Q"}},
+    {{"CALL", "DL1BBB"}, {"QSL_SENT", "r"}},
+    {{"CALL", "DL1CCC"}, {"QSL_SENT", "Y"}},
+    {{"CALL", "DL1DDD"}, {"QSL_SENT", "N"}},
+    {{"CALL", "DL1EEE"}},
+    {{"CALL", "DL1FFF"}, {"QSL_SENT", "Q"}, {"QSL_SENT_VIA", "D"}},
+    {{"CALL", "DL1GGG"}, {"QSL_SENT", "Q"}, {"QSL_SENT_VIA", "B"}},
+    {{"CALL", "dl1aaa "}, {"QSL_SENT", "Q"}},
+};
+const std::vector<Entry> LogWithoutQslSent = {
+    {{"CALL", "DL2AAA"}},
+    {{"CALL", "DL2BBB"}, {"QSL_SENT_VIA", "e"}},
+    {{"CALL", "DL2CCC"}, {"QSL_SENT_VIA", "M"}},
+    {{"CALL", "DL2DDD"}, {"QSL_SENT", ""}},
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, QsoSelectionTest,
+    testing::Values(SelectionCase{"queued_or_requested",
+                                  {MixedLog},
+                                  QsoSelection::Waiting,
+                                  "DL1AAA:2 DL1BBB:1 DL1GGG:1 "},
+                    SelectionCase{
+                        "every_qso",
+                        {MixedLog},
+                        QsoSelection::All,
+                        "DL1AAA:2 DL1BBB:1 DL1CCC:1 DL1DDD:1 DL1EEE:1 DL1FFF:1 DL1GGG:1 "},
+                    SelectionCase{"log_without_qsl_sent",
+                                  {LogWithoutQslSent},
+                                  QsoSelection::Waiting,
+                                  "DL2AAA:1 DL2DDD:1 "},
+                    SelectionCase{"judged_per_log",
+                                  {MixedLog, LogWithoutQslSent},
+                                  QsoSelection::Waiting,
+                                  "DL1AAA:2 DL1BBB:1 DL1GGG:1 DL2AAA:1 DL2DDD:1 "}),
+    [](const auto &named) { return std::string(named.param.name); });
+
+// One log with every kind of pile, QSOs with one station on one card, and a manager's pile.
+const std::vector<Entry> SmallLog = {
+    {{"CALL", "W1AW"}},
+    {{"CALL", "DL2XYZ"}, {"QSL_VIA", "via DL1ABC"}},
+    {{"CALL", "dl1abc"}},
+    {{"CALL", "VK3ABC"}},
+    {{"CALL", "DL1ABC"}, {"BAND", "40M"}},
+    {{"CALL", "K4XYZ"}, {"QSL_VIA", "K4XYZ"}},
+    {{"CALL", "P5ABC"}},
+    {{"CALL", "3A2XX"}},
+    {{"CALL", "KXY"}},
+    {{"CALL", "QQ1QQ"}},
+    {{"CALL", "VK9ZZ"}, {"QSL_VIA", "W1AW"}},
+    {{"BAND", "20M"}},
+};
+
+TEST(Piles, sortEveryKindInBureauOrderWithCounts)
+{
+    const World world;
+    LogSorter sorter;
+    feed(sorter, SmallLog);
+    const SortedLog sorted = sortLog(sorter, world.countries, world.bureaus, QsoSelection::Waiting);
+    EXPECT_EQ(csv(sorted), "sort_prefix,bureau,entity,call,via,qsos\r\n"
+                           "DL,DARC,Germany,DL1ABC,,2\r\n"
+                           "DL,DARC,Germany,DL2XYZ,DL1ABC,1\r\n"
+                           "K1,ARRL - call area 1,United States,VK9ZZ,W1AW,1\r\n"
+                           "K1,ARRL - call area 1,United States,W1AW,,1\r\n"
+                           "K4,ARRL - call area 4a,United States,K4XYZ,,1\r\n"
+                           "VK3,WIA - call area 3,Australia,VK3ABC,,1\r\n"
+                           "3A,\"AMM, Monaco (non IARU)\",Monaco,3A2XX,,1\r\n"
+                           ",none,North Korea,P5ABC,,1\r\n"
+                           "call incomplete (call area missing),,,KXY,,1\r\n"
+                           "unknown,unknown,unknown,QQ1QQ,,1\r\n");
+
+    std::vector<std::tuple<PileKind, std::string, std::size_t, std::size_t>> piles;
+    for (const CardPile &pile : sorted.piles)
+        piles.emplace_back(pile.kind, pileTitle(pile), pile.cards.size(), pile.qsoCount);
+    EXPECT_EQ(piles, (decltype(piles){{PileKind::Bureau, "DL", 2, 3},
+                                      {PileKind::Bureau, "K1", 2, 2},
+                                      {PileKind::Bureau, "K4", 1, 1},
+                                      {PileKind::Bureau, "VK3", 1, 1},
+                                      {PileKind::NonIaru, "3A", 1, 1},
+                                      {PileKind::NoBureau, "none", 1, 1},
+                                      {PileKind::Unknown, "unknown or incomplete", 2, 2}}));
+    EXPECT_EQ(totalsText(sorted), "6 cards (7 QSOs) in 4 bureau piles; set apart: 4 cards "
+                                  "(4 QSOs). 12 QSOs read, 11 counted, 1 without a call.");
+}
+
+TEST(CsvField, quotesOnlyWhatNeedsIt)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"DARC QSL bureau", "DARC QSL bureau"}, {"", ""},
+        {"AMM, Monaco", "\"AMM, Monaco\""},     {"the \"best\"", "\"the \"\"best\"\"\""},
+        {"two\r\nlines", "\"two\r\nlines\""},
+    };
+    for (const auto &[text, field] : cases)
+        EXPECT_EQ(csvField(text), field) << text;
+}
+
+TEST(MarkAsSent, writesEveryFieldBackAndLeavesTheLogAlone)
+{
+    const TempDir dir;
+    const std::string log =
+        "Exported\r\n<ADIF_VER:5>3.1.4 <PROGRAMID:3>Foo <EOH>\r\n"
+        "<CALL:6>DL1ABC<NAME:5>J\xC3\xB6rg<QSL_SENT:1>Q<APP_X_Y:2>ab<EOR>\r\n"
+        "<CALL:5>P5ABC<QSL_SENT:1>Q<EOR>\r\n"
+        "<call:4>W1AW<qsl_sent:1>R<QSL_SENT_VIA:1>B<QSLSDATE:8>20200101<EOR>\r\n"
+        "<CALL:4>W1AW<QSL_SENT:1>Y<EOR>\r\n";
+    const auto source = dir.write("log.adi", log);
+    const World world;
+    SortJob job(world.countries, world.bureaus);
+    job.keepRecords();
+    job.addLog(source);
+    job.run();
+    ASSERT_TRUE(job.done());
+    const SortedLog sorted = job.result(QsoSelection::Waiting);
+    const auto marked = entriesInBureauPiles(sorted, job.records().size());
+    EXPECT_EQ(marked, (std::vector<bool>{true, false, true, false}));
+
+    std::string error;
+    ASSERT_TRUE(
+        saveMarkedLog(dir.path() / "sent.adi", source, job.records(), marked, "20240102", error))
+        << error;
+    std::ifstream in(dir.path() / "sent.adi", std::ios::binary);
+    const std::string written{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(written.substr(written.find("<ADIF_VER")),
+              "<ADIF_VER:5>3.1.4 <PROGRAMID:3>Foo <EOH>\r\n"
+              "<CALL:6>DL1ABC <NAME:5>J\xC3\xB6rg <QSL_SENT:1>Y <APP_X_Y:2>ab "
+              "<QSL_SENT_VIA:1>B <QSLSDATE:8>20240102 <EOR>\r\n"
+              "<CALL:5>P5ABC <QSL_SENT:1>Q <EOR>\r\n"
+              "<CALL:4>W1AW <QSL_SENT:1>Y <QSL_SENT_VIA:1>B <QSLSDATE:8>20240102 <EOR>\r\n"
+              "<CALL:4>W1AW <QSL_SENT:1>Y <EOR>\r\n");
+
+    // Never over the log that was read, by any name.
+    EXPECT_FALSE(saveMarkedLog(dir.path() / "." / "log.adi", source, job.records(), marked,
+                               "20240102", error));
+    std::ifstream again(source, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), log);
+}
+
+TEST(SortJob, namesTheLogItCannotRead)
+{
+    const TempDir dir;
+    const World world;
+    for (const auto &missing : {dir.path() / "nothing.adi", dir.path()}) {
+        SortJob job(world.countries, world.bureaus);
+        job.addLog(dir.write("good.adi", "<CALL:4>W1AW<EOR>"));
+        job.addLog(missing);
+        job.run();
+        EXPECT_TRUE(job.failed());
+        EXPECT_EQ(job.error().rfind("cannot read " + missing.string() + ": ", 0), 0u)
+            << job.error();
+    }
+}
+
+} // namespace
