@@ -3,8 +3,8 @@
 #include "logbook/LogSorter.h"
 
 #include <QDate>
-#include <QTimer>
 #include <QMainWindow>
+#include <QTimer>
 #include <memory>
 
 struct AppState;

@@ -162,8 +162,8 @@ void QueryForm::qslInfoSocketRead()
     while (m_reader && m_qslInfoSocket->bytesAvailable() > 0) {
         const QByteArray bytes = m_qslInfoSocket->read(ReadPiece);
         std::string body;
-        m_reader->feed(
-            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), body);
+        m_reader->feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                       body);
         take(body);
     }
 }

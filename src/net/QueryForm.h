@@ -1,7 +1,7 @@
 #pragma once
 
-#include "net/QslInfoAnswer.h"
 #include "net/NetPeer.h"
+#include "net/QslInfoAnswer.h"
 #include "net/QslInfoRequest.h"
 
 #include <QAbstractSocket>
