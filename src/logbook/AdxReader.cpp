@@ -72,8 +72,11 @@ void AdxReader::startElement()
     }
     switch (m_place) {
     case Place::Outside:
-        if (name == "HEADER")
+        if (name == "HEADER") {
             m_place = Place::Header;
+            m_names.clear();
+            m_values.clear();
+        }
         else if (name == "RECORDS")
             m_place = Place::Records;
         break;
@@ -117,12 +120,15 @@ void AdxReader::endElement()
     for (std::size_t i = 0; i < m_names.size(); ++i)
         fields.push_back({m_names[i], m_values[i]});
     if (m_place == Place::Header) {
-        m_sink.header(fields);
+        // The first header counts; one more, or one after the records, is not a header.
+        if (!m_headerOrRecordSeen)
+            m_sink.header(fields);
         m_place = Place::Outside;
     } else {
         m_sink.record(fields);
         m_place = Place::Records;
     }
+    m_headerOrRecordSeen = true;
     m_names.clear();
     m_values.clear();
 }

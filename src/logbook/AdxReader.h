@@ -35,4 +35,5 @@ private:
     std::vector<std::string> m_names;  // of the entry being read
     std::vector<std::string> m_values; // the same, UTF-8
     bool m_stopped = false;
+    bool m_headerOrRecordSeen = false;
 };

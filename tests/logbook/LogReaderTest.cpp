@@ -161,6 +161,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "<ADX><RECORDS><RECORD><CALL>W1AW</CALL></RECORD><RECORD><CALL>DL1",
                  {"CALL=W1AW"},
                  1},
+        // Found by fuzzing: only the first header is one.
+        ReadCase{"adx_second_header",
+                 LogFormat::Adx,
+                 "<ADX><HEADER><A>1</A></HEADER><HEADER><B>2</B></HEADER><RECORDS><RECORD><CALL>"
+                 "W1AW</CALL></RECORD></RECORDS><HEADER><C>3</C></HEADER></ADX>",
+                 {"header:A=1", "CALL=W1AW"}},
         ReadCase{"call_list",
                  LogFormat::CallList,
                  "dl1abc, W1AW;\n\tK4XYZ  \r\n,,G0ABC",
