@@ -26,6 +26,11 @@ struct RecordCase
     std::optional<BureauRow> row;
 };
 
+void PrintTo(const RecordCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class BureauLineTest : public testing::TestWithParam<RecordCase>
 {
 };

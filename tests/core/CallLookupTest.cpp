@@ -72,6 +72,11 @@ struct CallCase
     LookupResult expected;
 };
 
+void PrintTo(const CallCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class LookUpCallTest : public testing::TestWithParam<CallCase>
 {
 };
@@ -227,6 +232,11 @@ struct KeyCase
     std::string typed;
     std::string key;
 };
+
+void PrintTo(const KeyCase &row, std::ostream *out)
+{
+    *out << testing::PrintToString(row.typed);
+}
 
 class SearchKeyTest : public testing::TestWithParam<KeyCase>
 {

@@ -13,6 +13,11 @@ struct LineCase
     CountryRow row;
 };
 
+void PrintTo(const LineCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class CountryLineTest : public testing::TestWithParam<LineCase>
 {
 };

@@ -14,6 +14,12 @@ struct TrimCase
     std::string trimmed;
 };
 
+// The text as GoogleTest prints strings, quoted and with control characters escaped.
+void PrintTo(const TrimCase &row, std::ostream *out)
+{
+    *out << testing::PrintToString(row.text);
+}
+
 class TrimBlanksTest : public testing::TestWithParam<TrimCase>
 {
 };
@@ -37,6 +43,11 @@ struct LinesCase
     std::string bytes;
     std::vector<std::string> lines;
 };
+
+void PrintTo(const LinesCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 std::vector<std::string> readAll(ByteSource &source)
 {
