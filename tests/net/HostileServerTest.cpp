@@ -49,6 +49,15 @@ struct Hostile
     std::function<QByteArray()> more; // then sent as fast as read, or every interval
     int interval;
     DownloadFailure failure;
+
+    bool play(FakeServer &fake) const
+    {
+        fake.pieces = {opening};
+        fake.stream = more;
+        fake.streamInterval = interval;
+        fake.closeAfterAnswer = false;
+        return fake.listen();
+    }
 };
 
 } // namespace
@@ -114,11 +123,7 @@ void HostileServerTest::downloadEndsSoonAndSmall()
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(installed) == installed.size());
     }
     FakeServer fake;
-    fake.pieces = {server.opening};
-    fake.stream = server.more;
-    fake.streamInterval = server.interval;
-    fake.closeAfterAnswer = false;
-    QVERIFY(fake.listen());
+    QVERIFY(server.play(fake));
     DownloadForm form(NetPeer{"127.0.0.1", fake.port()}, folder, nullptr,
                       DownloadTiming{0, 0ms, 1000ms, 1500ms});
 
@@ -147,11 +152,7 @@ void HostileServerTest::queryEndsSoonAndSmall()
 {
     QFETCH(Hostile, server);
     FakeServer fake;
-    fake.pieces = {server.opening};
-    fake.stream = server.more;
-    fake.streamInterval = server.interval;
-    fake.closeAfterAnswer = false;
-    QVERIFY(fake.listen());
+    QVERIFY(server.play(fake));
     AppSettings settings;
     NullBoxes boxes;
     QueryForm form(settings, boxes, QslInfoServer{{"127.0.0.1", fake.port()}, "urn:test:qslinfo"},

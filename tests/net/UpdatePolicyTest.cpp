@@ -1,5 +1,6 @@
 #include "net/UpdatePolicy.h"
 
+#include "RecordingBoxes.h"
 #include "TestFiles.h"
 #include "app/AppState.h"
 #include "app/MessageBoxes.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-using Events = std::vector<std::string>;
 using A = MessageBoxes::Answer;
 using Button = UpdateDialog::Button;
 using F = DownloadFailure;
@@ -24,35 +24,6 @@ const std::string DlRecord = "DL    Germany                DL    DARC           
 const std::string FRecord = "F     France                 F     REF                      Y\r\n";
 const std::string OldBureau = DlRecord;
 const std::string NewBureau = DlRecord + FRecord;
-
-class RecordingBoxes final : public MessageBoxes
-{
-public:
-    RecordingBoxes(Events &events, std::deque<Answer> answers)
-        : m_events(events), m_answers(std::move(answers))
-    {}
-
-    Answer show(Kind kind, Buttons buttons, const std::string &text, const std::string &) override
-    {
-        const std::string heading = withHeading("");
-        EXPECT_EQ(text.substr(0, heading.size()), heading);
-        m_events.push_back(std::string(kind == Kind::Error ? "error" : "info") +
-                           (buttons == Buttons::YesNo ? "? " : ": ") + text.substr(heading.size()));
-        if (buttons == Buttons::Ok)
-            return Answer::Ok;
-        if (m_answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << text;
-            return Answer::No;
-        }
-        const Answer answer = m_answers.front();
-        m_answers.pop_front();
-        return answer;
-    }
-
-private:
-    Events &m_events;
-    std::deque<Answer> m_answers;
-};
 
 // Downloads as the real dialog does to the files, with the outcome the test chooses.
 class ScriptedServer final : public Downloader

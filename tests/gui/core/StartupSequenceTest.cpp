@@ -1,5 +1,6 @@
 #include "data/StartupSequence.h"
 
+#include "RecordingBoxes.h"
 #include "TestFiles.h"
 #include "app/AppState.h"
 #include "app/MessageBoxes.h"
@@ -11,8 +12,6 @@
 #include <vector>
 
 namespace {
-
-using Events = std::vector<std::string>;
 
 // Two prefixes; the backup copy has three, a downloaded file four, so the counts tell them apart.
 const std::string CountryFile = "x DL DL\r\nx F F\r\n";
@@ -58,46 +57,6 @@ void prepare(const TempDir &dir, const char *name, File state, const std::string
         break;
     }
 }
-
-// Records every box as "<kind>: <text>" without the heading, which it checks, and its details
-// apart; answers questions from a list.
-class RecordingBoxes final : public MessageBoxes
-{
-public:
-    RecordingBoxes(Events &events, std::deque<Answer> answers)
-        : m_events(events), m_answers(std::move(answers))
-    {}
-
-    std::vector<std::string> details;
-
-    Answer show(Kind kind, Buttons buttons, const std::string &text,
-                const std::string &boxDetails) override
-    {
-        details.push_back(boxDetails);
-        const std::string heading = "Vorn V3.02 :\r\n";
-        EXPECT_EQ(text.substr(0, heading.size()), heading) << text;
-        const char *kindName = kind == Kind::Error     ? "error"
-                               : kind == Kind::Warning ? "warning"
-                                                       : "info";
-        m_events.push_back(std::string(kindName) + (buttons == Buttons::YesNo ? "?" : ":") + " " +
-                           text.substr(std::min(heading.size(), text.size())));
-        if (buttons == Buttons::Ok)
-            return Answer::Ok;
-        if (m_answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << text;
-            return Answer::No;
-        }
-        const Answer answer = m_answers.front();
-        m_answers.pop_front();
-        return answer;
-    }
-
-    std::size_t unansweredQuestions() const { return m_answers.size(); }
-
-private:
-    Events &m_events;
-    std::deque<Answer> m_answers;
-};
 
 class ScriptedUpdates final : public UpdateOperations
 {
