@@ -70,6 +70,7 @@ int main(int argc, char *argv[])
                                     },
                                     updates, qslInfo});
     qtBoxes.setParentWindow(&mainForm);
+    queryForm.showBeside(&mainForm);
     QObject::connect(&queryForm, &QueryForm::queryButtonClicked, &mainForm,
                      &MainForm::queryButtonClick);
 

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -53,7 +54,6 @@ QueryForm::QueryForm(AppSettings &settings, MessageBoxes &boxes, QslInfoServer s
     // The program ends with the main window, whether this one is open or not.
     setAttribute(Qt::WA_QuitOnClose, false);
     move(531, 384);
-
     m_memo = new QPlainTextEdit(this);
     m_memo->setObjectName(QStringLiteral("Memo"));
     m_memo->setReadOnly(true);
@@ -94,8 +94,43 @@ void QueryForm::applyQslInfoMode()
     }
     // A window the user minimised comes back too.
     setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (!m_placed && m_besideWindow != nullptr)
+        placeBeside(*m_besideWindow);
+    m_placed = true;
     show();
     raise();
+}
+
+void QueryForm::showBeside(QWidget *window)
+{
+    m_besideWindow = window;
+}
+
+void QueryForm::placeBeside(const QWidget &window)
+{
+    // To the right of the window, else to its left, else below it, where the screen has room;
+    // on a small screen the bottom right corner, which covers the least of the answers. Where
+    // the user puts the window afterwards is kept.
+    const QScreen *screen = window.screen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect main = window.frameGeometry();
+    // The frame is not known before the window is mapped; the main window's is a fair guess.
+    const QSize frame = size() + (main.size() - window.size());
+    constexpr int Gap = 8;
+    const QPoint candidates[] = {
+        {main.right() + 1 + Gap, main.top()},
+        {main.left() - Gap - frame.width(), main.top()},
+        {main.left(), main.bottom() + 1 + Gap},
+    };
+    for (const QPoint &at : candidates) {
+        if (area.contains(QRect(at, frame))) {
+            move(at);
+            return;
+        }
+    }
+    move(area.right() + 1 - frame.width(), area.bottom() + 1 - frame.height());
 }
 
 void QueryForm::closeEvent(QCloseEvent *event)

@@ -41,6 +41,9 @@ public:
     void queryCall(const std::string &callFieldText);
     // Shows the window, with or without the Query button, or closes it, as the mode says.
     void applyQslInfoMode();
+    // The first showing puts the window beside this one, where the screen has room, so that it
+    // covers no answer; without it the window opens at its fixed place.
+    void showBeside(QWidget *window);
 
     QPlainTextEdit *memo() const { return m_memo; }
 
@@ -61,6 +64,7 @@ private:
     void endConnection();
     void appendLine(const std::string &utf8);
     void giveUp();
+    void placeBeside(const QWidget &window);
 
     AppSettings &m_settings;
     MessageBoxes &m_boxes;
@@ -76,6 +80,8 @@ private:
     std::unique_ptr<HttpResponseReader> m_reader;
     QslInfoAnswer m_hiddenMemo;
 
+    QWidget *m_besideWindow = nullptr;
+    bool m_placed = false;
     std::string m_queryCall; // the call of the query under way, which its answer names
     bool m_opening = false;
     bool m_openFailed = false;
