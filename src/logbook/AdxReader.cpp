@@ -76,8 +76,7 @@ void AdxReader::startElement()
             m_place = Place::Header;
             m_names.clear();
             m_values.clear();
-        }
-        else if (name == "RECORDS")
+        } else if (name == "RECORDS")
             m_place = Place::Records;
         break;
     case Place::Records:
