@@ -2,32 +2,33 @@
 # Long fuzzing runs of every parser, for as long as wanted:
 #
 #   tools/fuzz.sh [--runs N | --seconds S] [--jobs J] [TARGET...]
+#   tools/fuzz.sh --report [TARGET...]
 #
 # Builds the fuzz targets (clang, ASan, UBSan) into build-sanitize unless VORN_SANITIZE_BUILD_DIR
 # names another folder, then runs each target from its committed seeds plus the corpus it grew
 # before (kept in the build folder), J targets at a time (default: the number of cores). Prints,
 # for each target, the executions, the seconds, the coverage (edges and features) and the corpus
 # size, and any finding with the file that reproduces it. Exit status 1 when anything was found.
+# --report prints that table again from the last runs' logs, without running anything.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VORN_SANITIZE_BUILD_DIR:-$root/build-sanitize}
 limit=(-max_total_time=600)
 jobs=$(nproc)
+report_only=false
 targets=()
 while [ $# -gt 0 ]; do
     case $1 in
     --runs) limit=(-runs="$2"); shift 2 ;;
     --seconds) limit=(-max_total_time="$2"); shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
+    --report) report_only=true; shift ;;
     -h | --help) sed -n '2,10s/^# \{0,1\}//p' "$0"; exit 0 ;;
     *) targets+=("$1"); shift ;;
     esac
 done
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DVORN_FUZZ=ON -DBUILD_TESTING=ON >/dev/null
-cmake --build "$build" --target fuzz_targets
 [ ${#targets[@]} -gt 0 ] || mapfile -t targets < <(cd "$root/tests/fuzz" && ls fuzz_*.cpp | sed 's/\.cpp$//')
 
 # The dictionary and the longest input of each target, as the test run has them.
@@ -47,16 +48,25 @@ run_one() {
 }
 
 status=0
-pids=()
-for name in "${targets[@]}"; do
-    run_one "$name" &
-    pids+=($!)
-    if [ ${#pids[@]} -ge "$jobs" ]; then
-        wait "${pids[0]}" || status=1
-        pids=("${pids[@]:1}")
-    fi
-done
-for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+if ! $report_only; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER=clang++ -DVORN_FUZZ=ON -DBUILD_TESTING=ON >/dev/null
+    cmake --build "$build" --target fuzz_targets
+    # A slot is refilled as soon as any target ends.
+    running=0
+    for name in "${targets[@]}"; do
+        if [ "$running" -ge "$jobs" ]; then
+            wait -n || status=1
+            running=$((running - 1))
+        fi
+        run_one "$name" &
+        running=$((running + 1))
+    done
+    while [ "$running" -gt 0 ]; do
+        wait -n || status=1
+        running=$((running - 1))
+    done
+fi
 
 printf '%-22s %14s %8s %8s %8s %8s\n' target executions seconds edges features corpus
 for name in "${targets[@]}"; do
