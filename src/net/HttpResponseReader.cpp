@@ -45,9 +45,13 @@ private:
     void on_finish_impl(error_code &) override {}
 };
 
-HttpResponseReader::HttpResponseReader(Limits limits) : m_parser(std::make_unique<Parser>())
+HttpResponseReader::HttpResponseReader(Limits limits)
+    : m_parser(std::make_unique<Parser>()), m_headerLimit(limits.header)
 {
-    m_parser->header_limit(static_cast<std::uint32_t>(limits.header));
+    // The parser counts its limit from the status line or from the fields, depending on how
+    // the bytes arrived; the reader keeps the limit on the whole header itself, and the
+    // parser's own is only a backstop.
+    m_parser->header_limit(static_cast<std::uint32_t>(2 * limits.header));
     m_parser->body_limit(limits.body);
 }
 
@@ -55,7 +59,7 @@ HttpResponseReader::~HttpResponseReader() = default;
 
 bool HttpResponseReader::headerComplete() const
 {
-    return m_parser->is_header_done();
+    return m_headerAccepted;
 }
 
 int HttpResponseReader::status() const
@@ -94,7 +98,10 @@ HttpResponseReader::State HttpResponseReader::feed(std::string_view bytes, std::
         if (m_state == State::Header) {
             // Until the header is complete, whatever the parser takes belongs to it.
             m_header.append(m_pending, 0, taken);
+            if (m_parser->is_header_done() && m_header.size() > m_headerLimit)
+                return fail("header limit exceeded");
             if (m_parser->is_header_done()) {
+                m_headerAccepted = true;
                 m_state = State::Body;
                 // From here on each call goes as far into the body as the bytes allow.
                 m_parser->eager(true);
@@ -106,6 +113,9 @@ HttpResponseReader::State HttpResponseReader::feed(std::string_view bytes, std::
         if (error)
             return fail(error.message());
     }
+    // Until the header is complete, every byte held belongs to it.
+    if (m_state == State::Header && m_header.size() + m_pending.size() > m_headerLimit)
+        return fail("header limit exceeded");
     if (m_parser->is_done())
         m_state = State::Complete;
     return m_state;

@@ -57,7 +57,9 @@ private:
     State fail(std::string error);
 
     std::unique_ptr<Parser> m_parser;
-    std::string m_pending; // received bytes that the parser has not taken yet
+    std::size_t m_headerLimit;
+    bool m_headerAccepted = false; // complete and within the limit
+    std::string m_pending;         // received bytes that the parser has not taken yet
     std::string m_header;
     std::string m_error;
     State m_state = State::Header;
