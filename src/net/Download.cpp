@@ -150,25 +150,33 @@ UpdateInfoReading readUpdateInfo(const std::filesystem::path &file)
     return reading;
 }
 
+bool stripHttpHeader(ByteSource &received, const std::function<bool(std::string_view)> &write)
+{
+    LineReader reader(received);
+    std::string line;
+    bool pastHeader = false;
+    LineReader::Status status = LineReader::Status::End;
+    while ((status = reader.next(line)) == LineReader::Status::Line) {
+        if (pastHeader) {
+            line += "\r\n";
+            if (!write(line))
+                return false;
+        } else if (line.empty()) {
+            pastHeader = true;
+        }
+    }
+    // A file cut short by a failing read, or one without a header, is no download.
+    return status != LineReader::Status::Error && pastHeader;
+}
+
 bool stripHttpHeader(const std::filesystem::path &received, const std::filesystem::path &stripped)
 {
     FileSource input;
     std::FILE *output = std::fopen(stripped.c_str(), "wb");
     bool ok = input.open(received) && output != nullptr;
-    bool pastHeader = false;
-    LineReader reader(input);
-    std::string line;
-    LineReader::Status status = LineReader::Status::End;
-    while (ok && (status = reader.next(line)) == LineReader::Status::Line) {
-        if (pastHeader) {
-            line += "\r\n";
-            ok = std::fwrite(line.data(), 1, line.size(), output) == line.size();
-        } else if (line.empty()) {
-            pastHeader = true;
-        }
-    }
-    // A file cut short by a failing read or write, or one without a header, is no download.
-    ok = ok && status != LineReader::Status::Error && pastHeader;
+    ok = ok && stripHttpHeader(input, [output](std::string_view line) {
+             return std::fwrite(line.data(), 1, line.size(), output) == line.size();
+         });
     if (output != nullptr)
         ok = std::fclose(output) == 0 && ok;
     return ok;

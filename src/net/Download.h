@@ -1,9 +1,11 @@
 #pragma once
 
+#include "data/ByteSource.h"
 #include "data/DataFolder.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -87,3 +89,6 @@ UpdateInfoReading readUpdateInfo(const std::filesystem::path &file);
 // rule. False when the file could not be read or written whole, or held no header; stripped is
 // then not to be used.
 bool stripHttpHeader(const std::filesystem::path &received, const std::filesystem::path &stripped);
+// The same from any source of bytes, handing each line with its CR LF to write, which says
+// whether it could take it.
+bool stripHttpHeader(ByteSource &received, const std::function<bool(std::string_view)> &write);

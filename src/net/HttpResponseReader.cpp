@@ -113,9 +113,13 @@ HttpResponseReader::State HttpResponseReader::feed(std::string_view bytes, std::
         if (error)
             return fail(error.message());
     }
-    // Until the header is complete, every byte held belongs to it.
+    // Until the header is complete, every byte held belongs to it. In the body, what is held
+    // is the start of a chunk's size line, which may carry extensions without end: it is bounded
+    // like a header, so that neither memory nor the parser's work on it can grow.
     if (m_state == State::Header && m_header.size() + m_pending.size() > m_headerLimit)
         return fail("header limit exceeded");
+    if (m_state == State::Body && m_pending.size() > m_headerLimit)
+        return fail("chunk header too long");
     if (m_parser->is_done())
         m_state = State::Complete;
     return m_state;

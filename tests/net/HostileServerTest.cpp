@@ -102,6 +102,9 @@ void HostileServerTest::downloadEndsSoonAndSmall_data()
                    {},
                    0,
                    DownloadFailure::BadResponse};
+    QTest::newRow("a chunk size line without end")
+        << Hostile{ok + "Transfer-Encoding: chunked\r\n\r\n1;ext=", endless(repeated('e', 65536)),
+                   0, DownloadFailure::BadResponse};
     QTest::newRow("chunk size beyond 64 bits")
         << Hostile{ok + "Transfer-Encoding: chunked\r\n\r\nfffffffffffffffffff\r\n",
                    {},
