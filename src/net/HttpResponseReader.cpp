@@ -118,7 +118,7 @@ HttpResponseReader::State HttpResponseReader::feed(std::string_view bytes, std::
     // like a header, so that neither memory nor the parser's work on it can grow.
     if (m_state == State::Header && m_header.size() + m_pending.size() > m_headerLimit)
         return fail("header limit exceeded");
-    if (m_state == State::Body && m_pending.size() > m_headerLimit)
+    if (m_state == State::Body && !m_parser->is_done() && m_pending.size() > m_headerLimit)
         return fail("chunk header too long");
     if (m_parser->is_done())
         m_state = State::Complete;
