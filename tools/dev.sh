@@ -67,7 +67,7 @@ run)
         exec "$build/vorn-start"
     fi
     echo "Type a call sign or prefix per line (Ctrl-D ends):"
-    exec "$build/src/app/vorn-lookup" -C "$root/files"
+    exec "$build/src/programs/vorn-lookup" -C "$root/files"
     ;;
 test)
     install_missing

@@ -14,7 +14,7 @@ build_dir=${1:-"$source_dir/build"}
 call=${2:-DL1ABC}
 
 find_built() {
-    found="$build_dir/src/app/$1"
+    found="$build_dir/src/programs/$1"
     [ -x "$found" ] || found=$(find "$build_dir" -type f -name "$1" -perm -u+x 2>/dev/null | head -n 1)
     if [ -z "$found" ]; then
         echo "screenshot.sh: $1 not found under $build_dir; build it first" >&2
@@ -26,6 +26,6 @@ find_built() {
 vorn=$(find_built vorn)
 lookup=$(find_built vorn-lookup)
 
-exec /usr/bin/python3 "$source_dir/tests/e2e/vorn_e2e.py" \
+exec /usr/bin/python3 "$source_dir/tests/programs/vorn_e2e.py" \
     --vorn "$vorn" --lookup "$lookup" --files "$source_dir/files" \
     --window-manager openbox --screenshot "$source_dir/docs/screenshot.png" "$call"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/lookup/CallLookup.h"
 #include "logbook/LogFields.h"
-#include "lookup/CallLookup.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "logbook/QslRoute.h"
 
+#include "core/lookup/CallLookup.h"
 #include "logbook/LogFields.h"
-#include "lookup/CallLookup.h"
 
 #include <algorithm>
 

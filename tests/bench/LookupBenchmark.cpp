@@ -1,8 +1,8 @@
 // Loading both data files at their largest and looking calls up in full tables.
 
-#include "data/BureauTable.h"
-#include "data/CountryTable.h"
-#include "lookup/CallLookup.h"
+#include "core/data/BureauTable.h"
+#include "core/data/CountryTable.h"
+#include "core/lookup/CallLookup.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -4,8 +4,8 @@
 //
 //   vorn_sort_window_probe DATA_DIR LOGFILE
 
-#include "app/AppState.h"
-#include "logbook/SortLogForm.h"
+#include "core/shell/AppState.h"
+#include "ui/sortlog/SortLogForm.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -90,7 +90,7 @@ def build(build_dir):
          "-DBUILD_TESTING=ON", "-DVORN_BENCHMARKS=ON"], stdout=subprocess.DEVNULL)
     run(["cmake", "--build", build_dir, "-j2", "--target", "vorn-lookup", "vorn_benchmarks"],
         stdout=subprocess.DEVNULL)
-    return (os.path.join(build_dir, "src", "app", "vorn-lookup"),
+    return (os.path.join(build_dir, "src", "programs", "vorn-lookup"),
             os.path.join(build_dir, "tests", "bench", "vorn_benchmarks"))
 
 

@@ -49,7 +49,7 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--qsos", type=int, default=100000)
     args = parser.parse_args()
-    sorter = os.path.join(args.build, "src", "logbook", "vorn-sort")
+    sorter = os.path.join(args.build, "src", "programs", "vorn-sort")
     probe = os.path.join(args.build, "tests", "bench", "vorn_sort_window_probe")
     for program in (sorter, probe):
         if not os.access(program, os.X_OK):

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/ByteSource.h"
+#include "core/text/ByteSource.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The bureau file as bytes through the real loader.
 
 #include "FuzzInput.h"
-#include "data/BureauTable.h"
-#include "data/DataFileCheck.h"
+#include "core/data/BureauTable.h"
+#include "core/data/DataFileCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

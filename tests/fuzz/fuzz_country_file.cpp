@@ -1,10 +1,10 @@
 // The country file as bytes through the real loader, then the look-up on what it loaded.
 
 #include "FuzzInput.h"
-#include "data/BureauTable.h"
-#include "data/CountryTable.h"
-#include "data/DataFileCheck.h"
-#include "lookup/CallLookup.h"
+#include "core/data/BureauTable.h"
+#include "core/data/CountryTable.h"
+#include "core/data/DataFileCheck.h"
+#include "core/lookup/CallLookup.h"
 
 #include <algorithm>
 

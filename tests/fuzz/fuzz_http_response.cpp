@@ -1,8 +1,8 @@
 // A server's answer in pieces of any size: framing, then the header cut off what is stored.
 
 #include "FuzzInput.h"
-#include "net/Download.h"
-#include "net/HttpResponseReader.h"
+#include "core/net/Download.h"
+#include "core/net/HttpResponseReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

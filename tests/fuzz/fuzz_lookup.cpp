@@ -1,9 +1,9 @@
 // Arbitrary typed text on the shipped tables.
 
 #include "FuzzInput.h"
-#include "data/BureauTable.h"
-#include "data/CountryTable.h"
-#include "lookup/CallLookup.h"
+#include "core/data/BureauTable.h"
+#include "core/data/CountryTable.h"
+#include "core/lookup/CallLookup.h"
 
 #include <cstdlib>
 

@@ -2,8 +2,8 @@
 // for any call: the answer is shown once and never changes, and the request always parses.
 
 #include "FuzzInput.h"
-#include "net/QslInfoAnswer.h"
-#include "net/QslInfoRequest.h"
+#include "core/net/QslInfoAnswer.h"
+#include "core/net/QslInfoRequest.h"
 
 #include <QByteArray>
 #include <QString>

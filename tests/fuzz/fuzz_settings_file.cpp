@@ -1,7 +1,7 @@
 // vorn.set as bytes: whatever is read, writing it and reading it back gives the same settings.
 
 #include "FuzzInput.h"
-#include "app/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -1,7 +1,7 @@
 // The integer rule of the update information, against a second reading of the same rule.
 
 #include "FuzzInput.h"
-#include "net/Download.h"
+#include "core/net/Download.h"
 
 #include <cerrno>
 #include <cstdlib>

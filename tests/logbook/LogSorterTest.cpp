@@ -1,11 +1,11 @@
 // Route calls, the choice of QSOs, cards and piles, the CSV and "Mark as sent", on small logs
 // whose answers are known.
 
-#include "TestFiles.h"
 #include "logbook/MarkAsSent.h"
 #include "logbook/PileListing.h"
 #include "logbook/QslRoute.h"
 #include "logbook/SortJob.h"
+#include "support/TestFiles.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,8 +1,0 @@
-#include "app/AppState.h"
-
-LoadResult AppState::load(DataFile file)
-{
-    if (file == DataFile::Country)
-        return loadCountryTable(countries, folder.fileOf(file));
-    return loadBureauTable(bureaus, folder.fileOf(file));
-}

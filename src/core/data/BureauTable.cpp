@@ -1,0 +1,107 @@
+#include "core/data/BureauTable.h"
+
+#include "core/text/TextLines.h"
+
+#include <charconv>
+
+namespace {
+
+// Columns first..last (counted from 1) of the line, blanks trimmed, cut to width.
+std::string field(std::string_view line, std::size_t first, std::size_t last, std::size_t width)
+{
+    const std::string_view columns = line.substr(first - 1, last - first + 1);
+    return std::string(withoutBlanks(columns).substr(0, width));
+}
+
+} // namespace
+
+const BureauRow &BureauTable::slot(std::size_t n) const
+{
+    static const BureauRow empty;
+    return n >= 1 && n <= m_rows.size() ? m_rows[n - 1] : empty;
+}
+
+void BureauTable::clear()
+{
+    m_rows.clear();
+    m_index.clear();
+}
+
+bool BureauTable::append(BureauRow row)
+{
+    if (m_rows.size() >= MaxRows)
+        return false;
+    m_rows.push_back(std::move(row));
+    m_index.add(m_rows.back().entityCode, static_cast<std::uint16_t>(m_rows.size()));
+    return true;
+}
+
+const BureauRow *BureauTable::firstOf(std::string_view entityCode) const
+{
+    const std::uint16_t row = m_index.find(entityCode);
+    return row == EntityCodeIndex::NoRow ? nullptr : &m_rows[row - 1];
+}
+
+std::optional<BureauRow> parseBureauLine(std::string_view line)
+{
+    if (line.size() < BureauTable::RecordLength)
+        return std::nullopt;
+    BureauRow row;
+    row.entityCode = field(line, 1, 6, BureauTable::EntityCodeWidth);
+    row.entityName = field(line, 7, 28, BureauTable::NameWidth);
+    row.sortPrefix = field(line, 30, 35, BureauTable::SortPrefixWidth);
+    row.bureauName = field(line, 36, 57, BureauTable::NameWidth);
+    row.isIaru = line[60] == 'Y';
+    return row;
+}
+
+LoadResult loadBureauTable(BureauTable &table, ByteSource &source)
+{
+    table.clear();
+    LineReader reader(source);
+    std::string line;
+    while (table.count() < BureauTable::MaxRows) {
+        switch (reader.next(line)) {
+        case LineReader::Status::Line:
+            if (auto row = parseBureauLine(line))
+                table.append(std::move(*row));
+            continue;
+        case LineReader::Status::End:
+            return {};
+        case LineReader::Status::Error:
+            return {source.error()};
+        }
+    }
+    return {};
+}
+
+LoadResult loadBureauTable(BureauTable &table, const std::filesystem::path &file)
+{
+    table.clear(); // also when the file cannot be opened
+    return readFile(file, [&table](ByteSource &source) { return loadBureauTable(table, source); });
+}
+
+std::optional<std::int32_t> bureauFileDataVersion(const std::filesystem::path &file)
+{
+    constexpr std::string_view Heading = "Vorn QSL bureaus, data ";
+    std::optional<std::int32_t> version;
+    readFile(file, [&version, Heading](ByteSource &source) {
+        LineReader reader(source);
+        std::string line;
+        while (!version && reader.next(line) == LineReader::Status::Line &&
+               line.size() < BureauTable::RecordLength) {
+            if (!line.starts_with(Heading))
+                continue;
+            const std::string_view digits = std::string_view(line).substr(Heading.size());
+            if (digits.empty() || digits.front() < '0' || digits.front() > '9')
+                continue;
+            std::int32_t number = 0;
+            const auto [end, error] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), number);
+            if (error == std::errc() && end == digits.data() + digits.size())
+                version = number;
+        }
+        return LoadResult{};
+    });
+    return version;
+}

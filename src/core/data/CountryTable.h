@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/data/PrefixIndex.h"
+#include "core/text/ByteSource.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One line of country.asc: a call-sign prefix and the code of its DXCC / WAE entity.
+struct CountryRow
+{
+    std::string prefix;     // at most 16 characters, in the file's own letter case
+    std::string entityCode; // at most 6 characters
+
+    bool operator==(const CountryRow &) const = default;
+};
+
+// The prefixes of country.asc in file order; the look-up takes the first prefix that fits.
+class CountryTable
+{
+public:
+    static constexpr std::size_t Capacity = 3500;
+    static constexpr std::size_t MaxRows = Capacity - 1; // the last slot is never filled
+    static constexpr std::size_t PrefixWidth = 16;
+    static constexpr std::size_t EntityCodeWidth = 6;
+
+    CountryTable() { m_rows.reserve(MaxRows); }
+
+    std::size_t count() const { return m_rows.size(); }
+    // Slot n, counted from 1; an unfilled slot holds two empty texts.
+    const CountryRow &slot(std::size_t n) const;
+    const std::vector<CountryRow> &rows() const { return m_rows; }
+
+    void clear();
+    // Appends a row unless the table is full; false when it is.
+    bool append(CountryRow row);
+
+    // The first row, in file order, whose prefix fits the start of the search key (at most 16
+    // characters; letters compared as capitals); nullptr when none fits. The look-up's answer,
+    // from an index that every change of the rows keeps up to date.
+    const CountryRow *firstFit(std::string_view searchKey) const;
+
+private:
+    static_assert(MaxRows * PrefixIndex::MaxKeyLength < 0xffff, "index node numbers are 16-bit");
+
+    std::vector<CountryRow> m_rows;
+    PrefixIndex m_index;
+};
+
+// Splits one line of country.asc into prefix and entity code (first token skipped, the "(" /
+// "[" appendix dropped, fields cut to their widths). Any line gives a row, if only an empty one.
+CountryRow parseCountryLine(std::string_view line);
+
+// Refills the table from a country file. The result holds the reason when the file could not be
+// opened, read or closed (the data-load error); the rows read before a failure stay in the table.
+LoadResult loadCountryTable(CountryTable &table, const std::filesystem::path &file);
+LoadResult loadCountryTable(CountryTable &table, ByteSource &source);

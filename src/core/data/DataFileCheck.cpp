@@ -1,0 +1,166 @@
+#include "core/data/DataFileCheck.h"
+
+#include "core/data/BureauTable.h"
+#include "core/data/CountryTable.h"
+#include "core/text/TextLines.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool isMarkupStart(std::string_view text)
+{
+    // Only what web servers and captive portals send first: a declaration, a processing
+    // instruction or one of the tags a page opens with. A first token such as "<new>" in a
+    // hand-edited country line is no page.
+    if (text.starts_with("<!") || text.starts_with("<?"))
+        return true;
+    static constexpr std::array<std::string_view, 8> Tags = {"html",  "head",   "body", "meta",
+                                                             "title", "script", "link", "style"};
+    for (std::string_view tag : Tags) {
+        if (text.size() <= tag.size() + 1 || text[0] != '<')
+            continue;
+        const std::string_view name = text.substr(1, tag.size());
+        const char after = text[tag.size() + 1];
+        if (std::equal(name.begin(), name.end(), tag.begin(),
+                       [](char a, char b) { return lower(a) == b; }) &&
+            (after == '>' || after == ' ' || after == '/' || after == '\t' || after == '\n'))
+            return true;
+    }
+    return false;
+}
+
+// What the check gathers while it reads the file line by line.
+class Survey
+{
+public:
+    explicit Survey(DataFile kind) : m_kind(kind) {}
+
+    void add(const std::string &line, std::size_t fullLength)
+    {
+        m_totalLength += fullLength;
+        if (fullLength > m_longestLength) {
+            m_longestLength = fullLength;
+            m_longestIsJoined = fullLength > line.size() || line.find('\n') != std::string::npos;
+        }
+        if (!m_sawContent) {
+            // Blanks, tabs, line feeds and a UTF-8 byte-order mark come before a page's first tag.
+            std::string_view text = line;
+            text.remove_prefix(std::min(text.size(), text.find_first_not_of(" \t\n\xef\xbb\xbf")));
+            if (!text.empty()) {
+                m_sawContent = true;
+                m_markup = isMarkupStart(text);
+            }
+        }
+        m_kind == DataFile::Country ? addCountryLine(line) : addBureauLine(line);
+    }
+
+    DataFileProblem problem() const
+    {
+        if (m_markup)
+            return DataFileProblem::Markup;
+        // Most of the file in one line that holds line feeds, or is too long for any data line.
+        if (m_longestIsJoined && m_longestLength > m_totalLength - m_longestLength)
+            return DataFileProblem::OneHugeLine;
+        if (m_usefulRows == 0)
+            return DataFileProblem::Empty;
+        if (m_droppedRows > 0)
+            return DataFileProblem::TooManyRows;
+        return DataFileProblem::None;
+    }
+
+private:
+    void addCountryLine(const std::string &line)
+    {
+        if (m_rows == CountryTable::MaxRows) {
+            // A blank line past the end would give nothing that matters.
+            if (line.find_first_not_of(' ') != std::string::npos)
+                ++m_droppedRows;
+            return;
+        }
+        ++m_rows;
+        const CountryRow row = parseCountryLine(line);
+        if (!row.prefix.empty() && !row.entityCode.empty())
+            ++m_usefulRows;
+    }
+
+    void addBureauLine(const std::string &line)
+    {
+        if (line.size() < BureauTable::RecordLength)
+            return;
+        if (m_rows == BureauTable::MaxRows) {
+            ++m_droppedRows;
+            return;
+        }
+        ++m_rows;
+        ++m_usefulRows;
+    }
+
+    DataFile m_kind;
+    std::size_t m_totalLength = 0;
+    std::size_t m_longestLength = 0;
+    bool m_longestIsJoined = false;
+    bool m_sawContent = false;
+    bool m_markup = false;
+    std::size_t m_rows = 0;
+    std::size_t m_usefulRows = 0;
+    std::size_t m_droppedRows = 0;
+};
+
+} // namespace
+
+DataFileProblem checkDataFile(DataFile kind, ByteSource &source)
+{
+    Survey survey(kind);
+    LineReader reader(source);
+    std::string line;
+    for (;;) {
+        switch (reader.next(line)) {
+        case LineReader::Status::Line:
+            survey.add(line, reader.lineLength());
+            continue;
+        case LineReader::Status::End:
+            return survey.problem();
+        case LineReader::Status::Error:
+            return DataFileProblem::None;
+        }
+    }
+}
+
+DataFileProblem checkDataFile(DataFile kind, const std::filesystem::path &file)
+{
+    DataFileProblem problem = DataFileProblem::None;
+    readFile(file, [&](ByteSource &source) {
+        problem = checkDataFile(kind, source);
+        return LoadResult{};
+    });
+    return problem;
+}
+
+bool rulesOutData(DataFileProblem problem)
+{
+    return problem != DataFileProblem::None && problem != DataFileProblem::TooManyRows;
+}
+
+std::string_view explain(DataFileProblem problem)
+{
+    switch (problem) {
+    case DataFileProblem::None:
+        break;
+    case DataFileProblem::Empty:
+        return "it holds no line that Vorn can use";
+    case DataFileProblem::Markup:
+        return "it is an HTML or XML page, not a data file";
+    case DataFileProblem::OneHugeLine:
+        return "it has LF line ends, or none; Vorn reads CR or CR LF";
+    case DataFileProblem::TooManyRows:
+        return "it holds more rows than Vorn's table takes; the last ones are left out";
+    }
+    return {};
+}

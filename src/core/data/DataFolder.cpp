@@ -1,0 +1,88 @@
+#include "core/data/DataFolder.h"
+
+#include "core/data/DataFiles.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+bool anythingAt(const std::filesystem::path &path)
+{
+    std::error_code ignored;
+    return std::filesystem::symlink_status(path, ignored).type() !=
+           std::filesystem::file_type::not_found;
+}
+
+} // namespace
+
+bool renameWithoutReplacing(const std::filesystem::path &from, const std::filesystem::path &to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the no-replace flag: test first, accepting the short race.
+    if (anythingAt(to))
+        return false;
+    std::error_code error;
+    std::filesystem::rename(from, to, error);
+    return !error;
+}
+
+bool replaceFile(const std::filesystem::path &newFile, const std::filesystem::path &target)
+{
+    // On disk before it takes the name, so that a power cut cannot leave an empty file either.
+    const int fd = ::open(newFile.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced && std::rename(newFile.c_str(), target.c_str()) == 0;
+}
+
+std::filesystem::path DataFolder::fileOf(DataFile file) const
+{
+    return path(file == DataFile::Country ? DataFiles::CountryFile : DataFiles::BureauFile);
+}
+
+std::filesystem::path DataFolder::backupOf(DataFile file) const
+{
+    return path(file == DataFile::Country ? DataFiles::CountryBackup : DataFiles::BureauBackup);
+}
+
+std::string_view DataFolder::shownName(DataFile file)
+{
+    return file == DataFile::Country ? "COUNTRY.ASC" : "VORN.ASC";
+}
+
+void DataFolder::backUp(DataFile file) const
+{
+    if (!anythingAt(fileOf(file)))
+        return;
+    std::error_code ignored;
+    std::filesystem::remove(backupOf(file), ignored);
+    // A second name costs nothing; a file system without them gets a copy.
+    std::error_code error;
+    std::filesystem::create_hard_link(fileOf(file), backupOf(file), error);
+    if (error)
+        std::filesystem::copy_file(fileOf(file), backupOf(file), ignored);
+}
+
+bool DataFolder::hasBackup(DataFile file) const
+{
+    return anythingAt(backupOf(file));
+}
+
+bool DataFolder::restoreBackup(DataFile file) const
+{
+    if (!hasBackup(file))
+        return false;
+    // A rename never replaces a file, so whatever lies under the name goes first.
+    std::error_code ignored;
+    std::filesystem::remove(fileOf(file), ignored);
+    return renameWithoutReplacing(backupOf(file), fileOf(file));
+}

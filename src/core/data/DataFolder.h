@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/data/DataFiles.h"
+
+#include <filesystem>
+#include <string_view>
+
+// The folder that holds the data files, their backup copies, the downloads and the settings,
+// and the moves that put a data file aside and bring its backup copy back. Every file lies
+// directly in it, named in one lower-case form.
+class DataFolder
+{
+public:
+    explicit DataFolder(std::filesystem::path directory = {}) : m_directory(std::move(directory)) {}
+
+    const std::filesystem::path &directory() const { return m_directory; }
+    std::filesystem::path path(std::string_view name) const { return m_directory / name; }
+    std::filesystem::path fileOf(DataFile file) const;
+    std::filesystem::path backupOf(DataFile file) const;
+    // The name that messages give the file: "COUNTRY.ASC" or "VORN.ASC".
+    static std::string_view shownName(DataFile file);
+
+    // Before a download replaces the file: the file becomes the backup copy as well, in place of
+    // an older one, and stays under its own name until its replacement is complete. A missing
+    // file leaves the older backup copy where it is, so the last good copy is never lost.
+    void backUp(DataFile file) const;
+    bool hasBackup(DataFile file) const;
+    // Deletes whatever lies under the file's name and moves the backup copy there. False when
+    // there was no backup copy or it could not be moved; once it succeeded the backup is gone.
+    bool restoreBackup(DataFile file) const;
+
+private:
+    std::filesystem::path m_directory;
+};
+
+// Renames a file unless the new name is taken; false when nothing was renamed.
+bool renameWithoutReplacing(const std::filesystem::path &from, const std::filesystem::path &to);
+
+// Puts a complete new file in place of another in one step, so that whoever reads the name, even
+// after a crash, finds either the old file or the new one, never a part. False on failure.
+bool replaceFile(const std::filesystem::path &newFile, const std::filesystem::path &target);

@@ -1,0 +1,238 @@
+#include "core/lookup/CallLookup.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::size_t MaxKeyLength = 16;
+constexpr char EndMarker = '*';
+
+// Calls that may start with these characters are looked up without the plausibility checks:
+// they are (or begin) complete one-character prefixes.
+bool isOneCharPrefix(char c)
+{
+    switch (c) {
+    case '2':
+    case 'F':
+    case 'G':
+    case 'I':
+    case 'K':
+    case 'M':
+    case 'N':
+    case 'R':
+    case 'U':
+    case 'W':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The sort prefixes that switch on a call-area rule, compared exactly and as a whole.
+enum class AreaRule { None, Usa, Australia, Guantanamo };
+
+AreaRule areaRule(std::string_view sortPrefix)
+{
+    if (sortPrefix == "K")
+        return AreaRule::Usa;
+    if (sortPrefix == "VK")
+        return AreaRule::Australia;
+    if (sortPrefix == "KG4")
+        return AreaRule::Guantanamo;
+    return AreaRule::None;
+}
+
+constexpr std::string_view Unknown = "unknown";
+constexpr std::string_view NeedsTwoCharacters = "call incomplete (at least 2 characters needed)";
+constexpr std::string_view AreaMissing = "call incomplete (call area missing)";
+
+// What the key is made of: at most 16 characters, trailing blanks removed.
+std::string_view typedPart(std::string_view typed)
+{
+    typed = typed.substr(0, MaxKeyLength);
+    return typed.substr(0, typed.find_last_not_of(' ') + 1);
+}
+
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+LookupAnswer answer(LookupOutcome outcome, const BureauRow *bureau = nullptr, char digit = ' ')
+{
+    return {outcome, bureau, digit};
+}
+
+LookupAnswer normalOrNoBureau(const BureauRow &bureau)
+{
+    return answer(bureau.bureauName.empty() ? LookupOutcome::NoBureau : LookupOutcome::Normal,
+                  &bureau);
+}
+
+// Guantanamo Bay keeps its two-letter KG4 calls; other KG4 calls are US call area 4. Only the
+// call before a '/' counts, so a portable KG4AB/P stays at Guantanamo Bay.
+LookupAnswer guantanamoOrUsa(std::string_view key, std::size_t typedLength, const BureauRow &bureau)
+{
+    const std::size_t callLength = std::min(typedLength, key.find('/'));
+    if (callLength >= 4 && key.starts_with("KG4") && callLength != 5)
+        return answer(LookupOutcome::KG4Usa);
+    // Guantanamo Bay has no bureau: "none", not a bare " (non IARU)".
+    return normalOrNoBureau(bureau);
+}
+
+LookupAnswer usCallArea(std::string_view key, const BureauRow &bureau)
+{
+    const char digit = firstDigit(key);
+    if (digit == ' ')
+        return answer(LookupOutcome::AreaMissing);
+    if (digit != '4')
+        return answer(LookupOutcome::CallArea, &bureau, digit);
+    // Area 4 has one bureau for one-letter prefixes (K4, N4, W4) and one for two-letter ones.
+    return answer(isDigit(key[1]) ? LookupOutcome::UsArea4a : LookupOutcome::UsArea4b, &bureau);
+}
+
+LookupAnswer australianCallArea(std::string_view key, const BureauRow &bureau)
+{
+    const char digit = firstDigit(key);
+    if (digit == ' ')
+        return answer(LookupOutcome::AreaMissing);
+    if (digit == '0' || digit == '9')
+        return answer(LookupOutcome::VkArea90, &bureau);
+    return answer(LookupOutcome::CallArea, &bureau, digit);
+}
+
+} // namespace
+
+std::string AnswerText::str() const
+{
+    std::string text;
+    text.reserve(pieces[0].size() + pieces[1].size() + pieces[2].size());
+    for (const std::string_view piece : pieces)
+        text += piece;
+    return text;
+}
+
+bool CallField::refuses(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || (byte >= 0x7f && byte <= 0x9f) || byte == 0xad;
+}
+
+std::string CallField::normalize(std::string_view typed)
+{
+    std::string text;
+    for (const char c : typed) {
+        if (text.size() == MaxLength)
+            break;
+        if (!refuses(c))
+            text.push_back(upper(c));
+    }
+    return text;
+}
+
+std::string makeSearchKey(std::string_view typed)
+{
+    std::string key(typedPart(typed));
+    if (!key.empty() && key.size() < MaxKeyLength)
+        key.push_back(EndMarker);
+    return key;
+}
+
+char firstDigit(std::string_view searchKey)
+{
+    const auto digit = std::find_if(searchKey.begin(), searchKey.end(), isDigit);
+    return digit == searchKey.end() ? ' ' : *digit;
+}
+
+std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTable &countries,
+                                       const BureauTable &bureaus)
+{
+    const std::string_view typedText = typedPart(typed);
+    if (typedText.empty())
+        return std::nullopt;
+    // The search key, built where no allocation is needed.
+    char keyBuffer[MaxKeyLength];
+    std::copy(typedText.begin(), typedText.end(), keyBuffer);
+    std::size_t keyLength = typedText.size();
+    if (keyLength < MaxKeyLength)
+        keyBuffer[keyLength++] = EndMarker;
+    const std::string_view key(keyBuffer, keyLength);
+    const std::size_t typedLength = typedText.size();
+
+    const CountryRow *country = countries.firstFit(key);
+    if (!country)
+        return answer(LookupOutcome::NotFound);
+
+    if (!isOneCharPrefix(key.front())) {
+        if (typedLength == 1)
+            return answer(LookupOutcome::OneCharacter);
+        if (country->prefix.size() == 1 && isDigit(key[1]))
+            return answer(LookupOutcome::NotFound);
+    }
+
+    const BureauRow *bureau = bureaus.firstOf(country->entityCode);
+    if (!bureau)
+        return answer(LookupOutcome::NotFound);
+
+    switch (areaRule(bureau->sortPrefix)) {
+    case AreaRule::Usa:
+        return usCallArea(key, *bureau);
+    case AreaRule::Australia:
+        return australianCallArea(key, *bureau);
+    case AreaRule::Guantanamo:
+        return guantanamoOrUsa(key, typedLength, *bureau);
+    case AreaRule::None:
+        break;
+    }
+    return normalOrNoBureau(*bureau);
+}
+
+AnswerTexts answerTexts(const LookupAnswer &answer)
+{
+    using O = LookupOutcome;
+    const BureauRow *row = answer.bureau;
+    const std::string_view digit(&answer.digit, 1);
+    switch (answer.outcome) {
+    case O::NotFound:
+        break;
+    case O::OneCharacter:
+        return {{{NeedsTwoCharacters}}, {}, {}};
+    case O::AreaMissing:
+        return {{{AreaMissing}}, {}, {}};
+    case O::NoBureau:
+        return {{}, {{"none"}}, {{row->entityName}}};
+    case O::Normal:
+        return {{{row->sortPrefix}},
+                {{row->bureauName, row->isIaru ? "" : " (non IARU)"}},
+                {{row->entityName}}};
+    case O::KG4Usa:
+        return {{{"KA4"}}, {{"USA - call area 4b"}}, {{"USA"}}};
+    case O::UsArea4a:
+        return {{{"K4"}}, {{row->bureauName, " - call area 4a"}}, {{row->entityName}}};
+    case O::UsArea4b:
+        return {{{"KA4"}}, {{row->bureauName, " - call area 4b"}}, {{row->entityName}}};
+    case O::CallArea:
+        return {{{row->sortPrefix, digit}},
+                {{row->bureauName, " - call area ", digit}},
+                {{row->entityName}}};
+    case O::VkArea90:
+        return {
+            {{row->sortPrefix, "9"}}, {{row->bureauName, " - call area 9/0"}}, {{row->entityName}}};
+    }
+    return {{{Unknown}}, {{Unknown}}, {{Unknown}}};
+}
+
+std::optional<LookupResult> lookUpCall(std::string_view typed, const CountryTable &countries,
+                                       const BureauTable &bureaus)
+{
+    const auto found = findAnswer(typed, countries, bureaus);
+    if (!found)
+        return std::nullopt;
+    const AnswerTexts texts = answerTexts(*found);
+    return LookupResult{found->outcome, texts.sort.str(), texts.bureau.str(), texts.entity.str()};
+}

@@ -1,0 +1,183 @@
+#include "core/net/Download.h"
+
+#include "core/data/DataFiles.h"
+#include "core/text/ByteSource.h"
+#include "core/text/TextLines.h"
+
+#include <cstdio>
+
+int checkFailureCode(DownloadFailure failure)
+{
+    switch (failure) {
+    case DownloadFailure::None:
+        return 0;
+    case DownloadFailure::UnreadableInfo:
+        return -1;
+    case DownloadFailure::CannotConnect:
+        return -2;
+    case DownloadFailure::CannotSend:
+        return -3;
+    case DownloadFailure::ReceiveFailed:
+    case DownloadFailure::Cancelled:
+        return -4;
+    case DownloadFailure::NoVersionNumber:
+        return -5;
+    case DownloadFailure::BadResponse:
+    case DownloadFailure::NotDataFile:
+        return -6;
+    }
+    return -1;
+}
+
+std::string_view Download::targetName(DownloadKind kind)
+{
+    switch (kind) {
+    case DownloadKind::CountryFile:
+        return DataFiles::CountryFile;
+    case DownloadKind::BureauFile:
+        return DataFiles::BureauFile;
+    case DownloadKind::UpdateInfo:
+        break;
+    }
+    return DataFiles::UpdateInfoFile;
+}
+
+std::optional<DataFile> Download::dataFileOf(DownloadKind kind)
+{
+    switch (kind) {
+    case DownloadKind::CountryFile:
+        return DataFile::Country;
+    case DownloadKind::BureauFile:
+        return DataFile::Bureau;
+    case DownloadKind::UpdateInfo:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::string Download::statusText(DownloadKind kind, std::string_view host)
+{
+    std::string text;
+    switch (kind) {
+    case DownloadKind::CountryFile:
+        text = "Downloading country file from ";
+        break;
+    case DownloadKind::BureauFile:
+        text = "Downloading Vorn file from ";
+        break;
+    case DownloadKind::UpdateInfo:
+        text = "Checking for updates at ";
+        break;
+    }
+    text += host;
+    text += " ...";
+    return text;
+}
+
+std::string Download::request(DownloadKind kind, std::string_view host)
+{
+    std::string text = "GET /files/";
+    text += targetName(kind);
+    text += "   HTTP/1.1\r\nHost: ";
+    text += host;
+    text += "\r\n\r\n";
+    return text;
+}
+
+std::optional<std::int32_t> parseInteger(std::string_view text)
+{
+    text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    unsigned base = 10;
+    if (text.starts_with('$')) {
+        base = 16;
+        text.remove_prefix(1);
+    } else if (text.starts_with("0x") || text.starts_with("0X")) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty())
+        return std::nullopt;
+    std::int64_t magnitude = 0;
+    for (const char c : text) {
+        unsigned digit = 0;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        else
+            return std::nullopt;
+        magnitude = magnitude * base + digit;
+        // One past the largest magnitude is still needed for the most negative value.
+        if (magnitude > std::int64_t(INT32_MAX) + 1)
+            return std::nullopt;
+    }
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    if (value > INT32_MAX)
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+UpdateInfoReading readUpdateInfo(const std::filesystem::path &file)
+{
+    UpdateInfoReading reading;
+    FileSource source;
+    if (!source.open(file)) {
+        reading.failure = DownloadFailure::UnreadableInfo;
+        return reading;
+    }
+    LineReader reader(source);
+    std::string lines[2];
+    for (std::string &line : lines) {
+        // Past the end a line reads as empty; only a failing device is an error.
+        if (reader.next(line) == LineReader::Status::Error) {
+            reading.failure = DownloadFailure::UnreadableInfo;
+            return reading;
+        }
+    }
+    const std::optional<std::int32_t> data = parseInteger(lines[0]);
+    if (!data) {
+        reading.failure = DownloadFailure::NoVersionNumber;
+        return reading;
+    }
+    reading.published = {*data, parseInteger(lines[1]).value_or(0)};
+    return reading;
+}
+
+bool stripHttpHeader(ByteSource &received, const std::function<bool(std::string_view)> &write)
+{
+    LineReader reader(received);
+    std::string line;
+    bool pastHeader = false;
+    LineReader::Status status = LineReader::Status::End;
+    while ((status = reader.next(line)) == LineReader::Status::Line) {
+        if (pastHeader) {
+            line += "\r\n";
+            if (!write(line))
+                return false;
+        } else if (line.empty()) {
+            pastHeader = true;
+        }
+    }
+    // A file cut short by a failing read, or one without a header, is no download.
+    return status != LineReader::Status::Error && pastHeader;
+}
+
+bool stripHttpHeader(const std::filesystem::path &received, const std::filesystem::path &stripped)
+{
+    FileSource input;
+    std::FILE *output = std::fopen(stripped.c_str(), "wb");
+    bool ok = input.open(received) && output != nullptr;
+    ok = ok && stripHttpHeader(input, [output](std::string_view line) {
+             return std::fwrite(line.data(), 1, line.size(), output) == line.size();
+         });
+    if (output != nullptr)
+        ok = std::fclose(output) == 0 && ok;
+    return ok;
+}

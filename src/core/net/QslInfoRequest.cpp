@@ -1,0 +1,212 @@
+#include "core/net/QslInfoRequest.h"
+
+#include "core/settings/BuildSettings.h"
+#include "core/text/TextLines.h"
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+
+namespace {
+
+constexpr std::size_t MaxCallLength = 15;
+constexpr std::string_view Crlf = "\r\n";
+
+char asciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+void appendUtf8(std::string &text, char32_t code)
+{
+    if (code < 0x80) {
+        text += static_cast<char>(code);
+    } else if (code < 0x800) {
+        text += static_cast<char>(0xc0 | (code >> 6));
+        text += static_cast<char>(0x80 | (code & 0x3f));
+    } else if (code < 0x10000) {
+        text += static_cast<char>(0xe0 | (code >> 12));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
+        text += static_cast<char>(0x80 | (code & 0x3f));
+    } else {
+        text += static_cast<char>(0xf0 | (code >> 18));
+        text += static_cast<char>(0x80 | ((code >> 12) & 0x3f));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
+        text += static_cast<char>(0x80 | (code & 0x3f));
+    }
+}
+
+// The settings and the call field hold single-byte text; the request declares UTF-8.
+std::string latin1ToUtf8(std::string_view text)
+{
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (const char c : text)
+        appendUtf8(utf8, static_cast<unsigned char>(c));
+    return utf8;
+}
+
+// The character a reference between '&' and ';' stands for; 0 when it is not one.
+char32_t referencedCharacter(std::string_view name)
+{
+    static constexpr std::array<std::pair<std::string_view, char32_t>, 5> Entities{
+        {{"amp", U'&'}, {"lt", U'<'}, {"gt", U'>'}, {"quot", U'"'}, {"apos", U'\''}}};
+    for (const auto &[entity, character] : Entities) {
+        if (name == entity)
+            return character;
+    }
+    if (name.size() < 2 || name.front() != '#')
+        return 0;
+    name.remove_prefix(1);
+    int base = 10;
+    if (name.front() == 'x') {
+        base = 16;
+        name.remove_prefix(1);
+    }
+    std::uint32_t code = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), code, base);
+    // A shown line holds no control character: a reference to one (a line break, say) stays as
+    // it was written.
+    const bool control = code < 0x20 || (code >= 0x7f && code <= 0x9f);
+    if (error != std::errc() || end != name.data() + name.size() || control || code > 0x10ffff ||
+        (code >= 0xd800 && code <= 0xdfff))
+        return 0;
+    return static_cast<char32_t>(code);
+}
+
+} // namespace
+
+std::string QslInfoServer::displayName() const
+{
+    std::string name = peer.host;
+    for (char &c : name)
+        c = asciiUpper(c);
+    return name;
+}
+
+std::string QslInfoServer::creditMark() const
+{
+    std::string mark = "(c) " + peer.host;
+    for (char &c : mark)
+        c = asciiLower(c);
+    return mark;
+}
+
+QslInfoServer builtInQslInfoServer()
+{
+    return {NetPeer{QslInfoHost, 80}, QslInfoNamespace};
+}
+
+std::string QslInfoRequest::queryCall(std::string_view callFieldText)
+{
+    std::string call(callFieldText.substr(0, MaxCallLength));
+    for (char &c : call)
+        c = asciiUpper(c);
+    return latin1ToUtf8(trimBlanks(call));
+}
+
+bool QslInfoRequest::worthAsking(std::string_view queryCall)
+{
+    // Counted in characters: bytes that continue a UTF-8 sequence do not count.
+    std::size_t characters = 0;
+    for (const char c : queryCall) {
+        if ((static_cast<unsigned char>(c) & 0xc0) != 0x80)
+            ++characters;
+    }
+    return characters > 2;
+}
+
+std::string QslInfoRequest::request(const QslInfoServer &server, std::string_view queryCall,
+                                    std::string_view ownCall)
+{
+    const std::string client = ownCall.empty() ? "anonimous" : latin1ToUtf8(ownCall);
+    std::string body;
+    for (const std::string_view line : {
+             std::string_view(R"(<?xml version="1.0" encoding="utf-8"?>)"),
+             std::string_view(
+                 R"(<soap:Envelope xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance")"
+                 R"( xmlns:xsd="http://www.w3.org/2001/XMLSchema")"
+                 R"( xmlns:soap="http://schemas.xmlsoap.org/soap/envelope/">)"),
+             std::string_view("<soap:Body>"),
+         }) {
+        body += line;
+        body += Crlf;
+    }
+    body += "<qslinfo xmlns=\"" + xmlEscaped(server.nameSpace) + "\">";
+    body += Crlf;
+    body += "<callsign>" + xmlEscaped(queryCall) + "</callsign>";
+    body += Crlf;
+    body += "<ClientInformation>VORN-" + xmlEscaped(client) + "</ClientInformation>";
+    body += Crlf;
+    body += "</qslinfo>\r\n</soap:Body>\r\n</soap:Envelope>\r\n\r\n";
+
+    std::string text = "POST /qslinfo.asmx   HTTP/1.1\r\n";
+    text += "Host: " + server.peer.host + "\r\n";
+    text += "Content-Type: text/xml; charset=utf-8\r\n";
+    text += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    text += "SOAPAction: \"" + server.nameSpace + "/qslinfo\"\r\n";
+    text += Crlf;
+    text += body;
+    return text;
+}
+
+std::string QslInfoRequest::xmlEscaped(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        case '\'':
+            escaped += "&apos;";
+            break;
+        default:
+            escaped += c;
+            break;
+        }
+    }
+    return escaped;
+}
+
+std::string QslInfoRequest::xmlUnescaped(std::string_view text)
+{
+    // A reference name is short; a longer run up to ';' is not one.
+    constexpr std::size_t MaxReference = 10;
+    std::string plain;
+    plain.reserve(text.size());
+    while (!text.empty()) {
+        const std::size_t amp = text.find('&');
+        plain += text.substr(0, amp);
+        if (amp == std::string_view::npos)
+            break;
+        text.remove_prefix(amp);
+        const std::size_t semicolon = text.substr(0, MaxReference + 2).find(';');
+        const char32_t character = semicolon == std::string_view::npos
+                                       ? 0
+                                       : referencedCharacter(text.substr(1, semicolon - 1));
+        if (character == 0) {
+            plain += '&';
+            text.remove_prefix(1);
+            continue;
+        }
+        appendUtf8(plain, character);
+        text.remove_prefix(semicolon + 1);
+    }
+    return plain;
+}

@@ -1,0 +1,204 @@
+#include "core/settings/SettingsFile.h"
+
+#include "core/text/ByteSource.h"
+#include "core/text/TextLines.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Reads the rest of an "N" line: blanks, an optional sign, then decimal digits to the end.
+bool parseDataVersion(std::string_view text, std::int32_t &value)
+{
+    const auto start = text.find_first_not_of(' ');
+    if (start == std::string_view::npos)
+        return false;
+    text.remove_prefix(start);
+    bool negative = false;
+    if (text.front() == '+' || text.front() == '-') {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.front() < '0' || text.front() > '9')
+        return false;
+    std::int64_t magnitude = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
+    if (error != std::errc() || end != text.data() + text.size())
+        return false;
+    const std::int64_t number = negative ? -magnitude : magnitude;
+    if (number < INT32_MIN || number > INT32_MAX)
+        return false;
+    value = static_cast<std::int32_t>(number);
+    return true;
+}
+
+const char *backgroundCode(Background background)
+{
+    switch (background) {
+    case Background::PlainBlue:
+        return "BB";
+    case Background::PlainWhite:
+        return "BW";
+    case Background::WorldMap:
+        break;
+    }
+    return "BM";
+}
+
+const char *updateCode(UpdateMode mode)
+{
+    switch (mode) {
+    case UpdateMode::Manual:
+        return "UC";
+    case UpdateMode::Auto:
+        return "UA";
+    case UpdateMode::None:
+        break;
+    }
+    return "UN";
+}
+
+const char *qslInfoCode(QslInfoMode mode)
+{
+    switch (mode) {
+    case QslInfoMode::Manual:
+        return "CR";
+    case QslInfoMode::Auto:
+        return "CA";
+    case QslInfoMode::None:
+        break;
+    }
+    return "CN";
+}
+
+bool writeAll(int fd, const std::string &bytes)
+{
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+void applySettingsLine(std::string_view line, AppSettings &settings)
+{
+    struct Code
+    {
+        std::string_view text;
+        void (*apply)(AppSettings &);
+    };
+    static constexpr Code Codes[] = {
+        {"BM", [](AppSettings &s) { s.background = Background::WorldMap; }},
+        {"BB", [](AppSettings &s) { s.background = Background::PlainBlue; }},
+        {"BW", [](AppSettings &s) { s.background = Background::PlainWhite; }},
+        {"SS", [](AppSettings &s) { s.speakSort = true; }},
+        {"SB", [](AppSettings &s) { s.speakBureau = true; }},
+        {"SD", [](AppSettings &s) { s.speakDxcc = true; }},
+        {"UN", [](AppSettings &s) { s.updateMode = UpdateMode::None; }},
+        {"UC", [](AppSettings &s) { s.updateMode = UpdateMode::Manual; }},
+        {"UA", [](AppSettings &s) { s.updateMode = UpdateMode::Auto; }},
+        {"CN", [](AppSettings &s) { s.qslInfoMode = QslInfoMode::None; }},
+        {"CR", [](AppSettings &s) { s.qslInfoMode = QslInfoMode::Manual; }},
+        {"CA", [](AppSettings &s) { s.qslInfoMode = QslInfoMode::Auto; }},
+    };
+    for (const Code &code : Codes) {
+        if (line == code.text)
+            code.apply(settings);
+    }
+    if (line.empty())
+        return;
+    if (line.front() == 'N') {
+        std::int32_t version = 0;
+        if (parseDataVersion(line.substr(1), version))
+            settings.dataVersion = version;
+    } else if (line.front() == 'R') {
+        settings.ownCall = std::string(line.substr(1));
+    }
+}
+
+LoadResult readSettings(ByteSource &source, AppSettings &settings)
+{
+    LineReader reader(source);
+    std::string line;
+    for (;;) {
+        switch (reader.next(line)) {
+        case LineReader::Status::Line:
+            applySettingsLine(line, settings);
+            continue;
+        case LineReader::Status::End:
+            return {};
+        case LineReader::Status::Error:
+            return {source.error()};
+        }
+    }
+}
+
+LoadResult readSettingsFile(const std::filesystem::path &file, AppSettings &settings)
+{
+    return readFile(file,
+                    [&settings](ByteSource &source) { return readSettings(source, settings); });
+}
+
+AppSettings readSettingsFile(const std::filesystem::path &file)
+{
+    AppSettings settings;
+    readSettingsFile(file, settings);
+    return settings;
+}
+
+std::string formatSettings(const AppSettings &settings)
+{
+    std::string text;
+    const auto addLine = [&text](std::string_view line) {
+        text += line;
+        text += "\r\n";
+    };
+    addLine(backgroundCode(settings.background));
+    if (settings.speakSort)
+        addLine("SS");
+    if (settings.speakBureau)
+        addLine("SB");
+    if (settings.speakDxcc)
+        addLine("SD");
+    addLine(updateCode(settings.updateMode));
+    addLine(qslInfoCode(settings.qslInfoMode));
+    addLine("N" + std::to_string(settings.dataVersion));
+    addLine("R" + trimBlanks(settings.ownCall));
+    return text;
+}
+
+bool writeSettingsFile(const std::filesystem::path &file, const AppSettings &settings)
+{
+    // The work file lies beside the settings file, so the final rename stays on one file system.
+    std::filesystem::path workFile = file;
+    workFile += ".tmp";
+    // O_NONBLOCK: a FIFO left under the work file's name must not block the program.
+    const int fd =
+        ::open(workFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (fd < 0)
+        return false;
+    struct stat status;
+    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    ok = ok && writeAll(fd, formatSettings(settings));
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (ok)
+        ok = std::rename(workFile.c_str(), file.c_str()) == 0;
+    if (!ok)
+        ::unlink(workFile.c_str());
+    return ok;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/settings/AppSettings.h"
+#include "core/text/ByteSource.h"
+#include "core/text/LoadResult.h"
+
+#include <filesystem>
+#include <string_view>
+
+// The settings file vorn.set: one short code per line, "N" with the data version and "R" with
+// the user's own call.
+
+// Applies one line of the file to the settings; a line that matches no rule changes nothing.
+void applySettingsLine(std::string_view line, AppSettings &settings);
+
+// Reads the file over the given settings, later lines winning. A missing or unreadable file, or
+// one that is not a regular file, leaves the settings as they were, except for what was read up
+// to the failure; the result tells why, for a caller that wants to say so.
+LoadResult readSettingsFile(const std::filesystem::path &file, AppSettings &settings);
+
+// The same for settings from any source of bytes.
+LoadResult readSettings(ByteSource &source, AppSettings &settings);
+
+// The defaults with the file read over them.
+AppSettings readSettingsFile(const std::filesystem::path &file);
+
+// The file's contents for the settings, lines ended by CR LF.
+std::string formatSettings(const AppSettings &settings);
+
+// Writes the file through a work file beside it, so that a failed write leaves the previous
+// file as it was. False when anything failed.
+bool writeSettingsFile(const std::filesystem::path &file, const AppSettings &settings);

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/data/DataFolder.h"
+#include "core/text/LoadResult.h"
+
+#include <string>
+
+struct AppState;
+class MessageBoxes;
+class UpdateOperations;
+
+// What the start-up sequence asks of the main window.
+class StartupWindow
+{
+public:
+    virtual ~StartupWindow() = default;
+    // Brings the query window in line with the QSL information mode.
+    virtual void applyQslInfoMode() = 0;
+    // Closes the main window, which saves the settings and ends the program once the sequence
+    // has returned to the event loop.
+    virtual void closeMainWindow() = 0;
+};
+
+// Brings both data files into memory on the first activation of the main window: runs the
+// update check when updates are on, loads country.asc and vorn.asc, and recovers a file that
+// cannot be read by a download or its backup copy; ends the program when that fails too.
+class StartupSequence
+{
+public:
+    StartupSequence(AppState &state, MessageBoxes &boxes, UpdateOperations &updates,
+                    StartupWindow &window);
+
+    // Runs the whole sequence once. False when the data could not be loaded and the main window
+    // was closed.
+    bool run();
+
+private:
+    bool loadWithRecovery(DataFile file, bool &dataReplaced);
+    bool download(DataFile file);
+    void loadWithoutUpdates(DataFile file);
+    // The full path and the system's reason, for a box's details.
+    std::string describeFailure(DataFile file, const LoadResult &result) const;
+
+    AppState &m_state;
+    MessageBoxes &m_boxes;
+    UpdateOperations &m_updates;
+    StartupWindow &m_window;
+    bool m_windowClosed = false;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/text/LoadResult.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
+// A sequential source of bytes for the text-file readers. Tests hand in sources that fail on
+// purpose; the program reads real files through FileSource.
+class ByteSource
+{
+public:
+    virtual ~ByteSource() = default;
+
+    // Reads up to size bytes: the count read, 0 at the end of the data, -1 when the device fails.
+    virtual std::ptrdiff_t read(char *buffer, std::size_t size) = 0;
+    // Why the last read failed.
+    virtual std::error_code error() const { return std::make_error_code(std::errc::io_error); }
+};
+
+// A regular file opened read-only. Anything else under the name (a FIFO, a device, a directory)
+// counts as a file that cannot be read, and opening it never blocks. Opening can fail; so can
+// every read and the final close, and error() then tells the system's reason.
+class FileSource final : public ByteSource
+{
+public:
+    FileSource() = default;
+    ~FileSource() override;
+    FileSource(const FileSource &) = delete;
+    FileSource &operator=(const FileSource &) = delete;
+
+    bool open(const std::filesystem::path &path);
+    std::ptrdiff_t read(char *buffer, std::size_t size) override;
+    // Closes the file; false when the system reports an error.
+    bool close();
+    std::error_code error() const override { return m_error; }
+
+private:
+    bool fail(std::error_code error);
+
+    int m_fd = -1;
+    std::error_code m_error;
+};
+
+// Opens a regular file, hands it to read and closes it. The first failure wins: opening, then
+// what read gives, then closing.
+LoadResult readFile(const std::filesystem::path &path,
+                    const std::function<LoadResult(ByteSource &)> &read);

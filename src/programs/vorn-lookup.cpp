@@ -1,0 +1,300 @@
+// vorn-lookup: the look-up of the main window for scripts and shells. Loads country.asc and
+// vorn.asc and prints, for every call, the three answers the window would show. Built for
+// batches: input is read in large blocks, each line keeps only what the call field would take,
+// and the answers are written through one buffer without building a string per call.
+
+#include "core/data/BureauTable.h"
+#include "core/data/CountryTable.h"
+#include "core/data/DataFileCheck.h"
+#include "core/data/DataFiles.h"
+#include "core/lookup/CallLookup.h"
+#include "core/settings/ShippedFiles.h"
+#include "core/settings/Version.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int ExitUsage = 1; // also when the calls cannot be read or the answers not written
+constexpr int ExitDataError = 2;
+
+constexpr std::string_view UsageLine = "Usage: vorn-lookup [-C DIR] [--] [CALL...]\n";
+
+constexpr std::string_view Help =
+    "\n"
+    "Looks up call signs or prefixes the way Vorn's main window does and prints one\n"
+    "line per call: the call as the call field holds it, the sort prefix, the QSL\n"
+    "bureau and the DXCC / WAE entity, separated by tabs.\n"
+    "\n"
+    "  -C DIR     read country.asc and vorn.asc from DIR\n"
+    "  --help     show this text\n"
+    "  --version  show the program's version and the version of the data\n"
+    "  --         end of the options: every later argument is a call\n"
+    "\n"
+    "Without -C the data come from the current directory when it holds country.asc,\n"
+    "else from Vorn's data directory ($XDG_DATA_HOME/vorn, by default\n"
+    "~/.local/share/vorn), else from the installed shared data; a note on standard\n"
+    "error names the directory.\n"
+    "\n"
+    "Without CALL arguments every line of standard input is looked up. Calls are\n"
+    "treated as typed into the call field: control characters are left out, letters\n"
+    "become capitals and only the first 15 characters count. An empty call, or one of\n"
+    "blanks only, prints the call and three empty fields. A data file that loads but\n"
+    "does not look like one gets a warning on standard error.\n"
+    "\n"
+    "Exit status: 0 on success; 1 for a usage error, or when the calls cannot be read\n"
+    "or the answers cannot be written; 2 when a data file cannot be loaded.\n";
+
+void say(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+// Standard output through one large buffer. After the first failed write nothing more is
+// written, and the failure is kept for the final report.
+class Output
+{
+public:
+    Output() { m_buffer.reserve(Capacity); }
+
+    void append(std::string_view text)
+    {
+        if (m_buffer.size() + text.size() > Capacity)
+            flush();
+        m_buffer.append(text);
+    }
+
+    void append(const AnswerText &text)
+    {
+        for (const std::string_view piece : text.pieces)
+            append(piece);
+    }
+
+    // Writes what the buffer holds; false once any write has failed.
+    bool flush()
+    {
+        std::size_t written = 0;
+        while (!m_error && written < m_buffer.size()) {
+            const ssize_t n =
+                ::write(STDOUT_FILENO, m_buffer.data() + written, m_buffer.size() - written);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                m_error = std::error_code(n < 0 ? errno : EIO, std::system_category());
+            else
+                written += static_cast<std::size_t>(n);
+        }
+        m_buffer.clear();
+        return !m_error;
+    }
+
+    bool failed() const { return static_cast<bool>(m_error); }
+    const std::error_code &error() const { return m_error; }
+
+private:
+    static constexpr std::size_t Capacity = 64 * 1024;
+    std::string m_buffer;
+    std::error_code m_error;
+};
+
+// Collects a call as the call field would hold it, one byte at a time, into a fixed buffer.
+class CallBuffer
+{
+public:
+    void clear() { m_length = 0; }
+    void add(char c)
+    {
+        if (m_length < CallField::MaxLength && !CallField::refuses(c))
+            m_call[m_length++] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    std::string_view call() const { return {m_call.data(), m_length}; }
+
+private:
+    std::array<char, CallField::MaxLength> m_call{};
+    std::size_t m_length = 0;
+};
+
+void writeAnswer(std::string_view call, const CountryTable &countries, const BureauTable &bureaus,
+                 Output &out)
+{
+    out.append(call);
+    out.append("\t");
+    if (const auto answer = findAnswer(call, countries, bureaus)) {
+        const AnswerTexts texts = answerTexts(*answer);
+        out.append(texts.sort);
+        out.append("\t");
+        out.append(texts.bureau);
+        out.append("\t");
+        out.append(texts.entity);
+        out.append("\n");
+    } else {
+        out.append("\t\t\n");
+    }
+}
+
+// Looks up every line of standard input. Lines end at LF; a CR before it is a control
+// character like any other. False, with the reason, when the input cannot be read.
+bool answerInput(const CountryTable &countries, const BureauTable &bureaus, Output &out,
+                 std::error_code &readError)
+{
+    std::vector<char> block(64 * 1024);
+    CallBuffer call;
+    bool lineStarted = false;
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, block.data(), block.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            readError = std::error_code(errno, std::system_category());
+            return false;
+        }
+        if (n == 0)
+            break;
+        for (const char c : std::string_view(block.data(), static_cast<std::size_t>(n))) {
+            if (c != '\n') {
+                call.add(c);
+                lineStarted = true;
+                continue;
+            }
+            writeAnswer(call.call(), countries, bureaus, out);
+            call.clear();
+            lineStarted = false;
+        }
+        if (out.failed())
+            return true; // nothing more can be written; the caller reports it
+    }
+    if (lineStarted) // a last line without its line end
+        writeAnswer(call.call(), countries, bureaus, out);
+    return true;
+}
+
+template<typename Table>
+bool load(Table &table, const fs::path &file, DataFile kind,
+          LoadResult (*loader)(Table &, const fs::path &))
+{
+    if (const LoadResult loaded = loader(table, file); !loaded) {
+        say("vorn-lookup: cannot read " + file.string() + ": " + loaded.error.message() + "\n");
+        return false;
+    }
+    if (const DataFileProblem problem = checkDataFile(kind, file); problem != DataFileProblem::None)
+        say("vorn-lookup: warning: " + file.string() + ": " + std::string(explain(problem)) + "\n");
+    return true;
+}
+
+struct Options
+{
+    std::optional<fs::path> dataDirectory;
+    std::vector<std::string_view> calls;
+    bool help = false;
+    bool version = false;
+};
+
+// Nothing, after a message, when the arguments are not understood.
+std::optional<Options> parseOptions(int argc, char **argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") {
+            options.calls.insert(options.calls.end(), argv + i + 1, argv + argc);
+            break;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg == "-C") {
+            if (++i == argc) {
+                say("vorn-lookup: -C needs a directory\n");
+                return std::nullopt;
+            }
+            options.dataDirectory = argv[i];
+        } else if (arg.starts_with("-C")) {
+            options.dataDirectory = arg.substr(2);
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            say("vorn-lookup: unknown option " + std::string(arg) + "\n");
+            return std::nullopt;
+        } else {
+            options.calls.push_back(arg);
+        }
+    }
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::optional<Options> options = parseOptions(argc, argv);
+    if (!options) {
+        say(UsageLine);
+        say("Try 'vorn-lookup --help' for more.\n");
+        return ExitUsage;
+    }
+    if (options->help) {
+        std::fputs((std::string(UsageLine) + std::string(Help)).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : ExitUsage;
+    }
+
+    std::optional<fs::path> dataDirectory = options->dataDirectory;
+    if (!dataDirectory) {
+        dataDirectory = findDataDirectory();
+        if (dataDirectory)
+            say("vorn-lookup: data from " + dataDirectory->string() + "\n");
+    }
+    if (options->version) {
+        std::optional<std::int32_t> dataVersion;
+        if (dataDirectory)
+            dataVersion = bureauFileDataVersion(*dataDirectory / DataFiles::BureauFile);
+        std::printf("vorn-lookup %s\ndata %s\n", ProgramVersion,
+                    dataVersion ? std::to_string(*dataVersion).c_str() : "version unknown");
+        return std::fflush(stdout) == 0 ? 0 : ExitUsage;
+    }
+    if (!dataDirectory) {
+        say("vorn-lookup: no country.asc in the current directory, in Vorn's data directory or "
+            "in the installed data; name the directory with -C\n");
+        return ExitDataError;
+    }
+    const fs::path countryFile = *dataDirectory / DataFiles::CountryFile;
+    const fs::path bureauFile = *dataDirectory / DataFiles::BureauFile;
+
+    CountryTable countries;
+    BureauTable bureaus;
+    if (!load(countries, countryFile, DataFile::Country, &loadCountryTable) ||
+        !load(bureaus, bureauFile, DataFile::Bureau, &loadBureauTable))
+        return ExitDataError;
+
+    Output out;
+    std::error_code readError;
+    if (!options->calls.empty()) {
+        CallBuffer call;
+        for (const std::string_view typed : options->calls) {
+            call.clear();
+            for (const char c : typed)
+                call.add(c);
+            writeAnswer(call.call(), countries, bureaus, out);
+        }
+    } else if (!answerInput(countries, bureaus, out, readError)) {
+        out.flush();
+        say("vorn-lookup: cannot read the calls: " + readError.message() + "\n");
+        return ExitUsage;
+    }
+    if (!out.flush()) {
+        say("vorn-lookup: cannot write the answers: " + out.error().message() + "\n");
+        return ExitUsage;
+    }
+    return 0;
+}

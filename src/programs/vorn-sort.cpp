@@ -1,0 +1,147 @@
+// vorn-sort: sorts the QSL cards of whole logs into bureau piles, as Vorn's "Sort log" window
+// does, for scripts and shells.
+
+#include "core/data/BureauTable.h"
+#include "core/data/CountryTable.h"
+#include "core/data/DataFiles.h"
+#include "core/settings/ShippedFiles.h"
+#include "logbook/PileListing.h"
+#include "logbook/SortJob.h"
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int ExitUsage = 1;
+constexpr int ExitCannotRead = 2;
+
+void printUsage(std::ostream &out)
+{
+    out << "Usage: vorn-sort [-C DIR] [--all] [--csv] LOGFILE...\n"
+           "\n"
+           "Sorts the outgoing QSL cards of one or more logs into bureau piles, as Vorn's\n"
+           "\"Sort log\" window does: one card per worked station and route, in piles by the\n"
+           "prefix the cards are sorted under, each with its QSL bureau and DXCC / WAE entity.\n"
+           "Cards for bureaus outside the IARU, for entities without a bureau (\"none\") and\n"
+           "for unknown or incomplete calls are set apart at the end.\n"
+           "\n"
+           "A LOGFILE is ADIF (.adi), ADX (ADIF as XML) or a plain list of calls separated\n"
+           "by blanks, commas or line ends; \"-\" reads standard input. A QSO whose QSL_VIA\n"
+           "names a manager goes to the manager's pile.\n"
+           "\n"
+           "  -C DIR    read country.asc and vorn.asc from DIR\n"
+           "  --all     sort every QSO; by default only those whose QSL_SENT is Q or R (or\n"
+           "            every QSO of a log without QSL_SENT), and none whose QSL_SENT_VIA is\n"
+           "            D, E or M\n"
+           "  --csv     print one row per card: sort_prefix,bureau,entity,call,via,qsos\n"
+           "            (RFC 4180, lines ending in CR LF)\n"
+           "  --help    show this text\n"
+           "\n"
+           "Without -C the data come from the current directory when it holds country.asc,\n"
+           "else from Vorn's data directory ($XDG_DATA_HOME/vorn, by default\n"
+           "~/.local/share/vorn), else from the installed shared data; a note on standard\n"
+           "error names the directory.\n"
+           "\n"
+           "Damaged records are skipped and counted on standard error.\n"
+           "\n"
+           "Exit status: 0 on success, 1 for a usage error, 2 when a data file or a log\n"
+           "cannot be read.\n";
+}
+
+int usageError(const std::string &message)
+{
+    std::cerr << "vorn-sort: " << message << '\n'
+              << "Usage: vorn-sort [-C DIR] [--all] [--csv] LOGFILE...\n"
+              << "Try 'vorn-sort --help' for more.\n";
+    return ExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Standard output is written through the stream alone; a large listing goes out faster.
+    std::ios::sync_with_stdio(false);
+    std::optional<std::filesystem::path> dataDir;
+    QsoSelection selection = QsoSelection::Waiting;
+    bool csv = false;
+    std::vector<std::filesystem::path> logs;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (options && (arg == "--help" || arg == "-h")) {
+            printUsage(std::cout);
+            return 0;
+        }
+        if (options && arg == "-C") {
+            if (++i == argc)
+                return usageError("-C needs a directory");
+            dataDir = argv[i];
+        } else if (options && arg == "--all") {
+            selection = QsoSelection::All;
+        } else if (options && arg == "--csv") {
+            csv = true;
+        } else if (options && arg == "--") {
+            options = false;
+        } else if (options && arg.size() > 1 && arg.front() == '-') {
+            return usageError("unknown option " + arg);
+        } else {
+            logs.emplace_back(arg);
+        }
+    }
+    if (logs.empty())
+        return usageError("no log file given");
+    if (!dataDir) {
+        dataDir = findDataDirectory();
+        if (!dataDir) {
+            std::cerr << "vorn-sort: no country.asc in the current directory, in Vorn's data "
+                         "directory or in the installed data; name the directory with -C\n";
+            return ExitCannotRead;
+        }
+        std::cerr << "vorn-sort: data from " << dataDir->string() << '\n';
+    }
+
+    CountryTable countries;
+    BureauTable bureaus;
+    const auto countryFile = *dataDir / DataFiles::CountryFile;
+    const auto bureauFile = *dataDir / DataFiles::BureauFile;
+    for (const auto &[file, loaded] :
+         {std::pair{countryFile, loadCountryTable(countries, countryFile)},
+          std::pair{bureauFile, loadBureauTable(bureaus, bureauFile)}}) {
+        if (!loaded) {
+            std::cerr << "vorn-sort: cannot read " << file.string() << ": "
+                      << loaded.error.message() << '\n';
+            return ExitCannotRead;
+        }
+    }
+
+    SortJob job(countries, bureaus);
+    for (const auto &log : logs)
+        job.addLog(log);
+    job.run();
+    if (job.failed()) {
+        std::cerr << "vorn-sort: " << job.error() << '\n';
+        return ExitCannotRead;
+    }
+    for (const SortJob::LogReport &report : job.reports()) {
+        const std::string name = report.file == "-" ? "standard input" : report.file.string();
+        if (!report.problem.empty())
+            std::cerr << "vorn-sort: " << name << ": " << report.problem
+                      << "; the QSOs before it are sorted\n";
+        if (report.damaged > 0)
+            std::cerr << "vorn-sort: " << name << ": " << counted(report.damaged, "damaged record")
+                      << " skipped\n";
+    }
+
+    const SortedLog sorted = job.result(selection);
+    if (csv)
+        writeCardsCsv(std::cout, sorted);
+    else
+        writePileListing(std::cout, sorted);
+    std::cout.flush();
+    return std::cout ? 0 : ExitCannotRead;
+}

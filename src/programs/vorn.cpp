@@ -1,0 +1,92 @@
+// vorn: finds the IARU QSL bureau for a call sign or prefix.
+
+#include "core/settings/BuildSettings.h"
+#include "core/shell/AppState.h"
+#include "core/shell/UpdatePolicy.h"
+#include "platform/EspeakEngine.h"
+#include "platform/SignalWatcher.h"
+#include "ui/main/MainForm.h"
+#include "ui/qslinfo/DatabaseForm.h"
+#include "ui/qslinfo/QslInfoService.h"
+#include "ui/qslinfo/QueryForm.h"
+#include "ui/update/DownloadForm.h"
+#include "ui/update/UpdateForm.h"
+#include "ui/widgets/QtMessageBoxes.h"
+
+#include <QApplication>
+#include <QThread>
+
+namespace {
+
+// The servers are fixed when the program is built. The end-to-end tests build the program once
+// more to ask stand-in servers on loopback ports of their choosing, given as "host:port" in
+// VORN_TEST_UPDATE_PEER and VORN_TEST_QSLINFO_PEER; the program itself has no such code.
+NetPeer peer(NetPeer builtIn, [[maybe_unused]] const char *variable)
+{
+#ifdef VORN_TEST_PEERS_FROM_ENVIRONMENT
+    const QString given = qEnvironmentVariable(variable);
+    const qsizetype colon = given.lastIndexOf(QLatin1Char(':'));
+    bool valid = false;
+    const ushort port = given.mid(colon + 1).toUShort(&valid);
+    if (colon > 0 && valid)
+        return NetPeer{given.left(colon).toStdString(), port};
+#endif
+    return builtIn;
+}
+
+QslInfoServer qslInfoServer()
+{
+    QslInfoServer server = builtInQslInfoServer();
+    server.peer = peer(server.peer, "VORN_TEST_QSLINFO_PEER");
+    return server;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vorn"));
+    QApplication::setDesktopFileName(QStringLiteral("vorn"));
+
+    // Everything lies in the current directory, which the launcher chooses.
+    AppState state;
+    QtMessageBoxes qtBoxes;
+    MessageBoxGate boxes(qtBoxes);
+    EspeakEngine speechEngine;
+
+    DownloadForm downloadForm(peer(NetPeer{UpdateHost}, "VORN_TEST_UPDATE_PEER"), state.folder);
+    UpdateForm updateForm;
+    UpdatePolicy updates(state, boxes, downloadForm, updateForm, UpdateHost);
+    const QslInfoServer server = qslInfoServer();
+    QueryForm queryForm(state.settings, boxes, server);
+    DatabaseForm databaseForm(server);
+    QslInfoService qslInfo(state.settings, queryForm, databaseForm);
+
+    MainForm mainForm(state,
+                      MainFormSeams{boxes, speechEngine,
+                                    [](int milliseconds) {
+                                        QThread::msleep(static_cast<unsigned long>(milliseconds));
+                                    },
+                                    updates, qslInfo});
+    qtBoxes.setParentWindow(&mainForm);
+    queryForm.showBeside(&mainForm);
+    QObject::connect(&queryForm, &QueryForm::queryButtonClicked, &mainForm,
+                     &MainForm::queryButtonClick);
+
+    // Asked to end by the system, a terminal or the desktop session: close as Exit does, which
+    // saves the settings, and leave every event loop, an open dialog's included.
+    SignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &mainForm, [&mainForm] {
+        mainForm.close();
+        QApplication::quit();
+    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm, &MainForm::saveSettings);
+
+    mainForm.show();
+    const int status = QApplication::exec();
+    // Whatever ran after the window closed (a start-up step left by a signal, say) is kept too.
+    mainForm.saveSettings();
+    // A start-up that could not load the data ends the program; scripts can tell.
+    return mainForm.startupFailed() ? 1 : status;
+}

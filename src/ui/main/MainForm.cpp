@@ -1,0 +1,499 @@
+#include "ui/main/MainForm.h"
+
+#include "core/data/DataFiles.h"
+#include "core/lookup/CallLookup.h"
+#include "core/net/QslInfoRequest.h"
+#include "core/settings/SettingsFile.h"
+#include "core/settings/ShippedFiles.h"
+#include "core/settings/Version.h"
+#include "core/shell/AppState.h"
+#include "core/shell/MessageBoxes.h"
+#include "core/shell/UpdateOperations.h"
+#include "core/speech/VoiceOutput.h"
+#include "platform/JpegDecoder.h"
+#include "ui/help/AboutBox.h"
+#include "ui/help/HelpViewer.h"
+#include "ui/qslinfo/QslInfoQuery.h"
+#include "ui/settings/ApplyBackground.h"
+#include "ui/settings/BackgroundForm.h"
+#include "ui/settings/SpeakForm.h"
+#include "ui/sortlog/SortLogForm.h"
+#include "ui/widgets/CallEdit.h"
+#include "ui/widgets/DialogFrame.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <algorithm>
+
+namespace {
+
+const QColor LabelBlue(0, 0, 255);
+// The answer lines start at 285 and are at least 280 pixels wide; a longer text widens its line.
+constexpr int AnswerLeft = 285;
+constexpr int AnswerWidth = 280;
+
+QString fromSingleByte(const std::string &text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string toSingleByte(const QString &text)
+{
+    const QByteArray bytes = text.toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString fileName(const std::filesystem::path &path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+// Verdana 10 pt (13 px) bold: the captions, the answers and the call field.
+QFont labelFont()
+{
+    QFont font = dialogFont();
+    font.setPixelSize(13);
+    font.setBold(true);
+    return font;
+}
+
+} // namespace
+
+MainForm::MainForm(AppState &state, MainFormSeams seams, QWidget *parent)
+    : QMainWindow(parent), m_state(state), m_boxes(seams.messageBoxes),
+      m_speechEngine(seams.speechEngine), m_sleep(std::move(seams.sleep)), m_updates(seams.updates),
+      m_qslInfo(seams.qslInfo)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    // A fixed frame: minimise and close, no maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
+    setWindowIcon(QIcon(QStringLiteral(":/vorn/icon.png")));
+    setFont(dialogFont());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+
+    createControls();
+    createMenu();
+    // A log file dropped on the window opens the "Sort log" window with it.
+    setAcceptDrops(true);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    m_state.settings = readSettingsFile(m_state.folder.path(DataFiles::SettingsFile));
+
+    // The other windows come after the main window, which they may read from.
+    m_aboutBox = new AboutBox(this);
+    m_backgroundForm = new BackgroundForm(this);
+    m_speakForm = new SpeakForm(this);
+}
+
+MainForm::~MainForm() = default;
+
+QLabel *MainForm::addLabel(const char *name, const QString &text, const QRect &geometry,
+                           Qt::Alignment alignment)
+{
+    auto *label = new QLabel(text, centralWidget());
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setAlignment(alignment);
+    label->setFont(labelFont());
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, LabelBlue);
+    label->setPalette(palette);
+    return label;
+}
+
+void MainForm::createControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
+
+    // Made from the bottom up, so that each control is drawn over the ones before it.
+    m_map = new QLabel(client);
+    m_map->setObjectName(QStringLiteral("map"));
+    const QImage map = loadJpeg(QStringLiteral(":/vorn/map.jpg"));
+    if (!map.isNull())
+        m_map->setPixmap(QPixmap::fromImage(map));
+    m_map->setGeometry(QRect(QPoint(0, 0), map.size()));
+    describe(m_map, tr("World map"), tr("The background picture of the main window"));
+
+    const Qt::Alignment captionAlignment = Qt::AlignRight | Qt::AlignTop;
+    const Qt::Alignment answerAlignment = Qt::AlignLeft | Qt::AlignTop;
+    QLabel *callLabel =
+        addLabel("CallLabel", tr("Call / Prefix :"), QRect(117, 85, 160, 24), captionAlignment);
+    QLabel *sortLabel =
+        addLabel("SortLabel", tr("Sort QSL under :"), QRect(117, 115, 160, 24), captionAlignment);
+    QLabel *bureauLabel =
+        addLabel("BureauLabel", tr("QSL bureau :"), QRect(117, 145, 160, 24), captionAlignment);
+    QLabel *dxccLabel =
+        addLabel("DxccLabel", tr("DXCC / WAE :"), QRect(117, 175, 160, 24), captionAlignment);
+    describe(callLabel, callLabel->text(), tr("Caption of the call field"));
+    describe(sortLabel, sortLabel->text(), tr("Caption of the sort prefix"));
+    describe(bureauLabel, bureauLabel->text(), tr("Caption of the QSL bureau"));
+    describe(dxccLabel, dxccLabel->text(), tr("Caption of the DXCC / WAE entity"));
+
+    // The answers keep no accessible name of their own: a label then reports its text, so a
+    // screen reader reads the answer itself.
+    m_prefixLabel = addLabel("PrefixLabel", QString(), QRect(AnswerLeft, 115, AnswerWidth, 24),
+                             answerAlignment);
+    m_resultLabel = addLabel("ResultLabel", QString(), QRect(AnswerLeft, 145, AnswerWidth, 24),
+                             answerAlignment);
+    m_infoLabel =
+        addLabel("InfoLabel", QString(), QRect(AnswerLeft, 175, AnswerWidth, 24), answerAlignment);
+    m_prefixLabel->setAccessibleDescription(tr("Sort QSL under"));
+    m_resultLabel->setAccessibleDescription(tr("QSL bureau"));
+    m_infoLabel->setAccessibleDescription(tr("DXCC / WAE"));
+    // The answers can be selected with the mouse and copied, while the keyboard stays with
+    // the call field.
+    auto *copyAnswer = new QAction(tr("Copy &answer"), this);
+    copyAnswer->setObjectName(QStringLiteral("CopyAnswerAction"));
+    connect(copyAnswer, &QAction::triggered, this, &MainForm::copyAnswer);
+    for (QLabel *answer : answerLabels()) {
+        answer->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        answer->setFocusPolicy(Qt::NoFocus);
+        answer->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(answer, &QWidget::customContextMenuRequested, this,
+                [this, answer, copyAnswer](const QPoint &position) {
+                    showAnswerMenu(answer, copyAnswer, position);
+                });
+    }
+
+    m_logo = new QLabel(client);
+    m_logo->setObjectName(QStringLiteral("Logo"));
+    const QPixmap logo(QStringLiteral(":/vorn/logo.png"));
+    m_logo->setPixmap(logo);
+    // 3 pixels from the left and the bottom edge of the client area.
+    m_logo->setGeometry(3, ClientHeight - logo.height() - 3, logo.width(), logo.height());
+    const QString logoHint = tr("Vorn finds the IARU QSL bureau for a call. F1 opens the help.");
+    m_logo->setToolTip(logoHint);
+    describe(m_logo, tr("Logo"), logoHint);
+
+    m_dummyLabel = new QLabel(client);
+    m_dummyLabel->setObjectName(QStringLiteral("DummyLabel"));
+    m_dummyLabel->setGeometry(208, 16, 37, 13);
+    describe(m_dummyLabel, tr("Repaint marker"), tr("Holds no text"));
+
+    m_callEdit = new CallEdit(client);
+    m_callEdit->setObjectName(QStringLiteral("CallEdit"));
+    m_callEdit->setGeometry(285, 83, 160, 24);
+    m_callEdit->setFont(labelFont());
+    QPalette editPalette = m_callEdit->palette();
+    editPalette.setColor(QPalette::Text, LabelBlue);
+    editPalette.setColor(QPalette::Base, Qt::white);
+    m_callEdit->setPalette(editPalette);
+    const QString callHint = tr("Enter call (or prefix) and press <return> to start search");
+    m_callEdit->setToolTip(callHint);
+    describe(m_callEdit, tr("Call / Prefix"), callHint);
+    callLabel->setBuddy(m_callEdit);
+    // The only control that takes the focus, and so the first in tab order.
+    setFocusProxy(m_callEdit);
+    connect(m_callEdit, &CallEdit::keyWentDown, this, &MainForm::callEditKeyDown);
+    // A call pasted or dropped with the mouse changes the call as well: the answer shown must
+    // always be the one of the call in the field.
+    connect(m_callEdit, &QLineEdit::textEdited, this, &MainForm::callEditKeyDown);
+    connect(m_callEdit, &CallEdit::lookUpRequested, this, &MainForm::callEditLookUp);
+}
+
+std::array<QLabel *, 3> MainForm::answerLabels() const
+{
+    return {m_prefixLabel, m_resultLabel, m_infoLabel};
+}
+
+void MainForm::fitAnswerLabels()
+{
+    // No answer is cut: a line is as wide as its text, and on data with very long names the
+    // window grows to show it whole.
+    constexpr int Margin = 8;
+    QWidget *client = centralWidget();
+    int clientWidth = client->width();
+    for (QLabel *answer : answerLabels()) {
+        answer->resize(std::max(AnswerWidth, answer->sizeHint().width()), answer->height());
+        clientWidth = std::max(clientWidth, answer->geometry().right() + 1 + Margin);
+    }
+    if (clientWidth > client->width())
+        client->setFixedWidth(clientWidth);
+}
+
+void MainForm::showAnswerMenu(QLabel *answer, QAction *copyAnswer, const QPoint &position)
+{
+    QMenu menu(this);
+    QAction *copy = menu.addAction(tr("&Copy"), answer, [answer] {
+        QGuiApplication::clipboard()->setText(answer->selectedText());
+    });
+    copy->setEnabled(answer->hasSelectedText());
+    copyAnswer->setEnabled(m_resultsShown);
+    menu.addAction(copyAnswer);
+    menu.exec(answer->mapToGlobal(position));
+}
+
+void MainForm::copyAnswer()
+{
+    // One line, as vorn-lookup prints it: the call and the three answers, separated by tabs.
+    if (!m_resultsShown)
+        return;
+    QStringList fields{m_callEdit->text()};
+    for (const QLabel *answer : answerLabels())
+        fields << answer->text();
+    QGuiApplication::clipboard()->setText(fields.join(QLatin1Char('\t')));
+}
+
+void MainForm::createMenu()
+{
+    QMenuBar *bar = menuBar();
+    const auto addCommand = [this](QWidget *menu, const char *name, const QString &text,
+                                   void (MainForm::*slot)()) {
+        auto *action = new QAction(text, menu);
+        action->setObjectName(QLatin1String(name));
+        menu->addAction(action);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+
+    // Alt with the underlined letter opens each entry; F1 and Ctrl+Q work from anywhere in the
+    // window, as in other desktop programs.
+    addCommand(bar, "AboutMenu", tr("&About"), &MainForm::aboutMenuClick);
+    QMenu *settingsMenu = bar->addMenu(tr("&Settings"));
+    settingsMenu->setObjectName(QStringLiteral("SettingsMenu"));
+    addCommand(settingsMenu, "BackgroundMenu", tr("&Background"), &MainForm::backgroundMenuClick);
+    addCommand(settingsMenu, "SpeakMenu", tr("&Voice output"), &MainForm::speakMenuClick);
+    addCommand(settingsMenu, "UpdateMenu", tr("&Update"), &MainForm::updateMenuClick);
+    addCommand(settingsMenu, "DatabaseMenu",
+               QStringLiteral("&") + QString::fromStdString(builtInQslInfoServer().displayName()) +
+                   QStringLiteral(" database"),
+               &MainForm::databaseMenuClick);
+    addCommand(bar, "SortLogMenu", tr("S&ort log"), &MainForm::sortLogMenuClick);
+    addCommand(bar, "HelpMenu", tr("&Help"), &MainForm::helpMenuClick)
+        ->setShortcut(QKeySequence(Qt::Key_F1));
+    addCommand(bar, "ExitMenu", tr("E&xit"), &MainForm::exitMenuClick)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    // The window's colour is not the menu's.
+    QPalette menuPalette = bar->palette();
+    menuPalette.setColor(QPalette::Window, QApplication::palette(bar).color(QPalette::Window));
+    bar->setPalette(menuPalette);
+}
+
+bool MainForm::event(QEvent *event)
+{
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        formActivate();
+    return handled;
+}
+
+void MainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    centreOnScreen(this);
+    // Without a window manager, or with one that keeps new windows from taking the focus, the
+    // window may never become active by itself; the data must load all the same.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_firstActivation && !m_startupScheduled)
+                formActivate();
+        },
+        Qt::QueuedConnection);
+}
+
+bool MainForm::saveSettings()
+{
+    return writeSettingsFile(m_state.folder.path(DataFiles::SettingsFile), m_state.settings);
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    // Failures are not reported: the program ends all the same, and the previous file stays.
+    saveSettings();
+    m_boxes.dismissFromNowOn();
+    event->accept();
+}
+
+void MainForm::formActivate()
+{
+    setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
+    m_map->setGeometry(QRect(QPoint(0, 0), m_map->pixmap().size()));
+    applyCurrentBackground();
+    if (m_firstActivation) {
+        // Run from the event loop, not inside the activation: the sequence opens modal boxes,
+        // and each of them re-activates this window when it closes.
+        if (!m_startupScheduled) {
+            m_startupScheduled = true;
+            QMetaObject::invokeMethod(this, &MainForm::runStartupSequence, Qt::QueuedConnection);
+        }
+        return;
+    }
+    m_callEdit->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void MainForm::runStartupSequence()
+{
+    StartupSequence sequence(m_state, m_boxes, m_updates, *this);
+    m_startupFailed = !sequence.run();
+    m_firstActivation = false;
+    if (!m_startupFailed)
+        m_callEdit->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void MainForm::applyQslInfoMode()
+{
+    m_qslInfo.applyQslInfoMode();
+}
+
+void MainForm::closeMainWindow()
+{
+    close();
+}
+
+void MainForm::callEditKeyDown()
+{
+    if (!m_resultsShown)
+        return;
+    m_prefixLabel->clear();
+    m_resultLabel->clear();
+    m_infoLabel->clear();
+    m_resultsShown = false;
+}
+
+void MainForm::callEditLookUp()
+{
+    const std::optional<LookupResult> result =
+        lookUpCall(toSingleByte(m_callEdit->text()), m_state.countries, m_state.bureaus);
+    if (!result)
+        return;
+    m_prefixLabel->setText(fromSingleByte(result->sortText));
+    m_resultLabel->setText(fromSingleByte(result->bureauText));
+    m_infoLabel->setText(fromSingleByte(result->entityText));
+    fitAnswerLabels();
+    m_resultsShown = true;
+    // The next character typed replaces the call.
+    m_callEdit->selectAll();
+    letWindowRepaint();
+    if (m_state.settings.qslInfoMode == QslInfoMode::Auto)
+        queryButtonClick();
+    if (m_state.settings.speaksAnything())
+        speakResult();
+}
+
+void MainForm::queryButtonClick()
+{
+    m_qslInfo.queryCall(toSingleByte(m_callEdit->text()));
+}
+
+void MainForm::letWindowRepaint()
+{
+    // Speech blocks the window, so the answers are painted first. Keys typed meanwhile wait
+    // in the queue: handling them here would start a look-up inside this one.
+    m_dummyLabel->setText(QStringLiteral(" "));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_dummyLabel->setText(QString());
+}
+
+void MainForm::speakResult()
+{
+    // The answers are read back from the labels, as they are shown. A failure has switched
+    // voice output off already; the engine's reason goes into the box's details.
+    std::string reason;
+    if (::speakResult(toSingleByte(m_prefixLabel->text()), toSingleByte(m_resultLabel->text()),
+                      toSingleByte(m_infoLabel->text()), m_state.settings, m_speechEngine, m_sleep,
+                      &reason))
+        return;
+    m_boxes.inform(MessageBoxes::Kind::Warning, SpeakNotSupportedText, reason);
+}
+
+void MainForm::aboutMenuClick()
+{
+    m_aboutBox->exec();
+}
+
+void MainForm::backgroundMenuClick()
+{
+    m_backgroundForm->setBackground(m_state.settings.background);
+    if (m_backgroundForm->exec() == QDialog::Accepted)
+        m_state.settings.background = m_backgroundForm->background();
+    applyCurrentBackground();
+}
+
+void MainForm::speakMenuClick()
+{
+    m_speakForm->setChoices(m_state.settings.speakSort, m_state.settings.speakBureau,
+                            m_state.settings.speakDxcc);
+    if (m_speakForm->exec() != QDialog::Accepted)
+        return;
+    m_state.settings.speakSort = m_speakForm->speakSort();
+    m_state.settings.speakBureau = m_speakForm->speakBureau();
+    m_state.settings.speakDxcc = m_speakForm->speakDxcc();
+}
+
+void MainForm::updateMenuClick()
+{
+    m_updates.updateMenuClick();
+}
+
+void MainForm::databaseMenuClick()
+{
+    m_qslInfo.databaseMenuClick();
+}
+
+void MainForm::helpMenuClick()
+{
+    if (m_helpViewer == nullptr)
+        m_helpViewer = new HelpViewer(this);
+    const QByteArray programDirectory = QFile::encodeName(QCoreApplication::applicationDirPath());
+    m_helpViewer->showContents(
+        fileName(helpFilePath(programDirectory.toStdString(), m_state.folder.directory())));
+}
+
+SortLogForm *MainForm::sortLogForm()
+{
+    if (m_sortLogForm == nullptr)
+        m_sortLogForm = new SortLogForm(m_state, this);
+    m_sortLogForm->show();
+    m_sortLogForm->raise();
+    m_sortLogForm->activateWindow();
+    return m_sortLogForm;
+}
+
+void MainForm::sortLogMenuClick()
+{
+    sortLogForm();
+}
+
+void MainForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    SortLogForm::acceptLogDrag(event);
+}
+
+void MainForm::dropEvent(QDropEvent *event)
+{
+    const QString path = SortLogForm::takeLogDrop(event);
+    if (!path.isEmpty())
+        sortLogForm()->openLog(path);
+}
+
+void MainForm::exitMenuClick()
+{
+    close();
+}
+
+void MainForm::applyCurrentBackground()
+{
+    applyBackground(m_state.settings.background, this, m_map, m_callEdit, m_qslInfo.queryForm(),
+                    m_qslInfo.queryMemo());
+}

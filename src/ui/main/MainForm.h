@@ -1,0 +1,126 @@
+#pragma once
+
+#include "core/shell/StartupSequence.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+
+struct AppState;
+class AboutBox;
+class BackgroundForm;
+class CallEdit;
+class HelpViewer;
+class MessageBoxGate;
+class QLabel;
+class QslInfoQuery;
+class SortLogForm;
+class SpeakForm;
+class SpeechEngine;
+class UpdateOperations;
+
+// The services and windows the main window works through, handed in so that tests can answer
+// and record them.
+struct MainFormSeams
+{
+    // Shared with the other windows; dismissed from the moment this window closes.
+    MessageBoxGate &messageBoxes;
+    SpeechEngine &speechEngine;
+    std::function<void(int)> sleep; // milliseconds, blocking the GUI thread
+    UpdateOperations &updates;
+    QslInfoQuery &qslInfo;
+};
+
+// The program's main window: the call field, the three answer lines and the menu. Reads
+// vorn.set into the shared state when it is made, loads the data files on its first activation
+// and writes vorn.set when it closes.
+class MainForm : public QMainWindow, private StartupWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ClientWidth = 635;
+    static constexpr int ClientHeight = 272;
+
+    MainForm(AppState &state, MainFormSeams seams, QWidget *parent = nullptr);
+    ~MainForm() override;
+
+    // Writes vorn.set now, as closing does; false when it could not be written.
+    bool saveSettings();
+
+    bool resultsShown() const { return m_resultsShown; }
+    bool firstActivation() const { return m_firstActivation; }
+    // The data files could not be loaded and the start-up closed the window.
+    bool startupFailed() const { return m_startupFailed; }
+
+public slots:
+    // Queries the QSL information service about the call in the call field, as the Query button
+    // of the query window asks for.
+    void queryButtonClick();
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void createControls();
+    void createMenu();
+    QLabel *addLabel(const char *name, const QString &text, const QRect &geometry,
+                     Qt::Alignment alignment);
+
+    void formActivate();
+    void runStartupSequence();
+    void applyQslInfoMode() override;
+    void closeMainWindow() override;
+
+    std::array<QLabel *, 3> answerLabels() const;
+    void fitAnswerLabels();
+    void showAnswerMenu(QLabel *answer, QAction *copyAnswer, const QPoint &position);
+    void copyAnswer();
+
+    void callEditKeyDown();
+    void callEditLookUp();
+    void letWindowRepaint();
+    void speakResult();
+
+    void aboutMenuClick();
+    void backgroundMenuClick();
+    void speakMenuClick();
+    void updateMenuClick();
+    void databaseMenuClick();
+    void helpMenuClick();
+    void sortLogMenuClick();
+    SortLogForm *sortLogForm();
+    void exitMenuClick();
+    void applyCurrentBackground();
+
+    AppState &m_state;
+    MessageBoxGate &m_boxes;
+    SpeechEngine &m_speechEngine;
+    std::function<void(int)> m_sleep;
+    UpdateOperations &m_updates;
+    QslInfoQuery &m_qslInfo;
+
+    bool m_resultsShown = false;
+    bool m_firstActivation = true;
+    bool m_startupScheduled = false;
+    bool m_startupFailed = false;
+    bool m_shown = false;
+
+    QLabel *m_map = nullptr;
+    QLabel *m_prefixLabel = nullptr;
+    QLabel *m_resultLabel = nullptr;
+    QLabel *m_infoLabel = nullptr;
+    QLabel *m_logo = nullptr;
+    QLabel *m_dummyLabel = nullptr;
+    CallEdit *m_callEdit = nullptr;
+
+    AboutBox *m_aboutBox = nullptr;
+    BackgroundForm *m_backgroundForm = nullptr;
+    SpeakForm *m_speakForm = nullptr;
+    HelpViewer *m_helpViewer = nullptr;
+    SortLogForm *m_sortLogForm = nullptr;
+};

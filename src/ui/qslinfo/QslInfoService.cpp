@@ -1,0 +1,32 @@
+#include "ui/qslinfo/QslInfoService.h"
+
+#include "ui/qslinfo/DatabaseForm.h"
+#include "ui/qslinfo/QueryForm.h"
+
+#include <QPlainTextEdit>
+
+void QslInfoService::applyQslInfoMode()
+{
+    m_queryForm.applyQslInfoMode();
+}
+
+void QslInfoService::queryCall(const std::string &callFieldText)
+{
+    m_queryForm.queryCall(callFieldText);
+}
+
+void QslInfoService::databaseMenuClick()
+{
+    m_databaseForm.edit(m_settings);
+    m_queryForm.applyQslInfoMode();
+}
+
+QWidget *QslInfoService::queryForm() const
+{
+    return &m_queryForm;
+}
+
+QWidget *QslInfoService::queryMemo() const
+{
+    return m_queryForm.memo();
+}

@@ -1,0 +1,219 @@
+#include "ui/sortlog/PileModel.h"
+
+#include "logbook/LogRecords.h"
+#include "logbook/PileListing.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+
+namespace {
+
+// Cards carry the number of their pile plus one; piles carry none.
+constexpr quintptr PileRow = 0;
+// The QSOs a card's hint lists at most.
+constexpr std::size_t HintQsos = 12;
+
+const QColor SetApartColour(150, 0, 0);
+
+QString dateText(std::string_view date)
+{
+    if (date.size() != 8)
+        return QString::fromLatin1(date.data(), static_cast<qsizetype>(date.size()));
+    return QString::fromLatin1(date.data(), 4) + '-' + QString::fromLatin1(date.data() + 4, 2) +
+           '-' + QString::fromLatin1(date.data() + 6, 2);
+}
+
+} // namespace
+
+QString PileModel::displayText(const std::string &text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+PileModel::PileModel(QObject *parent) : QAbstractItemModel(parent) {}
+
+void PileModel::setLog(const SortedLog *sorted, const LogRecords *records)
+{
+    beginResetModel();
+    m_sorted = sorted;
+    m_records = records;
+    endResetModel();
+}
+
+QModelIndex PileModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (!hasIndex(row, column, parent))
+        return {};
+    if (!parent.isValid())
+        return createIndex(row, column, PileRow);
+    return createIndex(row, column, static_cast<quintptr>(parent.row()) + 1);
+}
+
+QModelIndex PileModel::parent(const QModelIndex &child) const
+{
+    if (!child.isValid() || child.internalId() == PileRow)
+        return {};
+    return createIndex(static_cast<int>(child.internalId() - 1), 0, PileRow);
+}
+
+int PileModel::rowCount(const QModelIndex &parent) const
+{
+    if (m_sorted == nullptr)
+        return 0;
+    if (!parent.isValid())
+        return static_cast<int>(m_sorted->piles.size());
+    if (parent.internalId() != PileRow || parent.column() != 0)
+        return 0;
+    return static_cast<int>(m_sorted->piles[static_cast<std::size_t>(parent.row())].cards.size());
+}
+
+int PileModel::columnCount(const QModelIndex &) const
+{
+    return ColumnCount;
+}
+
+QVariant PileModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || m_sorted == nullptr)
+        return {};
+    if (index.internalId() == PileRow)
+        return pileData(m_sorted->piles[static_cast<std::size_t>(index.row())], index.column(),
+                        role);
+    const CardPile &pile = m_sorted->piles[index.internalId() - 1];
+    return cardData(pile, pile.cards[static_cast<std::size_t>(index.row())], index.column(), role);
+}
+
+QVariant PileModel::pileData(const CardPile &pile, int column, int role) const
+{
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (column) {
+        case TitleColumn:
+            return displayText(pileTitle(pile));
+        case CardsColumn:
+            return static_cast<qulonglong>(pile.cards.size());
+        case QsosColumn:
+            return static_cast<qulonglong>(pile.qsoCount);
+        case BureauColumn:
+            return displayText(pile.bureauText);
+        case EntityColumn:
+            return displayText(pile.entityText);
+        default:
+            return {};
+        }
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        if (pile.setApart())
+            return tr("Set apart: %1").arg(QString::fromLatin1(pileNote(pile.kind)));
+        return tr("Bureau pile %1").arg(displayText(pile.sortText));
+    case Qt::FontRole: {
+        if (column != TitleColumn)
+            return {};
+        QFont font;
+        font.setBold(true);
+        return font;
+    }
+    case Qt::ForegroundRole:
+        return pile.setApart() ? QVariant(QBrush(SetApartColour)) : QVariant();
+    case Qt::TextAlignmentRole:
+        if (column == CardsColumn || column == QsosColumn)
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant PileModel::cardData(const CardPile &pile, const QslCard &card, int column, int role) const
+{
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (column) {
+        case TitleColumn:
+            return displayText(card.call);
+        case ViaColumn:
+            return displayText(card.via);
+        case QsosColumn:
+            return static_cast<qulonglong>(card.qsos.size());
+        case SortColumn:
+            return displayText(card.answer.sortText);
+        case BureauColumn:
+            return displayText(card.answer.bureauText);
+        case EntityColumn:
+            return displayText(card.answer.entityText);
+        default:
+            return {};
+        }
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: {
+        QString hint =
+            card.via.empty()
+                ? tr("Card for %1").arg(displayText(card.call))
+                : tr("Card for %1 via %2").arg(displayText(card.call), displayText(card.via));
+        const QString list = qsoList(card);
+        if (!list.isEmpty())
+            hint += '\n' + list;
+        return hint;
+    }
+    case Qt::ForegroundRole:
+        return pile.setApart() ? QVariant(QBrush(SetApartColour)) : QVariant();
+    case Qt::TextAlignmentRole:
+        if (column == QsosColumn)
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QString PileModel::qsoList(const QslCard &card) const
+{
+    if (m_records == nullptr)
+        return {};
+    QStringList lines;
+    for (std::size_t i = 0; i < card.qsos.size() && i < HintQsos; ++i) {
+        if (card.qsos[i] >= m_records->size())
+            break;
+        const auto fields = m_records->fields(card.qsos[i]);
+        QStringList parts;
+        for (const auto name :
+             {LogField::QsoDate, LogField::TimeOn, LogField::Band, LogField::Mode}) {
+            const std::string_view value = fieldValue(fields, name);
+            if (!value.empty())
+                parts << (name == LogField::QsoDate
+                              ? dateText(value)
+                              : QString::fromUtf8(value.data(),
+                                                  static_cast<qsizetype>(value.size())));
+        }
+        if (!parts.isEmpty())
+            lines << parts.join(' ');
+    }
+    if (card.qsos.size() > HintQsos)
+        lines << tr("and %1 more").arg(card.qsos.size() - HintQsos);
+    return lines.join('\n');
+}
+
+QVariant PileModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case TitleColumn:
+        return tr("Pile / call");
+    case ViaColumn:
+        return tr("Via");
+    case CardsColumn:
+        return tr("Cards");
+    case QsosColumn:
+        return tr("QSOs");
+    case SortColumn:
+        return tr("Sort QSL under");
+    case BureauColumn:
+        return tr("QSL bureau");
+    case EntityColumn:
+        return tr("DXCC / WAE");
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,465 @@
+#include "ui/sortlog/SortLogForm.h"
+
+#include "core/shell/AppState.h"
+#include "logbook/MarkAsSent.h"
+#include "logbook/PileListing.h"
+#include "logbook/SortJob.h"
+#include "ui/sortlog/PileModel.h"
+#include "ui/sortlog/SortSheet.h"
+#include "ui/widgets/DialogFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <sstream>
+
+namespace {
+
+// Each step of reading leaves the event loop alone for about this long at most.
+constexpr std::chrono::milliseconds StepBudget(15);
+constexpr int ProgressSteps = 1000;
+
+std::filesystem::path localPath(const QString &path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+QString fromUtf8(const std::string &text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// "cannot read …" as the first words of a sentence.
+QString sentence(const std::string &text)
+{
+    QString line = fromUtf8(text);
+    if (!line.isEmpty())
+        line[0] = line[0].toUpper();
+    return line;
+}
+
+} // namespace
+
+SortLogForm::SortLogForm(AppState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("SortLogForm"));
+    setWindowTitle(windowCaption(tr("Sort log")));
+    setWindowIcon(QIcon(QStringLiteral(":/vorn/icon.png")));
+    // A window for reading lists: the desktop's own font and colours, not the main window's.
+    setPalette(QApplication::palette());
+    setFont(QApplication::font());
+    setAcceptDrops(true);
+    createControls();
+    resize(980, 600);
+
+    m_stepTimer.setInterval(0);
+    connect(&m_stepTimer, &QTimer::timeout, this, &SortLogForm::readStep);
+    enableCommands();
+}
+
+SortLogForm::~SortLogForm() = default;
+
+QPushButton *SortLogForm::addButton(const char *name, const QString &text,
+                                    void (SortLogForm::*slot)())
+{
+    auto *button = new QPushButton(text, this);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, slot);
+    return button;
+}
+
+void SortLogForm::createControls()
+{
+    m_fileLabel =
+        new QLabel(tr("Open a log (ADIF, ADX or a list of calls), or drop one here."), this);
+    m_fileLabel->setObjectName(QStringLiteral("FileLabel"));
+    m_fileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_fileLabel->setAccessibleDescription(tr("The log that is sorted"));
+
+    m_everyQso = new QCheckBox(tr("&Every QSO, also those sent already or not queued"), this);
+    m_everyQso->setObjectName(QStringLiteral("EveryQsoCheck"));
+    m_everyQso->setToolTip(tr("Without this, only QSOs whose QSL_SENT is Q or R count (every QSO "
+                              "of a log without QSL_SENT), and none sent direct, electronically "
+                              "or to a manager (QSL_SENT_VIA D, E or M)."));
+    connect(m_everyQso, &QCheckBox::toggled, this, &SortLogForm::everyQsoToggled);
+
+    auto *treeLabel = new QLabel(tr("P&iles and cards:"), this);
+    m_model = new PileModel(this);
+    m_tree = new QTreeView(this);
+    m_tree->setObjectName(QStringLiteral("PileTree"));
+    m_tree->setModel(m_model);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setAlternatingRowColors(true);
+    m_tree->setAllColumnsShowFocus(true);
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tree->header()->setStretchLastSection(true);
+    m_tree->setColumnWidth(PileModel::TitleColumn, 190);
+    m_tree->setColumnWidth(PileModel::ViaColumn, 90);
+    m_tree->setColumnWidth(PileModel::CardsColumn, 50);
+    m_tree->setColumnWidth(PileModel::QsosColumn, 50);
+    m_tree->setColumnWidth(PileModel::SortColumn, 110);
+    m_tree->setColumnWidth(PileModel::BureauColumn, 250);
+    describe(m_tree, tr("Piles and cards"),
+             tr("One row per pile in the order the bureau sorts them, the set-apart piles last. "
+                "Right or plus opens a pile, left or minus closes it."));
+    treeLabel->setBuddy(m_tree);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("ReadProgress"));
+    m_progress->setRange(0, ProgressSteps);
+    m_progress->setVisible(false);
+    describe(m_progress, tr("Reading the log"), tr("How much of the log has been sorted"));
+
+    // The totals and the status keep no accessible name: a label then reports its text.
+    m_totals = new QLabel(this);
+    m_totals->setObjectName(QStringLiteral("TotalsLabel"));
+    m_totals->setWordWrap(true);
+    m_totals->setAccessibleDescription(tr("Totals"));
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("StatusLabel"));
+    m_status->setWordWrap(true);
+    m_status->setAccessibleDescription(tr("Status"));
+
+    m_openButton = addButton("OpenButton", tr("&Open log..."), &SortLogForm::openButtonClick);
+    m_exportButton =
+        addButton("ExportButton", tr("Export &CSV..."), &SortLogForm::exportButtonClick);
+    m_previewButton =
+        addButton("PreviewButton", tr("Print pre&view..."), &SortLogForm::previewButtonClick);
+    m_printButton = addButton("PrintButton", tr("&Print..."), &SortLogForm::printButtonClick);
+    m_pdfButton = addButton("PdfButton", tr("Save as P&DF..."), &SortLogForm::pdfButtonClick);
+    m_markButton = addButton("MarkButton", tr("&Mark as sent..."), &SortLogForm::markButtonClick);
+    m_markButton->setToolTip(tr("Writes a new ADIF file in which the QSOs of the bureau piles "
+                                "have QSL_SENT Y, QSL_SENT_VIA B and today's QSLSDATE. The log "
+                                "that was read stays as it is."));
+    auto *closeButton = new QPushButton(tr("Close"), this);
+    closeButton->setObjectName(QStringLiteral("CloseButton"));
+    closeButton->setAutoDefault(false);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+
+    const auto addShortcut = [this](const QKeySequence &keys, auto slot) {
+        auto *action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+    };
+    addShortcut(QKeySequence::Open, &SortLogForm::openButtonClick);
+    addShortcut(QKeySequence::Print, &SortLogForm::printButtonClick);
+    addShortcut(QKeySequence(Qt::Key_Escape), &QWidget::close);
+
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *button :
+         {m_openButton, m_exportButton, m_previewButton, m_printButton, m_pdfButton, m_markButton})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    buttons->addWidget(closeButton);
+
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+    auto *layout = new QVBoxLayout(client);
+    layout->addWidget(m_fileLabel);
+    layout->addWidget(m_everyQso);
+    layout->addWidget(treeLabel);
+    layout->addWidget(m_tree, 1);
+    layout->addWidget(m_progress);
+    layout->addWidget(m_totals);
+    layout->addWidget(m_status);
+    layout->addLayout(buttons);
+
+    setTabOrder(m_tree, m_everyQso);
+    setTabOrder(m_everyQso, m_openButton);
+}
+
+QString SortLogForm::logFileOf(const QMimeData *mime)
+{
+    if (mime == nullptr || !mime->hasUrls())
+        return {};
+    for (const QUrl &url : mime->urls()) {
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            return url.toLocalFile();
+    }
+    return {};
+}
+
+void SortLogForm::openLog(const QString &path)
+{
+    stopReading();
+    m_model->setLog(nullptr, nullptr);
+    m_logPath = path;
+    m_sorted = SortedLog();
+    setWindowTitle(windowCaption(tr("Sort log")) + QStringLiteral(" - ") + logName());
+    m_fileLabel->setText(tr("Log: %1").arg(QDir::toNativeSeparators(path)));
+    m_totals->clear();
+    setStatus(tr("Reading %1 ...").arg(logName()));
+
+    m_job = std::make_unique<SortJob>(m_state.countries, m_state.bureaus);
+    m_job->keepRecords();
+    m_job->addLog(localPath(path));
+    m_progress->setValue(0);
+    m_progress->setVisible(true);
+    enableCommands();
+    m_stepTimer.start();
+}
+
+bool SortLogForm::reading() const
+{
+    return m_stepTimer.isActive();
+}
+
+void SortLogForm::readStep()
+{
+    if (m_job->step(StepBudget)) {
+        m_progress->setValue(static_cast<int>(m_job->progress() * ProgressSteps));
+        return;
+    }
+    m_stepTimer.stop();
+    m_progress->setVisible(false);
+    if (m_job->failed()) {
+        setStatus(sentence(m_job->error()));
+        m_job.reset();
+        enableCommands();
+        emit logSorted();
+        return;
+    }
+    QStringList notes;
+    for (const SortJob::LogReport &report : m_job->reports()) {
+        if (!report.problem.empty())
+            notes << tr("The log breaks off (%1); the QSOs before that are sorted.")
+                         .arg(fromUtf8(report.problem));
+    }
+    setStatus(notes.join(' '));
+    showSorted();
+    m_tree->setFocus(Qt::OtherFocusReason);
+    emit logSorted();
+}
+
+void SortLogForm::showSorted()
+{
+    m_model->setLog(nullptr, nullptr);
+    m_sorted = m_job->result(m_everyQso->isChecked() ? QsoSelection::All : QsoSelection::Waiting);
+    m_model->setLog(&m_sorted, &m_job->records());
+    m_totals->setText(fromUtf8(totalsText(m_sorted)));
+    if (m_model->rowCount() > 0)
+        m_tree->setCurrentIndex(m_model->index(0, 0));
+    enableCommands();
+}
+
+void SortLogForm::stopReading()
+{
+    m_stepTimer.stop();
+    m_progress->setVisible(false);
+}
+
+void SortLogForm::enableCommands()
+{
+    const bool sorted = m_job && m_job->done() && !reading();
+    for (QPushButton *button : {m_exportButton, m_previewButton, m_printButton, m_pdfButton})
+        button->setEnabled(sorted);
+    m_markButton->setEnabled(sorted && m_sorted.cardCount(false) > 0);
+}
+
+void SortLogForm::setStatus(const QString &text)
+{
+    m_status->setText(text);
+}
+
+QString SortLogForm::logName() const
+{
+    return QFileInfo(m_logPath).fileName();
+}
+
+QString SortLogForm::askSaveFile(const QString &title, const QString &suffix, const QString &filter)
+{
+    const QFileInfo log(m_logPath);
+    return QFileDialog::getSaveFileName(this, title,
+                                        log.dir().filePath(log.completeBaseName() + suffix),
+                                        filter + tr(";;All files (*)"));
+}
+
+void SortLogForm::everyQsoToggled()
+{
+    if (m_job && m_job->done())
+        showSorted();
+}
+
+void SortLogForm::openButtonClick()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Open a log"), m_logPath.isEmpty() ? QString() : QFileInfo(m_logPath).path(),
+        tr("Logs (*.adi *.adif *.adx *.txt *.csv);;All files (*)"));
+    if (!path.isEmpty())
+        openLog(path);
+}
+
+bool SortLogForm::exportCsv(const QString &path)
+{
+    std::ostringstream csv;
+    writeCardsCsv(csv, m_sorted);
+    std::string error;
+    if (!saveTextFile(localPath(path), csv.str(), error)) {
+        setStatus(sentence(error));
+        return false;
+    }
+    setStatus(tr("Saved %1 as CSV in %2.")
+                  .arg(QString::fromStdString(
+                           counted(m_sorted.cardCount(false) + m_sorted.cardCount(true), "card")),
+                       QDir::toNativeSeparators(path)));
+    return true;
+}
+
+void SortLogForm::exportButtonClick()
+{
+    if (!m_exportButton->isEnabled())
+        return;
+    const QString path = askSaveFile(tr("Export the cards as CSV"), QStringLiteral("-piles.csv"),
+                                     tr("CSV files (*.csv)"));
+    if (!path.isEmpty())
+        exportCsv(path);
+}
+
+bool SortLogForm::markAsSent(const QString &path, QDate today)
+{
+    if (!m_job || !m_job->done())
+        return false;
+    const std::vector<bool> marked = entriesInBureauPiles(m_sorted, m_job->records().size());
+    std::string error;
+    if (!saveMarkedLog(localPath(path), localPath(m_logPath), m_job->records(), marked,
+                       today.toString(QStringLiteral("yyyyMMdd")).toStdString(), error)) {
+        setStatus(sentence(error));
+        return false;
+    }
+    setStatus(tr("Marked %1 of the bureau piles as sent via the bureau in %2; %3 is unchanged.")
+                  .arg(QString::fromStdString(counted(m_sorted.qsoCount(false), "QSO")),
+                       QDir::toNativeSeparators(path), logName()));
+    return true;
+}
+
+void SortLogForm::markButtonClick()
+{
+    if (!m_markButton->isEnabled())
+        return;
+    const QString path = askSaveFile(tr("Mark as sent: save the log as"),
+                                     QStringLiteral("-sent.adi"), tr("ADIF files (*.adi *.adif)"));
+    if (!path.isEmpty())
+        markAsSent(path, QDateTime::currentDateTimeUtc().date());
+}
+
+bool SortLogForm::printSheet(QPrinter *printer)
+{
+    const SortSheet sheet(m_sorted, logName(), QDate::currentDate());
+    return sheet.print(printer);
+}
+
+bool SortLogForm::saveSheetAsPdf(const QString &path)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setDocName(tr("QSL sorting sheet"));
+    if (!printSheet(&printer)) {
+        setStatus(tr("Cannot write %1.").arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    setStatus(tr("Saved the sorting sheet in %1.").arg(QDir::toNativeSeparators(path)));
+    return true;
+}
+
+void SortLogForm::pdfButtonClick()
+{
+    if (!m_pdfButton->isEnabled())
+        return;
+    const QString path = askSaveFile(tr("Save the sorting sheet as PDF"),
+                                     QStringLiteral("-sheet.pdf"), tr("PDF files (*.pdf)"));
+    if (!path.isEmpty())
+        saveSheetAsPdf(path);
+}
+
+void SortLogForm::previewButtonClick()
+{
+    if (!m_previewButton->isEnabled())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(tr("QSL sorting sheet"));
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(windowCaption(tr("Sorting sheet")));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, &SortLogForm::printSheet);
+    preview.exec();
+}
+
+void SortLogForm::printButtonClick()
+{
+    if (!m_printButton->isEnabled())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(tr("QSL sorting sheet"));
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(windowCaption(tr("Print the sorting sheet")));
+    if (dialog.exec() == QDialog::Accepted && !printSheet(&printer))
+        setStatus(tr("The sorting sheet could not be printed."));
+}
+
+void SortLogForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_centred)
+        return;
+    m_centred = true;
+    centreOnScreen(this);
+    m_openButton->setFocus(Qt::OtherFocusReason);
+}
+
+void SortLogForm::closeEvent(QCloseEvent *event)
+{
+    // A log half read is of no use to anyone: reading stops with the window.
+    if (reading()) {
+        stopReading();
+        m_job.reset();
+        setStatus(tr("Reading stopped."));
+        enableCommands();
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void SortLogForm::acceptLogDrag(QDragEnterEvent *event)
+{
+    if (!logFileOf(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+QString SortLogForm::takeLogDrop(QDropEvent *event)
+{
+    const QString path = logFileOf(event->mimeData());
+    if (!path.isEmpty())
+        event->acceptProposedAction();
+    return path;
+}
+
+void SortLogForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    acceptLogDrag(event);
+}
+
+void SortLogForm::dropEvent(QDropEvent *event)
+{
+    const QString path = takeLogDrop(event);
+    if (!path.isEmpty())
+        openLog(path);
+}

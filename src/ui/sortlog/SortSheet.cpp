@@ -1,0 +1,248 @@
+#include "ui/sortlog/SortSheet.h"
+
+#include "logbook/PileListing.h"
+#include "ui/sortlog/PileModel.h"
+
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPen>
+#include <QPrinter>
+#include <algorithm>
+
+namespace {
+
+const QColor BandColour(225, 230, 240);
+const QColor SetApartBandColour(245, 222, 222);
+const QColor SetApartColour(150, 0, 0);
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("SortSheet", text);
+}
+
+QFont sheetFont(qreal points, bool bold = false)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Verdana")});
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QString cardText(const CardPile &pile, const QslCard &card)
+{
+    QString text = PileModel::displayText(card.call);
+    if (!card.via.empty())
+        text += QStringLiteral(" via ") + PileModel::displayText(card.via);
+    if (card.qsos.size() > 1)
+        text += QStringLiteral(" (%1)").arg(card.qsos.size());
+    const std::string detail = cardDetail(pile, card);
+    if (!detail.empty())
+        text += QStringLiteral(" - ") + PileModel::displayText(detail);
+    return text;
+}
+
+// Lays the sheet out from top to bottom, page after page.
+class SheetPainter
+{
+public:
+    SheetPainter(QPainter &painter, QPrinter &printer, QString title, QString date)
+        : m_painter(painter), m_printer(printer), m_title(std::move(title)),
+          m_date(std::move(date)),
+          m_width(printer.pageLayout().paintRectPixels(printer.resolution()).width()),
+          m_height(printer.pageLayout().paintRectPixels(printer.resolution()).height())
+    {
+        startPage();
+    }
+
+    void legend()
+    {
+        const QFont font = sheetFont(9);
+        m_painter.setFont(font);
+        m_painter.setPen(Qt::darkGray);
+        const QString text = tr("One line per card, in the order the bureau sorts them. "
+                                "\"via\": the card goes to the manager; (n): QSOs on the card.");
+        const QRectF box(0, m_y, m_width, m_height);
+        const QRectF used = m_painter.boundingRect(box, Qt::TextWordWrap, text);
+        m_painter.drawText(box, Qt::TextWordWrap, text);
+        m_y += used.height() + lineHeight(font);
+        m_painter.setPen(Qt::black);
+    }
+
+    void section(PileKind kind)
+    {
+        const QFont font = sheetFont(11, true);
+        const qreal height = lineHeight(font) * 1.5;
+        if (m_y + height + 3 * lineHeight(sheetFont(10)) > m_height)
+            newPage();
+        m_painter.setFont(font);
+        m_painter.setPen(SetApartColour);
+        m_painter.drawText(QRectF(0, m_y, m_width, height), Qt::AlignLeft | Qt::AlignVCenter,
+                           tr("Set apart: %1").arg(QString::fromLatin1(pileNote(kind))));
+        m_painter.setPen(Qt::black);
+        m_y += height;
+    }
+
+    void pile(const CardPile &pile)
+    {
+        const QFont font = sheetFont(10);
+        const QFontMetricsF metrics(font, &m_printer);
+        const qreal line = lineHeight(font);
+        const qreal box = metrics.ascent() * 0.8;
+        const qreal gap = metrics.horizontalAdvance(QStringLiteral("MM"));
+        QStringList texts;
+        qreal widest = 0;
+        for (const QslCard &card : pile.cards) {
+            texts << cardText(pile, card);
+            widest = std::max(widest, metrics.horizontalAdvance(texts.back()));
+        }
+        const qreal cell = box + gap / 2 + widest + gap;
+        const int columns = std::max(1, static_cast<int>(m_width / cell));
+        const auto rows = (texts.size() + columns - 1) / columns;
+
+        // A block that fits on a page is not split; a longer one starts on the current page.
+        const qreal block = bandHeight() + static_cast<qreal>(rows) * line;
+        if (m_y + block > m_height &&
+            (block <= m_height - m_top || m_y + bandHeight() + 3 * line > m_height))
+            newPage();
+        band(pile, false);
+        for (qsizetype row = 0; row < rows; ++row) {
+            if (m_y + line > m_height) {
+                newPage();
+                band(pile, true);
+            }
+            m_painter.setFont(font);
+            // About a quarter of a millimetre: a hairline is too faint to tick on paper.
+            m_painter.setPen(
+                QPen(pile.setApart() ? SetApartColour : Qt::black, m_printer.resolution() / 100.0));
+            for (int column = 0; column < columns; ++column) {
+                const qsizetype i = row * columns + column;
+                if (i >= texts.size())
+                    break;
+                const qreal x = column * cell;
+                m_painter.drawRect(QRectF(x, m_y + (line - box) / 2, box, box));
+                m_painter.drawText(QRectF(x + box + gap / 2, m_y, cell - box, line),
+                                   Qt::AlignLeft | Qt::AlignVCenter, texts[i]);
+            }
+            m_y += line;
+        }
+        m_painter.setPen(Qt::black);
+        m_y += line * 0.6;
+    }
+
+    void totals(const QString &text)
+    {
+        const QFont font = sheetFont(10, true);
+        if (m_y + 2 * lineHeight(font) > m_height)
+            newPage();
+        m_painter.setFont(font);
+        const QRectF area(0, m_y, m_width, m_height - m_y);
+        m_painter.drawText(area, Qt::TextWordWrap, text);
+    }
+
+private:
+    qreal lineHeight(const QFont &font) const
+    {
+        return QFontMetricsF(font, &m_printer).lineSpacing() * 1.2;
+    }
+    qreal bandHeight() const { return lineHeight(sheetFont(11, true)) * 1.3; }
+
+    void band(const CardPile &pile, bool continued)
+    {
+        const qreal height = bandHeight();
+        const QRectF area(0, m_y, m_width, height - 4);
+        m_painter.fillRect(area, pile.setApart() ? SetApartBandColour : BandColour);
+        const qreal pad = height / 4;
+        const QRectF inner = area.adjusted(pad, 0, -pad, 0);
+
+        const QFont counts = sheetFont(9);
+        const QString countText = QString::fromStdString(counted(pile.cards.size(), "card") + ", " +
+                                                         counted(pile.qsoCount, "QSO"));
+        m_painter.setFont(counts);
+        m_painter.drawText(inner, Qt::AlignRight | Qt::AlignVCenter, countText);
+        const qreal countWidth = QFontMetricsF(counts, &m_printer).horizontalAdvance(countText);
+
+        const QFont titleFont = sheetFont(11, true);
+        QString title = PileModel::displayText(pileTitle(pile));
+        if (continued)
+            title += tr(" (continued)");
+        m_painter.setFont(titleFont);
+        m_painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, title);
+        const qreal titleWidth = QFontMetricsF(titleFont, &m_printer).horizontalAdvance(title);
+
+        QStringList about;
+        for (const std::string *text : {&pile.bureauText, &pile.entityText}) {
+            if (!text->empty())
+                about << PileModel::displayText(*text);
+        }
+        const QFont aboutFont = sheetFont(10);
+        const QFontMetricsF aboutMetrics(aboutFont, &m_printer);
+        const qreal aboutX = titleWidth + aboutMetrics.horizontalAdvance(QStringLiteral("MM"));
+        const qreal aboutWidth = inner.width() - aboutX - countWidth - pad;
+        m_painter.setFont(aboutFont);
+        m_painter.drawText(QRectF(inner.left() + aboutX, inner.top(), aboutWidth, inner.height()),
+                           Qt::AlignLeft | Qt::AlignVCenter,
+                           aboutMetrics.elidedText(about.join(QStringLiteral("  -  ")),
+                                                   Qt::ElideRight, aboutWidth));
+        m_y += height;
+    }
+
+    void startPage()
+    {
+        ++m_page;
+        const QFont font = sheetFont(9);
+        m_painter.setFont(font);
+        m_painter.setPen(Qt::black);
+        const qreal height = lineHeight(font);
+        const QRectF area(0, 0, m_width, height);
+        m_painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, m_title);
+        m_painter.drawText(area, Qt::AlignRight | Qt::AlignVCenter,
+                           tr("%1, page %2").arg(m_date).arg(m_page));
+        m_painter.drawLine(QPointF(0, height), QPointF(m_width, height));
+        m_top = height * 1.6;
+        m_y = m_top;
+    }
+
+    void newPage()
+    {
+        m_printer.newPage();
+        startPage();
+    }
+
+    QPainter &m_painter;
+    QPrinter &m_printer;
+    QString m_title;
+    QString m_date;
+    qreal m_width;
+    qreal m_height;
+    qreal m_top = 0;
+    qreal m_y = 0;
+    int m_page = 0;
+};
+
+} // namespace
+
+SortSheet::SortSheet(const SortedLog &sorted, QString logName, QDate date)
+    : m_sorted(sorted), m_logName(std::move(logName)), m_date(date)
+{}
+
+bool SortSheet::print(QPrinter *printer) const
+{
+    QPainter painter;
+    if (!painter.begin(printer))
+        return false;
+    SheetPainter sheet(painter, *printer, tr("QSL sorting sheet: %1").arg(m_logName),
+                       m_date.toString(Qt::ISODate));
+    sheet.legend();
+    PileKind section = PileKind::Bureau;
+    for (const CardPile &pile : m_sorted.piles) {
+        if (pile.kind != section) {
+            section = pile.kind;
+            sheet.section(section);
+        }
+        sheet.pile(pile);
+    }
+    sheet.totals(tr("Total: %1").arg(QString::fromStdString(totalsText(m_sorted))));
+    return painter.end();
+}

@@ -1,0 +1,119 @@
+#include "ui/widgets/CallEdit.h"
+
+#include "core/lookup/CallLookup.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QValidator>
+#include <algorithm>
+
+namespace {
+
+// Turns small ASCII letters into capitals in whatever reaches the field. Text that a single-byte
+// character set cannot hold is refused, so the look-up sees exactly what the field shows.
+// Control characters are left out of pasted text as the keyboard leaves them out of typed
+// text, so a call copied with its line end or a tab is the call alone.
+class CallValidator final : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &input, int &position) const override
+    {
+        QString kept;
+        kept.reserve(input.size());
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            const char16_t code = input[i].unicode();
+            if (code > 0xff)
+                return Invalid;
+            if (CallField::refuses(static_cast<char>(code))) {
+                if (i < position)
+                    --position;
+                continue;
+            }
+            kept.append(code >= u'a' && code <= u'z' ? QChar(static_cast<char16_t>(code - 0x20))
+                                                     : input[i]);
+        }
+        input = kept;
+        return Acceptable;
+    }
+};
+
+bool isLookUpKey(const QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    // Ctrl, Alt or Meta with Return do not type the carriage return that starts a look-up.
+    return (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+}
+
+} // namespace
+
+CallEdit::CallEdit(QWidget *parent) : QLineEdit(parent)
+{
+    setMaxLength(MaxLength);
+    setValidator(new CallValidator(this));
+}
+
+bool CallEdit::event(QEvent *event)
+{
+    // Seen here, before the field's own handling, so that Tab and keys without a character
+    // count as well.
+    if (event->type() == QEvent::KeyPress)
+        emit keyWentDown();
+    return QLineEdit::event(event);
+}
+
+void CallEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (isLookUpKey(event)) {
+        event->accept();
+        emit lookUpRequested();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void CallEdit::focusInEvent(QFocusEvent *event)
+{
+    // The field would select its whole text when reached by Tab or a shortcut; the previous
+    // call is meant to stay as it is.
+    switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason: {
+        QFocusEvent plain(event->type(), Qt::OtherFocusReason);
+        QLineEdit::focusInEvent(&plain);
+        break;
+    }
+    default:
+        QLineEdit::focusInEvent(event);
+        break;
+    }
+    // The field drops its selection when the menu bar, a menu opened from the keyboard or
+    // another window takes the focus. A looked-up call must come back selected, or the next
+    // call typed would be joined to it.
+    if (m_anchorAtFocusOut != m_cursorAtFocusOut && !hasSelectedText() &&
+        std::max(m_anchorAtFocusOut, m_cursorAtFocusOut) <= text().size())
+        setSelection(m_anchorAtFocusOut, m_cursorAtFocusOut - m_anchorAtFocusOut);
+    m_anchorAtFocusOut = m_cursorAtFocusOut = 0;
+}
+
+void CallEdit::focusOutEvent(QFocusEvent *event)
+{
+    m_cursorAtFocusOut = cursorPosition();
+    m_anchorAtFocusOut = m_cursorAtFocusOut;
+    if (hasSelectedText()) {
+        const int start = selectionStart();
+        m_anchorAtFocusOut = m_cursorAtFocusOut == start ? start + selectionLength() : start;
+    }
+    QLineEdit::focusOutEvent(event);
+}
+
+void CallEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    // Composed characters arrive without a key press, but they are typing all the same.
+    if (!event->commitString().isEmpty() || !event->preeditString().isEmpty())
+        emit keyWentDown();
+    QLineEdit::inputMethodEvent(event);
+}

@@ -1,0 +1,48 @@
+#include "ui/widgets/DialogFrame.h"
+
+#include "core/settings/Version.h"
+
+#include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
+#include <QWidget>
+
+QFont dialogFont()
+{
+    QFont font(QStringLiteral("Verdana"));
+    // Verdana is rarely installed on Linux; DejaVu Sans has nearly the same metrics.
+    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(11);
+    return font;
+}
+
+QString windowCaption(const QString &topic)
+{
+    return QStringLiteral("Vorn v") + QLatin1String(ProgramVersion) + QStringLiteral(" : ") + topic;
+}
+
+void setUpDialogFrame(QWidget *dialog, int clientWidth, int clientHeight)
+{
+    dialog->setFixedSize(clientWidth, clientHeight);
+    dialog->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    dialog->setFont(dialogFont());
+    dialog->setBackgroundRole(QPalette::Button);
+}
+
+void centreOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen();
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    QRect frame(QPoint(0, 0), window->frameGeometry().size());
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+void describe(QWidget *control, const QString &name, const QString &description)
+{
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
+}

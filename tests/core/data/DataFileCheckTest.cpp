@@ -1,0 +1,105 @@
+#include "core/data/DataFileCheck.h"
+
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Kind = DataFile;
+using Problem = DataFileProblem;
+
+std::string countryLines(std::size_t count, const char *end = "\r\n")
+{
+    std::string text;
+    for (std::size_t i = 1; i <= count; ++i)
+        text += std::to_string(i) + " P" + std::to_string(i) + " E" + end;
+    return text;
+}
+
+std::string records(std::size_t count, const char *end = "\r\n")
+{
+    std::string text = "Vorn QSL bureaus\r\n";
+    for (std::size_t i = 1; i <= count; ++i) {
+        std::string record(61, ' ');
+        record.replace(0, 2, "E" + std::to_string(i % 10));
+        record.replace(6, 6, "Entity");
+        record[60] = 'Y';
+        text += record + end;
+    }
+    return text;
+}
+
+const std::string Page = "<!DOCTYPE html>\r\n<html><head><title>Log in</title></head></html>\r\n";
+
+struct CheckCase
+{
+    const char *name;
+    Kind kind;
+    std::string bytes;
+    Problem problem;
+};
+
+void PrintTo(const CheckCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class DataFileCheckTest : public testing::TestWithParam<CheckCase>
+{
+};
+
+TEST_P(DataFileCheckTest, TellsTheMostSeriousProblem)
+{
+    TempDir dir;
+    EXPECT_EQ(checkDataFile(GetParam().kind, dir.write("data.asc", GetParam().bytes)),
+              GetParam().problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DataFileCheckTest,
+    testing::Values(
+        CheckCase{"CountryFile", Kind::Country, countryLines(20), Problem::None},
+        CheckCase{"CountryFileWithoutLastLineEnd", Kind::Country, "1 DL DL\r\n2 F F",
+                  Problem::None},
+        CheckCase{"CountryLfEnds", Kind::Country, countryLines(20, "\n"), Problem::OneHugeLine},
+        CheckCase{"CountryLinesAddedWithLfEnds", Kind::Country,
+                  countryLines(50) + countryLines(3, "\n"), Problem::None},
+        CheckCase{"NoLineEndsAtAll", Kind::Country, std::string(10000, 'x'), Problem::OneHugeLine},
+        CheckCase{"OneShortLine", Kind::Country, "1 DL DL", Problem::None},
+        CheckCase{"CountryPage", Kind::Country, Page, Problem::Markup},
+        CheckCase{"PageWithLfEndsIsMarkupFirst", Kind::Country,
+                  "\n\n<HTML>\n<body>Log in</body>\n</HTML>\n", Problem::Markup},
+        CheckCase{"XmlWithByteOrderMark", Kind::Country, "\xef\xbb\xbf<?xml version=\"1.0\"?>\r\n",
+                  Problem::Markup},
+        CheckCase{"AngleBracketFirstToken", Kind::Country, "<new> K1 K\r\n2 DL DL\r\n",
+                  Problem::None},
+        CheckCase{"EmptyFile", Kind::Country, "", Problem::Empty},
+        CheckCase{"BlankAndSingleTokenLines", Kind::Country, "\r\n   \r\nx\r\n", Problem::Empty},
+        CheckCase{"CountryFull", Kind::Country, countryLines(3499) + "\r\n", Problem::None},
+        CheckCase{"CountryOverfull", Kind::Country, countryLines(3500), Problem::TooManyRows},
+        CheckCase{"BureauFile", Kind::Bureau, records(20), Problem::None},
+        CheckCase{"BureauHeadingsOnly", Kind::Bureau, "Vorn QSL bureaus\r\nnote\r\n",
+                  Problem::Empty},
+        CheckCase{"BureauLfEnds", Kind::Bureau, records(20, "\n"), Problem::OneHugeLine},
+        CheckCase{"BureauPage", Kind::Bureau, Page + std::string(70, 'x'), Problem::Markup},
+        CheckCase{"BureauFull", Kind::Bureau, records(499), Problem::None},
+        CheckCase{"BureauOverfull", Kind::Bureau, records(500), Problem::TooManyRows}),
+    [](const testing::TestParamInfo<CheckCase> &row) { return row.param.name; });
+
+TEST(DataFileCheck, ShippedFilesAreSound)
+{
+    const std::filesystem::path shipped = VORN_SHIPPED_FILES;
+    EXPECT_EQ(checkDataFile(Kind::Country, shipped / "country.asc"), Problem::None);
+    EXPECT_EQ(checkDataFile(Kind::Bureau, shipped / "vorn.asc"), Problem::None);
+}
+
+TEST(DataFileCheck, OnlyAnOverfullFileMayStillBeData)
+{
+    EXPECT_FALSE(rulesOutData(Problem::None));
+    EXPECT_FALSE(rulesOutData(Problem::TooManyRows));
+    for (Problem problem : {Problem::Empty, Problem::Markup, Problem::OneHugeLine})
+        EXPECT_TRUE(rulesOutData(problem));
+}
+
+} // namespace

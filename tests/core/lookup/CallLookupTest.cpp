@@ -1,0 +1,279 @@
+#include "core/lookup/CallLookup.h"
+
+#include <gtest/gtest.h>
+
+// Readable failure messages: the three answers as a user sees them.
+void PrintTo(const LookupResult &result, std::ostream *out)
+{
+    *out << '[' << static_cast<int>(result.outcome) << "] \"" << result.sortText << "\" | \""
+         << result.bureauText << "\" | \"" << result.entityText << '"';
+}
+
+namespace {
+
+using O = LookupOutcome;
+
+CountryTable countries(std::initializer_list<CountryRow> rows)
+{
+    CountryTable table;
+    for (const auto &row : rows)
+        table.append(row);
+    return table;
+}
+
+BureauTable bureaus(std::initializer_list<BureauRow> rows)
+{
+    BureauTable table;
+    for (const auto &row : rows)
+        table.append(row);
+    return table;
+}
+
+// A small world: exact calls first, then longer prefixes before shorter ones, as a real file.
+const CountryTable world = countries({
+    {"K1ABC*", "KH6"}, // an exact call that lives elsewhere
+    {"KG4", "KG4"},
+    {"KH6", "KH6"},
+    {"VK9X", "VK9X"},
+    {"VK", "VK"},
+    {"AX", "VK"},
+    {"AA", "K"},
+    {"K", "K"},
+    {"N", "K"},
+    {"W", "K"},
+    {"DA", "dl"}, // entity codes match whatever their letter case
+    {"DL", "DL"},
+    {"BA", "BY"},
+    {"B", "BY"},
+    {"F", "F"},
+    {"1A", "1A"},
+    {"ZD8", "ZD8"},
+    {"EX", "EX"}, // no bureau row for this entity
+});
+
+const BureauTable worldBureaus = bureaus({
+    {"K", "United States", "K", "ARRL", true},
+    {"KG4", "Guantanamo Bay", "KG4", "KG4 bureau", false},
+    {"KH6", "Hawaii", "KH6", "KH6 QSL bureau", true},
+    {"VK", "Australia", "VK", "WIA", true},
+    {"VK9X", "Christmas Island", "VK", "WIA", true},
+    {"BY", "China", "BY", "CRSA QSL bureau", true},
+    {"F", "France", "F", "REF QSL bureau", true},
+    {"DL", "Fed. Rep. of Germany", "DL", "DARC QSL bureau", true},
+    {"1A", "Sov Mil Order of Malta", "1A", "", false},
+    {"ZD8", "Ascension Island", "ZD8", "ZD8 QSL bureau", false},
+    {"DL", "Second Germany row", "XX", "never found", true},
+});
+
+struct CallCase
+{
+    const char *name;
+    std::string typed;
+    LookupResult expected;
+};
+
+void PrintTo(const CallCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class LookUpCallTest : public testing::TestWithParam<CallCase>
+{
+};
+
+TEST_P(LookUpCallTest, GivesTheThreeAnswers)
+{
+    const auto result = lookUpCall(GetParam().typed, world, worldBureaus);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(*result, GetParam().expected);
+}
+
+const LookupResult unknown{O::NotFound, "unknown", "unknown", "unknown"};
+const LookupResult germany{O::Normal, "DL", "DARC QSL bureau", "Fed. Rep. of Germany"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, LookUpCallTest,
+    testing::Values(
+        // Ordinary entities and the first bureau row of an entity.
+        CallCase{"Normal", "DL1ABC", germany}, CallCase{"EntityCodeCaseIgnored", "DA0XYZ", germany},
+        CallCase{"PrefixCaseIgnored", "dl1abc", germany},
+        CallCase{
+            "NonIaru", "ZD8A", {O::Normal, "ZD8", "ZD8 QSL bureau (non IARU)", "Ascension Island"}},
+        CallCase{"NoBureau", "1A0KM", {O::NoBureau, "", "none", "Sov Mil Order of Malta"}},
+        CallCase{"NoBureauRow", "EX8AB", unknown}, CallCase{"NoCountryRow", "QQ1A", unknown},
+        CallCase{"LeadingBlankKept", " DL1ABC", unknown},
+        CallCase{"TrailingBlanksDropped", "DL1ABC   ", germany},
+        CallCase{"PrefixBeforeSlashDecides", "DL/K1XYZ", germany},
+        CallCase{"BarePrefix", "DL", germany},
+        // Plausibility checks.
+        CallCase{"OneCharPrefixLookedUp", "F", {O::Normal, "F", "REF QSL bureau", "France"}},
+        CallCase{"OtherSingleCharacter",
+                 "B",
+                 {O::OneCharacter, "call incomplete (at least 2 characters needed)", "", ""}},
+        CallCase{"SingleCharacterWithoutRow", "Q", unknown},
+        CallCase{"OneCharPrefixThenDigit", "B1ABC", unknown},
+        CallCase{"TwoCharPrefix", "BA1ABC", {O::Normal, "BY", "CRSA QSL bureau", "China"}},
+        CallCase{"OneCharPrefixThenLetter", "BZ1A", {O::Normal, "BY", "CRSA QSL bureau", "China"}},
+        // US call areas.
+        CallCase{"ExactCallWins", "K1ABC", {O::Normal, "KH6", "KH6 QSL bureau", "Hawaii"}},
+        CallCase{"ExactCallOnlyWhole",
+                 "K1ABCD",
+                 {O::CallArea, "K1", "ARRL - call area 1", "United States"}},
+        CallCase{"USArea1", "W1AW", {O::CallArea, "K1", "ARRL - call area 1", "United States"}},
+        CallCase{"USArea4OneLetterPrefix",
+                 "K4XYZ",
+                 {O::UsArea4a, "K4", "ARRL - call area 4a", "United States"}},
+        CallCase{"USArea4N4", "N4", {O::UsArea4a, "K4", "ARRL - call area 4a", "United States"}},
+        CallCase{"USArea4TwoLetterPrefix",
+                 "KA4XYZ",
+                 {O::UsArea4b, "KA4", "ARRL - call area 4b", "United States"}},
+        CallCase{"USArea4AAPrefix",
+                 "AA4BC",
+                 {O::UsArea4b, "KA4", "ARRL - call area 4b", "United States"}},
+        CallCase{"USPortableKeepsHomeArea",
+                 "W1AW/4",
+                 {O::CallArea, "K1", "ARRL - call area 1", "United States"}},
+        CallCase{"USDigitAfterSlash",
+                 "K/DL",
+                 {O::AreaMissing, "call incomplete (call area missing)", "", ""}},
+        CallCase{"USAreaMissing",
+                 "KABC",
+                 {O::AreaMissing, "call incomplete (call area missing)", "", ""}},
+        CallCase{"KAlone", "K", {O::AreaMissing, "call incomplete (call area missing)", "", ""}},
+        CallCase{"USArea0", "N0AX", {O::CallArea, "K0", "ARRL - call area 0", "United States"}},
+        // Guantanamo Bay and the KG4 calls of US area 4.
+        CallCase{"KG4Alone", "KG4", {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
+        CallCase{"KG4TwoLetters",
+                 "KG4AB",
+                 {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
+        CallCase{"KG4Slash",
+                 "KG4/DL1ABC",
+                 {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
+        CallCase{"KG4OneLetter", "KG4A", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
+        CallCase{"KG4ThreeLetters", "KG4ABC", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
+        CallCase{"KG4TwoLettersPortable",
+                 "KG4AB/P",
+                 {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
+        CallCase{
+            "KG4ThreeLettersPortable", "KG4ABC/P", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
+        CallCase{
+            "KG4OneLetterPortable", "KG4A/MM", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
+        // Australian call areas.
+        CallCase{"VKArea3", "VK3ABC", {O::CallArea, "VK3", "WIA - call area 3", "Australia"}},
+        CallCase{"AXArea2", "AX2A", {O::CallArea, "VK2", "WIA - call area 2", "Australia"}},
+        CallCase{"VKArea0", "VK0EK", {O::VkArea90, "VK9", "WIA - call area 9/0", "Australia"}},
+        CallCase{
+            "VK9Entity", "VK9XY", {O::VkArea90, "VK9", "WIA - call area 9/0", "Christmas Island"}},
+        CallCase{
+            "VKAreaMissing", "VK", {O::AreaMissing, "call incomplete (call area missing)", "", ""}},
+        CallCase{"FifteenCharacters", "DL1ABCDEFGHIJKL", germany}),
+    [](const testing::TestParamInfo<CallCase> &row) { return row.param.name; });
+
+TEST(LookUpCall, NothingForEmptyOrBlankText)
+{
+    EXPECT_FALSE(lookUpCall("", world, worldBureaus).has_value());
+    EXPECT_FALSE(lookUpCall("    ", world, worldBureaus).has_value());
+}
+
+TEST(LookUpCall, RowOrderNotPrefixLengthDecides)
+{
+    const auto table = countries({{"D", "DX"}, {"DL", "DL"}});
+    const auto bureauRows =
+        bureaus({{"DX", "D entity", "D", "D bureau", true}, {"DL", "Germany", "DL", "DARC", true}});
+    EXPECT_EQ(lookUpCall("DL1ABC", table, bureauRows)->entityText, "D entity");
+    EXPECT_EQ(lookUpCall("DLX", table, bureauRows)->entityText, "D entity");
+}
+
+TEST(LookUpCall, EmptyPrefixStopsEverySearchThatReachesIt)
+{
+    const auto table = countries({{"DL", "DL"}, {"", "F"}, {"G", "G"}});
+    const auto bureauRows =
+        bureaus({{"F", "France", "F", "REF", true}, {"G", "England", "G", "RSGB", true}});
+    EXPECT_EQ(lookUpCall("G4ABC", table, bureauRows)->entityText, "France");
+}
+
+TEST(LookUpCall, EmptyTablesFindNothing)
+{
+    EXPECT_EQ(lookUpCall("DL1ABC", CountryTable{}, BureauTable{}), unknown);
+}
+
+TEST(LookUpCall, AreaRulesKeepEmptyBureauNames)
+{
+    const auto table = countries({{"K", "K"}});
+    const auto bureauRows = bureaus({{"K", "United States", "K", "", false}});
+    EXPECT_EQ(*lookUpCall("K1A", table, bureauRows),
+              (LookupResult{O::CallArea, "K1", " - call area 1", "United States"}));
+}
+
+TEST(LookUpCall, GuantanamoWithoutBureauSaysNone)
+{
+    // Not a bare " (non IARU)": the KG4 row answers like every entity without a bureau.
+    const auto table = countries({{"KG4", "KG4"}});
+    const auto bureauRows = bureaus({{"KG4", "Guantanamo Bay", "KG4", "", false}});
+    EXPECT_EQ(*lookUpCall("KG4AB", table, bureauRows),
+              (LookupResult{O::NoBureau, "", "none", "Guantanamo Bay"}));
+    EXPECT_EQ(*lookUpCall("KG4", table, bureauRows),
+              (LookupResult{O::NoBureau, "", "none", "Guantanamo Bay"}));
+    EXPECT_EQ(lookUpCall("KG4ABC", table, bureauRows)->outcome, O::KG4Usa);
+}
+
+TEST(LookUpCall, LongestTypedTextStillFits)
+{
+    // A 16th character never reaches the key's marker, so an exact-call row cannot match it.
+    const auto table = countries({{"DL1ABCDEFGHIJKL*", "DL"}, {"DL", "F"}});
+    const auto bureauRows =
+        bureaus({{"DL", "Germany", "DL", "DARC", true}, {"F", "Other", "F", "REF", true}});
+    EXPECT_EQ(lookUpCall("DL1ABCDEFGHIJKL", table, bureauRows)->entityText, "Germany");
+    EXPECT_EQ(lookUpCall("DL1ABCDEFGHIJKLM", table, bureauRows)->entityText, "Other");
+}
+
+struct KeyCase
+{
+    std::string typed;
+    std::string key;
+};
+
+void PrintTo(const KeyCase &row, std::ostream *out)
+{
+    *out << testing::PrintToString(row.typed);
+}
+
+class SearchKeyTest : public testing::TestWithParam<KeyCase>
+{
+};
+
+TEST_P(SearchKeyTest, EndsWithMarkerWhenItFits)
+{
+    EXPECT_EQ(makeSearchKey(GetParam().typed), GetParam().key);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, SearchKeyTest,
+                         testing::Values(KeyCase{"", ""}, KeyCase{"   ", ""},
+                                         KeyCase{"DL1ABC", "DL1ABC*"},
+                                         KeyCase{"DL1ABC  ", "DL1ABC*"}, KeyCase{" K 1 ", " K 1*"},
+                                         KeyCase{"ABCDEFGHIJKLMNO", "ABCDEFGHIJKLMNO*"},
+                                         KeyCase{"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP"},
+                                         KeyCase{"ABCDEFGHIJKLMNOPQRS", "ABCDEFGHIJKLMNOP"},
+                                         KeyCase{"ABCDEFGHIJKLMNO P", "ABCDEFGHIJKLMNO*"}));
+
+TEST(FirstDigit, ScansTheWholeKey)
+{
+    EXPECT_EQ(firstDigit("W1AW/4*"), '1');
+    EXPECT_EQ(firstDigit("K/DL3X*"), '3');
+    EXPECT_EQ(firstDigit("KABC*"), ' ');
+    EXPECT_EQ(firstDigit(""), ' ');
+}
+
+TEST(CallField, CapitalsAndAtMostFifteenCharacters)
+{
+    EXPECT_EQ(CallField::normalize("dl1abc/p"), "DL1ABC/P");
+    EXPECT_EQ(CallField::normalize("abcdefghijklmnopq"), "ABCDEFGHIJKLMNO");
+    EXPECT_EQ(CallField::normalize("\xe4k1"), "\xe4K1") << "only ASCII letters change";
+    // Control characters are refused as the field refuses them, and do not count.
+    EXPECT_EQ(CallField::normalize("w1\taw\r\n"), "W1AW");
+    EXPECT_EQ(CallField::normalize("\x01"
+                                   "abcdefghijklmn\x7f\x85\xado"),
+              "ABCDEFGHIJKLMNO");
+}
+
+} // namespace

@@ -1,0 +1,350 @@
+#include "core/shell/StartupSequence.h"
+
+#include "core/data/DataFiles.h"
+#include "core/shell/AppState.h"
+#include "core/shell/MessageBoxes.h"
+#include "core/shell/UpdateOperations.h"
+#include "support/RecordingBoxes.h"
+#include "support/TestFiles.h"
+
+#include <deque>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+// Two prefixes; the backup copy has three, a downloaded file four, so the counts tell them apart.
+const std::string CountryFile = "x DL DL\r\nx F F\r\n";
+const std::string CountryBackup = "x DL DL\r\nx F F\r\nx G G\r\n";
+const std::string CountryDownload = "x DL DL\r\nx F F\r\nx G G\r\nx I I\r\n";
+// Records of 61 characters; headings of 60 or fewer take no slot.
+const std::string DlRecord = "DL    Germany                DL    DARC                     Y";
+const std::string FRecord = "F     France                 F     REF                      Y";
+const std::string GRecord = "G     England                G     RSGB                     Y";
+const std::string BureauFile = DlRecord + "\r\n";
+const std::string BureauBackup = DlRecord + "\r\n" + FRecord + "\r\n";
+const std::string BureauDownload = DlRecord + "\r\n" + FRecord + "\r\n" + GRecord + "\r\n";
+
+// What lies under a data file's name before the start-up.
+enum class File {
+    Good,       // the usual file
+    Missing,    // nothing there
+    Unreadable, // an empty directory: opens, cannot be read, can be deleted
+    Stuck,      // a directory with something in it: cannot be read or deleted
+};
+
+// What a single-file download does.
+enum class Download {
+    Fails,      // reports the failure, changes nothing
+    Succeeds,   // puts the published file in place
+    LeavesFile, // reports success but the file stays as it was
+};
+
+void prepare(const TempDir &dir, const char *name, File state, const std::string &contents)
+{
+    switch (state) {
+    case File::Good:
+        dir.write(name, contents);
+        break;
+    case File::Missing:
+        break;
+    case File::Unreadable:
+        std::filesystem::create_directory(dir.path() / name);
+        break;
+    case File::Stuck:
+        std::filesystem::create_directory(dir.path() / name);
+        dir.write(std::string(name) + "/inside", "x");
+        break;
+    }
+}
+
+class ScriptedUpdates final : public UpdateOperations
+{
+public:
+    ScriptedUpdates(Events &events, MessageBoxes &boxes, const TempDir &dir)
+        : m_events(events), m_boxes(boxes), m_dir(dir)
+    {}
+
+    StartupUpdateResult check;
+    Download country = Download::Fails;
+    Download bureau = Download::Fails;
+
+    StartupUpdateResult startupUpdateCheck(UpdateMode mode, std::int32_t dataVersion) override
+    {
+        m_events.push_back("check mode " + std::to_string(static_cast<int>(mode)) + " version " +
+                           std::to_string(dataVersion));
+        return check;
+    }
+    bool downloadCountryFile() override
+    {
+        m_events.push_back("download country");
+        return fetch(country, DataFiles::CountryFile, CountryDownload, "COUNTRY.ASC");
+    }
+    bool downloadBureauFile() override
+    {
+        m_events.push_back("download bureau");
+        return fetch(bureau, DataFiles::BureauFile, BureauDownload, "VORN.ASC");
+    }
+    void updateMenuClick() override { ADD_FAILURE() << "menu command at start-up"; }
+
+private:
+    bool fetch(Download script, const char *name, const std::string &contents, const char *shown)
+    {
+        switch (script) {
+        case Download::Fails:
+            m_boxes.inform(MessageBoxes::Kind::Error,
+                           withHeading(std::string("failed to download ") + shown));
+            return false;
+        case Download::Succeeds:
+            std::filesystem::remove_all(m_dir.path() / name);
+            m_dir.write(name, contents);
+            return true;
+        case Download::LeavesFile:
+            return true;
+        }
+        return false;
+    }
+
+    Events &m_events;
+    MessageBoxes &m_boxes;
+    const TempDir &m_dir;
+};
+
+class RecordingWindow final : public StartupWindow
+{
+public:
+    RecordingWindow(Events &events, MessageBoxGate &gate) : m_events(events), m_gate(gate) {}
+
+    void applyQslInfoMode() override { m_events.push_back("query window"); }
+    void closeMainWindow() override
+    {
+        // As the main window does: once it is closed, boxes are dismissed unseen.
+        m_events.push_back("close");
+        m_gate.dismissFromNowOn();
+    }
+
+private:
+    Events &m_events;
+    MessageBoxGate &m_gate;
+};
+
+using A = MessageBoxes::Answer;
+
+struct StartupCase
+{
+    const char *name;
+    UpdateMode updateMode;
+    QslInfoMode qslInfoMode;
+    File country;
+    File bureau;
+    File countryBackup;
+    File bureauBackup;
+    StartupUpdateResult check;
+    Download countryDownload;
+    Download bureauDownload;
+    std::deque<A> answers;
+    // expected
+    Events events;
+    bool loaded;
+    std::int32_t dataVersion; // it starts at 5
+    std::size_t countryRows;
+    std::size_t bureauRows;
+    bool countryBackupLeft;
+    bool bureauBackupLeft;
+};
+
+void PrintTo(const StartupCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class StartupSequenceTest : public testing::TestWithParam<StartupCase>
+{
+};
+
+TEST_P(StartupSequenceTest, RunsItsSteps)
+{
+    const StartupCase &row = GetParam();
+    TempDir dir;
+    prepare(dir, DataFiles::CountryFile, row.country, CountryFile);
+    prepare(dir, DataFiles::BureauFile, row.bureau, BureauFile);
+    prepare(dir, DataFiles::CountryBackup, row.countryBackup, CountryBackup);
+    prepare(dir, DataFiles::BureauBackup, row.bureauBackup, BureauBackup);
+
+    Events events;
+    RecordingBoxes boxes(events, row.answers);
+    MessageBoxGate gate(boxes);
+    ScriptedUpdates updates(events, gate, dir);
+    updates.check = row.check;
+    updates.country = row.countryDownload;
+    updates.bureau = row.bureauDownload;
+    RecordingWindow window(events, gate);
+    AppState state(dir.path());
+    state.settings.updateMode = row.updateMode;
+    state.settings.qslInfoMode = row.qslInfoMode;
+    state.settings.dataVersion = 5;
+
+    StartupSequence sequence(state, gate, updates, window);
+    EXPECT_EQ(sequence.run(), row.loaded);
+
+    EXPECT_EQ(events, row.events);
+    EXPECT_EQ(boxes.unansweredQuestions(), 0u);
+    EXPECT_EQ(state.settings.dataVersion, row.dataVersion);
+    EXPECT_EQ(state.countries.count(), row.countryRows);
+    EXPECT_EQ(state.bureaus.count(), row.bureauRows);
+    EXPECT_EQ(std::filesystem::exists(dir.path() / DataFiles::CountryBackup),
+              row.countryBackupLeft);
+    EXPECT_EQ(std::filesystem::exists(dir.path() / DataFiles::BureauBackup), row.bureauBackupLeft);
+
+    // A box about a file that cannot be read gives its full path and the system's reason.
+    std::size_t box = 0;
+    for (const std::string &event : events) {
+        if (!event.starts_with("error") && !event.starts_with("info"))
+            continue;
+        const std::string &details = boxes.details.at(box++);
+        for (const char *name : {"COUNTRY.ASC", "VORN.ASC"}) {
+            if (event.find(std::string("error reading ") + name) == std::string::npos)
+                continue;
+            const std::string file =
+                name[0] == 'C' ? DataFiles::CountryFile : DataFiles::BureauFile;
+            EXPECT_TRUE(details.starts_with((dir.path() / file).string() + ": ")) << details;
+            EXPECT_GT(details.size(), (dir.path() / file).string().size() + 2) << details;
+        }
+    }
+}
+
+const StartupUpdateResult NothingNew{false, 5};
+const StartupUpdateResult CheckFailed{false, -2};
+const std::string AskCountry = "error? error reading COUNTRY.ASC, download this file ?";
+const std::string AskBureau = "error? error reading VORN.ASC, download this file ?";
+const std::string CountryRestored = "info: old copy of COUNTRY.ASC restored";
+const std::string BureauRestored = "info: old copy of VORN.ASC restored";
+const std::string Check = "check mode 1 version 5";
+const std::string CheckAuto = "check mode 2 version 5";
+
+constexpr auto Off = UpdateMode::None;
+constexpr auto Manual = UpdateMode::Manual;
+constexpr auto Auto = UpdateMode::Auto;
+constexpr auto NoQuery = QslInfoMode::None;
+constexpr auto Fails = Download::Fails;
+constexpr auto Succeeds = Download::Succeeds;
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(UpdatesOff, StartupSequenceTest, testing::Values(
+    StartupCase{"AllGood", Off, NoQuery, File::Good, File::Good, File::Missing, File::Missing,
+                {}, Fails, Fails, {},
+                {}, true, 5, 2, 1, false, false},
+    StartupCase{"CountryMissing", Off, NoQuery, File::Missing, File::Good, File::Missing, File::Missing,
+                {}, Fails, Fails, {},
+                {"error: error reading COUNTRY.ASC\r\nYou need to update"}, true, 0, 0, 1, false, false},
+    StartupCase{"BureauUnreadable", Off, NoQuery, File::Good, File::Unreadable, File::Missing, File::Missing,
+                {}, Fails, Fails, {},
+                {"error: error reading VORN.ASC\r\nYou need to update"}, true, 0, 2, 0, false, false},
+    // Nothing is restored or downloaded with updates off, whatever backups lie there.
+    StartupCase{"BothMissingBackupsUntouched", Off, NoQuery, File::Missing, File::Missing, File::Good, File::Good,
+                {}, Fails, Fails, {},
+                {"error: error reading COUNTRY.ASC\r\nYou need to update",
+                 "error: error reading VORN.ASC\r\nYou need to update"}, true, 0, 0, 0, true, true},
+    StartupCase{"QueryWindowFirst", Off, QslInfoMode::Manual, File::Missing, File::Good, File::Missing, File::Missing,
+                {}, Fails, Fails, {},
+                {"query window", "error: error reading COUNTRY.ASC\r\nYou need to update"}, true, 0, 0, 1, false, false}
+), [](const testing::TestParamInfo<StartupCase> &row) { return std::string(row.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(UpdatesOn, StartupSequenceTest, testing::Values(
+    StartupCase{"AllGood", Manual, NoQuery, File::Good, File::Good, File::Good, File::Good,
+                NothingNew, Fails, Fails, {},
+                {Check}, true, 5, 2, 1, true, true},
+    StartupCase{"QueryWindowBeforeCheck", Auto, QslInfoMode::Auto, File::Good, File::Good, File::Missing, File::Missing,
+                NothingNew, Fails, Fails, {},
+                {"query window", CheckAuto}, true, 5, 2, 1, false, false},
+    StartupCase{"FailedCheckGoesOn", Manual, NoQuery, File::Good, File::Good, File::Missing, File::Missing,
+                CheckFailed, Fails, Fails, {},
+                {Check}, true, 5, 2, 1, false, false},
+    StartupCase{"CountryNoWithoutBackupEnds", Manual, NoQuery, File::Unreadable, File::Good, File::Missing, File::Missing,
+                NothingNew, Fails, Fails, {A::No},
+                {Check, AskCountry, "close"}, false, 5, 0, 1, false, false},
+    StartupCase{"CountryNoWithBackupRestores", Manual, NoQuery, File::Unreadable, File::Good, File::Good, File::Missing,
+                NothingNew, Fails, Fails, {A::No},
+                {Check, AskCountry, CountryRestored}, true, 5, 3, 1, false, false},
+    StartupCase{"CountryYesFailedDownloadThenBackup", Manual, NoQuery, File::Missing, File::Good, File::Good, File::Missing,
+                NothingNew, Fails, Fails, {A::Yes},
+                {Check, AskCountry, "download country", "error: failed to download COUNTRY.ASC", CountryRestored},
+                true, 5, 3, 1, false, false},
+    StartupCase{"CountryYesDownloadLoads", Manual, NoQuery, File::Unreadable, File::Good, File::Good, File::Missing,
+                NothingNew, Succeeds, Fails, {A::Yes},
+                {Check, AskCountry, "download country"}, true, 5, 4, 1, true, false},
+    StartupCase{"CountryDownloadStillUnreadable", Manual, NoQuery, File::Unreadable, File::Good, File::Missing, File::Missing,
+                NothingNew, Download::LeavesFile, Fails, {A::Yes},
+                {Check, AskCountry, "download country", "close"}, false, 5, 0, 1, false, false},
+    StartupCase{"BureauYesDownloadLoads", Manual, NoQuery, File::Good, File::Missing, File::Missing, File::Missing,
+                NothingNew, Fails, Succeeds, {A::Yes},
+                {Check, AskBureau, "download bureau"}, true, 5, 2, 3, false, false},
+    StartupCase{"BureauNoWithBackupRestores", Auto, NoQuery, File::Good, File::Unreadable, File::Missing, File::Good,
+                NothingNew, Fails, Fails, {A::No},
+                {CheckAuto, AskBureau, BureauRestored}, true, 5, 2, 2, false, false},
+    // The unreadable file cannot be deleted, so the backup cannot take its name.
+    StartupCase{"StuckFileKeepsBackup", Manual, NoQuery, File::Stuck, File::Good, File::Good, File::Missing,
+                NothingNew, Fails, Fails, {A::No},
+                {Check, AskCountry, "close"}, false, 5, 0, 1, true, false},
+    // The backup is moved back but cannot be read either: no message, the program ends.
+    StartupCase{"UnreadableBackup", Manual, NoQuery, File::Missing, File::Good, File::Unreadable, File::Missing,
+                NothingNew, Fails, Fails, {A::No},
+                {Check, AskCountry, "close"}, false, 5, 0, 1, false, false},
+    // After the close every box is dismissed: the bureau question counts as No.
+    StartupCase{"BothUnreadableEndsAfterCountry", Manual, NoQuery, File::Unreadable, File::Unreadable, File::Missing, File::Missing,
+                NothingNew, Fails, Fails, {A::No},
+                {Check, AskCountry, "close"}, false, 5, 0, 0, false, false},
+    StartupCase{"BureauBackupRestoredAfterClose", Manual, NoQuery, File::Missing, File::Missing, File::Missing, File::Good,
+                NothingNew, Fails, Fails, {A::No},
+                {Check, AskCountry, "close"}, false, 5, 0, 2, false, false}
+), [](const testing::TestParamInfo<StartupCase> &row) { return std::string(row.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(DataVersion, StartupSequenceTest, testing::Values(
+    StartupCase{"ReplacedAndLoadedAdvances", Auto, NoQuery, File::Good, File::Good, File::Good, File::Good,
+                {true, 13}, Fails, Fails, {},
+                {CheckAuto}, true, 13, 2, 1, true, true},
+    StartupCase{"FailedLoadKeepsIt", Auto, NoQuery, File::Unreadable, File::Good, File::Good, File::Good,
+                {true, 13}, Fails, Fails, {A::No},
+                {CheckAuto, AskCountry, CountryRestored}, true, 5, 3, 1, false, true},
+    StartupCase{"FailedBureauLoadKeepsIt", Manual, NoQuery, File::Good, File::Missing, File::Missing, File::Missing,
+                {true, 13}, Fails, Succeeds, {A::Yes},
+                {Check, AskBureau, "download bureau"}, true, 5, 2, 3, false, false},
+    StartupCase{"NotReplacedKeepsIt", Manual, NoQuery, File::Good, File::Good, File::Missing, File::Missing,
+                {false, 13}, Fails, Fails, {},
+                {Check}, true, 5, 2, 1, false, false}
+), [](const testing::TestParamInfo<StartupCase> &row) { return std::string(row.param.name); });
+// clang-format on
+
+TEST(MessageBoxGateTest, PassesBoxesOnUntilDismissing)
+{
+    Events events;
+    RecordingBoxes boxes(events, {A::Yes});
+    MessageBoxGate gate(boxes);
+    EXPECT_EQ(
+        gate.show(MessageBoxes::Kind::Error, MessageBoxes::Buttons::YesNo, withHeading("one")),
+        A::Yes);
+    gate.dismissFromNowOn();
+    EXPECT_TRUE(gate.dismissing());
+    EXPECT_EQ(
+        gate.show(MessageBoxes::Kind::Error, MessageBoxes::Buttons::YesNo, withHeading("two")),
+        A::No);
+    EXPECT_EQ(
+        gate.show(MessageBoxes::Kind::Information, MessageBoxes::Buttons::Ok, withHeading("three")),
+        A::Ok);
+    EXPECT_EQ(events, Events{"error? one"});
+}
+
+TEST(RenameWithoutReplacingTest, NeverReplacesAFile)
+{
+    TempDir dir;
+    const auto from = dir.write("a", "new");
+    const auto to = dir.write("b", "old");
+    EXPECT_FALSE(renameWithoutReplacing(from, to));
+    EXPECT_TRUE(std::filesystem::exists(from));
+    std::filesystem::remove(to);
+    EXPECT_TRUE(renameWithoutReplacing(from, to));
+    EXPECT_FALSE(std::filesystem::exists(from));
+    EXPECT_FALSE(renameWithoutReplacing(dir.path() / "missing", dir.path() / "c"));
+}
+
+} // namespace

@@ -1,0 +1,39 @@
+#!/bin/sh
+# Runs vorn-sort as a process on data files and logs in a temporary directory.
+set -u
+tool=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fail=0
+check() { # name expected actual
+    if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1"; printf 'expected: %s\nactual:   %s\n' "$2" "$3"; fail=1; fi
+}
+
+printf 'x DL DL\r\nx K K\r\nx W K\r\nx P5 P5\r\n' > "$dir/country.asc"
+{
+    printf '%-6s%-22s %-6s%-22s   %s\r\n' DL Germany DL 'DARC, QSL bureau' Y
+    printf '%-6s%-22s %-6s%-22s   %s\r\n' K 'United States' K ARRL Y
+    printf '%-6s%-22s %-6s%-22s   %s\r\n' P5 'North Korea' P5 '' N
+} > "$dir/vorn.asc"
+printf '<CALL:6>DL2XYZ<QSL_VIA:10>via DL1ABC<QSL_SENT:1>Q<EOR>\n<CALL:4>W1AW<QSL_SENT:1>R<EOR>\n<CALL:6>DL1ABC<QSL_SENT:1>Q<EOR>\n<CALL:5>P5ABC<QSL_SENT:1>Q<EOR>\n<CALL:4>K4AB<QSL_SENT:1>Y<EOR>\n<CALL:3>BAD<EOR' > "$dir/log.adi"
+
+cd "$dir" || exit 1
+check csv "$(printf 'sort_prefix,bureau,entity,call,via,qsos\r\nDL,"DARC, QSL bureau",Germany,DL1ABC,,1\r\nDL,"DARC, QSL bureau",Germany,DL2XYZ,DL1ABC,1\r\nK1,ARRL - call area 1,United States,W1AW,,1\r\n,none,North Korea,P5ABC,,1\r\nx')" \
+    "$("$tool" --csv log.adi 2>/dev/null; echo x)"
+check damaged-named "$(printf 'vorn-sort: data from .\nvorn-sort: log.adi: 1 damaged record skipped')" \
+    "$("$tool" log.adi 2>&1 >/dev/null)"
+check all-from-stdin "$(printf 'K4 | ARRL - call area 4a | United States | 1 card, 2 QSOs\n  K4AB   2')" \
+    "$(printf 'k4ab,K4AB\n' | "$tool" --all -C "$dir" - | grep -A1 '^K4 ')"
+check text-total "Total: 3 cards (3 QSOs) in 2 bureau piles; set apart: 1 card (1 QSO). 5 QSOs read, 4 counted, 1 damaged record skipped." \
+    "$("$tool" log.adi 2>/dev/null | tail -n 1)"
+
+err=$("$tool" -C . log.adi missing.adi 2>&1 >/dev/null); status=$?
+check unreadable-status 2 "$status"
+check unreadable-named "vorn-sort: cannot read missing.adi: No such file or directory" "$err"
+# Without -C and without data here, the data come from the user's data folder.
+mkdir -p "$dir/home/vorn" "$dir/elsewhere" && cp country.asc vorn.asc "$dir/home/vorn/"
+check user-data-folder "vorn-sort: data from $dir/home/vorn" \
+    "$(cd "$dir/elsewhere" && XDG_DATA_HOME="$dir/home" "$tool" "$dir/log.adi" 2>&1 >/dev/null | head -n 1)"
+"$tool" 2>/dev/null; check no-log-usage 1 $?
+"$tool" --help | grep -q -- '--csv'; check help 0 $?
+exit $fail

@@ -1,0 +1,50 @@
+#include "support/TestFiles.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+#include <stdlib.h>
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "vorn-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary directory");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+std::filesystem::path TempDir::write(const std::string &name, std::string_view bytes) const
+{
+    const auto file = m_path / name;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + file.string());
+    return file;
+}
+
+std::ptrdiff_t FailingSource::read(char *buffer, std::size_t size)
+{
+    if (m_pos >= m_failAfter)
+        return -1;
+    const std::size_t n =
+        std::min({size, m_failAfter - m_pos, m_bytes.size() - m_pos, std::size_t{7}});
+    std::memcpy(buffer, m_bytes.data() + m_pos, n);
+    m_pos += n;
+    return static_cast<std::ptrdiff_t>(n);
+}
+
+std::ptrdiff_t TrickleSource::read(char *buffer, std::size_t size)
+{
+    const std::size_t n = std::min({size, m_piece, m_bytes.size() - m_pos});
+    std::memcpy(buffer, m_bytes.data() + m_pos, n);
+    m_pos += n;
+    return static_cast<std::ptrdiff_t>(n);
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+// Stand-ins for the platform seams of the main window. They write what happens into one shared
+// list of events, so that a test can check the order across seams.
+
+#include "core/shell/MessageBoxes.h"
+#include "core/shell/UpdateOperations.h"
+#include "core/speech/SpeechEngine.h"
+#include "ui/qslinfo/QslInfoQuery.h"
+
+#include <QStringList>
+#include <QTest>
+#include <deque>
+#include <functional>
+#include <string>
+
+using EventLog = QStringList;
+
+inline QString fromSingleByte(const std::string &text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Records "<kind><? for a question, : otherwise> <text>", and each box's details apart; answers
+// questions from a list.
+class FakeMessageBoxes final : public MessageBoxes
+{
+public:
+    explicit FakeMessageBoxes(EventLog &log) : m_log(log) {}
+
+    std::deque<Answer> answers;
+    QStringList details;
+    // Runs while a box is "open", as the modal loop of a real box would.
+    std::function<void()> whileOpen;
+
+    Answer show(Kind kind, Buttons buttons, const std::string &text,
+                const std::string &boxDetails) override
+    {
+        details << QString::fromStdString(boxDetails);
+        const char *kindName = kind == Kind::Error     ? "error"
+                               : kind == Kind::Warning ? "warning"
+                                                       : "info";
+        m_log << QString::fromLatin1(kindName) + (buttons == Buttons::YesNo ? "? " : ": ") +
+                     fromSingleByte(text);
+        if (whileOpen)
+            whileOpen();
+        if (buttons == Buttons::Ok)
+            return Answer::Ok;
+        if (answers.empty()) {
+            m_log << QStringLiteral("UNEXPECTED QUESTION");
+            return Answer::No;
+        }
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+private:
+    EventLog &m_log;
+};
+
+class FakeSpeechEngine final : public SpeechEngine
+{
+public:
+    explicit FakeSpeechEngine(EventLog &log) : m_log(log) {}
+
+    bool works = true;
+
+    bool speakText(const std::string &text, std::string &error) override
+    {
+        m_log << QStringLiteral("speak ") + fromSingleByte(text);
+        if (works)
+            return true;
+        error = "no voice";
+        return false;
+    }
+
+private:
+    EventLog &m_log;
+};
+
+class FakeQslInfoQuery final : public QslInfoQuery
+{
+public:
+    explicit FakeQslInfoQuery(EventLog &log) : m_log(log) {}
+
+    void applyQslInfoMode() override { m_log << QStringLiteral("query window"); }
+    void queryCall(const std::string &callFieldText) override
+    {
+        m_log << QStringLiteral("query ") + fromSingleByte(callFieldText);
+    }
+    void databaseMenuClick() override { m_log << QStringLiteral("database settings"); }
+    QWidget *queryForm() const override { return form; }
+    QWidget *queryMemo() const override { return memo; }
+
+    // The query window that the main window colours, if the test gives one.
+    QWidget *form = nullptr;
+    QWidget *memo = nullptr;
+
+private:
+    EventLog &m_log;
+};
+
+// Update operations that report and succeed as the test says; a successful download writes the
+// file it fetched.
+class ScriptedUpdates final : public UpdateOperations
+{
+public:
+    explicit ScriptedUpdates(EventLog &log) : m_log(log) {}
+
+    StartupUpdateResult check;
+    std::function<bool()> downloadCountry = [] { return false; };
+    std::function<bool()> downloadBureau = [] { return false; };
+
+    StartupUpdateResult startupUpdateCheck(UpdateMode mode, std::int32_t dataVersion) override
+    {
+        m_log << QStringLiteral("check %1 %2").arg(static_cast<int>(mode)).arg(dataVersion);
+        return check;
+    }
+    bool downloadCountryFile() override
+    {
+        m_log << QStringLiteral("download country");
+        return downloadCountry();
+    }
+    bool downloadBureauFile() override
+    {
+        m_log << QStringLiteral("download bureau");
+        return downloadBureau();
+    }
+    void updateMenuClick() override { m_log << QStringLiteral("update menu"); }
+
+private:
+    EventLog &m_log;
+};

@@ -1,0 +1,220 @@
+// The "Sort log" window over the main window's test data: the tree and its counts, the choice
+// of QSOs, the CSV, "Mark as sent" and a log dropped on the main window.
+
+#include "ui/sortlog/SortLogForm.h"
+
+#include "logbook/PileListing.h"
+#include "support/MainFormHarness.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeView>
+#include <sstream>
+
+namespace {
+
+// DL, the US call areas, Australia, North Korea (no bureau), Monaco (bureau outside the IARU).
+const QByteArray Log = "Test log\r\n<ADIF_VER:5>3.1.4<EOH>\r\n"
+                       "<CALL:6>DL1ABC<BAND:3>20M<QSL_SENT:1>Q<EOR>\r\n"
+                       "<CALL:6>DL1ABC<BAND:3>40M<QSL_SENT:1>Q<EOR>\r\n"
+                       "<CALL:5>DA0XX<QSL_VIA:10>mgr DL1ABC<QSL_SENT:1>Q<EOR>\r\n"
+                       "<CALL:4>W1AW<QSL_SENT:1>R<EOR>\r\n"
+                       "<CALL:5>K4ABC<QSL_SENT:1>Q<EOR>\r\n"
+                       "<CALL:5>VK2XX<QSL_SENT:1>Q<QSL_SENT_VIA:1>D<EOR>\r\n"
+                       "<CALL:5>3A2XX<QSL_SENT:1>Q<EOR>\r\n"
+                       "<CALL:4>P5AB<QSL_SENT:1>Q<EOR>\r\n"
+                       "<CALL:5>XX1XX<QSL_SENT:1>Q<EOR>\r\n"
+                       "<CALL:4>W2AA<QSL_SENT:1>Y<EOR>\r\n";
+
+} // namespace
+
+class SortLogFormTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void treeShowsThePilesWithCounts_data();
+    void treeShowsThePilesWithCounts();
+    void csvHoldsOneRowPerCard();
+    void markAsSentWritesANewFileOnly();
+    void unreadableLogIsNamed();
+    void droppedLogOpensTheWindow();
+
+private:
+    SortLogForm *openFromMenu();
+    SortLogForm *sortedForm(bool everyQso = false);
+    QStringList pileRows(SortLogForm *form) const;
+
+    std::unique_ptr<Harness> m_harness;
+    QString m_log;
+};
+
+void SortLogFormTest::init()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    m_harness = std::make_unique<Harness>();
+    QVERIFY(m_harness->start());
+    m_log = m_harness->path("log.adi");
+    QVERIFY(writeFile(m_log, Log));
+}
+
+void SortLogFormTest::cleanup()
+{
+    m_harness.reset();
+}
+
+SortLogForm *SortLogFormTest::openFromMenu()
+{
+    auto *menuEntry = m_harness->child<QAction>("SortLogMenu");
+    if (menuEntry == nullptr)
+        return nullptr;
+    menuEntry->trigger();
+    return m_harness->form->findChild<SortLogForm *>();
+}
+
+SortLogForm *SortLogFormTest::sortedForm(bool everyQso)
+{
+    SortLogForm *form = openFromMenu();
+    if (form == nullptr || !form->isVisible())
+        return nullptr;
+    form->findChild<QCheckBox *>(QStringLiteral("EveryQsoCheck"))->setChecked(everyQso);
+    QSignalSpy sorted(form, &SortLogForm::logSorted);
+    form->openLog(m_log);
+    return sorted.wait(5000) ? form : nullptr;
+}
+
+// "title cards qsos" for each pile, as the tree shows them.
+QStringList SortLogFormTest::pileRows(SortLogForm *form) const
+{
+    const QAbstractItemModel *model = form->findChild<QTreeView *>()->model();
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (const int column : {0, 2, 3})
+            cells << model->index(row, column).data().toString();
+        rows << cells.join(' ');
+    }
+    return rows;
+}
+
+void SortLogFormTest::treeShowsThePilesWithCounts_data()
+{
+    QTest::addColumn<bool>("everyQso");
+    QTest::addColumn<QStringList>("piles");
+    QTest::addColumn<QString>("totals");
+
+    QTest::newRow("waiting") << false
+                             << QStringList{"DL 2 3", "K1 1 1",   "K4 1 1",
+                                            "3A 1 1", "none 1 1", "unknown or incomplete 1 1"}
+                             << "4 cards (5 QSOs) in 3 bureau piles; set apart: 3 cards (3 QSOs). "
+                                "10 QSOs read, 8 counted.";
+    QTest::newRow("every QSO")
+        << true << QStringList{"DL 2 3",  "K1 1 1", "K2 1 1",   "K4 1 1",
+                               "VK2 1 1", "3A 1 1", "none 1 1", "unknown or incomplete 1 1"}
+        << "6 cards (7 QSOs) in 5 bureau piles; set apart: 3 cards (3 QSOs). 10 QSOs read, 10 "
+           "counted.";
+}
+
+void SortLogFormTest::treeShowsThePilesWithCounts()
+{
+    QFETCH(bool, everyQso);
+    QFETCH(QStringList, piles);
+    QFETCH(QString, totals);
+    SortLogForm *form = sortedForm(everyQso);
+    QVERIFY(form);
+    QCOMPARE(pileRows(form), piles);
+    QCOMPARE(form->findChild<QLabel *>(QStringLiteral("TotalsLabel"))->text(), totals);
+
+    // The manager's card lies in his pile, and the tree is ready for the keyboard.
+    auto *tree = form->findChild<QTreeView *>();
+    const QModelIndex dl = tree->model()->index(0, 0);
+    QCOMPARE(tree->model()->index(0, 0, dl).data().toString(), QStringLiteral("DA0XX"));
+    QCOMPARE(tree->model()->index(0, 1, dl).data().toString(), QStringLiteral("DL1ABC"));
+    QCOMPARE(tree->currentIndex(), dl);
+    QVERIFY(tree->hasFocus() || !form->isActiveWindow());
+
+    // The other choice is shown at once, without reading again.
+    form->findChild<QCheckBox *>(QStringLiteral("EveryQsoCheck"))->setChecked(!everyQso);
+    QVERIFY(pileRows(form) != piles);
+}
+
+void SortLogFormTest::csvHoldsOneRowPerCard()
+{
+    SortLogForm *form = sortedForm();
+    QVERIFY(form);
+    const QString csv = m_harness->path("piles.csv");
+    QVERIFY(form->exportCsv(csv));
+    QCOMPARE(readFile(csv), QByteArray("sort_prefix,bureau,entity,call,via,qsos\r\n"
+                                       "DL,DARC,Germany,DA0XX,DL1ABC,1\r\n"
+                                       "DL,DARC,Germany,DL1ABC,,2\r\n"
+                                       "K1,ARRL - call area 1,United States,W1AW,,1\r\n"
+                                       "K4,ARRL - call area 4a,United States,K4ABC,,1\r\n"
+                                       "3A,Test bureau (non IARU),Monaco,3A2XX,,1\r\n"
+                                       ",none,North Korea,P5AB,,1\r\n"
+                                       "unknown,unknown,unknown,XX1XX,,1\r\n"));
+}
+
+void SortLogFormTest::markAsSentWritesANewFileOnly()
+{
+    SortLogForm *form = sortedForm();
+    QVERIFY(form);
+    const QString sent = m_harness->path("log-sent.adi");
+    QVERIFY(form->markAsSent(sent, QDate(2024, 5, 1)));
+    QCOMPARE(readFile(m_log), Log);
+    const QByteArray written = readFile(sent);
+    const QByteArray mark = "<QSL_SENT:1>Y <QSL_SENT_VIA:1>B <QSLSDATE:8>20240501 <EOR>";
+    QCOMPARE(written.count(mark), 5); // the QSOs of DL, K1 and K4
+    QVERIFY(written.contains("<CALL:4>P5AB <QSL_SENT:1>Q <EOR>"));
+    QVERIFY(written.contains("<CALL:5>VK2XX <QSL_SENT:1>Q <QSL_SENT_VIA:1>D <EOR>"));
+
+    QVERIFY(!form->markAsSent(m_log, QDate(2024, 5, 1)));
+    QCOMPARE(readFile(m_log), Log);
+    QVERIFY(form->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text().contains("never"));
+}
+
+void SortLogFormTest::unreadableLogIsNamed()
+{
+    SortLogForm *form = openFromMenu();
+    QVERIFY(form);
+    QSignalSpy sorted(form, &SortLogForm::logSorted);
+    const QString missing = m_harness->path("missing.adi");
+    form->openLog(missing);
+    QVERIFY(sorted.wait(5000));
+    QCOMPARE(form->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text(),
+             "Cannot read " + missing + ": No such file or directory");
+    QVERIFY(!form->findChild<QPushButton *>(QStringLiteral("MarkButton"))->isEnabled());
+}
+
+void SortLogFormTest::droppedLogOpensTheWindow()
+{
+    MainForm *main = m_harness->form.get();
+    QMimeData text;
+    text.setText(QStringLiteral("DL1ABC"));
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &refused);
+    QVERIFY(!refused.isAccepted());
+
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(m_log)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &drop);
+
+    auto *form = main->findChild<SortLogForm *>();
+    QVERIFY(form && form->isVisible());
+    QTRY_VERIFY(!form->reading());
+    QCOMPARE(form->sortedLog().counted, std::size_t{8});
+}
+
+QTEST_MAIN(SortLogFormTest)
+#include "SortLogFormTest.moc"

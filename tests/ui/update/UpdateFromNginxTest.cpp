@@ -1,0 +1,127 @@
+// A whole update through the Update menu command against real nginx, started on a free loopback
+// port by the publishing script and serving newer data than is installed.
+
+#include "core/data/DataFiles.h"
+#include "core/shell/AppState.h"
+#include "core/shell/MessageBoxes.h"
+#include "core/shell/UpdatePolicy.h"
+#include "ui/update/DownloadForm.h"
+#include "ui/update/UpdateForm.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Says Yes to every question and keeps the texts.
+class YesBoxes final : public MessageBoxes
+{
+public:
+    QStringList texts;
+    Answer show(Kind, Buttons buttons, const std::string &text, const std::string &) override
+    {
+        texts << QString::fromStdString(text.substr(withHeading("").size()));
+        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
+};
+
+bool publish(const QStringList &arguments)
+{
+    QProcess script;
+    script.start(QStringLiteral(VORN_PUBLISH_SCRIPT), arguments);
+    if (!script.waitForFinished(30000) || script.exitCode() != 0) {
+        qWarning("%s", script.readAllStandardError().constData());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class UpdateFromNginxTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void installsNewerData();
+};
+
+void UpdateFromNginxTest::installsNewerData()
+{
+    QTemporaryDir served;
+    QTemporaryDir installed;
+    QTemporaryDir state;
+    QVERIFY(served.isValid() && installed.isValid() && state.isValid());
+    // nginx's workers may run as another user: the served folder must be readable by all.
+    QVERIFY(QFile::setPermissions(served.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                     QFile::ExeOwner | QFile::ReadOther |
+                                                     QFile::ExeOther));
+
+    // Published: the shipped files under a higher data version. Installed: a small old set.
+    const QString shipped = QStringLiteral(VORN_SHIPPED_FILES);
+    for (const char *name : {"country.asc", "vorn.asc"})
+        QVERIFY(QFile::copy(shipped + '/' + name, served.filePath(name)));
+    QVERIFY(writeFile(served.filePath("vorn_update.asc"), "2099010101\r\n302\r\n"));
+    const QByteArray oldCountry = "x DL DL\r\n";
+    const QByteArray oldBureau =
+        "DL    Germany                DL    DARC                     Y\r\n";
+    QVERIFY(writeFile(installed.filePath("country.asc"), oldCountry));
+    QVERIFY(writeFile(installed.filePath("vorn.asc"), oldBureau));
+
+    quint16 port = 0;
+    {
+        QTcpServer probe; // a free port, given back for nginx
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+    }
+    QVERIFY(publish({"start", "--folder", served.path(), "--port", QString::number(port),
+                     "--listen", "127.0.0.1", "--state", state.path()}));
+    const auto stop = qScopeGuard([&] { publish({"stop", "--state", state.path()}); });
+
+    AppState app(installed.path().toStdString());
+    app.settings.dataVersion = 5;
+    QVERIFY(app.load(DataFile::Country) && app.load(DataFile::Bureau));
+    YesBoxes boxes;
+    DownloadForm downloadForm(NetPeer{"127.0.0.1", port}, app.folder, nullptr,
+                              DownloadTiming{0, 0ms, 10000ms});
+    UpdateForm updateForm;
+    UpdatePolicy policy(app, boxes, downloadForm, updateForm, "127.0.0.1");
+    // The user presses "Check now" in the update dialog.
+    QTimer::singleShot(0, &updateForm, [&] {
+        QTRY_VERIFY(updateForm.isVisible());
+        QTest::mouseClick(updateForm.findChild<QPushButton *>("CheckButton"), Qt::LeftButton);
+    });
+
+    policy.updateMenuClick();
+
+    QCOMPARE(boxes.texts, QStringList{"new update available, download now ?"});
+    QCOMPARE(app.settings.dataVersion, 2099010101);
+    QCOMPARE(readFile(installed.filePath("country.asc")), readFile(served.filePath("country.asc")));
+    QCOMPARE(readFile(installed.filePath("vorn.asc")), readFile(served.filePath("vorn.asc")));
+    QCOMPARE(readFile(installed.filePath("country_old.asc")), oldCountry);
+    QCOMPARE(readFile(installed.filePath("vorn_old.asc")), oldBureau);
+    QVERIFY(app.countries.count() > 3000);
+    QVERIFY(app.bureaus.count() > 300);
+}
+
+QTEST_MAIN(UpdateFromNginxTest)
+#include "UpdateFromNginxTest.moc"
