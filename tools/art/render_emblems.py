@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Renders Vorn's own pictures into src/resources/:
+"""Renders Vorn's own pictures into src/ui/resources/:
 
 - logo.png (81 x 141, transparent): the emblem in the main window's lower left corner;
 - icon.png (32 x 32) and icon-64.png, icon-128.png: the window and desktop icon;
@@ -61,7 +61,7 @@ def about():
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--out-dir", default=str(REPO / "src" / "resources"))
+    parser.add_argument("--out-dir", default=str(REPO / "src" / "ui" / "resources"))
     args = parser.parse_args()
     out = pathlib.Path(args.out_dir)
     pictures = {

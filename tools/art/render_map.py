@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Renders the main window's world map, src/resources/map.jpg (635 x 272 pixels).
+"""Renders the main window's world map, src/ui/resources/map.jpg (635 x 272 pixels).
 
 The source is the Natural Earth I shaded-relief raster (public domain) that Debian ships in
 the package python-cartopy-data. Land and sea are told apart by the raster's own colours, then
@@ -164,7 +164,7 @@ def preview(picture, path):
     answers = [("DL", 115), ("DARC QSL bureau", 145), ("Fed. Rep. of Germany", 175)]
     for text, top in answers:
         draw.text((285, top + 5), text, font=font, fill=blue)
-    logo = REPO / "src" / "resources" / "logo.png"
+    logo = REPO / "src" / "ui" / "resources" / "logo.png"
     if logo.exists():
         emblem = Image.open(logo).convert("RGBA")
         shown.alpha_composite(emblem, (3, HEIGHT - emblem.height - 3))
@@ -173,7 +173,7 @@ def preview(picture, path):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--out", default=str(REPO / "src" / "resources" / "map.jpg"))
+    parser.add_argument("--out", default=str(REPO / "src" / "ui" / "resources" / "map.jpg"))
     parser.add_argument("--preview")
     args = parser.parse_args()
     picture = render()
