@@ -31,7 +31,7 @@ import time
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 PACKAGE = "@ham-core/fast-dxcc@2.7.0"
-DEFAULT_CALLS = "/usr/share/hamradio-files/MASTER.SCP"
+DEFAULT_CALLS = os.path.join(ROOT, "tools", "data", "sources", "MASTER.SCP")
 TIME = "/usr/bin/time"
 
 # Targets, as ratios of runs made side by side, and two absolute bounds.
@@ -161,7 +161,7 @@ def main(argv):
         if not shutil.which(tool):
             sys.exit(f"{tool} is needed: install the Debian packages nodejs, npm and time")
     if not os.path.isfile(args.calls):
-        sys.exit(f"{args.calls} is missing (Debian package hamradio-files)")
+        sys.exit(f"{args.calls} is missing")
 
     lookup, benchmarks = build(args.build)
     data = os.path.join(ROOT, "files")

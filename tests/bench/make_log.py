@@ -3,14 +3,15 @@
 
     make_log.py COUNT OUTPUT [CALLS]
 
-COUNT QSOs with calls drawn from CALLS (one call a line, '#' lines skipped; default Debian's
-MASTER.SCP), a few stations worked many times and most once or twice, as in a real log. Each
-QSO has the fields a logger exports (date, time, band, mode, reports, frequency, a name that
-is sometimes UTF-8, a comment) and a QSL state: a third already sent, half queued or requested,
-some sent direct; one QSO in twenty names a manager in QSL_VIA. The same COUNT and CALLS give
-the same file.
+COUNT QSOs with calls drawn from CALLS (one call a line, '#' lines skipped; default
+tools/data/sources/MASTER.SCP), a few stations worked many times and most once or twice, as in
+a real log. Each QSO has the fields a logger exports (date, time, band, mode, reports,
+frequency, a name that is sometimes UTF-8, a comment) and a QSL state: a third already sent,
+half queued or requested, some sent direct; one QSO in twenty names a manager in QSL_VIA. The
+same COUNT and CALLS give the same file.
 """
 
+import os
 import random
 import sys
 
@@ -29,7 +30,9 @@ def field(name, value):
 def main():
     count = int(sys.argv[1])
     output = sys.argv[2]
-    calls_file = sys.argv[3] if len(sys.argv) > 3 else "/usr/share/hamradio-files/MASTER.SCP"
+    calls_file = sys.argv[3] if len(sys.argv) > 3 else os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "data", "sources",
+        "MASTER.SCP")
     with open(calls_file, encoding="latin-1") as f:
         calls = [line.strip() for line in f if line.strip() and not line.startswith("#")]
     rng = random.Random(73)

@@ -2,8 +2,8 @@
 """Builds Vorn's data files country.asc, vorn.asc and vorn_update.asc.
 
 Inputs:
-  - cty.dat, cty.csv and MASTER.SCP of the Debian package hamradio-files
-    (/usr/share/hamradio-files; country files by Jim Reisert AD1C, MIT licence);
+  - tools/data/sources/: cty.dat, cty.csv and MASTER.SCP (country files by Jim Reisert AD1C,
+    MIT licence), and previous/cty.dat, the release before;
   - tools/data/bureaus.tsv: the QSL bureau of every cty.dat entity;
   - tools/data/data-version.txt: the revision part of the data version.
 
@@ -12,8 +12,11 @@ The program takes the FIRST country row whose prefix fits the typed call; cty.da
 every prefix stands before the shorter prefixes that it begins with. Prefixes that add
 nothing to what their shorter prefixes already give are left out, and the exact calls that
 the prefixes would place elsewhere become rows "CALL*" (the look-up appends "*" to the typed
-text), the calls of MASTER.SCP first, until the table is full but for 100 rows left for the
-user's own lines.
+text), the calls of MASTER.SCP first, then by Candidate.priority(), until the table is full but
+for 100 rows left for the user's own lines.
+
+vorn_update.asc carries the data version and the program version, then the size and SHA-256 of
+each data file, so that a download can be checked against what was published.
 
 Python 3 standard library only. The same inputs always give the same bytes.
 """
@@ -299,30 +302,80 @@ def plausibility_rows(prefix_rows):
     return added
 
 
-def exact_priority(call, master, only_exact, same_bureau):
-    """Sort key: the exact calls a user is most likely to need come first.
+class Candidate:
+    """An exact call of cty.dat that the prefix rows give another entity (or none)."""
 
-    First the calls heard on the air lately (MASTER.SCP). Then the calls of entities that
-    have no prefix of their own (DXpeditions to rare entities): without them the entity
-    could not be found at all. Then the calls whose card the prefixes would send to another
-    bureau, before those where only the entity name would differ. Plain calls before
-    portable ones, shorter (contest and special-event) calls first. Nothing tells how often
-    the remaining calls are heard, so a fixed hash orders them: it spreads the choice evenly
-    instead of favouring the calls that sort early in the alphabet.
+    def __init__(self, call, code, found, master, previous, dxcc, activity):
+        self.call = call
+        self.code = code
+        self.heard = call in master
+        # The prefixes give the right DXCC entity and miss only its WAE entity.
+        self.wae_only = found is not None and dxcc[found] == dxcc[code]
+        self.portable = "/" in call
+        self.activity = activity.get(code, 0)
+        self.lasting = previous.get(call) == code
+
+    def priority(self):
+        """Sort key: the calls a ham most likely looks up, and gets most wrong, come first.
+
+        1. Calls of MASTER.SCP, heard in contests lately: they always get their rows.
+        2. Calls that the prefixes give another DXCC entity (or none) before calls that they
+           give the right DXCC entity but not its WAE entity, where the card goes to the same
+           bureau and only the entity's name is wrong.
+        3. Plain calls before portable forms: the card goes by the home call.
+        4. The rarer the entity, the sooner: entities are ordered by their calls in
+           MASTER.SCP, fewest first. A QSO with a rare entity is the one that gets a card, and
+           the places with few or no amateurs of their own (Antarctica, the international
+           headquarters, remote islands) are reached mostly through exact calls.
+        5. Calls that the previous release listed under the same entity, the stations that
+           stay on the air, before calls that are new or moved.
+        6. Shorter calls (contest, club and special-event calls) first; then a fixed hash,
+           which spreads the choice instead of favouring the calls early in the alphabet.
+        """
+        spread = hashlib.sha256(self.call.encode("ascii")).hexdigest()
+        return (not self.heard, self.wae_only, self.portable, self.activity, not self.lasting,
+                len(self.call), spread, self.call)
+
+
+def entity_activity(master, reference):
+    """The number of MASTER.SCP calls of each entity, by cty.dat's rule."""
+    activity = {}
+    for call in master:
+        code = reference.entity_of(call)
+        if code is not None:
+            activity[code] = activity.get(code, 0) + 1
+    return activity
+
+
+def choose_exact_calls(candidates, room, reached):
+    """The candidates that get rows: those of MASTER.SCP, then, for every entity that no other
+    row reaches, its first candidate, then the rest in order of priority."""
+    ordered = sorted(candidates, key=Candidate.priority)
+    chosen = [c for c in ordered if c.heard]
+    reached = set(reached) | {c.code for c in chosen}
+    for candidate in ordered:
+        if candidate.code not in reached:
+            chosen.append(candidate)
+            reached.add(candidate.code)
+    reserved = len(chosen) - sum(1 for c in chosen if c.heard)
+    taken = {c.call for c in chosen}
+    chosen += [c for c in ordered if c.call not in taken][:max(0, room - len(chosen))]
+    return chosen, reserved
+
+
+def build_country_rows(entities, reference, bureau_rows, master, previous, dxcc):
+    """The rows of country.asc and the figures of the choice.
+
+    previous: the exact calls of the release before and their entities.
+    dxcc: the DXCC number of each entity; a WAE entity has its parent's.
     """
-    spread = hashlib.sha256(call.encode("ascii")).hexdigest()
-    return (call not in master, not only_exact, same_bureau, "/" in call, len(call), spread, call)
-
-
-def build_country_rows(entities, reference, bureau_rows, master):
     prefix_rows = needed_prefixes(reference)
     plausibility = plausibility_rows(prefix_rows)
     prefix_rows.update(plausibility)
     rows = sorted(prefix_rows.items(), key=lambda item: row_order(item[0]))
     program = Program(rows, bureau_rows)
 
-    bureau_of = {row["code"]: (row["sort"], row["bureau"]) for row in bureau_rows}
-    only_exact = {e.code for e in entities if not e.prefixes}
+    activity = entity_activity(master, reference)
     unfixable = []
     candidates = []
     for call, code in reference.exact_entity.items():
@@ -332,36 +385,41 @@ def build_country_rows(entities, reference, bureau_rows, master):
         # A row helps only where the look-up's own rules then give the entity: not for a US
         # call without a digit, nor for KG44WW, which the KG4 rule makes a US call anyway.
         if found != code and program.entity_by_row(call, call + "*", code) == code:
-            same_bureau = found is not None and bureau_of[found] == bureau_of[code]
-            priority = exact_priority(call, master, code in only_exact, same_bureau)
-            candidates.append((priority, call))
+            candidates.append(Candidate(call, code, found, master, previous, dxcc, activity))
         elif found != code:
             unfixable.append(call)
-    candidates = [call for _, call in sorted(candidates)]
     room = COUNTRY_MAX_ROWS - USER_ROWS - len(rows)
     if room < 0:
         raise DataError(f"{len(rows)} prefix rows do not fit into {COUNTRY_MAX_ROWS} "
                         f"with {USER_ROWS} left for the user")
-    needed_by_master = sum(1 for call in candidates if call in master)
-    if room < needed_by_master:
-        raise DataError(f"{needed_by_master} exact calls of MASTER.SCP do not fit into "
-                        f"{room} rows")
-    chosen = candidates[:room]
-    exact_rows = [(call + "*", reference.exact_entity[call]) for call in chosen]
+    chosen, reserved = choose_exact_calls(candidates, room, {code for _, code in rows})
+    if len(chosen) > room:
+        heard = sum(1 for c in chosen if c.heard)
+        raise DataError(f"{heard} exact calls of MASTER.SCP and {reserved} for entities that "
+                        f"no prefix reaches do not fit into {room} rows")
+    exact_rows = [(c.call + "*", c.code) for c in chosen]
     rows = sorted(rows + exact_rows, key=lambda item: row_order(item[0]))
     unreached = [e.code for e in entities if e.code not in {code for _, code in rows}]
     if unreached:
         raise DataError("no country row leads to " + ", ".join(unreached))
+
+    def count(group, test):
+        return sum(1 for c in group if test(c))
+
     figures = {
         "prefixes in cty.dat": len(reference.prefix_entity),
         "prefix rows": len(prefix_rows),
         "of them for one-character prefixes before a digit": len(plausibility),
         "exact calls needing a row": len(candidates),
         "exact calls included": len(chosen),
-        "exact calls of MASTER.SCP needing a row": sum(1 for c in candidates if c in master),
-        "exact calls of MASTER.SCP included": sum(1 for c in chosen if c in master),
-        "exact calls of entities without prefixes included": sum(
-            1 for c in chosen if c not in master and reference.exact_entity[c] in only_exact),
+        "exact calls of MASTER.SCP needing a row": count(candidates, lambda c: c.heard),
+        "exact calls of MASTER.SCP included": count(chosen, lambda c: c.heard),
+        "exact calls for entities that no other row reaches": reserved,
+        "exact calls included, another DXCC entity by prefix":
+            count(chosen, lambda c: not c.wae_only),
+        "exact calls included, another WAE entity only": count(chosen, lambda c: c.wae_only),
+        "exact calls included with '/'": count(chosen, lambda c: c.portable),
+        "exact calls included, in the previous release too": count(chosen, lambda c: c.lasting),
         "exact calls left out": len(candidates) - len(chosen),
         "exact calls no row can serve": " ".join(sorted(unfixable)) or "none",
     }
@@ -445,6 +503,100 @@ def bureau_record(row):
     return record + "\r\n"
 
 
+def program_lines(data):
+    """The lines of a data file as the program reads them: a line ends at CR, an LF right after
+    the CR belongs to the line end, and a byte 0x1A ends the file."""
+    pieces = data.split(b"\x1a", 1)[0].decode("latin-1").split("\r")
+    lines = [piece[1:] if index and piece.startswith("\n") else piece
+             for index, piece in enumerate(pieces)]
+    if lines[-1] == "":
+        lines.pop()  # the end of the file, not a line
+    return lines
+
+
+COUNTRY_LINE = re.compile(r" *[^ ]* *([^ (\[]*)[^ ]* *([^ ]*)")
+
+
+def read_country_rows(data):
+    """(prefix, entity code) of every row, as the program loads them."""
+    rows = []
+    for line in program_lines(data)[:COUNTRY_MAX_ROWS]:
+        prefix, code = COUNTRY_LINE.match(line).groups()
+        rows.append((prefix[:PREFIX_WIDTH], code[:CODE_WIDTH]))
+    return rows
+
+
+def read_bureau_records(data):
+    """The records of vorn.asc as the program loads them, in the fields that the rows here use."""
+    return [{"code": line[0:6].strip(" "), "sort": line[29:35].strip(" ")}
+            for line in program_lines(data) if len(line) > HEADING_MAX][:BUREAU_MAX_ROWS]
+
+
+def check_published(files):
+    """The checks that the program applies to downloaded data files, on the bytes about to be
+    written: no NUL byte, no 0x1A before the end, no more country rows than the table takes,
+    and a bureau record for every entity code that a country row names."""
+    for name, data in files.items():
+        if b"\0" in data:
+            raise DataError(f"{name}: holds a NUL byte")
+        end = data.find(b"\x1a")
+        if end != -1 and end != len(data) - 1:
+            raise DataError(f"{name}: a byte 0x1A would end the file before its last line")
+    lines = program_lines(files["country.asc"])
+    if len(lines) > COUNTRY_MAX_ROWS:
+        raise DataError(f"country.asc: {len(lines)} rows, the table takes {COUNTRY_MAX_ROWS}")
+    codes = {r["code"].upper() for r in read_bureau_records(files["vorn.asc"])}
+    missing = sorted({code for _, code in read_country_rows(files["country.asc"])
+                      if code.upper() not in codes})
+    if missing:
+        raise DataError("vorn.asc: no record for the entity codes "
+                        + ", ".join(repr(code) for code in missing))
+
+
+def update_bytes(version, files):
+    """vorn_update.asc: data version and program version, which every reader takes from the
+    first two lines, then the size and SHA-256 of each data file."""
+    lines = [str(version), "302"]
+    for name in ("country.asc", "vorn.asc"):
+        data = files[name]
+        lines.append(f"{name} {len(data)} {hashlib.sha256(data).hexdigest()}")
+    return "".join(line + "\r\n" for line in lines).encode("ascii")
+
+
+def exact_call_share(reference, program):
+    """How many of cty.dat's exact calls the look-up answers with cty.dat's entity:
+    ((right, calls), (right, calls without '/'))."""
+    right = total = plain_right = plain = 0
+    for call, code in reference.exact_entity.items():
+        if PSEUDO_CALL.fullmatch(call):
+            continue
+        ok = len(call) <= TYPED_MAX and program.entity_of(call) == code
+        right += ok
+        total += 1
+        if "/" not in call:
+            plain_right += ok
+            plain += 1
+    return (right, total), (plain_right, plain)
+
+
+def share_text(share):
+    (right, total), (plain_right, plain) = share
+    return (f"{right} of {total} ({100 * right / max(total, 1):.1f} %), without '/' "
+            f"{plain_right} of {plain} ({100 * plain_right / max(plain, 1):.1f} %)")
+
+
+def share_of_files(folder, reference):
+    """The share for the data files in folder (such as those about to be replaced), or None."""
+    try:
+        with open(os.path.join(folder, "country.asc"), "rb") as f:
+            rows = read_country_rows(f.read())
+        with open(os.path.join(folder, "vorn.asc"), "rb") as f:
+            bureau_rows = read_bureau_records(f.read())
+        return exact_call_share(reference, Program(rows, bureau_rows))
+    except (OSError, DataError):
+        return None
+
+
 def read_version_file(path):
     values = {}
     for line in read_text(path).splitlines():
@@ -505,11 +657,16 @@ def master_figures(master, reference, program):
 
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
+    sources = os.path.join(here, "sources")
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--source", default="/usr/share/hamradio-files",
+    parser.add_argument("--source", default=sources,
                         help="folder with cty.dat, cty.csv and MASTER.SCP")
+    parser.add_argument("--previous", default=os.path.join(sources, "previous", "cty.dat"),
+                        help="cty.dat of an earlier release")
     parser.add_argument("--output", default=os.path.join(here, "..", "..", "files"),
                         help="folder for country.asc, vorn.asc and vorn_update.asc")
+    parser.add_argument("--before", help="folder of the data files to compare with "
+                        "(default: the files that --output holds before they are replaced)")
     parser.add_argument("--new-revision", action="store_true",
                         help="record changed data under a new data version")
     parser.add_argument("--quiet", action="store_true", help="print no figures")
@@ -517,6 +674,10 @@ def main(argv):
 
     try:
         entities, cty_date = parse_cty_dat(os.path.join(args.source, "cty.dat"))
+        previous_entities, previous_date = parse_cty_dat(args.previous)
+        if previous_date >= cty_date:
+            raise DataError(f"{args.previous} ({previous_date}) is not older than cty.dat "
+                            f"({cty_date})")
         dxcc = read_dxcc_numbers(os.path.join(args.source, "cty.csv"))
         for entity in entities:
             if entity.code not in dxcc:
@@ -526,8 +687,10 @@ def main(argv):
         bureaus = read_bureaus(os.path.join(here, "bureaus.tsv"))
 
         reference = Reference(entities)
+        previous = Reference(previous_entities).exact_entity
         bureau_rows = build_bureau_rows(entities, bureaus)
-        rows, figures = build_country_rows(entities, reference, bureau_rows, master)
+        rows, figures = build_country_rows(entities, reference, bureau_rows, master, previous,
+                                           dxcc)
         program = Program(rows, bureau_rows)
 
         codes = {e.code for e in entities}
@@ -539,12 +702,13 @@ def main(argv):
         heading = f"Vorn QSL bureaus, data {version}"
         if len(heading) > HEADING_MAX:
             raise DataError("heading too long")
-        bureau = (heading + "\r\n").encode("ascii") + records
-        update = f"{version}\r\n302\r\n".encode("ascii")
+        files = {"country.asc": country, "vorn.asc": (heading + "\r\n").encode("ascii") + records}
+        files["vorn_update.asc"] = update_bytes(version, files)
+        check_published(files)
 
+        before = None if args.quiet else share_of_files(args.before or args.output, reference)
         os.makedirs(args.output, exist_ok=True)
-        for name, data in (("country.asc", country), ("vorn.asc", bureau),
-                           ("vorn_update.asc", update)):
+        for name, data in files.items():
             with open(os.path.join(args.output, name), "wb") as f:
                 f.write(data)
     except (DataError, OSError) as e:
@@ -553,7 +717,7 @@ def main(argv):
 
     if not args.quiet:
         agree, disagreements = master_figures(master_list, reference, program)
-        print(f"cty.dat {cty_date}, data version {version}")
+        print(f"cty.dat {cty_date} (previous release {previous_date}), data version {version}")
         print(f"country rows: {len(rows)} of {COUNTRY_MAX_ROWS} "
               f"({COUNTRY_MAX_ROWS - len(rows)} free for the user)")
         for key, value in figures.items():
@@ -563,6 +727,10 @@ def main(argv):
         for call in disagreements:
             print(f"  differs: {call} cty.dat {reference.entity_of(call)} "
                   f"look-up {program.entity_of(call)}")
+        print("cty.dat's exact calls answered with cty.dat's entity:")
+        if before is not None:
+            print(f"  before (the files replaced): {share_text(before)}")
+        print(f"  now: {share_text(exact_call_share(reference, program))}")
     return 0
 
 

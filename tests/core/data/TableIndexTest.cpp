@@ -142,8 +142,7 @@ TEST(TableIndex, ReloadingAShorterFileLeavesNoStaleEntries)
 TEST(TableIndex, EveryActiveCallFindsTheScansRowsInTheShippedFiles)
 {
     std::ifstream calls(VORN_ACTIVE_CALLS);
-    if (!calls)
-        GTEST_SKIP() << VORN_ACTIVE_CALLS << " is not installed (Debian package hamradio-files)";
+    ASSERT_TRUE(calls) << VORN_ACTIVE_CALLS << " cannot be read";
     const std::filesystem::path shipped = VORN_SHIPPED_FILES;
     CountryTable countries;
     BureauTable bureaus;
@@ -159,7 +158,7 @@ TEST(TableIndex, EveryActiveCallFindsTheScansRowsInTheShippedFiles)
         }
         ++checked;
     }
-    EXPECT_GT(checked, 85000u);
+    EXPECT_GT(checked, 50000u);
 }
 
 } // namespace

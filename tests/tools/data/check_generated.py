@@ -1,17 +1,17 @@
 #!/usr/bin/env python3
-"""Runs tools/data/make_data_files.py into a temporary folder and compares its output byte
-for byte with the committed files/ folder.
+"""Checks the sources against their recorded SHA-256, runs tools/data/make_data_files.py into
+a temporary folder and compares its output byte for byte with the committed files/ folder,
+and checks that vorn_update.asc publishes the real size and SHA-256 of each data file.
 
-Usage: check_generated.py <repository root> [<folder of the country files>]
-Exit code 77 (skipped) when the country files of hamradio-files are not installed.
+Usage: check_generated.py <repository root> [<folder of the sources>]
 """
 
+import hashlib
 import os
 import subprocess
 import sys
 import tempfile
 
-SKIPPED = 77
 FILES = ("country.asc", "vorn.asc", "vorn_update.asc")
 
 
@@ -22,15 +22,51 @@ def first_difference(a, b):
     return min(len(a), len(b))
 
 
+def sha256(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def check_sources(source):
+    """The number of sources that are missing or differ from SHA256SUMS."""
+    with open(os.path.join(source, "SHA256SUMS"), encoding="ascii") as f:
+        listed = [line.split() for line in f if line.strip()]
+    failed = 0
+    for digest, name in listed:
+        path = os.path.join(source, name)
+        if not os.path.isfile(path):
+            print(f"FAIL: source {path} is missing")
+            failed += 1
+        elif sha256(path) != digest:
+            print(f"FAIL: source {path} differs from its SHA-256 in SHA256SUMS")
+            failed += 1
+    return failed
+
+
+def check_update_lines(files):
+    """The number of data files whose size or SHA-256 in vorn_update.asc is not theirs."""
+    with open(os.path.join(files, "vorn_update.asc"), "rb") as f:
+        lines = f.read().decode("ascii").split("\r\n")
+    published = {}
+    for line in lines[2:]:
+        if line:
+            name, size, digest = line.split(" ")
+            published[name] = (int(size), digest)
+    failed = 0
+    for name in ("country.asc", "vorn.asc"):
+        path = os.path.join(files, name)
+        real = (os.path.getsize(path), sha256(path))
+        if published.get(name) != real:
+            print(f"FAIL: vorn_update.asc gives {name} as {published.get(name)}, it is {real}")
+            failed += 1
+    return failed
+
+
 def main(argv):
     root = argv[1]
-    source = argv[2] if len(argv) > 2 else "/usr/share/hamradio-files"
-    inputs = [os.path.join(source, name) for name in ("cty.dat", "cty.csv", "MASTER.SCP")]
-    missing = [path for path in inputs if not os.path.isfile(path)]
-    if missing:
-        print("SKIPPED: the country files are not installed (" + ", ".join(missing) + "); "
-              "install the Debian package hamradio-files")
-        return SKIPPED
+    source = argv[2] if len(argv) > 2 else os.path.join(root, "tools", "data", "sources")
+    if check_sources(source):
+        return 1
 
     generator = os.path.join(root, "tools", "data", "make_data_files.py")
     with tempfile.TemporaryDirectory() as output:
@@ -62,7 +98,7 @@ def main(argv):
     if differing:
         print("Run tools/data/make_data_files.py and commit files/.")
         return 1
-    return 0
+    return 1 if check_update_lines(os.path.join(root, "files")) else 0
 
 
 if __name__ == "__main__":

@@ -69,6 +69,11 @@ class FileTest(unittest.TestCase):
         entities, date = gen.parse_cty_dat(self.write("cty.dat", CTY_DAT))
         return entities, date, gen.Reference(entities)
 
+    def build(self, entities, ref, master, bureaus=BUREAUS, previous=None, dxcc=None):
+        if dxcc is None:
+            dxcc = gen.read_dxcc_numbers(self.write("cty.csv", CTY_CSV))
+        return gen.build_country_rows(entities, ref, bureaus, master, previous or {}, dxcc)
+
 
 class ParseTest(FileTest):
     def test_entities_prefixes_and_exact_calls_without_overrides(self):
@@ -195,7 +200,7 @@ class ProgramTest(FileTest):
 class BuildTest(FileTest):
     def test_exact_calls_of_master_scp_come_first_when_room_is_short(self):
         entities, _, ref = self.world()
-        rows, figures = gen.build_country_rows(entities, ref, BUREAUS, master={"DL1ZZ"})
+        rows, figures = self.build(entities, ref, {"DL1ZZ"})
         self.assertIn(("DL1ZZ*", "K"), rows)
         self.assertIn(("4U1A*", "*4U1V"), rows)
         self.assertIn(("4U1XMAS*", "OE"), rows)
@@ -207,25 +212,24 @@ class BuildTest(FileTest):
         prefix_rows = figures["prefix rows"]
         original = gen.COUNTRY_MAX_ROWS
         try:
-            # Room for two beside the user's rows: the call of MASTER.SCP, then the shortest
-            # call of the entity that has no prefix of its own.
+            # Room for two beside the user's rows: the call of MASTER.SCP, then the shorter
+            # call of the entity that no prefix reaches.
             gen.COUNTRY_MAX_ROWS = prefix_rows + 2 + gen.USER_ROWS
-            rows, figures = gen.build_country_rows(entities, ref, BUREAUS, master={"DL1ZZ"})
+            rows, figures = self.build(entities, ref, {"DL1ZZ"})
             self.assertEqual([p for p, _ in rows if p.endswith("*")], ["4U1A*", "DL1ZZ*"])
             self.assertEqual(len(rows), gen.COUNTRY_MAX_ROWS - gen.USER_ROWS)
             self.assertEqual(figures["exact calls included"], 2)
-            self.assertEqual(figures["exact calls of entities without prefixes included"], 1)
+            self.assertEqual(figures["exact calls for entities that no other row reaches"], 1)
             # 4U1A, 4U1VIC, 4U1XMAS and DL1ZZ; DL1ABC/P and KG4AC are what the prefixes give.
             self.assertEqual(figures["exact calls needing a row"], 4)
             # Room for one: the WAE entity could not be found at all.
             gen.COUNTRY_MAX_ROWS = prefix_rows + 1 + gen.USER_ROWS
             with self.assertRaises(gen.DataError):
-                gen.build_country_rows(entities, ref, BUREAUS, master={"DL1ZZ"})
+                self.build(entities, ref, {"DL1ZZ"})
             # No room for every call of MASTER.SCP: the data would disagree with cty.dat.
             gen.COUNTRY_MAX_ROWS = prefix_rows + 2 + gen.USER_ROWS
             with self.assertRaises(gen.DataError):
-                gen.build_country_rows(entities, ref, BUREAUS,
-                                       master={"DL1ZZ", "4U1XMAS", "4U1VIC"})
+                self.build(entities, ref, {"DL1ZZ", "4U1XMAS", "4U1VIC"})
         finally:
             gen.COUNTRY_MAX_ROWS = original
 
@@ -235,9 +239,137 @@ class BuildTest(FileTest):
         try:
             gen.COUNTRY_MAX_ROWS = 3
             with self.assertRaises(gen.DataError):
-                gen.build_country_rows(entities, ref, BUREAUS, master=set())
+                self.build(entities, ref, set())
         finally:
             gen.COUNTRY_MAX_ROWS = original
+
+
+# A world for the choice of exact calls: Antarctic bases whose prefixes say USA and Germany,
+# US calls living in Hawaii, and a Sicilian call whose prefix gives Italy, the same DXCC entity.
+CHOICE_DAT = """\
+United States:  05:  08:  NA:   37.53:    91.67:     5.0:  K:
+    K,W,=KH6ZZ;
+Hawaii:         31:  61:  OC:   21.12:   157.48:    10.0:  KH6:
+    KH6,=K1ABC,=K2AB,=K3AB;
+Antarctica:     13:  74:  SA:  -90.00:     0.00:     0.0:  CE9:
+    CE9,=KC4AAA,=DP0GVN,=KC4AAA/P;
+Fed. Rep. of Germany: 14: 28: EU: 51.00:   -10.00:    -1.0:  DL:
+    DL,DP;
+Italy:          15:  28:  EU:   42.82:   -12.58:    -1.0:  I:
+    I;
+Sicily:         15:  28:  EU:   37.50:   -14.00:    -1.0:  *IT9:
+    IT9,=I1ABC,=VER20250930;
+"""
+CHOICE_DXCC = {"K": 291, "KH6": 110, "CE9": 13, "DL": 230, "I": 248, "*IT9": 248}
+CHOICE_BUREAUS = [bureau("K", "K", "ARRL QSL bureau"), bureau("KH6", "KH6", "ARRL KH6 bureau"),
+                  bureau("CE9", "CE9"), bureau("DL", "DL", "DARC QSL bureau"),
+                  bureau("I", "I", "ARI QSL bureau"), bureau("*IT9", "I", "ARI QSL bureau")]
+
+
+class ChoiceTest(FileTest):
+    def test_free_rows_go_to_the_calls_most_likely_looked_up(self):
+        entities, _ = gen.parse_cty_dat(self.write("cty.dat", CHOICE_DAT))
+        ref = gen.Reference(entities)
+        # Heard lately: KH6ZZ (a US call, needs a row), two US calls and one Hawaiian call;
+        # Antarctica has none, so it is the rarest entity.
+        master = {"KH6ZZ", "W1AW", "K1XX", "KH6AA"}
+        # The previous release had KC4AAA and two of the Hawaiian calls under the same
+        # entities; K2AB stood under the USA then, which does not count.
+        previous = {"KC4AAA": "CE9", "K1ABC": "KH6", "K3AB": "KH6", "K2AB": "K"}
+        expected = [
+            "KC4AAA",  # rarest entity, listed before
+            "DP0GVN",  # rarest entity, new
+            "K3AB",  # Hawaii: one call on the air; listed before, shorter
+            "K1ABC",  # listed before
+            "K2AB",  # moved to Hawaii since
+            "KC4AAA/P",  # portable forms after every plain call
+            "I1ABC",  # the prefix gives the right DXCC entity, only the WAE entity is wrong
+        ]
+        original = gen.COUNTRY_MAX_ROWS
+        try:
+            for free in range(len(expected) + 1):
+                with self.subTest(free=free):
+                    gen.COUNTRY_MAX_ROWS = 8 + 1 + free + gen.USER_ROWS  # 8 prefix rows
+                    rows, figures = gen.build_country_rows(
+                        entities, ref, CHOICE_BUREAUS, master, previous, CHOICE_DXCC)
+                    self.assertEqual(figures["prefix rows"], 8)
+                    exact = sorted(p[:-1] for p, _ in rows if p.endswith("*"))
+                    self.assertEqual(exact, sorted(["KH6ZZ"] + expected[:free]))
+                    program = gen.Program(rows, CHOICE_BUREAUS)
+                    # Each row serves one call of the 8 (KH6ZZ has its own); KC4AAA/P is
+                    # the only portable one, the release marker is none.
+                    share = gen.exact_call_share(ref, program)
+                    right = 1 + free
+                    self.assertEqual(share, ((right, 8), (right - (free >= 6), 7)))
+        finally:
+            gen.COUNTRY_MAX_ROWS = original
+
+    def test_share_of_written_files_is_read_back(self):
+        entities, _ = gen.parse_cty_dat(self.write("cty.dat", CHOICE_DAT))
+        ref = gen.Reference(entities)
+        rows, _ = gen.build_country_rows(entities, ref, CHOICE_BUREAUS, {"KH6ZZ"}, {},
+                                         CHOICE_DXCC)
+        self.write("country.asc", gen.country_bytes(rows, set(CHOICE_DXCC), CHOICE_DXCC).decode())
+        self.write("vorn.asc", "heading\r\n" + "".join(
+            gen.bureau_record(r) for r in CHOICE_BUREAUS))
+        self.assertEqual(gen.share_of_files(self.folder.name, ref),
+                         gen.exact_call_share(ref, gen.Program(rows, CHOICE_BUREAUS)))
+        self.assertIsNone(gen.share_of_files(os.path.join(self.folder.name, "none"), ref))
+
+
+class PublishedFilesTest(unittest.TestCase):
+    BUREAU = ("Vorn QSL bureaus\r\n"
+              + gen.bureau_record(bureau("DL", "DL", "DARC QSL bureau"))
+              + gen.bureau_record(bureau("K", "K", "ARRL QSL bureau"))).encode("ascii")
+
+    def test_lines_and_rows_as_the_program_reads_them(self):
+        for data, lines in (
+            (b"a\r\nb\r\n", ["a", "b"]),
+            (b"a\rb", ["a", "b"]),
+            (b"a\nb\r\n", ["a\nb"]),  # a lone LF ends no line
+            (b"a\r\n\r\n", ["a", ""]),
+            (b"a\r\n\x1ab\r\n", ["a"]),
+            (b"", []),
+        ):
+            with self.subTest(data=data):
+                self.assertEqual(gen.program_lines(data), lines)
+        for line, row in (
+            ("x K1 K", ("K1", "K")),
+            ("   x    VP8(13)[73]   VP8F   rest", ("VP8", "VP8F")),
+            ("x ABCDEFGHIJKLMNOPQRST ABCDEFGH", ("ABCDEFGHIJKLMNOP", "ABCDEF")),
+            ("x\tK1 K", ("K", "")),
+            ("x K1", ("K1", "")),
+            ("x (1)K K", ("", "K")),
+            ("", ("", "")),
+        ):
+            with self.subTest(line=line):
+                self.assertEqual(gen.read_country_rows((line + "\r\n").encode("latin-1")), [row])
+
+    def test_files_the_program_would_refuse_stop_the_generator(self):
+        good = b"1 K1ABC* k\r\n230 DL DL\r\n"
+        gen.check_published({"country.asc": good, "vorn.asc": self.BUREAU})
+        gen.check_published({"country.asc": good + b"\x1a", "vorn.asc": self.BUREAU})
+        gen.check_published({"country.asc": b"1 DL DL\r\n" * 3499, "vorn.asc": self.BUREAU})
+        for name, country, bureau_file in (
+            ("NUL", b"230 DL DL\0\r\n", self.BUREAU),
+            ("NUL in vorn.asc", good, self.BUREAU + b"\0"),
+            ("0x1A before the last line", b"230 DL DL\r\n\x1a1 K1ABC* K\r\n", self.BUREAU),
+            ("3,500 rows", b"1 DL DL\r\n" * 3500, self.BUREAU),
+            ("entity without a record", good + b"227 F F\r\n", self.BUREAU),
+            ("code only in a heading", b"227 F F\r\n", self.BUREAU + b"F     France\r\n"),
+            ("LF line ends run together", b"230 DL DL\n1 K1ABC* K\n", self.BUREAU),
+            ("blank line", b"230 DL DL\r\n\r\n", self.BUREAU),
+        ):
+            with self.subTest(name=name):
+                with self.assertRaises(gen.DataError):
+                    gen.check_published({"country.asc": country, "vorn.asc": bureau_file})
+
+    def test_update_file_publishes_size_and_sha256(self):
+        self.assertEqual(
+            gen.update_bytes(2025093000, {"country.asc": b"abc", "vorn.asc": b""}),
+            b"2025093000\r\n302\r\n"
+            b"country.asc 3 ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\r\n"
+            b"vorn.asc 0 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\r\n")
 
 
 class NamesTest(FileTest):
@@ -304,7 +436,7 @@ class WrittenFilesTest(FileTest):
         if not tool:
             self.skipTest("VORN_LOOKUP does not name vorn-lookup")
         entities, _, ref = self.world()
-        rows, _ = gen.build_country_rows(entities, ref, BUREAUS, master={"DL1ZZ"})
+        rows, _ = self.build(entities, ref, {"DL1ZZ"})
         codes = {e.code for e in entities}
         self.write("country.asc", gen.country_bytes(rows, codes, {c: 1 for c in codes}).decode())
         self.write("vorn.asc", "Vorn QSL bureaus, data 2023050200\r\n"
