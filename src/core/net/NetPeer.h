@@ -12,6 +12,15 @@ struct NetPeer
     std::uint16_t port = 80;
 };
 
+// How long one exchange with a server may take: a server that sends nothing for half a minute is
+// given up, and so is one that trickles a few bytes now and then for two minutes, long enough
+// for a data file over the slowest line. Tests shorten both.
+struct ExchangeLimits
+{
+    std::chrono::milliseconds silence{30000};
+    std::chrono::milliseconds whole{120000};
+};
+
 // How long the download dialog waits: the status text stays half a second before the connection
 // is opened and after the transfer has ended; a server that sends nothing for half a minute is
 // given up, and so is one that trickles a few bytes now and then for two minutes, long enough
