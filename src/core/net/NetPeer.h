@@ -29,11 +29,3 @@ struct DownloadTiming
     std::chrono::milliseconds tick{100};
     ExchangeLimits limits;
 };
-
-// How long a query may take: a service that sends nothing for half a minute, or has not finished
-// its answer after two, is given up. Tests shorten both.
-struct QueryTiming
-{
-    std::chrono::milliseconds silenceLimit{30000};
-    std::chrono::milliseconds answerLimit{120000};
-};
