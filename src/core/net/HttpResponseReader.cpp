@@ -67,6 +67,14 @@ int HttpResponseReader::status() const
     return headerComplete() ? m_parser->status : 0;
 }
 
+std::optional<std::uint64_t> HttpResponseReader::contentLength() const
+{
+    const boost::optional<std::uint64_t> length = m_parser->content_length();
+    if (!headerComplete() || !length)
+        return std::nullopt;
+    return *length;
+}
+
 std::string HttpResponseReader::statusText() const
 {
     if (!headerComplete())

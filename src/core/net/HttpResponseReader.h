@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,8 @@ public:
     // The status code once the header is complete, else 0.
     int status() const;
     bool statusOk() const { return status() >= 200 && status() <= 299; }
+    // The body's length as the header gives it, if it does.
+    std::optional<std::uint64_t> contentLength() const;
     // The status line's code and reason, e.g. "404 Not Found", for messages.
     std::string statusText() const;
     // The header exactly as received, from the status line to the empty line that ends it.

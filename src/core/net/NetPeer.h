@@ -12,22 +12,20 @@ struct NetPeer
     std::uint16_t port = 80;
 };
 
-// How long the download dialog waits: the status text stays half a second before the connection
-// is opened and after the transfer has ended; a server that sends nothing for half a minute is
+// How long one exchange with a server may take: a server that sends nothing for half a minute is
 // given up, and so is one that trickles a few bytes now and then for two minutes, long enough
-// for a data file over the slowest line. Tests shorten them all.
+// for a data file over the slowest line. Tests shorten both.
+struct ExchangeLimits
+{
+    std::chrono::milliseconds silence{30000};
+    std::chrono::milliseconds whole{120000};
+};
+
+// How long the download dialog waits: the status text stays half a second before the connection
+// is opened and after the transfer has ended. Tests shorten the waits and the transfer's limits.
 struct DownloadTiming
 {
     int waitTicks = 5;
     std::chrono::milliseconds tick{100};
-    std::chrono::milliseconds silenceLimit{30000};
-    std::chrono::milliseconds transferLimit{120000};
-};
-
-// How long a query may take: a service that sends nothing for half a minute, or has not finished
-// its answer after two, is given up. Tests shorten both.
-struct QueryTiming
-{
-    std::chrono::milliseconds silenceLimit{30000};
-    std::chrono::milliseconds answerLimit{120000};
+    ExchangeLimits limits;
 };

@@ -1,6 +1,5 @@
 #include "ui/qslinfo/QueryForm.h"
 
-#include "core/net/HttpResponseReader.h"
 #include "core/settings/AppSettings.h"
 #include "core/shell/MessageBoxes.h"
 #include "ui/widgets/DialogFrame.h"
@@ -9,35 +8,25 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTcpSocket>
-#include <QTimer>
 
 namespace {
 
 constexpr int MemoHeightManual = 271;
 constexpr int MemoHeightAuto = 304;
 
-// An answer is a few lines of text; anything near these is not one.
-constexpr HttpResponseReader::Limits AnswerLimits{16 * 1024, 1024 * 1024};
-// A read takes at most this much.
-constexpr qint64 ReadPiece = 64 * 1024;
+// An answer is a few lines of text; anything near this is not one.
+constexpr std::uint64_t AnswerLimit = 1024 * 1024;
 
 } // namespace
 
 QueryForm::QueryForm(AppSettings &settings, MessageBoxes &boxes, QslInfoServer server,
-                     QWidget *parent, QueryTiming timing)
-    : QWidget(parent), m_settings(settings), m_boxes(boxes), m_server(std::move(server)),
-      m_timing(timing)
+                     QWidget *parent, ExchangeLimits limits)
+    : QWidget(parent), m_settings(settings), m_boxes(boxes), m_server(std::move(server))
 {
-    // A service that goes silent, or trickles its answer for ever, is given up.
-    m_silenceTimer = new QTimer(this);
-    m_silenceTimer->setSingleShot(true);
-    m_silenceTimer->setInterval(m_timing.silenceLimit);
-    connect(m_silenceTimer, &QTimer::timeout, this, &QueryForm::giveUp);
-    m_answerTimer = new QTimer(this);
-    m_answerTimer->setSingleShot(true);
-    m_answerTimer->setInterval(m_timing.answerLimit);
-    connect(m_answerTimer, &QTimer::timeout, this, &QueryForm::giveUp);
+    // One query at a time, each on a connection of its own.
+    m_qslInfoExchange = new HttpExchange(m_server.peer, AnswerLimit, limits, this);
+    connect(m_qslInfoExchange, &HttpExchange::bodyReceived, this, &QueryForm::qslInfoAnswerRead);
+    connect(m_qslInfoExchange, &HttpExchange::failed, this, &QueryForm::qslInfoQueryFailed);
 
     setObjectName(QStringLiteral("QueryForm"));
     // Minimise and close, but no resizing and no maximise.
@@ -73,8 +62,8 @@ QueryForm::QueryForm(AppSettings &settings, MessageBoxes &boxes, QslInfoServer s
 
 QueryForm::~QueryForm()
 {
-    // The socket would report its end to a window that is half gone.
-    endConnection();
+    // The exchange would report its end to a window that is half gone.
+    m_qslInfoExchange->abort();
 }
 
 void QueryForm::applyQslInfoMode()
@@ -140,7 +129,7 @@ void QueryForm::closeEvent(QCloseEvent *event)
     if (event->spontaneous())
         m_settings.qslInfoMode = QslInfoMode::None;
     // An answer still on its way is not wanted.
-    endConnection();
+    m_qslInfoExchange->abort();
     event->accept();
 }
 
@@ -150,125 +139,50 @@ void QueryForm::queryCall(const std::string &callFieldText)
     if (!QslInfoRequest::worthAsking(call))
         return;
     // The newest call wins: a query still under way is given up.
-    endConnection();
+    m_qslInfoExchange->abort();
     m_queryCall = call;
-    openQslInfoSocket();
-}
-
-void QueryForm::openQslInfoSocket()
-{
-    m_qslInfoSocket = new QTcpSocket(this);
-    m_qslInfoSocket->setReadBufferSize(ReadPiece);
-    connect(m_qslInfoSocket, &QTcpSocket::connected, this, &QueryForm::qslInfoSocketConnect);
-    connect(m_qslInfoSocket, &QTcpSocket::readyRead, this, &QueryForm::qslInfoSocketRead);
-    connect(m_qslInfoSocket, &QTcpSocket::disconnected, this, &QueryForm::qslInfoSocketDisconnect);
-    connect(m_qslInfoSocket, &QTcpSocket::errorOccurred, this, &QueryForm::qslInfoSocketError);
-    // An attempt that cannot even start reports its error before connectToHost returns.
-    m_opening = true;
-    m_openFailed = false;
-    m_silenceTimer->start();
-    m_answerTimer->start();
-    m_qslInfoSocket->connectToHost(QString::fromStdString(m_server.peer.host), m_server.peer.port);
-    m_opening = false;
-    if (m_openFailed || m_qslInfoSocket->state() == QAbstractSocket::UnconnectedState) {
-        endConnection();
-        appendLine("*** connection to " + m_server.displayName() + " server failed ***");
-    }
-}
-
-void QueryForm::qslInfoSocketConnect()
-{
     m_hiddenMemo.clear();
-    m_reader = std::make_unique<HttpResponseReader>(AnswerLimits);
-    const std::string request = QslInfoRequest::request(m_server, m_queryCall, m_settings.ownCall);
-    if (m_qslInfoSocket->write(request.data(), static_cast<qint64>(request.size())) !=
-        static_cast<qint64>(request.size())) {
-        endConnection();
-        appendLine("*** query to " + m_server.displayName() + " server failed ***");
-    }
+    m_qslInfoExchange->start(QslInfoRequest::request(m_server, m_queryCall, m_settings.ownCall));
 }
 
-void QueryForm::qslInfoSocketRead()
+void QueryForm::qslInfoAnswerRead(const QByteArray &text)
 {
-    if (!m_reader)
-        return;
-    m_silenceTimer->start();
-    // A piece at a time, so that a flood from the service never sits in memory whole.
-    while (m_reader && m_qslInfoSocket->bytesAvailable() > 0) {
-        const QByteArray bytes = m_qslInfoSocket->read(ReadPiece);
-        std::string body;
-        m_reader->feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                       body);
-        take(body);
-    }
-}
-
-void QueryForm::qslInfoSocketDisconnect()
-{
-    // A body that runs to the end of the connection ends here.
-    if (m_reader) {
-        std::string body;
-        m_reader->finish(body);
-        take(body);
-    }
-    endConnection();
-}
-
-void QueryForm::take(const std::string &body)
-{
-    // Each read event's text is one addition to the buffer, so a read that ends inside a line
-    // splits it; a read that brought only header bytes adds nothing.
-    if (!body.empty())
-        m_hiddenMemo.add(body);
+    // Each read's text is one addition to the buffer, so a read that ends inside a line splits
+    // it; a read that brought only header bytes adds nothing.
+    m_hiddenMemo.add(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     if (const auto shown = m_hiddenMemo.shown(m_queryCall, m_server.creditMark())) {
         for (const std::string &line : *shown)
             appendLine(line);
         // Shown once: whatever else the connection brings is not wanted.
-        endConnection();
-        return;
+        m_qslInfoExchange->abort();
     }
-    // A complete answer without the envelope's end shows nothing, as does one that is not HTTP.
-    if (m_reader->state() == HttpResponseReader::State::Complete ||
-        m_reader->state() == HttpResponseReader::State::Failed)
-        endConnection();
 }
 
-void QueryForm::qslInfoSocketError(QAbstractSocket::SocketError error)
+void QueryForm::qslInfoQueryFailed(HttpExchange::Failure failure)
 {
-    if (m_opening) {
-        m_openFailed = true;
-        return;
+    switch (failure) {
+    case HttpExchange::Failure::CannotOpen:
+        appendLine("*** connection to " + m_server.displayName() + " server failed ***");
+        break;
+    case HttpExchange::Failure::SocketError: {
+        const QByteArray words = m_qslInfoExchange->socketErrorString().toLatin1();
+        const std::string text =
+            "query to " + m_server.peer.host + " failed: " + words.toStdString() +
+            " (socket error " + std::to_string(static_cast<int>(m_qslInfoExchange->socketError())) +
+            ")";
+        m_boxes.inform(MessageBoxes::Kind::Error, withHeading(text));
+        break;
     }
-    // A server that closes the connection is handled by the disconnect.
-    if (error == QAbstractSocket::RemoteHostClosedError)
-        return;
-    const QByteArray words = m_qslInfoSocket->errorString().toLatin1();
-    const std::string text = "query to " + m_server.peer.host + " failed: " + words.toStdString() +
-                             " (socket error " + std::to_string(static_cast<int>(error)) + ")";
-    endConnection();
-    m_boxes.inform(MessageBoxes::Kind::Error, withHeading(text));
-}
-
-void QueryForm::giveUp()
-{
-    if (m_qslInfoSocket == nullptr)
-        return;
-    endConnection();
-    appendLine("*** query to " + m_server.displayName() + " server failed ***");
-}
-
-void QueryForm::endConnection()
-{
-    m_silenceTimer->stop();
-    m_answerTimer->stop();
-    m_reader.reset();
-    if (m_qslInfoSocket == nullptr)
-        return;
-    QTcpSocket *socket = m_qslInfoSocket;
-    m_qslInfoSocket = nullptr;
-    disconnect(socket, nullptr, this, nullptr);
-    socket->abort();
-    socket->deleteLater();
+    case HttpExchange::Failure::Silent:
+    case HttpExchange::Failure::TooSlow:
+    case HttpExchange::Failure::CannotSend:
+        appendLine("*** query to " + m_server.displayName() + " server failed ***");
+        break;
+    case HttpExchange::Failure::BadResponse:
+    case HttpExchange::Failure::CutShort:
+        // An answer that is not one, or ends before the envelope does, shows nothing.
+        break;
+    }
 }
 
 void QueryForm::appendLine(const std::string &utf8)

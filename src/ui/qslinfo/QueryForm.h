@@ -3,19 +3,15 @@
 #include "core/net/NetPeer.h"
 #include "core/net/QslInfoAnswer.h"
 #include "core/net/QslInfoRequest.h"
+#include "platform/HttpExchange.h"
 
-#include <QAbstractSocket>
 #include <QWidget>
-#include <memory>
 #include <string>
 
 struct AppSettings;
-class HttpResponseReader;
 class MessageBoxes;
 class QPlainTextEdit;
 class QPushButton;
-class QTcpSocket;
-class QTimer;
 
 // The window beside the main window that asks the QSL information service about a call and
 // adds each answer to its text area, automatically after every look-up or when its Query button
@@ -33,7 +29,7 @@ public:
     // settings: the mode and the own call, read at each use; closing the window switches the
     // service off there.
     QueryForm(AppSettings &settings, MessageBoxes &boxes, QslInfoServer server,
-              QWidget *parent = nullptr, QueryTiming timing = {});
+              QWidget *parent = nullptr, ExchangeLimits limits = {});
     ~QueryForm() override;
 
     // Starts a query for the call field's single-byte text and returns at once. A query started
@@ -55,34 +51,21 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void openQslInfoSocket();
-    void qslInfoSocketConnect();
-    void qslInfoSocketRead();
-    void qslInfoSocketDisconnect();
-    void qslInfoSocketError(QAbstractSocket::SocketError error);
-    void take(const std::string &body);
-    void endConnection();
+    void qslInfoAnswerRead(const QByteArray &text);
+    void qslInfoQueryFailed(HttpExchange::Failure failure);
     void appendLine(const std::string &utf8);
-    void giveUp();
     void placeBeside(const QWidget &window);
 
     AppSettings &m_settings;
     MessageBoxes &m_boxes;
     QslInfoServer m_server;
-    QueryTiming m_timing;
 
     QPlainTextEdit *m_memo = nullptr;
     QPushButton *m_queryButton = nullptr;
-    // One socket per query, so that a replaced query's late events cannot reach the next one.
-    QTcpSocket *m_qslInfoSocket = nullptr;
-    QTimer *m_silenceTimer = nullptr;
-    QTimer *m_answerTimer = nullptr;
-    std::unique_ptr<HttpResponseReader> m_reader;
+    HttpExchange *m_qslInfoExchange = nullptr;
     QslInfoAnswer m_hiddenMemo;
 
     QWidget *m_besideWindow = nullptr;
     bool m_placed = false;
     std::string m_queryCall; // the call of the query under way, which its answer names
-    bool m_opening = false;
-    bool m_openFailed = false;
 };

@@ -1,33 +1,21 @@
 #include "ui/update/DownloadForm.h"
 
-#include "core/data/DataFileCheck.h"
-#include "core/data/DataFiles.h"
 #include "core/data/DataFolder.h"
 #include "core/settings/Version.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QTcpSocket>
 #include <QTimer>
 
 namespace {
 
-// A read takes at most this much, so the memory a transfer needs stays small however fast the
-// server sends.
-constexpr qint64 ReadPiece = 64 * 1024;
-
 // Data files are a few dozen kilobytes; anything near this is not one.
-constexpr HttpResponseReader::Limits ResponseLimits{16 * 1024, 4 * 1024 * 1024};
+constexpr std::uint64_t BodyLimit = 4 * 1024 * 1024;
 
 QString fromText(const std::string &text)
 {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toText(const QString &text)
-{
-    return text.toStdString();
 }
 
 } // namespace
@@ -55,47 +43,23 @@ DownloadForm::DownloadForm(NetPeer peer, const DataFolder &folder, QWidget *pare
     m_timer->setInterval(m_timing.tick);
     connect(m_timer, &QTimer::timeout, this, &DownloadForm::timerTimer);
 
-    m_silenceTimer = new QTimer(this);
-    m_silenceTimer->setSingleShot(true);
-    m_silenceTimer->setInterval(m_timing.silenceLimit);
-    connect(m_silenceTimer, &QTimer::timeout, this, &DownloadForm::silenceTimeout);
-
-    m_transferTimer = new QTimer(this);
-    m_transferTimer->setSingleShot(true);
-    m_transferTimer->setInterval(m_timing.transferLimit);
-    connect(m_transferTimer, &QTimer::timeout, this, [this] {
-        endTransfer(DownloadFailure::ReceiveFailed,
-                    m_peer.host + " took longer than " +
-                        std::to_string(m_timing.transferLimit.count() / 1000) + " seconds");
-    });
-
-    m_zemSocket = new QTcpSocket(this);
-    m_zemSocket->setReadBufferSize(ReadPiece);
-    connect(m_zemSocket, &QTcpSocket::connected, this, &DownloadForm::zemSocketConnect);
-    connect(m_zemSocket, &QTcpSocket::readyRead, this, &DownloadForm::zemSocketRead);
-    connect(m_zemSocket, &QTcpSocket::disconnected, this, &DownloadForm::zemSocketDisconnect);
-    connect(m_zemSocket, &QTcpSocket::errorOccurred, this, &DownloadForm::zemSocketError);
+    m_exchange = new HttpExchange(m_peer, BodyLimit, m_timing.limits, this);
+    connect(m_exchange, &HttpExchange::connected, this, &DownloadForm::exchangeConnected);
+    connect(m_exchange, &HttpExchange::headerReceived, this, &DownloadForm::exchangeHeaderReceived);
+    connect(m_exchange, &HttpExchange::bodyReceived, this, &DownloadForm::exchangeBodyReceived);
+    connect(m_exchange, &HttpExchange::completed, this,
+            [this] { endTransfer(DownloadFailure::None); });
+    connect(m_exchange, &HttpExchange::failed, this, &DownloadForm::exchangeFailed);
 }
 
 DownloadForm::~DownloadForm() = default;
-
-std::string DownloadForm::targetPath() const
-{
-    return m_folder.path(Download::targetName(m_kind)).string();
-}
-
-std::string DownloadForm::receivedPath() const
-{
-    // The answer arrives beside the file it replaces, which stays whole until the end.
-    return targetPath() + ".part";
-}
 
 DownloadResult DownloadForm::download(DownloadKind kind, bool backupFirst)
 {
     m_kind = kind;
     m_backupFirst = backupFirst;
     m_result = {};
-    m_reader.reset();
+    m_installer.emplace(m_folder, kind, m_peer.host);
     setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
     m_msgLabel->setText(fromText(Download::statusText(kind, m_peer.host)));
     m_stage = Stage::Waiting;
@@ -129,133 +93,66 @@ void DownloadForm::timerTimer()
 
 void DownloadForm::openConnection()
 {
-    if (const std::optional<DataFile> file = Download::dataFileOf(m_kind); file && m_backupFirst)
-        m_folder.backUp(*file);
-    m_reader = std::make_unique<HttpResponseReader>(ResponseLimits);
+    if (m_backupFirst)
+        m_installer->backUp();
     m_stage = Stage::Connecting;
-    m_silenceTimer->start();
-    m_transferTimer->start();
-    m_zemSocket->connectToHost(QString::fromStdString(m_peer.host), m_peer.port);
+    m_exchange->start(Download::request(m_kind, m_peer.host));
 }
 
-void DownloadForm::zemSocketConnect()
+void DownloadForm::exchangeConnected()
 {
-    if (m_stage != Stage::Connecting)
-        return;
-    m_received.setFileName(QString::fromStdString(receivedPath()));
-    if (!m_received.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        endTransfer(DownloadFailure::ReceiveFailed,
-                    "cannot create " + receivedPath() + ": " + toText(m_received.errorString()));
-        return;
-    }
-    const std::string request = Download::request(m_kind, m_peer.host);
-    if (m_zemSocket->write(request.data(), static_cast<qint64>(request.size())) !=
-        static_cast<qint64>(request.size())) {
-        endTransfer(DownloadFailure::CannotSend, toText(m_zemSocket->errorString()));
+    // The request goes out only once there is a file for the answer.
+    if (!m_installer->create()) {
+        endTransfer(DownloadFailure::ReceiveFailed, m_installer->error());
         return;
     }
     m_stage = Stage::Receiving;
-    m_silenceTimer->start();
 }
 
-void DownloadForm::zemSocketRead()
+void DownloadForm::exchangeHeaderReceived()
 {
-    if (m_stage != Stage::Receiving)
-        return; // late data of a transfer that has ended
-    m_silenceTimer->start();
-    if (receivePending() && m_reader->state() == HttpResponseReader::State::Complete)
-        // The server may keep the connection open; the response is all we asked for.
-        endTransfer(DownloadFailure::None);
-}
-
-bool DownloadForm::receivePending()
-{
-    while (m_zemSocket->bytesAvailable() > 0) {
-        if (!take(m_zemSocket->read(ReadPiece)))
-            return false;
-        if (m_reader->state() == HttpResponseReader::State::Complete)
-            break;
-    }
-    return true;
-}
-
-bool DownloadForm::take(const QByteArray &bytes)
-{
-    const bool hadHeader = m_reader->headerComplete();
-    std::string body;
-    const HttpResponseReader::State state = m_reader->feed(
-        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), body);
-    if (state == HttpResponseReader::State::Failed) {
+    const HttpResponseReader &response = m_exchange->response();
+    // An error page is not the file asked for.
+    if (!response.statusOk())
         endTransfer(DownloadFailure::BadResponse,
-                    "no valid answer from " + m_peer.host + ": " + m_reader->error());
-        return false;
-    }
-    if (!hadHeader && m_reader->headerComplete()) {
-        // An error page is not the file asked for.
-        if (!m_reader->statusOk()) {
-            endTransfer(DownloadFailure::BadResponse,
-                        m_peer.host + " answered " + m_reader->statusText());
-            return false;
-        }
-        if (!writeToTarget(m_reader->headerBytes()))
-            return false;
-    }
-    return body.empty() || writeToTarget(body);
+                    m_peer.host + " answered " + response.statusText());
+    else if (!m_installer->append(response.headerBytes()))
+        endTransfer(DownloadFailure::ReceiveFailed, m_installer->error());
 }
 
-bool DownloadForm::writeToTarget(const std::string &bytes)
+void DownloadForm::exchangeBodyReceived(const QByteArray &bytes)
 {
-    // Flushed at once, so that what has arrived is on disk.
-    if (m_received.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-            static_cast<qint64>(bytes.size()) &&
-        m_received.flush())
-        return true;
-    endTransfer(DownloadFailure::ReceiveFailed,
-                "cannot write " + receivedPath() + ": " + toText(m_received.errorString()));
-    return false;
+    if (!m_installer->append(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
+        endTransfer(DownloadFailure::ReceiveFailed, m_installer->error());
 }
 
-void DownloadForm::zemSocketDisconnect()
+void DownloadForm::exchangeFailed(HttpExchange::Failure failure, const QString &reason)
 {
-    if (m_stage == Stage::Connecting) {
-        endTransfer(DownloadFailure::CannotConnect, "no connection to " + m_peer.host);
-        return;
+    // Before the connection is made, no answer at all means no connection.
+    const DownloadFailure unanswered = m_stage == Stage::Receiving ? DownloadFailure::ReceiveFailed
+                                                                   : DownloadFailure::CannotConnect;
+    DownloadFailure download = DownloadFailure::ReceiveFailed;
+    switch (failure) {
+    case HttpExchange::Failure::CannotOpen:
+        download = DownloadFailure::CannotConnect;
+        break;
+    case HttpExchange::Failure::SocketError:
+    case HttpExchange::Failure::Silent:
+        download = unanswered;
+        break;
+    case HttpExchange::Failure::CannotSend:
+        download = DownloadFailure::CannotSend;
+        break;
+    case HttpExchange::Failure::BadResponse:
+        download = DownloadFailure::BadResponse;
+        break;
+    case HttpExchange::Failure::TooSlow:
+    case HttpExchange::Failure::CutShort:
+        download = DownloadFailure::ReceiveFailed;
+        break;
     }
-    if (m_stage != Stage::Receiving || !receivePending())
-        return;
-    std::string body;
-    if (m_reader->finish(body) == HttpResponseReader::State::Failed) {
-        const bool answered = m_reader->headerComplete();
-        endTransfer(answered ? DownloadFailure::ReceiveFailed : DownloadFailure::BadResponse,
-                    (answered ? "the answer from " : "no valid answer from ") + m_peer.host +
-                        " ended early: " + m_reader->error());
-        return;
-    }
-    if (!body.empty() && !writeToTarget(body))
-        return;
-    endTransfer(DownloadFailure::None);
-}
-
-void DownloadForm::zemSocketError(QAbstractSocket::SocketError error)
-{
-    // A server that closes the connection is handled by the disconnect.
-    if (error == QAbstractSocket::RemoteHostClosedError)
-        return;
-    const std::string detail = m_peer.host + ": " + toText(m_zemSocket->errorString());
-    if (m_stage == Stage::Connecting)
-        endTransfer(DownloadFailure::CannotConnect, detail);
-    else if (m_stage == Stage::Receiving)
-        endTransfer(DownloadFailure::ReceiveFailed, detail);
-}
-
-void DownloadForm::silenceTimeout()
-{
-    const std::string detail = "no answer from " + m_peer.host + " for " +
-                               std::to_string(m_timing.silenceLimit.count() / 1000) + " seconds";
-    if (m_stage == Stage::Connecting)
-        endTransfer(DownloadFailure::CannotConnect, detail);
-    else if (m_stage == Stage::Receiving)
-        endTransfer(DownloadFailure::ReceiveFailed, detail);
+    endTransfer(download, reason.toStdString());
 }
 
 void DownloadForm::endTransfer(DownloadFailure failure, std::string detail)
@@ -263,14 +160,12 @@ void DownloadForm::endTransfer(DownloadFailure failure, std::string detail)
     if (m_stage == Stage::Idle || m_stage == Stage::Closing)
         return;
     m_stage = Stage::Closing;
-    m_silenceTimer->stop();
-    m_transferTimer->stop();
     m_timer->stop();
     m_result.failure = failure;
     m_result.detail = std::move(detail);
     // Whatever the server still sends is dropped.
-    m_zemSocket->abort();
-    m_received.close();
+    m_exchange->abort();
+    m_installer->close();
     // The status text stays on screen a moment longer.
     startWait();
 }
@@ -282,44 +177,9 @@ void DownloadForm::runCloseSteps()
     m_stage = Stage::Idle;
     m_timer->stop();
     if (m_result.succeeded())
-        installReceivedFile();
-    // Neither leftover survives, so a later download never processes a stale file.
-    std::error_code ignored;
-    std::filesystem::remove(receivedPath(), ignored);
-    std::filesystem::remove(m_folder.path(DataFiles::DownloadWorkFile), ignored);
+        m_result = m_installer->install();
+    m_installer->removeLeftovers();
     accept();
-}
-
-void DownloadForm::installReceivedFile()
-{
-    const std::filesystem::path stripped = m_folder.path(DataFiles::DownloadWorkFile);
-    if (!stripHttpHeader(receivedPath(), stripped)) {
-        m_result.failure = DownloadFailure::BadResponse;
-        m_result.detail = "the answer from " + m_peer.host + " could not be stored";
-        return;
-    }
-    if (const std::optional<DataFile> file = Download::dataFileOf(m_kind)) {
-        // Only data replaces data: an error or portal page served as the file is refused.
-        const DataFileProblem problem = checkDataFile(*file, stripped);
-        if (rulesOutData(problem)) {
-            m_result.failure = DownloadFailure::NotDataFile;
-            m_result.detail = "what " + m_peer.host +
-                              " sent is not a data file: " + std::string(explain(problem));
-            return;
-        }
-    } else {
-        const UpdateInfoReading reading = readUpdateInfo(stripped);
-        m_result.failure = reading.failure;
-        m_result.published = reading.published;
-        if (!m_result.succeeded()) {
-            m_result.detail = "the update information from " + m_peer.host + " holds no version";
-            return;
-        }
-    }
-    if (!replaceFile(stripped, targetPath())) {
-        m_result.failure = DownloadFailure::ReceiveFailed;
-        m_result.detail = "cannot replace " + targetPath();
-    }
 }
 
 void DownloadForm::cancel()

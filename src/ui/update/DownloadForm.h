@@ -1,24 +1,22 @@
 #pragma once
 
 #include "core/net/Download.h"
-#include "core/net/HttpResponseReader.h"
+#include "core/net/DownloadInstaller.h"
 #include "core/net/NetPeer.h"
+#include "platform/HttpExchange.h"
 
-#include <QAbstractSocket>
 #include <QDialog>
-#include <QFile>
-#include <memory>
+#include <optional>
 
 class DataFolder;
 class QLabel;
-class QTcpSocket;
 class QTimer;
 
 // The small modal dialog that fetches one file from the web server and stores its body in the
-// data folder: it shows what it fetches, connects, sends the request, writes the response to a
-// file beside the target as it arrives, and closes by itself once the response is complete.
-// Then the header is cut off and the result takes the target's name in one step. Anything but
-// a complete 2xx answer is a failed download, and a failed download leaves the target as it was.
+// data folder: it shows what it fetches and drives the exchange with the server and the
+// installing of the received file, and closes by itself once the response is complete. Anything
+// but a complete 2xx answer is a failed download, and a failed download leaves the target as it
+// was.
 class DownloadForm : public QDialog, public Downloader
 {
     Q_OBJECT
@@ -45,20 +43,13 @@ private:
     void startWait();
     void timerTimer();
     void openConnection();
-    void zemSocketConnect();
-    void zemSocketRead();
-    void zemSocketDisconnect();
-    void zemSocketError(QAbstractSocket::SocketError error);
-    void silenceTimeout();
-    bool receivePending();
-    bool take(const QByteArray &bytes);
-    bool writeToTarget(const std::string &bytes);
+    void exchangeConnected();
+    void exchangeHeaderReceived();
+    void exchangeBodyReceived(const QByteArray &bytes);
+    void exchangeFailed(HttpExchange::Failure failure, const QString &reason);
     void endTransfer(DownloadFailure failure, std::string detail = {});
     void cancel();
     void runCloseSteps();
-    void installReceivedFile();
-    std::string targetPath() const;
-    std::string receivedPath() const;
 
     NetPeer m_peer;
     const DataFolder &m_folder;
@@ -66,15 +57,12 @@ private:
 
     QLabel *m_msgLabel = nullptr;
     QTimer *m_timer = nullptr;
-    QTimer *m_silenceTimer = nullptr;
-    QTimer *m_transferTimer = nullptr;
-    QTcpSocket *m_zemSocket = nullptr;
+    HttpExchange *m_exchange = nullptr;
 
     Stage m_stage = Stage::Idle;
     DownloadKind m_kind = DownloadKind::UpdateInfo;
     bool m_backupFirst = false;
     int m_waitTicks = 0;
     DownloadResult m_result;
-    std::unique_ptr<HttpResponseReader> m_reader;
-    QFile m_received;
+    std::optional<DownloadInstaller> m_installer;
 };

@@ -159,7 +159,7 @@ void HostileServerTest::queryEndsSoonAndSmall()
     AppSettings settings;
     NullBoxes boxes;
     QueryForm form(settings, boxes, QslInfoServer{{"127.0.0.1", fake.port()}, "urn:test:qslinfo"},
-                   nullptr, QueryTiming{1000ms, 1500ms});
+                   nullptr, ExchangeLimits{1000ms, 1500ms});
 
     const long before = peakKilobytes();
     QElapsedTimer clock;

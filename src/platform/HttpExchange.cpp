@@ -1,0 +1,228 @@
+#include "platform/HttpExchange.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+QString fromText(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+HttpExchange::HttpExchange(NetPeer peer, std::uint64_t bodyLimit, ExchangeLimits limits,
+                           QObject *parent)
+    : QObject(parent), m_peer(std::move(peer)), m_bodyLimit(bodyLimit), m_limits(limits),
+      m_reader(
+          std::make_unique<HttpResponseReader>(HttpResponseReader::Limits{HeaderLimit, bodyLimit}))
+{
+    m_silenceTimer = new QTimer(this);
+    m_silenceTimer->setSingleShot(true);
+    m_silenceTimer->setInterval(m_limits.silence);
+    connect(m_silenceTimer, &QTimer::timeout, this, [this] {
+        fail(Failure::Silent, QStringLiteral("no answer from %1 for %2 seconds")
+                                  .arg(fromText(m_peer.host), seconds(m_limits.silence)));
+    });
+    m_wholeTimer = new QTimer(this);
+    m_wholeTimer->setSingleShot(true);
+    m_wholeTimer->setInterval(m_limits.whole);
+    connect(m_wholeTimer, &QTimer::timeout, this, [this] {
+        fail(Failure::TooSlow, QStringLiteral("%1 took longer than %2 seconds")
+                                   .arg(fromText(m_peer.host), seconds(m_limits.whole)));
+    });
+}
+
+HttpExchange::~HttpExchange()
+{
+    // The socket would report its end to an object that is half gone.
+    end();
+}
+
+QString HttpExchange::seconds(std::chrono::milliseconds limit) const
+{
+    return QString::number(limit.count() / 1000);
+}
+
+void HttpExchange::start(std::string request)
+{
+    end();
+    const std::uint64_t generation = m_generation;
+    m_request = std::move(request);
+    m_reader =
+        std::make_unique<HttpResponseReader>(HttpResponseReader::Limits{HeaderLimit, m_bodyLimit});
+    m_connected = false;
+    m_received = 0;
+    m_socketError = QAbstractSocket::UnknownSocketError;
+    m_socketErrorString.clear();
+
+    // A socket per exchange, so that late events of one given up cannot reach the next.
+    m_socket = new QTcpSocket(this);
+    m_socket->setReadBufferSize(ReadPiece);
+    connect(m_socket, &QTcpSocket::connected, this, &HttpExchange::socketConnected);
+    connect(m_socket, &QTcpSocket::readyRead, this, &HttpExchange::socketReadyRead);
+    connect(m_socket, &QTcpSocket::disconnected, this, &HttpExchange::socketDisconnected);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &HttpExchange::socketErrorOccurred);
+    m_silenceTimer->start();
+    m_wholeTimer->start();
+    // An attempt that cannot even start reports its error before connectToHost returns.
+    m_starting = true;
+    m_startFailed = false;
+    m_socket->connectToHost(fromText(m_peer.host), m_peer.port);
+    m_starting = false;
+    if (m_generation == generation &&
+        (m_startFailed || m_socket->state() == QAbstractSocket::UnconnectedState))
+        fail(Failure::CannotOpen,
+             fromText(m_peer.host) + QStringLiteral(": ") + m_socketErrorString);
+}
+
+void HttpExchange::abort()
+{
+    end();
+}
+
+void HttpExchange::socketConnected()
+{
+    const std::uint64_t generation = m_generation;
+    m_connected = true;
+    emit connected();
+    if (m_generation != generation)
+        return;
+    if (m_socket->write(m_request.data(), static_cast<qint64>(m_request.size())) !=
+        static_cast<qint64>(m_request.size())) {
+        fail(Failure::CannotSend, m_socket->errorString());
+        return;
+    }
+    m_silenceTimer->start();
+}
+
+void HttpExchange::socketReadyRead()
+{
+    if (!m_connected)
+        return;
+    m_silenceTimer->start();
+    readPending();
+}
+
+bool HttpExchange::readPending()
+{
+    // A piece at a time, so that a flood from the server never sits in memory whole.
+    while (m_socket->bytesAvailable() > 0) {
+        if (!take(m_socket->read(ReadPiece)))
+            return false;
+    }
+    return true;
+}
+
+bool HttpExchange::take(const QByteArray &bytes)
+{
+    const std::uint64_t generation = m_generation;
+    const bool hadHeader = m_reader->headerComplete();
+    std::string body;
+    const HttpResponseReader::State state = m_reader->feed(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), body);
+    if (!hadHeader && m_reader->headerComplete()) {
+        emit headerReceived();
+        if (m_generation != generation)
+            return false;
+    }
+    if (!hand(body))
+        return false;
+    if (state == HttpResponseReader::State::Failed) {
+        fail(Failure::BadResponse, QStringLiteral("no valid answer from %1: %2")
+                                       .arg(fromText(m_peer.host), fromText(m_reader->error())));
+        return false;
+    }
+    if (state == HttpResponseReader::State::Complete) {
+        // The server may keep the connection open; the response is all that was asked for.
+        complete();
+        return false;
+    }
+    return true;
+}
+
+bool HttpExchange::hand(const std::string &body)
+{
+    if (body.empty())
+        return true;
+    const std::uint64_t generation = m_generation;
+    m_received += static_cast<qint64>(body.size());
+    emit bodyReceived(QByteArray(body.data(), static_cast<qsizetype>(body.size())));
+    if (m_generation != generation)
+        return false;
+    const std::optional<std::uint64_t> total = m_reader->contentLength();
+    emit progress(m_received, total ? static_cast<qint64>(*total) : -1);
+    return m_generation == generation;
+}
+
+void HttpExchange::socketDisconnected()
+{
+    if (!m_connected) {
+        fail(Failure::SocketError,
+             QStringLiteral("no connection to %1").arg(fromText(m_peer.host)));
+        return;
+    }
+    // What arrived before the end is still to be read.
+    if (!readPending())
+        return;
+    std::string body;
+    const HttpResponseReader::State state = m_reader->finish(body);
+    if (!hand(body))
+        return;
+    if (state != HttpResponseReader::State::Failed) {
+        complete();
+        return;
+    }
+    const QString error = fromText(m_reader->error());
+    if (m_reader->headerComplete())
+        fail(
+            Failure::CutShort,
+            QStringLiteral("the answer from %1 ended early: %2").arg(fromText(m_peer.host), error));
+    else
+        fail(Failure::BadResponse, QStringLiteral("no valid answer from %1 ended early: %2")
+                                       .arg(fromText(m_peer.host), error));
+}
+
+void HttpExchange::socketErrorOccurred(QAbstractSocket::SocketError error)
+{
+    // A server that closes the connection is handled by the disconnect.
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        return;
+    m_socketError = error;
+    m_socketErrorString = m_socket->errorString();
+    if (m_starting) {
+        m_startFailed = true;
+        return;
+    }
+    fail(Failure::SocketError, fromText(m_peer.host) + QStringLiteral(": ") + m_socketErrorString);
+}
+
+void HttpExchange::complete()
+{
+    const int status = m_reader->status();
+    end();
+    emit completed(status);
+}
+
+void HttpExchange::fail(Failure failure, const QString &reason)
+{
+    end();
+    emit failed(failure, reason);
+}
+
+void HttpExchange::end()
+{
+    // Everything is let go before the last signal, whose handlers may run an event loop or
+    // start the next exchange.
+    ++m_generation;
+    m_silenceTimer->stop();
+    m_wholeTimer->stop();
+    if (m_socket == nullptr)
+        return;
+    QTcpSocket *socket = m_socket;
+    m_socket = nullptr;
+    disconnect(socket, nullptr, this, nullptr);
+    socket->abort();
+    socket->deleteLater();
+}
