@@ -1,5 +1,6 @@
 #include "logbook/LogSorter.h"
 
+#include "core/text/Ascii.h"
 #include "logbook/QslRoute.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ char firstLetter(std::string_view value)
     if (value.empty())
         return ' ';
     const char c = value.front();
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return Ascii::upper(c);
 }
 
 LookupResult unknownAnswer()

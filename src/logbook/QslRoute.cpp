@@ -1,6 +1,7 @@
 #include "logbook/QslRoute.h"
 
 #include "core/lookup/CallLookup.h"
+#include "core/text/Ascii.h"
 #include "logbook/LogFields.h"
 
 #include <algorithm>
@@ -41,7 +42,7 @@ std::string_view trimmed(std::string_view value)
 
 std::string managerCall(std::string_view qslVia)
 {
-    const std::string text = upperAscii(qslVia);
+    const std::string text = Ascii::upperText(qslVia);
     std::size_t at = 0;
     while (at < text.size()) {
         // Words are runs of letters and digits; '/' parts are words of their own.

@@ -10,6 +10,7 @@
 #include "core/lookup/CallLookup.h"
 #include "core/settings/ShippedFiles.h"
 #include "core/settings/Version.h"
+#include "core/text/Ascii.h"
 
 #include <array>
 #include <cerrno>
@@ -118,7 +119,7 @@ public:
     void add(char c)
     {
         if (m_length < CallField::MaxLength && !CallField::refuses(c))
-            m_call[m_length++] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            m_call[m_length++] = Ascii::upper(c);
     }
     std::string_view call() const { return {m_call.data(), m_length}; }
 

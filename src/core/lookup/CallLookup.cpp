@@ -1,5 +1,7 @@
 #include "core/lookup/CallLookup.h"
 
+#include "core/text/Ascii.h"
+
 #include <algorithm>
 
 namespace {
@@ -51,11 +53,6 @@ std::string_view typedPart(std::string_view typed)
 {
     typed = typed.substr(0, MaxKeyLength);
     return typed.substr(0, typed.find_last_not_of(' ') + 1);
-}
-
-char upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 bool isDigit(char c)
@@ -130,7 +127,7 @@ std::string CallField::normalize(std::string_view typed)
         if (text.size() == MaxLength)
             break;
         if (!refuses(c))
-            text.push_back(upper(c));
+            text.push_back(Ascii::upper(c));
     }
     return text;
 }

@@ -1,6 +1,7 @@
 #include "ui/widgets/CallEdit.h"
 
 #include "core/lookup/CallLookup.h"
+#include "core/text/Ascii.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -31,8 +32,7 @@ public:
                     --position;
                 continue;
             }
-            kept.append(code >= u'a' && code <= u'z' ? QChar(static_cast<char16_t>(code - 0x20))
-                                                     : input[i]);
+            kept.append(QLatin1Char(Ascii::upper(static_cast<char>(code))));
         }
         input = kept;
         return Acceptable;

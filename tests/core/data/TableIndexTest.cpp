@@ -4,6 +4,7 @@
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
 #include "core/lookup/CallLookup.h"
+#include "core/text/Ascii.h"
 #include "support/TestFiles.h"
 
 #include <fstream>
@@ -12,23 +13,12 @@
 
 namespace {
 
-char upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return upper(x) == upper(y); });
-}
-
 // The scans: the first row in file order whose prefix fits, whose code is equal.
 const CountryRow *scanCountries(const CountryTable &table, std::string_view key)
 {
     for (const CountryRow &row : table.rows()) {
         if (row.prefix.size() <= key.size() &&
-            equalsIgnoringCase(key.substr(0, row.prefix.size()), row.prefix))
+            Ascii::equalIgnoringCase(key.substr(0, row.prefix.size()), row.prefix))
             return &row;
     }
     return nullptr;
@@ -37,7 +27,7 @@ const CountryRow *scanCountries(const CountryTable &table, std::string_view key)
 const BureauRow *scanBureaus(const BureauTable &table, std::string_view code)
 {
     for (const BureauRow &row : table.rows()) {
-        if (equalsIgnoringCase(row.entityCode, code))
+        if (Ascii::equalIgnoringCase(row.entityCode, code))
             return &row;
     }
     return nullptr;
