@@ -1,6 +1,7 @@
 #include "logbook/LogSorter.h"
 
 #include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 #include "logbook/QslRoute.h"
 
 #include <algorithm>
@@ -190,7 +191,7 @@ void LogSorter::record(LogFields fields)
         m_entries.push_back({NoCard, log, flags});
         return;
     }
-    std::string station = CallField::normalize(call);
+    std::string station = CallText::normalize(call);
     std::string via = managerCall(qslVia);
     if (via == station)
         via.clear();

@@ -10,7 +10,7 @@
 #include "core/lookup/CallLookup.h"
 #include "core/settings/ShippedFiles.h"
 #include "core/settings/Version.h"
-#include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 
 #include <array>
 #include <cerrno>
@@ -111,23 +111,6 @@ private:
     std::error_code m_error;
 };
 
-// Collects a call as the call field would hold it, one byte at a time, into a fixed buffer.
-class CallBuffer
-{
-public:
-    void clear() { m_length = 0; }
-    void add(char c)
-    {
-        if (m_length < CallField::MaxLength && !CallField::refuses(c))
-            m_call[m_length++] = Ascii::upper(c);
-    }
-    std::string_view call() const { return {m_call.data(), m_length}; }
-
-private:
-    std::array<char, CallField::MaxLength> m_call{};
-    std::size_t m_length = 0;
-};
-
 void writeAnswer(std::string_view call, const CountryTable &countries, const BureauTable &bureaus,
                  Output &out)
 {
@@ -152,7 +135,7 @@ bool answerInput(const CountryTable &countries, const BureauTable &bureaus, Outp
                  std::error_code &readError)
 {
     std::vector<char> block(64 * 1024);
-    CallBuffer call;
+    CallText::Builder call;
     bool lineStarted = false;
     for (;;) {
         const ssize_t n = ::read(STDIN_FILENO, block.data(), block.size());
@@ -170,7 +153,7 @@ bool answerInput(const CountryTable &countries, const BureauTable &bureaus, Outp
                 lineStarted = true;
                 continue;
             }
-            writeAnswer(call.call(), countries, bureaus, out);
+            writeAnswer(call.text(), countries, bureaus, out);
             call.clear();
             lineStarted = false;
         }
@@ -178,7 +161,7 @@ bool answerInput(const CountryTable &countries, const BureauTable &bureaus, Outp
             return true; // nothing more can be written; the caller reports it
     }
     if (lineStarted) // a last line without its line end
-        writeAnswer(call.call(), countries, bureaus, out);
+        writeAnswer(call.text(), countries, bureaus, out);
     return true;
 }
 
@@ -281,12 +264,12 @@ int main(int argc, char **argv)
     Output out;
     std::error_code readError;
     if (!options->calls.empty()) {
-        CallBuffer call;
+        CallText::Builder call;
         for (const std::string_view typed : options->calls) {
             call.clear();
             for (const char c : typed)
                 call.add(c);
-            writeAnswer(call.call(), countries, bureaus, out);
+            writeAnswer(call.text(), countries, bureaus, out);
         }
     } else if (!answerInput(countries, bureaus, out, readError)) {
         out.flush();

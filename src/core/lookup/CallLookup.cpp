@@ -1,7 +1,5 @@
 #include "core/lookup/CallLookup.h"
 
-#include "core/text/Ascii.h"
-
 #include <algorithm>
 
 namespace {
@@ -111,24 +109,6 @@ std::string AnswerText::str() const
     text.reserve(pieces[0].size() + pieces[1].size() + pieces[2].size());
     for (const std::string_view piece : pieces)
         text += piece;
-    return text;
-}
-
-bool CallField::refuses(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || (byte >= 0x7f && byte <= 0x9f) || byte == 0xad;
-}
-
-std::string CallField::normalize(std::string_view typed)
-{
-    std::string text;
-    for (const char c : typed) {
-        if (text.size() == MaxLength)
-            break;
-        if (!refuses(c))
-            text.push_back(Ascii::upper(c));
-    }
     return text;
 }
 

@@ -59,16 +59,6 @@ struct AnswerTexts
     AnswerText entity;
 };
 
-namespace CallField {
-inline constexpr std::size_t MaxLength = 15;
-// Characters the call field refuses, as a keyboard types nothing for them: the control
-// characters of single-byte text (C0, DEL, C1) and the soft hyphen.
-bool refuses(char c);
-// What the call field makes of typed text: refused characters left out, ASCII letters in
-// capitals, at most 15 characters.
-std::string normalize(std::string_view typed);
-} // namespace CallField
-
 // The typed text (at most 16 characters) without trailing blanks, followed by the end marker
 // "*"; empty when nothing but blanks was typed.
 std::string makeSearchKey(std::string_view typed);

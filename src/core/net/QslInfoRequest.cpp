@@ -2,6 +2,7 @@
 
 #include "core/settings/BuildSettings.h"
 #include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 #include "core/text/TextLines.h"
 
 #include <array>
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr std::size_t MaxCallLength = 15;
 constexpr std::string_view Crlf = "\r\n";
 
 void appendUtf8(std::string &text, char32_t code)
@@ -89,7 +89,8 @@ QslInfoServer builtInQslInfoServer()
 
 std::string QslInfoRequest::queryCall(std::string_view callFieldText)
 {
-    return latin1ToUtf8(trimBlanks(Ascii::upperText(callFieldText.substr(0, MaxCallLength))));
+    // The field's text already keeps the rules; any other text is held to them as well.
+    return latin1ToUtf8(trimBlanks(CallText::normalize(callFieldText)));
 }
 
 bool QslInfoRequest::worthAsking(std::string_view queryCall)

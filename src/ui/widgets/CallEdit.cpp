@@ -1,7 +1,6 @@
 #include "ui/widgets/CallEdit.h"
 
-#include "core/lookup/CallLookup.h"
-#include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -27,7 +26,7 @@ public:
             const char16_t code = input[i].unicode();
             if (code > 0xff)
                 return Invalid;
-            if (CallField::refuses(static_cast<char>(code))) {
+            if (CallText::refuses(static_cast<char>(code))) {
                 if (i < position)
                     --position;
                 continue;
@@ -51,7 +50,7 @@ bool isLookUpKey(const QKeyEvent *event)
 
 CallEdit::CallEdit(QWidget *parent) : QLineEdit(parent)
 {
-    setMaxLength(MaxLength);
+    setMaxLength(static_cast<int>(CallText::MaxLength));
     setValidator(new CallValidator(this));
 }
 

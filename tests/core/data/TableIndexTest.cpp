@@ -5,6 +5,7 @@
 #include "core/data/CountryTable.h"
 #include "core/lookup/CallLookup.h"
 #include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 #include "support/TestFiles.h"
 
 #include <fstream>
@@ -141,7 +142,7 @@ TEST(TableIndex, EveryActiveCallFindsTheScansRowsInTheShippedFiles)
     ASSERT_TRUE(loadBureauTable(bureaus, shipped / "vorn.asc"));
     std::size_t checked = 0;
     for (std::string line; std::getline(calls, line);) {
-        const std::string key = makeSearchKey(CallField::normalize(line));
+        const std::string key = makeSearchKey(CallText::normalize(line));
         const CountryRow *row = countries.firstFit(key);
         ASSERT_EQ(row, scanCountries(countries, key)) << line;
         if (row) {

@@ -12,6 +12,7 @@
 #include "core/data/DataFiles.h"
 #include "core/lookup/CallLookup.h"
 #include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -283,7 +284,7 @@ Figures checkMasterScp(const std::string &bytes, const CountryTable &countries,
         if (line.empty() || line.front() == '#')
             continue;
         const std::string call = Ascii::upperText(line);
-        if (call.size() > CallField::MaxLength) {
+        if (call.size() > CallText::MaxLength) {
             ++figures.tooLong; // cannot be typed
             continue;
         }

@@ -1,5 +1,6 @@
 #include "core/lookup/CallLookup.h"
 #include "core/settings/BuildSettings.h"
+#include "core/text/CallText.h"
 #include "support/MainFormHarness.h"
 #include "ui/help/HelpViewer.h"
 
@@ -470,7 +471,7 @@ void MainFormTest::longestAnswersAreNotCut()
         const std::string prefix = row.prefix.substr(0, row.prefix.find('*'));
         for (const std::string &typed :
              {prefix, prefix.substr(0, 1), prefix + "0A", prefix + "4A"}) {
-            const std::string call = CallField::normalize(typed);
+            const std::string call = CallText::normalize(typed);
             const auto r = lookUpCall(call, h.state.countries, h.state.bureaus);
             for (const auto &[line, text] :
                  {std::pair{0, r->sortText}, {1, r->bureauText}, {2, r->entityText}})
