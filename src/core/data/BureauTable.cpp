@@ -1,8 +1,7 @@
 #include "core/data/BureauTable.h"
 
+#include "core/text/Integer.h"
 #include "core/text/TextLines.h"
-
-#include <charconv>
 
 namespace {
 
@@ -92,14 +91,8 @@ std::optional<std::int32_t> bureauFileDataVersion(const std::filesystem::path &f
                line.size() < BureauTable::RecordLength) {
             if (!line.starts_with(Heading))
                 continue;
-            const std::string_view digits = std::string_view(line).substr(Heading.size());
-            if (digits.empty() || digits.front() < '0' || digits.front() > '9')
-                continue;
-            std::int32_t number = 0;
-            const auto [end, error] =
-                std::from_chars(digits.data(), digits.data() + digits.size(), number);
-            if (error == std::errc() && end == digits.data() + digits.size())
-                version = number;
+            version =
+                parseInt32(std::string_view(line).substr(Heading.size()), IntegerSyntaxes::Digits);
         }
         return LoadResult{};
     });

@@ -71,12 +71,8 @@ std::string statusText(DownloadKind kind, std::string_view host);
 std::string request(DownloadKind kind, std::string_view host);
 } // namespace Download
 
-// Reads an integer as the update information writes it: leading blanks, an optional sign,
-// decimal digits or hexadecimal ones after "$" or "0x", nothing after the digits, and a value
-// that fits 32 bits. Nothing for anything else.
-std::optional<std::int32_t> parseInteger(std::string_view text);
-
-// Reads the first two lines of a received update information file.
+// Reads the first two lines of a received update information file: integers with leading
+// blanks, a sign, and decimal digits or hexadecimal ones after "$" or "0x".
 struct UpdateInfoReading
 {
     DownloadFailure failure = DownloadFailure::None; // UnreadableInfo or NoVersionNumber

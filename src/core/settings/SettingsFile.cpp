@@ -1,11 +1,10 @@
 #include "core/settings/SettingsFile.h"
 
 #include "core/text/ByteSource.h"
+#include "core/text/Integer.h"
 #include "core/text/TextLines.h"
 
 #include <cerrno>
-#include <charconv>
-#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
@@ -13,31 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Reads the rest of an "N" line: blanks, an optional sign, then decimal digits to the end.
-bool parseDataVersion(std::string_view text, std::int32_t &value)
-{
-    const auto start = text.find_first_not_of(' ');
-    if (start == std::string_view::npos)
-        return false;
-    text.remove_prefix(start);
-    bool negative = false;
-    if (text.front() == '+' || text.front() == '-') {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty() || text.front() < '0' || text.front() > '9')
-        return false;
-    std::int64_t magnitude = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
-    if (error != std::errc() || end != text.data() + text.size())
-        return false;
-    const std::int64_t number = negative ? -magnitude : magnitude;
-    if (number < INT32_MIN || number > INT32_MAX)
-        return false;
-    value = static_cast<std::int32_t>(number);
-    return true;
-}
 
 const char *backgroundCode(Background background)
 {
@@ -122,9 +96,8 @@ void applySettingsLine(std::string_view line, AppSettings &settings)
     if (line.empty())
         return;
     if (line.front() == 'N') {
-        std::int32_t version = 0;
-        if (parseDataVersion(line.substr(1), version))
-            settings.dataVersion = version;
+        if (const auto version = parseInt32(line.substr(1), IntegerSyntaxes::SignedDecimal))
+            settings.dataVersion = *version;
     } else if (line.front() == 'R') {
         settings.ownCall = std::string(line.substr(1));
     }

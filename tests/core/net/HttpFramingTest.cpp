@@ -100,40 +100,6 @@ TEST(HttpFramingTest, KeepsTheHeaderAsReceived)
     EXPECT_EQ(reader.statusText(), "200 OK");
 }
 
-struct IntegerCase
-{
-    const char *text;
-    std::optional<std::int32_t> value;
-};
-
-TEST(UpdateInfoTest, ReadsIntegersByTheRule)
-{
-    const IntegerCase cases[] = {
-        {"12", 12},
-        {"  12", 12},
-        {"12 ", {}},
-        {"+12", 12},
-        {"-12", -12},
-        {"$1F", 31},
-        {"0x1f", 31},
-        {"-$10", -16},
-        {"", {}},
-        {"   ", {}},
-        {"1 2", {}},
-        {"12a", {}},
-        {"$", {}},
-        {"0x", {}},
-        {"abc", {}},
-        {"2147483647", INT32_MAX},
-        {"2147483648", {}},
-        {"-2147483648", INT32_MIN},
-        {"-2147483649", {}},
-        {"99999999999999999999", {}},
-    };
-    for (const IntegerCase &c : cases)
-        EXPECT_EQ(parseInteger(c.text), c.value) << '"' << c.text << '"';
-}
-
 struct StripCase
 {
     std::string received;
