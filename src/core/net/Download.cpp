@@ -5,8 +5,6 @@
 #include "core/text/Integer.h"
 #include "core/text/TextLines.h"
 
-#include <cstdio>
-
 int checkFailureCode(DownloadFailure failure)
 {
     switch (failure) {
@@ -130,15 +128,11 @@ bool stripHttpHeader(ByteSource &received, const std::function<bool(std::string_
     return status != LineReader::Status::Error && pastHeader;
 }
 
-bool stripHttpHeader(const std::filesystem::path &received, const std::filesystem::path &stripped)
+bool stripHttpHeader(const std::filesystem::path &received, FileReplacement &stripped)
 {
     FileSource input;
-    std::FILE *output = std::fopen(stripped.c_str(), "wb");
-    bool ok = input.open(received) && output != nullptr;
-    ok = ok && stripHttpHeader(input, [output](std::string_view line) {
-             return std::fwrite(line.data(), 1, line.size(), output) == line.size();
-         });
-    if (output != nullptr)
-        ok = std::fclose(output) == 0 && ok;
-    return ok;
+    return input.open(received) && !stripped.open() &&
+           stripHttpHeader(input,
+                           [&stripped](std::string_view line) { return !stripped.write(line); }) &&
+           input.close();
 }

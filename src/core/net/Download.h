@@ -2,6 +2,7 @@
 
 #include "core/data/DataFolder.h"
 #include "core/text/ByteSource.h"
+#include "core/text/FileReplacement.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -81,10 +82,10 @@ struct UpdateInfoReading
 UpdateInfoReading readUpdateInfo(const std::filesystem::path &file);
 
 // Cuts the response header off a received file: drops every line up to and including the
-// first empty one and writes every later line with CR LF to stripped, reading lines by the CR
-// rule. False when the file could not be read or written whole, or held no header; stripped is
-// then not to be used.
-bool stripHttpHeader(const std::filesystem::path &received, const std::filesystem::path &stripped);
+// first empty one and writes every later line with CR LF to the replacement's work file,
+// reading lines by the CR rule. False when the file could not be read or written whole, or held
+// no header; the replacement is then not to be committed.
+bool stripHttpHeader(const std::filesystem::path &received, FileReplacement &stripped);
 // The same from any source of bytes, handing each line with its CR LF to write, which says
 // whether it could take it.
 bool stripHttpHeader(ByteSource &received, const std::function<bool(std::string_view)> &write);

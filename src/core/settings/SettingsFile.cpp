@@ -1,15 +1,11 @@
 #include "core/settings/SettingsFile.h"
 
 #include "core/text/ByteSource.h"
+#include "core/text/FileReplacement.h"
 #include "core/text/Integer.h"
 #include "core/text/TextLines.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -50,20 +46,6 @@ const char *qslInfoCode(QslInfoMode mode)
         break;
     }
     return "CN";
-}
-
-bool writeAll(int fd, const std::string &bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -159,19 +141,5 @@ bool writeSettingsFile(const std::filesystem::path &file, const AppSettings &set
     // The work file lies beside the settings file, so the final rename stays on one file system.
     std::filesystem::path workFile = file;
     workFile += ".tmp";
-    // O_NONBLOCK: a FIFO left under the work file's name must not block the program.
-    const int fd =
-        ::open(workFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
-    if (fd < 0)
-        return false;
-    struct stat status;
-    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-    ok = ok && writeAll(fd, formatSettings(settings));
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = std::rename(workFile.c_str(), file.c_str()) == 0;
-    if (!ok)
-        ::unlink(workFile.c_str());
-    return ok;
+    return !replaceFile(file, formatSettings(settings), workFile);
 }

@@ -4,6 +4,7 @@
 #include "core/data/DataFiles.h"
 #include "core/data/DataFolder.h"
 #include "core/settings/Version.h"
+#include "core/text/FileReplacement.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QCloseEvent>
@@ -292,15 +293,15 @@ void DownloadForm::runCloseSteps()
 
 void DownloadForm::installReceivedFile()
 {
-    const std::filesystem::path stripped = m_folder.path(DataFiles::DownloadWorkFile);
-    if (!stripHttpHeader(receivedPath(), stripped)) {
+    FileReplacement replacement(targetPath(), m_folder.path(DataFiles::DownloadWorkFile));
+    if (!stripHttpHeader(receivedPath(), replacement)) {
         m_result.failure = DownloadFailure::BadResponse;
         m_result.detail = "the answer from " + m_peer.host + " could not be stored";
         return;
     }
     if (const std::optional<DataFile> file = Download::dataFileOf(m_kind)) {
         // Only data replaces data: an error or portal page served as the file is refused.
-        const DataFileProblem problem = checkDataFile(*file, stripped);
+        const DataFileProblem problem = checkDataFile(*file, replacement.workFile());
         if (rulesOutData(problem)) {
             m_result.failure = DownloadFailure::NotDataFile;
             m_result.detail = "what " + m_peer.host +
@@ -308,7 +309,7 @@ void DownloadForm::installReceivedFile()
             return;
         }
     } else {
-        const UpdateInfoReading reading = readUpdateInfo(stripped);
+        const UpdateInfoReading reading = readUpdateInfo(replacement.workFile());
         m_result.failure = reading.failure;
         m_result.published = reading.published;
         if (!m_result.succeeded()) {
@@ -316,9 +317,9 @@ void DownloadForm::installReceivedFile()
             return;
         }
     }
-    if (!replaceFile(stripped, targetPath())) {
+    if (const std::error_code error = replacement.commit()) {
         m_result.failure = DownloadFailure::ReceiveFailed;
-        m_result.detail = "cannot replace " + targetPath();
+        m_result.detail = "cannot replace " + targetPath() + ": " + error.message();
     }
 }
 
