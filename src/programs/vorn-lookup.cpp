@@ -10,6 +10,7 @@
 #include "core/lookup/CallLookup.h"
 #include "core/settings/ShippedFiles.h"
 #include "core/settings/Version.h"
+#include "core/text/ByteSource.h"
 #include "core/text/CallText.h"
 
 #include <array>
@@ -135,14 +136,13 @@ bool answerInput(const CountryTable &countries, const BureauTable &bureaus, Outp
                  std::error_code &readError)
 {
     std::vector<char> block(64 * 1024);
+    DescriptorSource input(STDIN_FILENO);
     CallText::Builder call;
     bool lineStarted = false;
     for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, block.data(), block.size());
-        if (n < 0 && errno == EINTR)
-            continue;
+        const std::ptrdiff_t n = input.read(block.data(), block.size());
         if (n < 0) {
-            readError = std::error_code(errno, std::system_category());
+            readError = input.error();
             return false;
         }
         if (n == 0)

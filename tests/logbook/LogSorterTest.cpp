@@ -7,9 +7,12 @@
 #include "logbook/SortJob.h"
 #include "support/TestFiles.h"
 
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -256,6 +259,26 @@ TEST(SortJob, namesTheLogItCannotRead)
         EXPECT_EQ(job.error().rfind("cannot read " + missing.string() + ": ", 0), 0u)
             << job.error();
     }
+}
+
+TEST(SortJob, readsALogThroughAPipe)
+{
+    // As vorn-sort <(export-the-log) hands it over: a name that leads to a pipe. The test keeps
+    // the pipe open for reading, so that the writer need not wait for the job and what it wrote
+    // stays in the pipe after it closed; the job then reads it to its end.
+    const TempDir dir;
+    const World world;
+    const auto pipe = dir.path() / "log.adi";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int keeper = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(keeper, 0);
+    std::ofstream(pipe, std::ios::binary) << "<CALL:4>W1AW<EOR><CALL:6>DL1ABC<EOR>";
+    SortJob job(world.countries, world.bureaus);
+    job.addLog(pipe);
+    job.run();
+    ::close(keeper);
+    ASSERT_TRUE(job.done()) << job.error();
+    EXPECT_EQ(job.result(QsoSelection::All).counted, 2u);
 }
 
 } // namespace
