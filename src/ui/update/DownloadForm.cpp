@@ -3,7 +3,6 @@
 #include "core/data/DataFileCheck.h"
 #include "core/data/DataFiles.h"
 #include "core/data/DataFolder.h"
-#include "core/settings/Version.h"
 #include "core/text/FileReplacement.h"
 #include "ui/widgets/DialogFrame.h"
 
@@ -39,7 +38,7 @@ DownloadForm::DownloadForm(NetPeer peer, const DataFolder &folder, QWidget *pare
 {
     setObjectName(QStringLiteral("DownloadForm"));
     setUpDialogFrame(this, ClientWidth, ClientHeight);
-    setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
+    setWindowTitle(windowCaption());
     // A fixed dialog frame: a title and a close box, nothing to minimise or maximise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -97,7 +96,7 @@ DownloadResult DownloadForm::download(DownloadKind kind, bool backupFirst)
     m_backupFirst = backupFirst;
     m_result = {};
     m_reader.reset();
-    setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
+    setWindowTitle(windowCaption());
     m_msgLabel->setText(fromText(Download::statusText(kind, m_peer.host)));
     m_stage = Stage::Waiting;
     startWait();
