@@ -2,25 +2,10 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-class FileErrorCategory final : public std::error_category
-{
-public:
-    const char *name() const noexcept override { return "vorn-file"; }
-    std::string message(int error) const override
-    {
-        switch (static_cast<FileError>(error)) {
-        case FileError::NotRegularFile:
-            return "Not a regular file";
-        }
-        return "Unknown file error";
-    }
-};
 
 std::error_code systemError(int error)
 {
@@ -40,12 +25,6 @@ std::error_code typeError(mode_t mode, FileSource::Kinds kinds)
 }
 
 } // namespace
-
-const std::error_category &fileErrorCategory()
-{
-    static const FileErrorCategory category;
-    return category;
-}
 
 FileSource::~FileSource()
 {
