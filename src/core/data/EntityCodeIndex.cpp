@@ -26,16 +26,13 @@ bool EntityCodeIndex::pack(std::string_view code, std::uint64_t &key)
 void EntityCodeIndex::clear()
 {
     m_slots.fill(Slot{});
-    m_longCodes.clear();
 }
 
 void EntityCodeIndex::add(std::string_view code, std::uint16_t row)
 {
     std::uint64_t key = 0;
-    if (!pack(code, key)) {
-        m_longCodes.emplace_back(Ascii::upperText(code), row);
+    if (!pack(code, key))
         return;
-    }
     for (std::size_t i = slotOf(key, Slots);; i = (i + 1) & (Slots - 1)) {
         Slot &slot = m_slots[i];
         if (slot.row == NoRow) {
@@ -50,14 +47,8 @@ void EntityCodeIndex::add(std::string_view code, std::uint16_t row)
 std::uint16_t EntityCodeIndex::find(std::string_view code) const
 {
     std::uint64_t key = 0;
-    if (!pack(code, key)) {
-        const std::string wanted = Ascii::upperText(code);
-        for (const auto &[longCode, row] : m_longCodes) {
-            if (longCode == wanted)
-                return row;
-        }
+    if (!pack(code, key))
         return NoRow;
-    }
     for (std::size_t i = slotOf(key, Slots);; i = (i + 1) & (Slots - 1)) {
         const Slot &slot = m_slots[i];
         if (slot.row == NoRow || slot.key == key)

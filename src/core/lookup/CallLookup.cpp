@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr std::size_t MaxKeyLength = 16;
-constexpr char EndMarker = '*';
-
 // Calls that may start with these characters are looked up without the plausibility checks:
 // they are (or begin) complete one-character prefixes.
 bool isOneCharPrefix(char c)
@@ -45,13 +42,6 @@ AreaRule areaRule(std::string_view sortPrefix)
 constexpr std::string_view Unknown = "unknown";
 constexpr std::string_view NeedsTwoCharacters = "call incomplete (at least 2 characters needed)";
 constexpr std::string_view AreaMissing = "call incomplete (call area missing)";
-
-// What the key is made of: at most 16 characters, trailing blanks removed.
-std::string_view typedPart(std::string_view typed)
-{
-    typed = typed.substr(0, MaxKeyLength);
-    return typed.substr(0, typed.find_last_not_of(' ') + 1);
-}
 
 bool isDigit(char c)
 {
@@ -112,12 +102,14 @@ std::string AnswerText::str() const
     return text;
 }
 
-std::string makeSearchKey(std::string_view typed)
+SearchKey::SearchKey(std::string_view typed)
 {
-    std::string key(typedPart(typed));
-    if (!key.empty() && key.size() < MaxKeyLength)
-        key.push_back(EndMarker);
-    return key;
+    typed = typed.substr(0, MaxLength);
+    typed = typed.substr(0, typed.find_last_not_of(' ') + 1);
+    std::copy(typed.begin(), typed.end(), m_key.begin());
+    m_typedLength = m_length = typed.size();
+    if (m_length != 0 && m_length < MaxLength)
+        m_key[m_length++] = EndMarker;
 }
 
 char firstDigit(std::string_view searchKey)
@@ -129,17 +121,11 @@ char firstDigit(std::string_view searchKey)
 std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTable &countries,
                                        const BureauTable &bureaus)
 {
-    const std::string_view typedText = typedPart(typed);
-    if (typedText.empty())
+    const SearchKey searchKey(typed);
+    const std::size_t typedLength = searchKey.typedLength();
+    if (typedLength == 0)
         return std::nullopt;
-    // The search key, built where no allocation is needed.
-    char keyBuffer[MaxKeyLength];
-    std::copy(typedText.begin(), typedText.end(), keyBuffer);
-    std::size_t keyLength = typedText.size();
-    if (keyLength < MaxKeyLength)
-        keyBuffer[keyLength++] = EndMarker;
-    const std::string_view key(keyBuffer, keyLength);
-    const std::size_t typedLength = typedText.size();
+    const std::string_view key = searchKey.text();
 
     const CountryRow *country = countries.firstFit(key);
     if (!country)

@@ -59,9 +59,26 @@ struct AnswerTexts
     AnswerText entity;
 };
 
-// The typed text (at most 16 characters) without trailing blanks, followed by the end marker
-// "*"; empty when nothing but blanks was typed.
-std::string makeSearchKey(std::string_view typed);
+// What a typed text is looked up by: its first 16 characters without trailing blanks, followed
+// by the end marker "*" when there is room; empty when nothing but blanks was typed. Made
+// without allocation, as every look-up makes one.
+class SearchKey
+{
+public:
+    static constexpr std::size_t MaxLength = 16;
+    static constexpr char EndMarker = '*';
+
+    explicit SearchKey(std::string_view typed);
+
+    std::string_view text() const { return {m_key.data(), m_length}; }
+    // The typed characters in the key, the marker not counted.
+    std::size_t typedLength() const { return m_typedLength; }
+
+private:
+    std::array<char, MaxLength> m_key{};
+    std::size_t m_length = 0;
+    std::size_t m_typedLength = 0;
+};
 
 // The first decimal digit anywhere in the key, or a blank when it holds none.
 char firstDigit(std::string_view searchKey);

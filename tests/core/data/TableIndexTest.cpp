@@ -105,9 +105,8 @@ TEST(TableIndex, BureauIndexGivesTheScansRow)
             table.append(
                 {random.text(random.pick(8) == 0 ? 9 : 3, "AazZ`{1 \xe1\xc1"), "n", "s", "b"});
         for (int i = 0; i < 200; ++i) {
-            std::string code = count && random.pick(2)
-                                   ? table.slot(random.pick(count) + 1).entityCode
-                                   : random.text(4, "AazZ`{1 \xe1\xc1");
+            std::string code = count && random.pick(2) ? table.rows()[random.pick(count)].entityCode
+                                                       : random.text(4, "AazZ`{1 \xe1\xc1");
             ASSERT_EQ(table.firstOf(code), scanBureaus(table, code)) << "code \"" << code << '"';
         }
     }
@@ -127,7 +126,7 @@ TEST(TableIndex, ReloadingAShorterFileLeavesNoStaleEntries)
     EXPECT_EQ(countries.firstFit("DL1ABC*"), nullptr);
     EXPECT_EQ(countries.firstFit("K1ABC*"), nullptr);
     EXPECT_EQ(bureaus.firstOf("DL"), nullptr);
-    EXPECT_EQ(countries.firstFit("F1ABC*"), &countries.slot(1));
+    EXPECT_EQ(countries.firstFit("F1ABC*"), &countries.rows()[0]);
 }
 
 TEST(TableIndex, EveryActiveCallFindsTheScansRowsInTheShippedFiles)
@@ -142,7 +141,8 @@ TEST(TableIndex, EveryActiveCallFindsTheScansRowsInTheShippedFiles)
     ASSERT_TRUE(loadBureauTable(bureaus, shipped / "vorn.asc"));
     std::size_t checked = 0;
     for (std::string line; std::getline(calls, line);) {
-        const std::string key = makeSearchKey(CallText::normalize(line));
+        const SearchKey searchKey(CallText::normalize(line));
+        const std::string_view key = searchKey.text();
         const CountryRow *row = countries.firstFit(key);
         ASSERT_EQ(row, scanCountries(countries, key)) << line;
         if (row) {

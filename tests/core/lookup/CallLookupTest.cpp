@@ -244,7 +244,7 @@ class SearchKeyTest : public testing::TestWithParam<KeyCase>
 
 TEST_P(SearchKeyTest, EndsWithMarkerWhenItFits)
 {
-    EXPECT_EQ(makeSearchKey(GetParam().typed), GetParam().key);
+    EXPECT_EQ(SearchKey(GetParam().typed).text(), GetParam().key);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, SearchKeyTest,

@@ -107,7 +107,7 @@ void checkCountryFile(const std::string &bytes, const CountryTable &table, Repor
                       where + "entity code longer than 6");
         report.expect(prefix.find_first_of("([") == std::string::npos,
                       where + "prefix holds ( or [");
-        const CountryRow &row = table.slot(i + 1);
+        const CountryRow &row = table.rows()[i];
         report.expect(row.prefix == prefix && row.entityCode == code, where + "loaded differently");
     }
 }
