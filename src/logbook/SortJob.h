@@ -83,6 +83,6 @@ private:
 
     LogSorter m_sorter;
     LogRecords m_records;
-    std::vector<LookupResult> m_answers;
+    std::vector<RouteAnswer> m_answers;
     std::vector<LogReport> m_reports;
 };

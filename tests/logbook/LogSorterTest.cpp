@@ -194,6 +194,27 @@ TEST(Piles, sortEveryKindInBureauOrderWithCounts)
                                   "(4 QSOs). 12 QSOs read, 11 counted, 1 without a call.");
 }
 
+TEST(Piles, areChosenByTheOutcomeAndTheBureauRowNotByTheText)
+{
+    using O = LookupOutcome;
+    // A bureau of the IARU whose name happens to end like the mark of one outside it.
+    const BureauRow oddName{"X", "Xland", "X", "Odd (non IARU)", true};
+    const BureauRow outside{"3A", "Monaco", "3A", "AMM", false};
+    const std::pair<LookupAnswer, PileKind> cases[] = {
+        {{O::Normal, &oddName}, PileKind::Bureau},
+        {{O::Normal, &outside}, PileKind::NonIaru},
+        {{O::NoBureau, &outside}, PileKind::NoBureau},
+        {{O::CallArea, &outside, '3'}, PileKind::Bureau},
+        {{O::VkArea90, &outside}, PileKind::Bureau},
+        {{O::KG4Usa}, PileKind::Bureau},
+        {{O::NotFound}, PileKind::Unknown},
+        {{O::OneCharacter}, PileKind::Unknown},
+        {{O::AreaMissing}, PileKind::Unknown},
+    };
+    for (const auto &[answer, pile] : cases)
+        EXPECT_EQ(pileKind(answer), pile) << static_cast<int>(answer.outcome);
+}
+
 TEST(CsvField, quotesOnlyWhatNeedsIt)
 {
     const std::pair<const char *, const char *> cases[] = {

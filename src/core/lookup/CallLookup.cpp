@@ -190,12 +190,17 @@ AnswerTexts answerTexts(const LookupAnswer &answer)
     return {{{Unknown}}, {{Unknown}}, {{Unknown}}};
 }
 
+LookupResult resultOf(const LookupAnswer &answer)
+{
+    const AnswerTexts texts = answerTexts(answer);
+    return {answer.outcome, texts.sort.str(), texts.bureau.str(), texts.entity.str()};
+}
+
 std::optional<LookupResult> lookUpCall(std::string_view typed, const CountryTable &countries,
                                        const BureauTable &bureaus)
 {
     const auto found = findAnswer(typed, countries, bureaus);
     if (!found)
         return std::nullopt;
-    const AnswerTexts texts = answerTexts(*found);
-    return LookupResult{found->outcome, texts.sort.str(), texts.bureau.str(), texts.entity.str()};
+    return resultOf(*found);
 }

@@ -91,6 +91,9 @@ std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTabl
 // The texts of an answer, valid while the answer and the tables are.
 AnswerTexts answerTexts(const LookupAnswer &answer);
 
+// The answer with its texts put together.
+LookupResult resultOf(const LookupAnswer &answer);
+
 // findAnswer with its texts put together: the three answers as the window shows them.
 std::optional<LookupResult> lookUpCall(std::string_view typed, const CountryTable &countries,
                                        const BureauTable &bureaus);
