@@ -1,5 +1,7 @@
 #include "logbook/AdifReader.h"
 
+#include "core/text/Ascii.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -13,14 +15,6 @@ constexpr std::size_t MaxLengthDigits = 9;
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-bool equalsIgnoringCase(std::string_view text, std::string_view upper)
-{
-    return text.size() == upper.size() &&
-           std::equal(text.begin(), text.end(), upper.begin(), [](char a, char b) {
-               return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 'a' + 'A') : a) == b;
-           });
 }
 
 bool hasHighBytes(std::string_view text)
@@ -133,11 +127,11 @@ AdifReader::Step AdifReader::parseTag(std::size_t open, bool atEnd)
     const std::string_view name = tag.substr(0, colon);
     m_pos = close + 1;
     // Some writers give the end marks a length too: <EOR:0>.
-    if (equalsIgnoringCase(name, "EOR")) {
+    if (Ascii::equalIgnoringCase(name, "EOR")) {
         endRecord();
         return Step::Parsed;
     }
-    if (equalsIgnoringCase(name, "EOH")) {
+    if (Ascii::equalIgnoringCase(name, "EOH")) {
         endHeader();
         return Step::Parsed;
     }
@@ -189,9 +183,7 @@ void AdifReader::addField(std::size_t nameAt, std::size_t nameSize, std::size_t 
                           std::size_t valueSize)
 {
     char *name = m_buffer.data() + nameAt;
-    std::transform(name, name + nameSize, name, [](char c) {
-        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    });
+    std::transform(name, name + nameSize, name, Ascii::upper);
     const std::string_view upperName(name, nameSize);
     // A second call in one record means an <EOR> is missing: which fields belong to which QSO
     // cannot be told.

@@ -1,10 +1,12 @@
 #include "logbook/AdxReader.h"
 
+#include "core/text/Ascii.h"
+
 namespace {
 
 std::string upperName(QStringView name)
 {
-    return upperAscii(name.toUtf8().toStdString());
+    return Ascii::upperText(name.toUtf8().toStdString());
 }
 
 // The name an ADX field has in ADIF text.

@@ -39,6 +39,3 @@ inline constexpr std::string_view Mode = "MODE";
 
 // The data of the first field of that name, empty when the entry has none.
 std::string_view fieldValue(LogFields fields, std::string_view name);
-
-// ASCII letters in capitals; any other byte stays as it is.
-std::string upperAscii(std::string_view text);

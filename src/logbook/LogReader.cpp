@@ -1,5 +1,6 @@
 #include "logbook/LogReader.h"
 
+#include "core/text/Ascii.h"
 #include "logbook/AdifReader.h"
 #include "logbook/AdxReader.h"
 #include "logbook/CallListReader.h"
@@ -7,11 +8,6 @@
 #include <algorithm>
 
 namespace {
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view upper)
-{
-    return text.size() >= upper.size() && upperAscii(text.substr(0, upper.size())) == upper;
-}
 
 bool isNameChar(char c)
 {
@@ -24,7 +20,8 @@ bool holdsAdifTag(std::string_view text)
     for (std::size_t open = text.find('<'); open != std::string_view::npos;
          open = text.find('<', open + 1)) {
         const std::string_view tag = text.substr(open + 1);
-        if (startsWithIgnoringCase(tag, "EOR>") || startsWithIgnoringCase(tag, "EOH>"))
+        if (Ascii::startsWithIgnoringCase(tag, "EOR>") ||
+            Ascii::startsWithIgnoringCase(tag, "EOH>"))
             return true;
         const auto nameEnd = std::find_if_not(tag.begin(), tag.end(), isNameChar);
         if (nameEnd != tag.begin() && nameEnd != tag.end() && *nameEnd == ':' &&
@@ -43,7 +40,8 @@ LogFormat detectLogFormat(std::string_view firstBytes)
     const auto text = firstBytes.find_first_not_of(" \t\r\n");
     if (text != std::string_view::npos) {
         const std::string_view start = firstBytes.substr(text);
-        if (startsWithIgnoringCase(start, "<?XML") || startsWithIgnoringCase(start, "<ADX"))
+        if (Ascii::startsWithIgnoringCase(start, "<?XML") ||
+            Ascii::startsWithIgnoringCase(start, "<ADX"))
             return LogFormat::Adx;
     }
     return holdsAdifTag(firstBytes) ? LogFormat::Adif : LogFormat::CallList;

@@ -1,5 +1,7 @@
 #include "logbook/LogSorter.h"
 
+#include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 #include "logbook/QslRoute.h"
 
 #include <algorithm>
@@ -9,20 +11,18 @@
 
 namespace {
 
-constexpr std::string_view NonIaruMark = " (non IARU)";
-
 char firstLetter(std::string_view value)
 {
     value = trimmed(value);
     if (value.empty())
         return ' ';
     const char c = value.front();
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return Ascii::upper(c);
 }
 
-LookupResult unknownAnswer()
+RouteAnswer unknownAnswer()
 {
-    return {LookupOutcome::NotFound, "unknown", "unknown", "unknown"};
+    return {{LookupOutcome::NotFound, "unknown", "unknown", "unknown"}, PileKind::Unknown};
 }
 
 // Each text once, in the order met, joined by ", ".
@@ -61,7 +61,7 @@ void sortCards(CardPile &pile)
 
 } // namespace
 
-PileKind pileKind(const LookupResult &answer)
+PileKind pileKind(const LookupAnswer &answer)
 {
     switch (answer.outcome) {
     case LookupOutcome::NotFound:
@@ -71,8 +71,7 @@ PileKind pileKind(const LookupResult &answer)
     case LookupOutcome::NoBureau:
         return PileKind::NoBureau;
     case LookupOutcome::Normal:
-        // The look-up marks a bureau outside the IARU in its bureau text, and only there.
-        return answer.bureauText.ends_with(NonIaruMark) ? PileKind::NonIaru : PileKind::Bureau;
+        return answer.bureau && !answer.bureau->isIaru ? PileKind::NonIaru : PileKind::Bureau;
     case LookupOutcome::KG4Usa:
     case LookupOutcome::UsArea4a:
     case LookupOutcome::UsArea4b:
@@ -189,7 +188,7 @@ void LogSorter::record(LogFields fields)
         m_entries.push_back({NoCard, log, flags});
         return;
     }
-    std::string station = CallField::normalize(call);
+    std::string station = CallText::normalize(call);
     std::string via = managerCall(qslVia);
     if (via == station)
         via.clear();
@@ -205,7 +204,7 @@ void LogSorter::record(LogFields fields)
     m_entries.push_back({found->second, log, flags});
 }
 
-SortedLog LogSorter::piles(std::span<const LookupResult> answers, QsoSelection selection) const
+SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection selection) const
 {
     SortedLog sorted;
     sorted.entries = m_entries.size();
@@ -227,14 +226,14 @@ SortedLog LogSorter::piles(std::span<const LookupResult> answers, QsoSelection s
     // Bureau piles by sort prefix in byte order (digits before letters, a prefix before its
     // longer forms: 3D2, 3DA, 9A, DL, K1, K4, KA4), each kind after the one before it.
     std::map<std::pair<PileKind, std::string>, CardPile> piles;
+    const RouteAnswer unknown = unknownAnswer();
     for (std::size_t c = 0; c < m_cards.size(); ++c) {
         if (cardQsos[c].empty())
             continue;
         const CardKey &key = m_cards[c];
-        QslCard card{key.call, key.via,
-                     key.route < answers.size() ? answers[key.route] : unknownAnswer(),
-                     std::move(cardQsos[c])};
-        const PileKind kind = pileKind(card.answer);
+        const RouteAnswer &route = key.route < answers.size() ? answers[key.route] : unknown;
+        QslCard card{key.call, key.via, route.texts, std::move(cardQsos[c])};
+        const PileKind kind = route.pile;
         const bool bySortText = kind == PileKind::Bureau || kind == PileKind::NonIaru;
         CardPile &pile = piles[{kind, bySortText ? card.answer.sortText : std::string()}];
         pile.kind = kind;
@@ -261,16 +260,19 @@ SortedLog LogSorter::piles(std::span<const LookupResult> answers, QsoSelection s
     return sorted;
 }
 
-LookupResult lookUpRouteCall(const std::string &call, const CountryTable &countries,
-                             const BureauTable &bureaus)
+RouteAnswer lookUpRouteCall(const std::string &call, const CountryTable &countries,
+                            const BureauTable &bureaus)
 {
-    return lookUpCall(call, countries, bureaus).value_or(unknownAnswer());
+    const auto found = findAnswer(call, countries, bureaus);
+    if (!found)
+        return unknownAnswer();
+    return {resultOf(*found), pileKind(*found)};
 }
 
 SortedLog sortLog(const LogSorter &sorter, const CountryTable &countries,
                   const BureauTable &bureaus, QsoSelection selection)
 {
-    std::vector<LookupResult> answers;
+    std::vector<RouteAnswer> answers;
     answers.reserve(sorter.routeCalls().size());
     for (const std::string &call : sorter.routeCalls())
         answers.push_back(lookUpRouteCall(call, countries, bureaus));

@@ -69,7 +69,16 @@ struct SortedLog
 std::string pileTitle(const CardPile &pile);
 // Why a kind of pile is set apart; empty for the bureau piles.
 std::string_view pileNote(PileKind kind);
-PileKind pileKind(const LookupResult &answer);
+// The pile that a look-up's answer goes to, from its outcome and its bureau row.
+PileKind pileKind(const LookupAnswer &answer);
+
+// The look-up of one route call as sorting uses it: the texts that the piles and listings
+// show, and the pile that the look-up chose.
+struct RouteAnswer
+{
+    LookupResult texts;
+    PileKind pile = PileKind::Unknown;
+};
 
 // Gathers the QSOs of one or more logs into cards, one per worked station and route. The
 // piles are formed once every route call has been looked up.
@@ -87,7 +96,7 @@ public:
     const std::vector<std::string> &routeCalls() const { return m_routes; }
 
     // Forms the piles; answers holds the look-up of each route call, in the same order.
-    SortedLog piles(std::span<const LookupResult> answers, QsoSelection selection) const;
+    SortedLog piles(std::span<const RouteAnswer> answers, QsoSelection selection) const;
 
 private:
     static constexpr std::uint32_t NoCard = UINT32_MAX;
@@ -119,8 +128,8 @@ private:
 };
 
 // The look-up of a route call; "unknown" for a call the look-up gives nothing for.
-LookupResult lookUpRouteCall(const std::string &call, const CountryTable &countries,
-                             const BureauTable &bureaus);
+RouteAnswer lookUpRouteCall(const std::string &call, const CountryTable &countries,
+                            const BureauTable &bureaus);
 
 // Looks up every route call in the tables and forms the piles at once.
 SortedLog sortLog(const LogSorter &sorter, const CountryTable &countries,

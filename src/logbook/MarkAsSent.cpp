@@ -1,7 +1,7 @@
 #include "logbook/MarkAsSent.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "core/text/FileReplacement.h"
+
 #include <array>
 
 namespace {
@@ -15,11 +15,6 @@ void appendField(std::string &out, std::string_view name, std::string_view value
     out += '>';
     out += value;
     out += ' ';
-}
-
-QString qtPath(const std::filesystem::path &path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
 }
 
 } // namespace
@@ -83,12 +78,8 @@ std::string markedAdif(const LogRecords &records, const std::vector<bool> &marke
 
 bool saveTextFile(const std::filesystem::path &target, std::string_view text, std::string &error)
 {
-    QSaveFile file(qtPath(target));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        error = "cannot write " + target.string() + ": " + file.errorString().toStdString();
+    if (const std::error_code failure = replaceFile(target, text)) {
+        error = "cannot write " + target.string() + ": " + failure.message();
         return false;
     }
     return true;

@@ -23,5 +23,6 @@ bool saveMarkedLog(const std::filesystem::path &target, const std::filesystem::p
                    const LogRecords &records, const std::vector<bool> &marked,
                    std::string_view date, std::string &error);
 
-// Writes text to a file in one piece: the old file stays whole if anything fails.
+// Writes text to a file in one piece: the old file stays whole if anything fails, and the
+// error then says why, naming the file.
 bool saveTextFile(const std::filesystem::path &target, std::string_view text, std::string &error);

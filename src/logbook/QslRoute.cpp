@@ -1,6 +1,7 @@
 #include "logbook/QslRoute.h"
 
-#include "core/lookup/CallLookup.h"
+#include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 #include "logbook/LogFields.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ bool isDigit(char c)
 // Prefix, digit, letters: "DL1ABC", "2E0XYZ", "K1A"; not "LOTW", "KH6" or "2023".
 bool hasCallShape(std::string_view word)
 {
-    if (word.size() < 3 || word.size() > CallField::MaxLength)
+    if (word.size() < 3 || word.size() > CallText::MaxLength)
         return false;
     const std::size_t suffix = word.find_last_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
     return suffix != std::string_view::npos && suffix >= 1 && suffix + 1 < word.size() &&
@@ -41,7 +42,7 @@ std::string_view trimmed(std::string_view value)
 
 std::string managerCall(std::string_view qslVia)
 {
-    const std::string text = upperAscii(qslVia);
+    const std::string text = Ascii::upperText(qslVia);
     std::size_t at = 0;
     while (at < text.size()) {
         // Words are runs of letters and digits; '/' parts are words of their own.
@@ -52,7 +53,7 @@ std::string managerCall(std::string_view qslVia)
             ++end;
         const std::string_view word = std::string_view(text).substr(at, end - at);
         if (hasCallShape(word))
-            return CallField::normalize(word);
+            return CallText::normalize(word);
         at = end;
     }
     return {};

@@ -1,8 +1,7 @@
 #include "logbook/SortJob.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "core/text/ByteSource.h"
+
 #include <unistd.h>
 
 namespace {
@@ -41,58 +40,6 @@ public:
 private:
     LogSorter &m_sorter;
     LogRecords *m_records;
-};
-
-// A log file or standard input. Pipes are welcome (vorn-sort <(export-the-log)); opening
-// never waits for a writer, and a directory is refused at once.
-class SortJob::Input
-{
-public:
-    Input() = default;
-    ~Input()
-    {
-        if (m_fd > STDIN_FILENO)
-            ::close(m_fd);
-    }
-    Input(const Input &) = delete;
-    Input &operator=(const Input &) = delete;
-
-    std::error_code open(const std::filesystem::path &file)
-    {
-        if (file == "-") {
-            m_fd = STDIN_FILENO;
-            return {};
-        }
-        do {
-            m_fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        } while (m_fd < 0 && errno == EINTR);
-        struct stat status;
-        if (m_fd < 0 || ::fstat(m_fd, &status) != 0)
-            return lastError();
-        if (S_ISDIR(status.st_mode))
-            return std::make_error_code(std::errc::is_a_directory);
-        // Reads wait for a pipe's writer as usual.
-        if (::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0)
-            return lastError();
-        return {};
-    }
-
-    // The count read, 0 at the end, -1 on failure with error set.
-    std::ptrdiff_t read(char *buffer, std::size_t size, std::error_code &error)
-    {
-        ssize_t n;
-        do {
-            n = ::read(m_fd, buffer, size);
-        } while (n < 0 && errno == EINTR);
-        if (n < 0)
-            error = lastError();
-        return n;
-    }
-
-private:
-    static std::error_code lastError() { return {errno, std::system_category()}; }
-
-    int m_fd = -1;
 };
 
 SortJob::SortJob(const CountryTable &countries, const BureauTable &bureaus)
@@ -147,10 +94,9 @@ bool SortJob::readSome()
     if (!m_input && !openNextLog())
         return m_stage == Stage::LookingUp;
     m_chunk.resize(ChunkSize);
-    std::error_code error;
-    const std::ptrdiff_t n = m_input->read(m_chunk.data(), m_chunk.size(), error);
+    const std::ptrdiff_t n = m_input->read(m_chunk.data(), m_chunk.size());
     if (n < 0) {
-        fail(error);
+        fail(m_input->error());
         return false;
     }
     const std::string_view bytes(m_chunk.data(), static_cast<std::size_t>(n));
@@ -183,10 +129,17 @@ bool SortJob::openNextLog()
             static_cast<std::size_t>(std::min(m_bytesTotal / BytesPerQso, MostQsosReserved)));
     const std::filesystem::path &file = m_files[m_next++];
     m_reports.push_back({file, LogFormat::Adif, 0, 0, {}});
-    m_input = std::make_unique<Input>();
-    if (const std::error_code error = m_input->open(file)) {
-        fail(error);
-        return false;
+    if (file == "-") {
+        m_input = std::make_unique<DescriptorSource>(STDIN_FILENO);
+    } else {
+        // Pipes are welcome (vorn-sort <(export-the-log)); a directory is refused at once.
+        auto log = std::make_unique<FileSource>();
+        const bool opened = log->open(file, FileSource::Kinds::AllButDirectories);
+        m_input = std::move(log);
+        if (!opened) {
+            fail(m_input->error());
+            return false;
+        }
     }
     m_sorter.beginLog();
     if (!m_tee)

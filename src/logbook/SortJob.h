@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/text/ByteSource.h"
 #include "logbook/LogReader.h"
 #include "logbook/LogRecords.h"
 #include "logbook/LogSorter.h"
@@ -56,7 +57,6 @@ public:
 private:
     enum class Stage { Reading, LookingUp, Done, Failed };
     class Tee;
-    class Input;
 
     bool readSome();
     bool openNextLog();
@@ -71,7 +71,7 @@ private:
     std::string m_error;
     bool m_keepRecords = false;
 
-    std::unique_ptr<Input> m_input; // the log being read
+    std::unique_ptr<ByteSource> m_input; // the log being read: a file, or standard input
     std::string m_chunk;
     std::string m_firstBytes; // held back until the form of the log can be told
     std::unique_ptr<LogFormatReader> m_reader;
@@ -83,6 +83,6 @@ private:
 
     LogSorter m_sorter;
     LogRecords m_records;
-    std::vector<LookupResult> m_answers;
+    std::vector<RouteAnswer> m_answers;
     std::vector<LogReport> m_reports;
 };

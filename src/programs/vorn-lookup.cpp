@@ -10,6 +10,8 @@
 #include "core/lookup/CallLookup.h"
 #include "core/settings/ShippedFiles.h"
 #include "core/settings/Version.h"
+#include "core/text/ByteSource.h"
+#include "core/text/CallText.h"
 
 #include <array>
 #include <cerrno>
@@ -110,23 +112,6 @@ private:
     std::error_code m_error;
 };
 
-// Collects a call as the call field would hold it, one byte at a time, into a fixed buffer.
-class CallBuffer
-{
-public:
-    void clear() { m_length = 0; }
-    void add(char c)
-    {
-        if (m_length < CallField::MaxLength && !CallField::refuses(c))
-            m_call[m_length++] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    std::string_view call() const { return {m_call.data(), m_length}; }
-
-private:
-    std::array<char, CallField::MaxLength> m_call{};
-    std::size_t m_length = 0;
-};
-
 void writeAnswer(std::string_view call, const CountryTable &countries, const BureauTable &bureaus,
                  Output &out)
 {
@@ -151,14 +136,13 @@ bool answerInput(const CountryTable &countries, const BureauTable &bureaus, Outp
                  std::error_code &readError)
 {
     std::vector<char> block(64 * 1024);
-    CallBuffer call;
+    DescriptorSource input(STDIN_FILENO);
+    CallText::Builder call;
     bool lineStarted = false;
     for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, block.data(), block.size());
-        if (n < 0 && errno == EINTR)
-            continue;
+        const std::ptrdiff_t n = input.read(block.data(), block.size());
         if (n < 0) {
-            readError = std::error_code(errno, std::system_category());
+            readError = input.error();
             return false;
         }
         if (n == 0)
@@ -169,7 +153,7 @@ bool answerInput(const CountryTable &countries, const BureauTable &bureaus, Outp
                 lineStarted = true;
                 continue;
             }
-            writeAnswer(call.call(), countries, bureaus, out);
+            writeAnswer(call.text(), countries, bureaus, out);
             call.clear();
             lineStarted = false;
         }
@@ -177,7 +161,7 @@ bool answerInput(const CountryTable &countries, const BureauTable &bureaus, Outp
             return true; // nothing more can be written; the caller reports it
     }
     if (lineStarted) // a last line without its line end
-        writeAnswer(call.call(), countries, bureaus, out);
+        writeAnswer(call.text(), countries, bureaus, out);
     return true;
 }
 
@@ -280,12 +264,12 @@ int main(int argc, char **argv)
     Output out;
     std::error_code readError;
     if (!options->calls.empty()) {
-        CallBuffer call;
+        CallText::Builder call;
         for (const std::string_view typed : options->calls) {
             call.clear();
             for (const char c : typed)
                 call.add(c);
-            writeAnswer(call.call(), countries, bureaus, out);
+            writeAnswer(call.text(), countries, bureaus, out);
         }
     } else if (!answerInput(countries, bureaus, out, readError)) {
         out.flush();

@@ -3,6 +3,7 @@
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
 #include "core/lookup/CallLookup.h"
+#include "core/text/CallText.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -100,7 +101,7 @@ const std::vector<std::string> &activeCalls()
         std::ifstream in(VORN_ACTIVE_CALLS);
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.front() != '#')
-                list.push_back(CallField::normalize(line));
+                list.push_back(CallText::normalize(line));
         }
         return list;
     }();

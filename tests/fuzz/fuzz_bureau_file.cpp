@@ -14,9 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(bureaus.count() <= BureauTable::MaxRows);
     for (const BureauRow &row : bureaus.rows()) {
         FUZZ_CHECK(row.entityCode.size() <= BureauTable::EntityCodeWidth);
-        FUZZ_CHECK(row.entityName.size() <= BureauTable::NameWidth);
-        FUZZ_CHECK(row.sortPrefix.size() <= BureauTable::SortPrefixWidth);
-        FUZZ_CHECK(row.bureauName.size() <= BureauTable::NameWidth);
+        // Columns 7-28, 30-35 and 36-57.
+        FUZZ_CHECK(row.entityName.size() <= 22);
+        FUZZ_CHECK(row.sortPrefix.size() <= 6);
+        FUZZ_CHECK(row.bureauName.size() <= 22);
         // Fields are trimmed of blanks.
         FUZZ_CHECK(row.entityCode.empty() ||
                    (row.entityCode.front() != ' ' && row.entityCode.back() != ' '));

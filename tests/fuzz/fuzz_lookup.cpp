@@ -4,6 +4,7 @@
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
 #include "core/lookup/CallLookup.h"
+#include "core/text/CallText.h"
 
 #include <cstdlib>
 
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     FUZZ_CHECK(!result->sortText.empty() || result->outcome == LookupOutcome::NoBureau);
     // The call field hands over what it holds; the look-up of that is the same as of the text.
-    const std::string normalized = CallField::normalize(typed);
+    const std::string normalized = CallText::normalize(typed);
     if (normalized == typed)
         FUZZ_CHECK(lookUpCall(normalized, tables.countries, tables.bureaus) == result);
     return 0;

@@ -1,7 +1,7 @@
-// The integer rule of the update information, against a second reading of the same rule.
+// The integer syntaxes of the files, against a second reading of the same rules.
 
 #include "FuzzInput.h"
-#include "core/net/Download.h"
+#include "core/text/Integer.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -9,20 +9,22 @@
 
 namespace {
 
-// The rule again, through the C library: blanks, sign, "$" or "0x" and digits only.
-std::optional<std::int32_t> reference(std::string text)
+// The rules again, through the C library: blanks, sign, "$" or "0x" and digits only, each
+// where the syntax allows it.
+std::optional<std::int32_t> reference(std::string text, IntegerSyntax syntax)
 {
-    std::size_t i = text.find_first_not_of(' ');
+    std::size_t i = syntax.leadingBlanks ? text.find_first_not_of(' ') : 0;
     if (i == std::string::npos)
         return std::nullopt;
     std::string sign;
-    if (text[i] == '+' || text[i] == '-')
+    if (syntax.sign && (text[i] == '+' || text[i] == '-'))
         sign = text[i++];
     int base = 10;
-    if (text.compare(i, 1, "$") == 0) {
+    if (syntax.hexadecimal && text.compare(i, 1, "$") == 0) {
         base = 16;
         i += 1;
-    } else if (text.compare(i, 2, "0x") == 0 || text.compare(i, 2, "0X") == 0) {
+    } else if (syntax.hexadecimal &&
+               (text.compare(i, 2, "0x") == 0 || text.compare(i, 2, "0X") == 0)) {
         base = 16;
         i += 2;
     }
@@ -44,6 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string text(reinterpret_cast<const char *>(data), size);
     if (text.find('\0') != std::string::npos)
         return 0;
-    FUZZ_CHECK(parseInteger(text) == reference(text));
+    for (const IntegerSyntax syntax :
+         {IntegerSyntaxes::Digits, IntegerSyntaxes::SignedDecimal, IntegerSyntaxes::UpdateInfo})
+        FUZZ_CHECK(parseInt32(text, syntax) == reference(text, syntax));
     return 0;
 }

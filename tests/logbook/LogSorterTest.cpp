@@ -7,9 +7,12 @@
 #include "logbook/SortJob.h"
 #include "support/TestFiles.h"
 
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -191,6 +194,27 @@ TEST(Piles, sortEveryKindInBureauOrderWithCounts)
                                   "(4 QSOs). 12 QSOs read, 11 counted, 1 without a call.");
 }
 
+TEST(Piles, areChosenByTheOutcomeAndTheBureauRowNotByTheText)
+{
+    using O = LookupOutcome;
+    // A bureau of the IARU whose name happens to end like the mark of one outside it.
+    const BureauRow oddName{"X", "Xland", "X", "Odd (non IARU)", true};
+    const BureauRow outside{"3A", "Monaco", "3A", "AMM", false};
+    const std::pair<LookupAnswer, PileKind> cases[] = {
+        {{O::Normal, &oddName}, PileKind::Bureau},
+        {{O::Normal, &outside}, PileKind::NonIaru},
+        {{O::NoBureau, &outside}, PileKind::NoBureau},
+        {{O::CallArea, &outside, '3'}, PileKind::Bureau},
+        {{O::VkArea90, &outside}, PileKind::Bureau},
+        {{O::KG4Usa}, PileKind::Bureau},
+        {{O::NotFound}, PileKind::Unknown},
+        {{O::OneCharacter}, PileKind::Unknown},
+        {{O::AreaMissing}, PileKind::Unknown},
+    };
+    for (const auto &[answer, pile] : cases)
+        EXPECT_EQ(pileKind(answer), pile) << static_cast<int>(answer.outcome);
+}
+
 TEST(CsvField, quotesOnlyWhatNeedsIt)
 {
     const std::pair<const char *, const char *> cases[] = {
@@ -256,6 +280,26 @@ TEST(SortJob, namesTheLogItCannotRead)
         EXPECT_EQ(job.error().rfind("cannot read " + missing.string() + ": ", 0), 0u)
             << job.error();
     }
+}
+
+TEST(SortJob, readsALogThroughAPipe)
+{
+    // As vorn-sort <(export-the-log) hands it over: a name that leads to a pipe. The test keeps
+    // the pipe open for reading, so that the writer need not wait for the job and what it wrote
+    // stays in the pipe after it closed; the job then reads it to its end.
+    const TempDir dir;
+    const World world;
+    const auto pipe = dir.path() / "log.adi";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int keeper = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(keeper, 0);
+    std::ofstream(pipe, std::ios::binary) << "<CALL:4>W1AW<EOR><CALL:6>DL1ABC<EOR>";
+    SortJob job(world.countries, world.bureaus);
+    job.addLog(pipe);
+    job.run();
+    ::close(keeper);
+    ASSERT_TRUE(job.done()) << job.error();
+    EXPECT_EQ(job.result(QsoSelection::All).counted, 2u);
 }
 
 } // namespace

@@ -1,25 +1,17 @@
 #include "core/data/BureauTable.h"
 
+#include "core/text/Integer.h"
 #include "core/text/TextLines.h"
-
-#include <charconv>
 
 namespace {
 
-// Columns first..last (counted from 1) of the line, blanks trimmed, cut to width.
-std::string field(std::string_view line, std::size_t first, std::size_t last, std::size_t width)
+// Columns first..last (counted from 1) of the line, blanks trimmed.
+std::string field(std::string_view line, std::size_t first, std::size_t last)
 {
-    const std::string_view columns = line.substr(first - 1, last - first + 1);
-    return std::string(withoutBlanks(columns).substr(0, width));
+    return trimBlanks(line.substr(first - 1, last - first + 1));
 }
 
 } // namespace
-
-const BureauRow &BureauTable::slot(std::size_t n) const
-{
-    static const BureauRow empty;
-    return n >= 1 && n <= m_rows.size() ? m_rows[n - 1] : empty;
-}
 
 void BureauTable::clear()
 {
@@ -31,6 +23,8 @@ bool BureauTable::append(BureauRow row)
 {
     if (m_rows.size() >= MaxRows)
         return false;
+    if (row.entityCode.size() > EntityCodeWidth)
+        row.entityCode.resize(EntityCodeWidth);
     m_rows.push_back(std::move(row));
     m_index.add(m_rows.back().entityCode, static_cast<std::uint16_t>(m_rows.size()));
     return true;
@@ -47,10 +41,10 @@ std::optional<BureauRow> parseBureauLine(std::string_view line)
     if (line.size() < BureauTable::RecordLength)
         return std::nullopt;
     BureauRow row;
-    row.entityCode = field(line, 1, 6, BureauTable::EntityCodeWidth);
-    row.entityName = field(line, 7, 28, BureauTable::NameWidth);
-    row.sortPrefix = field(line, 30, 35, BureauTable::SortPrefixWidth);
-    row.bureauName = field(line, 36, 57, BureauTable::NameWidth);
+    row.entityCode = field(line, 1, 6);
+    row.entityName = field(line, 7, 28);
+    row.sortPrefix = field(line, 30, 35);
+    row.bureauName = field(line, 36, 57);
     row.isIaru = line[60] == 'Y';
     return row;
 }
@@ -92,14 +86,8 @@ std::optional<std::int32_t> bureauFileDataVersion(const std::filesystem::path &f
                line.size() < BureauTable::RecordLength) {
             if (!line.starts_with(Heading))
                 continue;
-            const std::string_view digits = std::string_view(line).substr(Heading.size());
-            if (digits.empty() || digits.front() < '0' || digits.front() > '9')
-                continue;
-            std::int32_t number = 0;
-            const auto [end, error] =
-                std::from_chars(digits.data(), digits.data() + digits.size(), number);
-            if (error == std::errc() && end == digits.data() + digits.size())
-                version = number;
+            version =
+                parseInt32(std::string_view(line).substr(Heading.size()), IntegerSyntaxes::Digits);
         }
         return LoadResult{};
     });

@@ -31,18 +31,15 @@ public:
     static constexpr std::size_t MaxRows = Capacity - 1; // the last slot is never filled
     static constexpr std::size_t RecordLength = 61;      // shorter lines are headings or notes
     static constexpr std::size_t EntityCodeWidth = 6;
-    static constexpr std::size_t NameWidth = 25;
-    static constexpr std::size_t SortPrefixWidth = 6;
 
     BureauTable() { m_rows.reserve(MaxRows); }
 
     std::size_t count() const { return m_rows.size(); }
-    // Slot n, counted from 1; an unfilled slot holds empty texts and isIaru false.
-    const BureauRow &slot(std::size_t n) const;
     const std::vector<BureauRow> &rows() const { return m_rows; }
 
     void clear();
-    // Appends a row unless the table is full; false when it is.
+    // Appends a row unless the table is full; false when it is. The entity code is cut to its
+    // width, as the file's columns cut it.
     bool append(BureauRow row);
 
     // The first row whose entity code equals the code as a whole, letters compared as capitals;

@@ -22,12 +22,6 @@ std::string_view takeUntil(std::string_view &text, std::string_view stops)
 
 } // namespace
 
-const CountryRow &CountryTable::slot(std::size_t n) const
-{
-    static const CountryRow empty;
-    return n >= 1 && n <= m_rows.size() ? m_rows[n - 1] : empty;
-}
-
 void CountryTable::clear()
 {
     m_rows.clear();

@@ -30,8 +30,6 @@ public:
     CountryTable() { m_rows.reserve(MaxRows); }
 
     std::size_t count() const { return m_rows.size(); }
-    // Slot n, counted from 1; an unfilled slot holds two empty texts.
-    const CountryRow &slot(std::size_t n) const;
     const std::vector<CountryRow> &rows() const { return m_rows; }
 
     void clear();

@@ -2,17 +2,13 @@
 
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
+#include "core/text/Ascii.h"
 #include "core/text/TextLines.h"
 
 #include <algorithm>
 #include <array>
 
 namespace {
-
-char lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool isMarkupStart(std::string_view text)
 {
@@ -26,10 +22,8 @@ bool isMarkupStart(std::string_view text)
     for (std::string_view tag : Tags) {
         if (text.size() <= tag.size() + 1 || text[0] != '<')
             continue;
-        const std::string_view name = text.substr(1, tag.size());
         const char after = text[tag.size() + 1];
-        if (std::equal(name.begin(), name.end(), tag.begin(),
-                       [](char a, char b) { return lower(a) == b; }) &&
+        if (Ascii::equalIgnoringCase(text.substr(1, tag.size()), tag) &&
             (after == '>' || after == ' ' || after == '/' || after == '\t' || after == '\n'))
             return true;
     }

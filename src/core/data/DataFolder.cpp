@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -31,17 +30,6 @@ bool renameWithoutReplacing(const std::filesystem::path &from, const std::filesy
     std::error_code error;
     std::filesystem::rename(from, to, error);
     return !error;
-}
-
-bool replaceFile(const std::filesystem::path &newFile, const std::filesystem::path &target)
-{
-    // On disk before it takes the name, so that a power cut cannot leave an empty file either.
-    const int fd = ::open(newFile.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced && std::rename(newFile.c_str(), target.c_str()) == 0;
 }
 
 std::filesystem::path DataFolder::fileOf(DataFile file) const

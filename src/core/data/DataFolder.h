@@ -35,7 +35,3 @@ private:
 
 // Renames a file unless the new name is taken; false when nothing was renamed.
 bool renameWithoutReplacing(const std::filesystem::path &from, const std::filesystem::path &to);
-
-// Puts a complete new file in place of another in one step, so that whoever reads the name, even
-// after a crash, finds either the old file or the new one, never a part. False on failure.
-bool replaceFile(const std::filesystem::path &newFile, const std::filesystem::path &target);

@@ -2,10 +2,7 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 // Finds the first bureau row of an entity code without a scan of every row. Codes are compared
 // as a whole, letters as capitals (ASCII only), as the scan compares them.
@@ -18,6 +15,8 @@ public:
 
     void clear();
     // Adds the code of row number row (from 1, below 1,024); rows come in increasing order.
+    // Codes are at most seven bytes long, as the bureau table cuts them to six; a longer one is
+    // left out, and no code is found for it.
     void add(std::string_view code, std::uint16_t row);
     // The lowest row number with this code, or NoRow.
     std::uint16_t find(std::string_view code) const;
@@ -33,5 +32,4 @@ private:
         std::uint16_t row = NoRow;
     };
     std::array<Slot, Slots> m_slots;
-    std::vector<std::pair<std::string, std::uint16_t>> m_longCodes; // in row order, folded
 };

@@ -1,5 +1,7 @@
 #include "core/data/PrefixIndex.h"
 
+#include "core/text/Ascii.h"
+
 #include <algorithm>
 #include <array>
 
@@ -15,19 +17,14 @@ constexpr std::array<unsigned char, 256> Slots = [] {
     unsigned char next = 0;
     for (const char c : std::string_view("*/0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"))
         slots[static_cast<unsigned char>(c)] = next++;
-    for (int byte = 'a'; byte <= 'z'; ++byte)
-        slots[byte] = slots[byte - 'a' + 'A'];
+    for (const char c : std::string_view("abcdefghijklmnopqrstuvwxyz"))
+        slots[static_cast<unsigned char>(c)] = slots[static_cast<unsigned char>(Ascii::upper(c))];
     return slots;
 }();
 
-unsigned char upper(unsigned char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
 std::uint32_t rareKey(std::uint32_t node, unsigned char byte)
 {
-    return node << 8 | upper(byte);
+    return node << 8 | static_cast<unsigned char>(Ascii::upper(static_cast<char>(byte)));
 }
 
 } // namespace

@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr std::size_t MaxKeyLength = 16;
-constexpr char EndMarker = '*';
-
 // Calls that may start with these characters are looked up without the plausibility checks:
 // they are (or begin) complete one-character prefixes.
 bool isOneCharPrefix(char c)
@@ -45,18 +42,6 @@ AreaRule areaRule(std::string_view sortPrefix)
 constexpr std::string_view Unknown = "unknown";
 constexpr std::string_view NeedsTwoCharacters = "call incomplete (at least 2 characters needed)";
 constexpr std::string_view AreaMissing = "call incomplete (call area missing)";
-
-// What the key is made of: at most 16 characters, trailing blanks removed.
-std::string_view typedPart(std::string_view typed)
-{
-    typed = typed.substr(0, MaxKeyLength);
-    return typed.substr(0, typed.find_last_not_of(' ') + 1);
-}
-
-char upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 bool isDigit(char c)
 {
@@ -117,30 +102,14 @@ std::string AnswerText::str() const
     return text;
 }
 
-bool CallField::refuses(char c)
+SearchKey::SearchKey(std::string_view typed)
 {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || (byte >= 0x7f && byte <= 0x9f) || byte == 0xad;
-}
-
-std::string CallField::normalize(std::string_view typed)
-{
-    std::string text;
-    for (const char c : typed) {
-        if (text.size() == MaxLength)
-            break;
-        if (!refuses(c))
-            text.push_back(upper(c));
-    }
-    return text;
-}
-
-std::string makeSearchKey(std::string_view typed)
-{
-    std::string key(typedPart(typed));
-    if (!key.empty() && key.size() < MaxKeyLength)
-        key.push_back(EndMarker);
-    return key;
+    typed = typed.substr(0, MaxLength);
+    typed = typed.substr(0, typed.find_last_not_of(' ') + 1);
+    std::copy(typed.begin(), typed.end(), m_key.begin());
+    m_typedLength = m_length = typed.size();
+    if (m_length != 0 && m_length < MaxLength)
+        m_key[m_length++] = EndMarker;
 }
 
 char firstDigit(std::string_view searchKey)
@@ -152,17 +121,11 @@ char firstDigit(std::string_view searchKey)
 std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTable &countries,
                                        const BureauTable &bureaus)
 {
-    const std::string_view typedText = typedPart(typed);
-    if (typedText.empty())
+    const SearchKey searchKey(typed);
+    const std::size_t typedLength = searchKey.typedLength();
+    if (typedLength == 0)
         return std::nullopt;
-    // The search key, built where no allocation is needed.
-    char keyBuffer[MaxKeyLength];
-    std::copy(typedText.begin(), typedText.end(), keyBuffer);
-    std::size_t keyLength = typedText.size();
-    if (keyLength < MaxKeyLength)
-        keyBuffer[keyLength++] = EndMarker;
-    const std::string_view key(keyBuffer, keyLength);
-    const std::size_t typedLength = typedText.size();
+    const std::string_view key = searchKey.text();
 
     const CountryRow *country = countries.firstFit(key);
     if (!country)
@@ -227,12 +190,17 @@ AnswerTexts answerTexts(const LookupAnswer &answer)
     return {{{Unknown}}, {{Unknown}}, {{Unknown}}};
 }
 
+LookupResult resultOf(const LookupAnswer &answer)
+{
+    const AnswerTexts texts = answerTexts(answer);
+    return {answer.outcome, texts.sort.str(), texts.bureau.str(), texts.entity.str()};
+}
+
 std::optional<LookupResult> lookUpCall(std::string_view typed, const CountryTable &countries,
                                        const BureauTable &bureaus)
 {
     const auto found = findAnswer(typed, countries, bureaus);
     if (!found)
         return std::nullopt;
-    const AnswerTexts texts = answerTexts(*found);
-    return LookupResult{found->outcome, texts.sort.str(), texts.bureau.str(), texts.entity.str()};
+    return resultOf(*found);
 }

@@ -59,19 +59,26 @@ struct AnswerTexts
     AnswerText entity;
 };
 
-namespace CallField {
-inline constexpr std::size_t MaxLength = 15;
-// Characters the call field refuses, as a keyboard types nothing for them: the control
-// characters of single-byte text (C0, DEL, C1) and the soft hyphen.
-bool refuses(char c);
-// What the call field makes of typed text: refused characters left out, ASCII letters in
-// capitals, at most 15 characters.
-std::string normalize(std::string_view typed);
-} // namespace CallField
+// What a typed text is looked up by: its first 16 characters without trailing blanks, followed
+// by the end marker "*" when there is room; empty when nothing but blanks was typed. Made
+// without allocation, as every look-up makes one.
+class SearchKey
+{
+public:
+    static constexpr std::size_t MaxLength = 16;
+    static constexpr char EndMarker = '*';
 
-// The typed text (at most 16 characters) without trailing blanks, followed by the end marker
-// "*"; empty when nothing but blanks was typed.
-std::string makeSearchKey(std::string_view typed);
+    explicit SearchKey(std::string_view typed);
+
+    std::string_view text() const { return {m_key.data(), m_length}; }
+    // The typed characters in the key, the marker not counted.
+    std::size_t typedLength() const { return m_typedLength; }
+
+private:
+    std::array<char, MaxLength> m_key{};
+    std::size_t m_length = 0;
+    std::size_t m_typedLength = 0;
+};
 
 // The first decimal digit anywhere in the key, or a blank when it holds none.
 char firstDigit(std::string_view searchKey);
@@ -83,6 +90,9 @@ std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTabl
 
 // The texts of an answer, valid while the answer and the tables are.
 AnswerTexts answerTexts(const LookupAnswer &answer);
+
+// The answer with its texts put together.
+LookupResult resultOf(const LookupAnswer &answer);
 
 // findAnswer with its texts put together: the three answers as the window shows them.
 std::optional<LookupResult> lookUpCall(std::string_view typed, const CountryTable &countries,

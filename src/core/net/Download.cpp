@@ -2,9 +2,8 @@
 
 #include "core/data/DataFiles.h"
 #include "core/text/ByteSource.h"
+#include "core/text/Integer.h"
 #include "core/text/TextLines.h"
-
-#include <cstdio>
 
 int checkFailureCode(DownloadFailure failure)
 {
@@ -84,46 +83,6 @@ std::string Download::request(DownloadKind kind, std::string_view host)
     return text;
 }
 
-std::optional<std::int32_t> parseInteger(std::string_view text)
-{
-    text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    unsigned base = 10;
-    if (text.starts_with('$')) {
-        base = 16;
-        text.remove_prefix(1);
-    } else if (text.starts_with("0x") || text.starts_with("0X")) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    if (text.empty())
-        return std::nullopt;
-    std::int64_t magnitude = 0;
-    for (const char c : text) {
-        unsigned digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        else
-            return std::nullopt;
-        magnitude = magnitude * base + digit;
-        // One past the largest magnitude is still needed for the most negative value.
-        if (magnitude > std::int64_t(INT32_MAX) + 1)
-            return std::nullopt;
-    }
-    const std::int64_t value = negative ? -magnitude : magnitude;
-    if (value > INT32_MAX)
-        return std::nullopt;
-    return static_cast<std::int32_t>(value);
-}
-
 UpdateInfoReading readUpdateInfo(const std::filesystem::path &file)
 {
     UpdateInfoReading reading;
@@ -141,12 +100,12 @@ UpdateInfoReading readUpdateInfo(const std::filesystem::path &file)
             return reading;
         }
     }
-    const std::optional<std::int32_t> data = parseInteger(lines[0]);
+    const std::optional<std::int32_t> data = parseInt32(lines[0], IntegerSyntaxes::UpdateInfo);
     if (!data) {
         reading.failure = DownloadFailure::NoVersionNumber;
         return reading;
     }
-    reading.published = {*data, parseInteger(lines[1]).value_or(0)};
+    reading.published = {*data, parseInt32(lines[1], IntegerSyntaxes::UpdateInfo).value_or(0)};
     return reading;
 }
 
@@ -169,15 +128,11 @@ bool stripHttpHeader(ByteSource &received, const std::function<bool(std::string_
     return status != LineReader::Status::Error && pastHeader;
 }
 
-bool stripHttpHeader(const std::filesystem::path &received, const std::filesystem::path &stripped)
+bool stripHttpHeader(const std::filesystem::path &received, FileReplacement &stripped)
 {
     FileSource input;
-    std::FILE *output = std::fopen(stripped.c_str(), "wb");
-    bool ok = input.open(received) && output != nullptr;
-    ok = ok && stripHttpHeader(input, [output](std::string_view line) {
-             return std::fwrite(line.data(), 1, line.size(), output) == line.size();
-         });
-    if (output != nullptr)
-        ok = std::fclose(output) == 0 && ok;
-    return ok;
+    return input.open(received) && !stripped.open() &&
+           stripHttpHeader(input,
+                           [&stripped](std::string_view line) { return !stripped.write(line); }) &&
+           input.close();
 }

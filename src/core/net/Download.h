@@ -2,6 +2,7 @@
 
 #include "core/data/DataFolder.h"
 #include "core/text/ByteSource.h"
+#include "core/text/FileReplacement.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -71,12 +72,8 @@ std::string statusText(DownloadKind kind, std::string_view host);
 std::string request(DownloadKind kind, std::string_view host);
 } // namespace Download
 
-// Reads an integer as the update information writes it: leading blanks, an optional sign,
-// decimal digits or hexadecimal ones after "$" or "0x", nothing after the digits, and a value
-// that fits 32 bits. Nothing for anything else.
-std::optional<std::int32_t> parseInteger(std::string_view text);
-
-// Reads the first two lines of a received update information file.
+// Reads the first two lines of a received update information file: integers with leading
+// blanks, a sign, and decimal digits or hexadecimal ones after "$" or "0x".
 struct UpdateInfoReading
 {
     DownloadFailure failure = DownloadFailure::None; // UnreadableInfo or NoVersionNumber
@@ -85,10 +82,10 @@ struct UpdateInfoReading
 UpdateInfoReading readUpdateInfo(const std::filesystem::path &file);
 
 // Cuts the response header off a received file: drops every line up to and including the
-// first empty one and writes every later line with CR LF to stripped, reading lines by the CR
-// rule. False when the file could not be read or written whole, or held no header; stripped is
-// then not to be used.
-bool stripHttpHeader(const std::filesystem::path &received, const std::filesystem::path &stripped);
+// first empty one and writes every later line with CR LF to the replacement's work file,
+// reading lines by the CR rule. False when the file could not be read or written whole, or held
+// no header; the replacement is then not to be committed.
+bool stripHttpHeader(const std::filesystem::path &received, FileReplacement &stripped);
 // The same from any source of bytes, handing each line with its CR LF to write, which says
 // whether it could take it.
 bool stripHttpHeader(ByteSource &received, const std::function<bool(std::string_view)> &write);

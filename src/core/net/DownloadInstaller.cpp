@@ -2,6 +2,7 @@
 
 #include "core/data/DataFileCheck.h"
 #include "core/data/DataFiles.h"
+#include "core/text/FileReplacement.h"
 
 #include <cerrno>
 #include <cstring>
@@ -65,15 +66,15 @@ DownloadResult DownloadInstaller::install()
 {
     close();
     DownloadResult result;
-    const std::filesystem::path stripped = m_folder.path(DataFiles::DownloadWorkFile);
-    if (!stripHttpHeader(receivedPath(), stripped)) {
+    FileReplacement replacement(targetPath(), m_folder.path(DataFiles::DownloadWorkFile));
+    if (!stripHttpHeader(receivedPath(), replacement)) {
         result.failure = DownloadFailure::BadResponse;
         result.detail = "the answer from " + m_host + " could not be stored";
         return result;
     }
     if (const std::optional<DataFile> file = Download::dataFileOf(m_kind)) {
         // Only data replaces data: an error or portal page served as the file is refused.
-        const DataFileProblem problem = checkDataFile(*file, stripped);
+        const DataFileProblem problem = checkDataFile(*file, replacement.workFile());
         if (rulesOutData(problem)) {
             result.failure = DownloadFailure::NotDataFile;
             result.detail =
@@ -81,7 +82,7 @@ DownloadResult DownloadInstaller::install()
             return result;
         }
     } else {
-        const UpdateInfoReading reading = readUpdateInfo(stripped);
+        const UpdateInfoReading reading = readUpdateInfo(replacement.workFile());
         result.failure = reading.failure;
         result.published = reading.published;
         if (!result.succeeded()) {
@@ -89,9 +90,9 @@ DownloadResult DownloadInstaller::install()
             return result;
         }
     }
-    if (!replaceFile(stripped, targetPath())) {
+    if (const std::error_code error = replacement.commit()) {
         result.failure = DownloadFailure::ReceiveFailed;
-        result.detail = "cannot replace " + targetPath().string();
+        result.detail = "cannot replace " + targetPath().string() + ": " + error.message();
     }
     return result;
 }

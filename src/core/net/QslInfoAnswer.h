@@ -22,7 +22,6 @@ public:
     void add(std::string_view text);
     // Line k, counted from 0; empty beyond the last line.
     std::string_view line(std::size_t k) const;
-    std::size_t lineCount() const { return m_lines.size(); }
 
     // The lines to show once the end of the envelope lies within the first ScannedLines lines:
     // the header line naming the call, the non-empty lines of the result element cut at its

@@ -1,6 +1,8 @@
 #include "core/net/QslInfoRequest.h"
 
 #include "core/settings/BuildSettings.h"
+#include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 #include "core/text/TextLines.h"
 
 #include <array>
@@ -9,18 +11,7 @@
 
 namespace {
 
-constexpr std::size_t MaxCallLength = 15;
 constexpr std::string_view Crlf = "\r\n";
-
-char asciiUpper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-char asciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 void appendUtf8(std::string &text, char32_t code)
 {
@@ -83,18 +74,12 @@ char32_t referencedCharacter(std::string_view name)
 
 std::string QslInfoServer::displayName() const
 {
-    std::string name = peer.host;
-    for (char &c : name)
-        c = asciiUpper(c);
-    return name;
+    return Ascii::upperText(peer.host);
 }
 
 std::string QslInfoServer::creditMark() const
 {
-    std::string mark = "(c) " + peer.host;
-    for (char &c : mark)
-        c = asciiLower(c);
-    return mark;
+    return Ascii::lowerText("(c) " + peer.host);
 }
 
 QslInfoServer builtInQslInfoServer()
@@ -104,10 +89,8 @@ QslInfoServer builtInQslInfoServer()
 
 std::string QslInfoRequest::queryCall(std::string_view callFieldText)
 {
-    std::string call(callFieldText.substr(0, MaxCallLength));
-    for (char &c : call)
-        c = asciiUpper(c);
-    return latin1ToUtf8(trimBlanks(call));
+    // The field's text already keeps the rules; any other text is held to them as well.
+    return latin1ToUtf8(trimBlanks(CallText::normalize(callFieldText)));
 }
 
 bool QslInfoRequest::worthAsking(std::string_view queryCall)

@@ -25,8 +25,8 @@ QslInfoServer builtInQslInfoServer();
 
 namespace QslInfoRequest {
 
-// The call a query asks about, from the call field's single-byte text: capitals, at most 15
-// characters, without surrounding blanks, as UTF-8.
+// The call a query asks about, from the call field's single-byte text: the field's call
+// (CallText), without surrounding blanks, as UTF-8.
 std::string queryCall(std::string_view callFieldText);
 // Calls of one or two characters are not worth a query.
 bool worthAsking(std::string_view queryCall);

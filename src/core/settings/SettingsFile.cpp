@@ -1,43 +1,13 @@
 #include "core/settings/SettingsFile.h"
 
 #include "core/text/ByteSource.h"
+#include "core/text/FileReplacement.h"
+#include "core/text/Integer.h"
 #include "core/text/TextLines.h"
 
-#include <cerrno>
-#include <charconv>
-#include <cstdint>
-#include <cstdio>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
-// Reads the rest of an "N" line: blanks, an optional sign, then decimal digits to the end.
-bool parseDataVersion(std::string_view text, std::int32_t &value)
-{
-    const auto start = text.find_first_not_of(' ');
-    if (start == std::string_view::npos)
-        return false;
-    text.remove_prefix(start);
-    bool negative = false;
-    if (text.front() == '+' || text.front() == '-') {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty() || text.front() < '0' || text.front() > '9')
-        return false;
-    std::int64_t magnitude = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
-    if (error != std::errc() || end != text.data() + text.size())
-        return false;
-    const std::int64_t number = negative ? -magnitude : magnitude;
-    if (number < INT32_MIN || number > INT32_MAX)
-        return false;
-    value = static_cast<std::int32_t>(number);
-    return true;
-}
 
 const char *backgroundCode(Background background)
 {
@@ -78,20 +48,6 @@ const char *qslInfoCode(QslInfoMode mode)
     return "CN";
 }
 
-bool writeAll(int fd, const std::string &bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 void applySettingsLine(std::string_view line, AppSettings &settings)
@@ -122,9 +78,8 @@ void applySettingsLine(std::string_view line, AppSettings &settings)
     if (line.empty())
         return;
     if (line.front() == 'N') {
-        std::int32_t version = 0;
-        if (parseDataVersion(line.substr(1), version))
-            settings.dataVersion = version;
+        if (const auto version = parseInt32(line.substr(1), IntegerSyntaxes::SignedDecimal))
+            settings.dataVersion = *version;
     } else if (line.front() == 'R') {
         settings.ownCall = std::string(line.substr(1));
     }
@@ -186,19 +141,5 @@ bool writeSettingsFile(const std::filesystem::path &file, const AppSettings &set
     // The work file lies beside the settings file, so the final rename stays on one file system.
     std::filesystem::path workFile = file;
     workFile += ".tmp";
-    // O_NONBLOCK: a FIFO left under the work file's name must not block the program.
-    const int fd =
-        ::open(workFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
-    if (fd < 0)
-        return false;
-    struct stat status;
-    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-    ok = ok && writeAll(fd, formatSettings(settings));
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = std::rename(workFile.c_str(), file.c_str()) == 0;
-    if (!ok)
-        ::unlink(workFile.c_str());
-    return ok;
+    return !replaceFile(file, formatSettings(settings), workFile);
 }

@@ -27,6 +27,6 @@ AppSettings readSettingsFile(const std::filesystem::path &file);
 // The file's contents for the settings, lines ended by CR LF.
 std::string formatSettings(const AppSettings &settings);
 
-// Writes the file through a work file beside it, so that a failed write leaves the previous
-// file as it was. False when anything failed.
+// Replaces the file in one step through the work file "vorn.set.tmp" beside it, so that a
+// failed write leaves the previous file as it was. False when anything failed.
 bool writeSettingsFile(const std::filesystem::path &file, const AppSettings &settings);

@@ -1,12 +1,11 @@
 #include "core/shell/MessageBoxes.h"
 
-#include "core/settings/Version.h"
+#include "core/settings/ProgramTitle.h"
 
 std::string withHeading(std::string_view text)
 {
-    std::string message = "Vorn V";
-    message += ProgramVersion;
-    message += " :\r\n";
+    std::string message = messageHeading();
+    message += "\r\n";
     message += text;
     return message;
 }

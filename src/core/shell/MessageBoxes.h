@@ -44,7 +44,6 @@ public:
                 const std::string &details = {}) override;
 
     void dismissFromNowOn() { m_dismissing = true; }
-    bool dismissing() const { return m_dismissing; }
 
 private:
     MessageBoxes &m_boxes;

@@ -42,8 +42,6 @@ public:
     // Replaces both data files, each after moving it to its backup name, and moves the backup
     // back when its download fails. True when both were replaced; the tables are not reloaded.
     bool downloadDataFiles();
-    // "Check now" was the last button pressed in the update dialog.
-    bool checkNowRequested() const { return m_checkNowRequested; }
 
 private:
     bool downloadDataFile(DataFile file);
@@ -57,5 +55,5 @@ private:
     Downloader &m_downloader;
     UpdateDialog &m_dialog;
     std::string m_host;
-    bool m_checkNowRequested = false;
+    bool m_checkNowRequested = false; // "Check now" was the last button pressed in the dialog
 };

@@ -1,5 +1,6 @@
 #include "core/speech/SpeechPlan.h"
 
+#include "core/text/Ascii.h"
 #include "core/text/TextLines.h"
 
 #include <array>
@@ -113,7 +114,7 @@ std::vector<SpeechStep> planSpeech(std::string_view sortText, std::string_view b
 
 std::string phoneticWord(char c)
 {
-    const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    const char upper = Ascii::upper(c);
     if (upper >= 'A' && upper <= 'Z')
         return std::string(PhoneticAlphabet[static_cast<std::size_t>(upper - 'A')]);
     return std::string(1, c);

@@ -2,48 +2,29 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-class FileErrorCategory final : public std::error_category
-{
-public:
-    const char *name() const noexcept override { return "vorn-file"; }
-    std::string message(int error) const override
-    {
-        switch (static_cast<FileError>(error)) {
-        case FileError::NotRegularFile:
-            return "Not a regular file";
-        }
-        return "Unknown file error";
-    }
-};
 
 std::error_code systemError(int error)
 {
     return {error, std::system_category()};
 }
 
-// Why a file of this type cannot be read; nothing for a regular file.
-std::error_code typeError(mode_t mode)
+// Why a file of this type cannot be read; nothing for one that can.
+std::error_code typeError(mode_t mode, FileSource::Kinds kinds)
 {
     if (S_ISREG(mode))
         return {};
     if (S_ISDIR(mode))
         return systemError(EISDIR);
+    if (kinds == FileSource::Kinds::AllButDirectories)
+        return {};
     return FileError::NotRegularFile;
 }
 
 } // namespace
-
-const std::error_category &fileErrorCategory()
-{
-    static const FileErrorCategory category;
-    return category;
-}
 
 FileSource::~FileSource()
 {
@@ -59,17 +40,17 @@ bool FileSource::fail(std::error_code error)
     return false;
 }
 
-bool FileSource::open(const std::filesystem::path &path)
+bool FileSource::open(const std::filesystem::path &path, Kinds kinds)
 {
     close();
     m_error.clear();
-    // Looked at before opening, so that no device is opened at all; looked at again once open,
-    // because the name may have changed meanwhile. O_NONBLOCK keeps a FIFO from blocking the
-    // open; reads from a regular file never block, so it is cleared only for tidiness.
+    // Looked at before opening, so that no device is opened unless asked for; looked at again
+    // once open, because the name may have changed meanwhile. O_NONBLOCK keeps a FIFO from
+    // blocking the open until a writer comes; it is cleared, so that reads wait for one.
     struct stat status;
     if (::stat(path.c_str(), &status) != 0)
         return fail(systemError(errno));
-    if (const auto error = typeError(status.st_mode))
+    if (const auto error = typeError(status.st_mode, kinds))
         return fail(error);
     do {
         m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -78,7 +59,7 @@ bool FileSource::open(const std::filesystem::path &path)
         return fail(systemError(errno));
     if (::fstat(m_fd, &status) != 0)
         return fail(systemError(errno));
-    if (const auto error = typeError(status.st_mode))
+    if (const auto error = typeError(status.st_mode, kinds))
         return fail(error);
     const int flags = ::fcntl(m_fd, F_GETFL);
     if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
@@ -86,7 +67,7 @@ bool FileSource::open(const std::filesystem::path &path)
     return true;
 }
 
-std::ptrdiff_t FileSource::read(char *buffer, std::size_t size)
+std::ptrdiff_t DescriptorSource::read(char *buffer, std::size_t size)
 {
     if (m_fd < 0) {
         m_error = systemError(EBADF);

@@ -20,28 +20,43 @@ public:
     virtual std::error_code error() const { return std::make_error_code(std::errc::io_error); }
 };
 
-// A regular file opened read-only. Anything else under the name (a FIFO, a device, a directory)
-// counts as a file that cannot be read, and opening it never blocks. Opening can fail; so can
-// every read and the final close, and error() then tells the system's reason.
-class FileSource final : public ByteSource
+// Reads from a file descriptor that is opened and closed elsewhere, such as standard input.
+// error() tells the system's reason for a failed read.
+class DescriptorSource : public ByteSource
 {
 public:
+    explicit DescriptorSource(int fd = -1) : m_fd(fd) {}
+
+    std::ptrdiff_t read(char *buffer, std::size_t size) override;
+    std::error_code error() const override { return m_error; }
+
+protected:
+    int m_fd;
+    std::error_code m_error;
+};
+
+// A file opened read-only by its name. Opening never blocks. Opening can fail; so can every
+// read and the final close, and error() then tells the system's reason.
+class FileSource final : public DescriptorSource
+{
+public:
+    // What a name may lead to. Vorn's own files are regular files: anything else under their
+    // names (a FIFO, a device, a directory) counts as a file that cannot be read, and no device
+    // is opened at all. A log may also come through a pipe or a device, whose reads then wait
+    // for data as usual.
+    enum class Kinds { RegularFiles, AllButDirectories };
+
     FileSource() = default;
     ~FileSource() override;
     FileSource(const FileSource &) = delete;
     FileSource &operator=(const FileSource &) = delete;
 
-    bool open(const std::filesystem::path &path);
-    std::ptrdiff_t read(char *buffer, std::size_t size) override;
+    bool open(const std::filesystem::path &path, Kinds kinds = Kinds::RegularFiles);
     // Closes the file; false when the system reports an error.
     bool close();
-    std::error_code error() const override { return m_error; }
 
 private:
     bool fail(std::error_code error);
-
-    int m_fd = -1;
-    std::error_code m_error;
 };
 
 // Opens a regular file, hands it to read and closes it. The first failure wins: opening, then

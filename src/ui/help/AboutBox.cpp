@@ -1,6 +1,5 @@
 #include "ui/help/AboutBox.h"
 
-#include "core/settings/Version.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QFrame>
@@ -36,7 +35,7 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setUpDialogFrame(this, 432, 276);
-    setWindowTitle(QStringLiteral("About Vorn v") + QLatin1String(ProgramVersion));
+    setWindowTitle(QStringLiteral("About ") + windowCaption());
 
     // A lowered outer and a raised inner bevel: the etched look of a sunken box.
     auto *panel = new QFrame(this);

@@ -5,7 +5,6 @@
 #include "core/net/QslInfoRequest.h"
 #include "core/settings/SettingsFile.h"
 #include "core/settings/ShippedFiles.h"
-#include "core/settings/Version.h"
 #include "core/shell/AppState.h"
 #include "core/shell/MessageBoxes.h"
 #include "core/shell/UpdateOperations.h"
@@ -77,7 +76,7 @@ MainForm::MainForm(AppState &state, MainFormSeams seams, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
+    setWindowTitle(windowCaption());
     setWindowIcon(QIcon(QStringLiteral(":/vorn/icon.png")));
     setFont(dialogFont());
     QPalette palette = this->palette();
@@ -327,7 +326,7 @@ void MainForm::closeEvent(QCloseEvent *event)
 
 void MainForm::formActivate()
 {
-    setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
+    setWindowTitle(windowCaption());
     m_map->setGeometry(QRect(QPoint(0, 0), m_map->pixmap().size()));
     applyCurrentBackground();
     if (m_firstActivation) {

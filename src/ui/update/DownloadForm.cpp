@@ -1,7 +1,6 @@
 #include "ui/update/DownloadForm.h"
 
 #include "core/data/DataFolder.h"
-#include "core/settings/Version.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QCloseEvent>
@@ -26,7 +25,7 @@ DownloadForm::DownloadForm(NetPeer peer, const DataFolder &folder, QWidget *pare
 {
     setObjectName(QStringLiteral("DownloadForm"));
     setUpDialogFrame(this, ClientWidth, ClientHeight);
-    setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
+    setWindowTitle(windowCaption());
     // A fixed dialog frame: a title and a close box, nothing to minimise or maximise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -60,7 +59,7 @@ DownloadResult DownloadForm::download(DownloadKind kind, bool backupFirst)
     m_backupFirst = backupFirst;
     m_result = {};
     m_installer.emplace(m_folder, kind, m_peer.host);
-    setWindowTitle(QStringLiteral("Vorn v") + QLatin1String(ProgramVersion));
+    setWindowTitle(windowCaption());
     m_msgLabel->setText(fromText(Download::statusText(kind, m_peer.host)));
     m_stage = Stage::Waiting;
     startWait();

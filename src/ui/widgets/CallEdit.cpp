@@ -1,6 +1,6 @@
 #include "ui/widgets/CallEdit.h"
 
-#include "core/lookup/CallLookup.h"
+#include "core/text/CallText.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -26,13 +26,12 @@ public:
             const char16_t code = input[i].unicode();
             if (code > 0xff)
                 return Invalid;
-            if (CallField::refuses(static_cast<char>(code))) {
+            if (CallText::refuses(static_cast<char>(code))) {
                 if (i < position)
                     --position;
                 continue;
             }
-            kept.append(code >= u'a' && code <= u'z' ? QChar(static_cast<char16_t>(code - 0x20))
-                                                     : input[i]);
+            kept.append(QLatin1Char(Ascii::upper(static_cast<char>(code))));
         }
         input = kept;
         return Acceptable;
@@ -51,7 +50,7 @@ bool isLookUpKey(const QKeyEvent *event)
 
 CallEdit::CallEdit(QWidget *parent) : QLineEdit(parent)
 {
-    setMaxLength(MaxLength);
+    setMaxLength(static_cast<int>(CallText::MaxLength));
     setValidator(new CallValidator(this));
 }
 

@@ -11,8 +11,6 @@ class CallEdit : public QLineEdit
     Q_OBJECT
 
 public:
-    static constexpr int MaxLength = 15;
-
     explicit CallEdit(QWidget *parent = nullptr);
 
 signals:

@@ -1,6 +1,6 @@
 #include "ui/widgets/DialogFrame.h"
 
-#include "core/settings/Version.h"
+#include "core/settings/ProgramTitle.h"
 
 #include <QGuiApplication>
 #include <QRect>
@@ -16,9 +16,14 @@ QFont dialogFont()
     return font;
 }
 
+QString windowCaption()
+{
+    return QString::fromStdString(programCaption());
+}
+
 QString windowCaption(const QString &topic)
 {
-    return QStringLiteral("Vorn v") + QLatin1String(ProgramVersion) + QStringLiteral(" : ") + topic;
+    return windowCaption() + QStringLiteral(" : ") + topic;
 }
 
 void setUpDialogFrame(QWidget *dialog, int clientWidth, int clientHeight)

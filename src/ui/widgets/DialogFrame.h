@@ -9,7 +9,9 @@
 // (11 px), centred on the screen.
 QFont dialogFont();
 
-// "Vorn v3.02 : <topic>", the caption pattern of every window but the about box.
+// "Vorn v3.02": the main window's caption.
+QString windowCaption();
+// "Vorn v3.02 : <topic>", the caption pattern of every other window but the about box.
 QString windowCaption(const QString &topic);
 
 // Fixes the client area, the font and the colour of a small dialog.

@@ -4,6 +4,8 @@
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
 #include "core/lookup/CallLookup.h"
+#include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 #include "support/TestFiles.h"
 
 #include <fstream>
@@ -12,23 +14,12 @@
 
 namespace {
 
-char upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return upper(x) == upper(y); });
-}
-
 // The scans: the first row in file order whose prefix fits, whose code is equal.
 const CountryRow *scanCountries(const CountryTable &table, std::string_view key)
 {
     for (const CountryRow &row : table.rows()) {
         if (row.prefix.size() <= key.size() &&
-            equalsIgnoringCase(key.substr(0, row.prefix.size()), row.prefix))
+            Ascii::equalIgnoringCase(key.substr(0, row.prefix.size()), row.prefix))
             return &row;
     }
     return nullptr;
@@ -37,7 +28,7 @@ const CountryRow *scanCountries(const CountryTable &table, std::string_view key)
 const BureauRow *scanBureaus(const BureauTable &table, std::string_view code)
 {
     for (const BureauRow &row : table.rows()) {
-        if (equalsIgnoringCase(row.entityCode, code))
+        if (Ascii::equalIgnoringCase(row.entityCode, code))
             return &row;
     }
     return nullptr;
@@ -114,9 +105,8 @@ TEST(TableIndex, BureauIndexGivesTheScansRow)
             table.append(
                 {random.text(random.pick(8) == 0 ? 9 : 3, "AazZ`{1 \xe1\xc1"), "n", "s", "b"});
         for (int i = 0; i < 200; ++i) {
-            std::string code = count && random.pick(2)
-                                   ? table.slot(random.pick(count) + 1).entityCode
-                                   : random.text(4, "AazZ`{1 \xe1\xc1");
+            std::string code = count && random.pick(2) ? table.rows()[random.pick(count)].entityCode
+                                                       : random.text(4, "AazZ`{1 \xe1\xc1");
             ASSERT_EQ(table.firstOf(code), scanBureaus(table, code)) << "code \"" << code << '"';
         }
     }
@@ -136,7 +126,7 @@ TEST(TableIndex, ReloadingAShorterFileLeavesNoStaleEntries)
     EXPECT_EQ(countries.firstFit("DL1ABC*"), nullptr);
     EXPECT_EQ(countries.firstFit("K1ABC*"), nullptr);
     EXPECT_EQ(bureaus.firstOf("DL"), nullptr);
-    EXPECT_EQ(countries.firstFit("F1ABC*"), &countries.slot(1));
+    EXPECT_EQ(countries.firstFit("F1ABC*"), &countries.rows()[0]);
 }
 
 TEST(TableIndex, EveryActiveCallFindsTheScansRowsInTheShippedFiles)
@@ -150,7 +140,8 @@ TEST(TableIndex, EveryActiveCallFindsTheScansRowsInTheShippedFiles)
     ASSERT_TRUE(loadBureauTable(bureaus, shipped / "vorn.asc"));
     std::size_t checked = 0;
     for (std::string line; std::getline(calls, line);) {
-        const std::string key = makeSearchKey(CallField::normalize(line));
+        const SearchKey searchKey(CallText::normalize(line));
+        const std::string_view key = searchKey.text();
         const CountryRow *row = countries.firstFit(key);
         ASSERT_EQ(row, scanCountries(countries, key)) << line;
         if (row) {

@@ -244,7 +244,7 @@ class SearchKeyTest : public testing::TestWithParam<KeyCase>
 
 TEST_P(SearchKeyTest, EndsWithMarkerWhenItFits)
 {
-    EXPECT_EQ(makeSearchKey(GetParam().typed), GetParam().key);
+    EXPECT_EQ(SearchKey(GetParam().typed).text(), GetParam().key);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, SearchKeyTest,
@@ -262,18 +262,6 @@ TEST(FirstDigit, ScansTheWholeKey)
     EXPECT_EQ(firstDigit("K/DL3X*"), '3');
     EXPECT_EQ(firstDigit("KABC*"), ' ');
     EXPECT_EQ(firstDigit(""), ' ');
-}
-
-TEST(CallField, CapitalsAndAtMostFifteenCharacters)
-{
-    EXPECT_EQ(CallField::normalize("dl1abc/p"), "DL1ABC/P");
-    EXPECT_EQ(CallField::normalize("abcdefghijklmnopq"), "ABCDEFGHIJKLMNO");
-    EXPECT_EQ(CallField::normalize("\xe4k1"), "\xe4K1") << "only ASCII letters change";
-    // Control characters are refused as the field refuses them, and do not count.
-    EXPECT_EQ(CallField::normalize("w1\taw\r\n"), "W1AW");
-    EXPECT_EQ(CallField::normalize("\x01"
-                                   "abcdefghijklmn\x7f\x85\xado"),
-              "ABCDEFGHIJKLMNO");
 }
 
 } // namespace

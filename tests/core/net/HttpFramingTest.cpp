@@ -100,40 +100,6 @@ TEST(HttpFramingTest, KeepsTheHeaderAsReceived)
     EXPECT_EQ(reader.statusText(), "200 OK");
 }
 
-struct IntegerCase
-{
-    const char *text;
-    std::optional<std::int32_t> value;
-};
-
-TEST(UpdateInfoTest, ReadsIntegersByTheRule)
-{
-    const IntegerCase cases[] = {
-        {"12", 12},
-        {"  12", 12},
-        {"12 ", {}},
-        {"+12", 12},
-        {"-12", -12},
-        {"$1F", 31},
-        {"0x1f", 31},
-        {"-$10", -16},
-        {"", {}},
-        {"   ", {}},
-        {"1 2", {}},
-        {"12a", {}},
-        {"$", {}},
-        {"0x", {}},
-        {"abc", {}},
-        {"2147483647", INT32_MAX},
-        {"2147483648", {}},
-        {"-2147483648", INT32_MIN},
-        {"-2147483649", {}},
-        {"99999999999999999999", {}},
-    };
-    for (const IntegerCase &c : cases)
-        EXPECT_EQ(parseInteger(c.text), c.value) << '"' << c.text << '"';
-}
-
 struct StripCase
 {
     std::string received;
@@ -163,10 +129,12 @@ TEST(StripHttpHeaderTest, KeepsTheBodyInCrLfLines)
     for (const StripCase &c : cases) {
         TempDir dir;
         const auto received = dir.write("country.asc.part", c.received);
-        EXPECT_EQ(stripHttpHeader(received, dir.path() / "vorn_file.tmp"), c.stripped)
-            << c.received;
+        FileReplacement stripped(dir.path() / "country.asc", dir.path() / "vorn_file.tmp");
+        EXPECT_EQ(stripHttpHeader(received, stripped), c.stripped) << c.received;
         if (c.stripped) {
             EXPECT_EQ(readAll(dir.path() / "vorn_file.tmp"), c.stored) << c.received;
+            ASSERT_FALSE(stripped.commit());
+            EXPECT_EQ(readAll(dir.path() / "country.asc"), c.stored) << c.received;
         }
     }
 }

@@ -10,6 +10,8 @@
 #include "core/data/CountryTable.h"
 #include "core/data/DataFiles.h"
 #include "core/lookup/CallLookup.h"
+#include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -43,16 +45,6 @@ public:
 private:
     int m_failures = 0;
 };
-
-std::string upper(std::string_view text)
-{
-    std::string result(text);
-    for (char &c : result) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return result;
-}
 
 std::optional<std::string> readFile(const std::filesystem::path &path)
 {
@@ -114,7 +106,7 @@ void checkCountryFile(const std::string &bytes, const CountryTable &table, Repor
                       where + "entity code longer than 6");
         report.expect(prefix.find_first_of("([") == std::string::npos,
                       where + "prefix holds ( or [");
-        const CountryRow &row = table.slot(i + 1);
+        const CountryRow &row = table.rows()[i];
         report.expect(row.prefix == prefix && row.entityCode == code, where + "loaded differently");
     }
 }
@@ -178,7 +170,7 @@ void checkUpdateFile(const std::string &bytes, Report &report)
 const BureauRow *bureauRowOf(const BureauTable &bureaus, std::string_view code)
 {
     for (const BureauRow &row : bureaus.rows()) {
-        if (upper(row.entityCode) == upper(code))
+        if (Ascii::upperText(row.entityCode) == Ascii::upperText(code))
             return &row;
     }
     return nullptr;
@@ -191,7 +183,7 @@ void checkTables(const CountryTable &countries, const BureauTable &bureaus, cons
     std::map<std::string, std::string> codes;
     std::set<std::string> names;
     for (const BureauRow &row : bureaus.rows()) {
-        const auto [it, added] = codes.emplace(upper(row.entityCode), row.entityCode);
+        const auto [it, added] = codes.emplace(Ascii::upperText(row.entityCode), row.entityCode);
         report.expect(added, "entity codes " + it->second + " and " + row.entityCode + " collide");
         report.expect(names.insert(row.entityName).second,
                       "entity name \"" + row.entityName + "\" twice");
@@ -210,10 +202,10 @@ void checkTables(const CountryTable &countries, const BureauTable &bureaus, cons
         report.expect(bureauRowOf(bureaus, row.entityCode) != nullptr,
                       "country row " + row.prefix + ": entity code " + row.entityCode +
                           " has no bureau row");
-        reached.insert(upper(row.entityCode));
+        reached.insert(Ascii::upperText(row.entityCode));
     }
     for (const BureauRow &row : bureaus.rows())
-        report.expect(reached.contains(upper(row.entityCode)),
+        report.expect(reached.contains(Ascii::upperText(row.entityCode)),
                       "bureau row " + row.entityCode + " is reached by no prefix");
 
     // The call-area rules hang on three sort prefixes; they belong to these entities only.
@@ -282,7 +274,7 @@ Figures checkMasterScp(const std::string &bytes, const CountryTable &countries,
     std::set<std::string> exactRows;
     for (const CountryRow &row : countries.rows()) {
         if (row.prefix.ends_with('*'))
-            exactRows.insert(upper(row.prefix.substr(0, row.prefix.size() - 1)));
+            exactRows.insert(Ascii::upperText(row.prefix.substr(0, row.prefix.size() - 1)));
     }
     Figures figures;
     std::istringstream in(bytes);
@@ -292,8 +284,8 @@ Figures checkMasterScp(const std::string &bytes, const CountryTable &countries,
             line.pop_back();
         if (line.empty() || line.front() == '#')
             continue;
-        const std::string call = upper(line);
-        if (call.size() > CallField::MaxLength) {
+        const std::string call = Ascii::upperText(line);
+        if (call.size() > CallText::MaxLength) {
             ++figures.tooLong; // cannot be typed
             continue;
         }

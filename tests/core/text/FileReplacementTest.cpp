@@ -1,0 +1,132 @@
+#include "core/text/FileReplacement.h"
+
+#include "core/text/LoadResult.h"
+#include "support/TestFiles.h"
+
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readBytes(const fs::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The folder after a replacement: every name in it and below it with its bytes ("/" for a
+// directory, "->" and the target for a link).
+std::string listing(const fs::path &folder)
+{
+    std::vector<std::string> entries;
+    for (const auto &entry : fs::recursive_directory_iterator(folder)) {
+        std::string line = entry.path().lexically_relative(folder).string() + "=";
+        if (entry.is_symlink())
+            line += "->" + fs::read_symlink(entry.path()).string();
+        else if (entry.is_directory())
+            line += "/";
+        else if (entry.is_regular_file())
+            line += readBytes(entry.path());
+        else
+            line += "?";
+        entries.push_back(line);
+    }
+    std::sort(entries.begin(), entries.end());
+    std::string text;
+    for (const auto &line : entries)
+        text += line + ";";
+    return text;
+}
+
+struct ReplaceCase
+{
+    const char *name;
+    std::function<void(const fs::path &)> before; // lays out the folder
+    const char *target;
+    const char *workFile; // "" for a name of its own
+    std::error_condition error;
+    std::string after; // listing() once the replacement is done
+};
+
+void PrintTo(const ReplaceCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+void write(const fs::path &file, std::string_view bytes)
+{
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+const std::error_condition Ok;
+const std::error_condition IsADirectory = std::errc::is_a_directory;
+
+class FileReplacementTest : public testing::TestWithParam<ReplaceCase>
+{
+};
+
+TEST_P(FileReplacementTest, ReplacesWholeOrNotAtAll)
+{
+    const ReplaceCase &row = GetParam();
+    TempDir dir;
+    row.before(dir.path());
+    const std::string work = *row.workFile ? (dir.path() / row.workFile).string() : "";
+    const std::error_code error = replaceFile(dir.path() / row.target, "new", work);
+    EXPECT_EQ(error.default_error_condition(), row.error) << error.message();
+    EXPECT_EQ(listing(dir.path()), row.after);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Folders, FileReplacementTest, testing::Values(
+    ReplaceCase{"NewFile", [](const fs::path &) {}, "a.csv", "", Ok, "a.csv=new;"},
+    ReplaceCase{"LongerOldFile", [](const fs::path &d) { write(d / "a.csv", "older text"); },
+                "a.csv", "", Ok, "a.csv=new;"},
+    ReplaceCase{"UsersFileUnderTheWorkName", [](const fs::path &d) { write(d / "a.csv.tmp", "mine"); },
+                "a.csv", "", Ok, "a.csv.tmp=mine;a.csv=new;"},
+    ReplaceCase{"LinkStaysALink", [](const fs::path &d) {
+                    fs::create_directory(d / "real");
+                    write(d / "real" / "a.csv", "old");
+                    fs::create_symlink("real/a.csv", d / "a.csv"); },
+                "a.csv", "", Ok, "a.csv=->real/a.csv;real/a.csv=new;real=/;"},
+    ReplaceCase{"LeftoverWorkFileOfTheProgram", [](const fs::path &d) { write(d / "vorn.set.tmp", "half"); },
+                "vorn.set", "vorn.set.tmp", Ok, "vorn.set=new;"},
+    ReplaceCase{"GivenWorkFileIsADirectory", [](const fs::path &d) {
+                    write(d / "vorn.set", "old");
+                    fs::create_directory(d / "vorn.set.tmp"); },
+                "vorn.set", "vorn.set.tmp", IsADirectory, "vorn.set.tmp=/;vorn.set=old;"},
+    ReplaceCase{"GivenWorkFileIsAFifo", [](const fs::path &d) {
+                    write(d / "vorn.set", "old");
+                    ::mkfifo((d / "vorn.set.tmp").c_str(), 0600); },
+                "vorn.set", "vorn.set.tmp", std::errc::no_such_device_or_address,
+                "vorn.set.tmp=?;vorn.set=old;"},
+    ReplaceCase{"TargetIsADirectory", [](const fs::path &d) {
+                    fs::create_directory(d / "a.csv");
+                    write(d / "a.csv" / "keep", "x"); },
+                "a.csv", "", IsADirectory, "a.csv/keep=x;a.csv=/;"},
+    ReplaceCase{"MissingFolder", [](const fs::path &) {}, "gone/a.csv", "",
+                std::errc::no_such_file_or_directory, ""}
+), [](const testing::TestParamInfo<ReplaceCase> &row) { return std::string(row.param.name); });
+// clang-format on
+
+TEST(FileReplacement, KeepsThePermissionsAndLeavesNothingWhenGivenUp)
+{
+    TempDir dir;
+    const fs::path target = dir.write("log.adi", "old");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_FALSE(replaceFile(target, "new"));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    {
+        FileReplacement abandoned(target);
+        ASSERT_FALSE(abandoned.open());
+        ASSERT_FALSE(abandoned.write("never"));
+        EXPECT_EQ(readBytes(abandoned.workFile()), "never");
+    }
+    EXPECT_EQ(listing(dir.path()), "log.adi=new;");
+}
+
+} // namespace
