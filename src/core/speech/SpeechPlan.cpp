@@ -80,9 +80,14 @@ std::vector<SpeechStep> planSpeech(std::string_view sortText, std::string_view b
             }
             plan.push_back(SpeechStep::say(std::move(spelled)));
         } else {
-            plan.push_back(
-                SpeechStep::say(std::string(incomplete ? CallIncomplete : BureauUnknown)));
-            // The bureau is just as unknown; saying it twice adds nothing.
+            // An entity without a bureau has no sort prefix either; that is news, not a gap.
+            std::string_view phrase = BureauUnknown;
+            if (incomplete)
+                phrase = CallIncomplete;
+            else if (bureauText == "none")
+                phrase = NoBureau;
+            plan.push_back(SpeechStep::say(std::string(phrase)));
+            // The sort line has said all there is about the bureau; saying it twice adds nothing.
             bureauDealtWith = true;
         }
         if (speakBureau || speakDxcc)

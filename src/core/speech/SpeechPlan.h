@@ -25,7 +25,7 @@ inline constexpr int SpeechLinePauseMs = 1000;
 
 // The utterances and pauses that speak the three shown result texts, for the enabled lines.
 // An unspellable sort text ("", "unknown" or one holding "incomplete") says so on the sort line
-// and leaves out the bureau line.
+// (for an entity without a bureau: that there is none) and leaves out the bureau line.
 std::vector<SpeechStep> planSpeech(std::string_view sortText, std::string_view bureauText,
                                    std::string_view entityText, bool speakSort, bool speakBureau,
                                    bool speakDxcc);
