@@ -39,7 +39,30 @@ private:
     std::size_t m_length = 0;
 };
 
-// What the field makes of typed or pasted text.
+// What the field makes of typed text.
 std::string normalize(std::string_view typed);
+
+// Blanks and the characters that end a cell or a line (tab, line feed, carriage return, form
+// feed, vertical tab, next line): what stands between two calls copied from a list, a log or a
+// spreadsheet.
+constexpr bool separates(char c)
+{
+    switch (static_cast<unsigned char>(c)) {
+    case ' ':
+    case '\t':
+    case '\n':
+    case '\v':
+    case '\f':
+    case '\r':
+    case 0x85:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The first call of pasted text: the separators before it are skipped, and it ends at the next
+// one, so that two calls copied together are never joined into one.
+std::string_view firstPasted(std::string_view pasted);
 
 } // namespace CallText

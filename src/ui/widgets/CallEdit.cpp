@@ -2,17 +2,23 @@
 
 #include "core/text/CallText.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QValidator>
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 namespace {
 
 // Turns small ASCII letters into capitals in whatever reaches the field. Text that a single-byte
 // character set cannot hold is refused, so the look-up sees exactly what the field shows.
-// Control characters are left out of pasted text as the keyboard leaves them out of typed
-// text, so a call copied with its line end or a tab is the call alone.
+// Control characters are left out as the keyboard leaves them out of typed text.
 class CallValidator final : public QValidator
 {
 public:
@@ -37,6 +43,19 @@ public:
         return Acceptable;
     }
 };
+
+// The first call of pasted text. Characters that no single byte holds separate nothing; they
+// stay for the validator to refuse.
+QString firstPastedCall(const QString &text)
+{
+    std::string image(static_cast<std::size_t>(text.size()), 'x');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].unicode() <= 0xff)
+            image[static_cast<std::size_t>(i)] = static_cast<char>(text[i].unicode());
+    }
+    const std::string_view call = CallText::firstPasted(image);
+    return text.mid(call.data() - image.data(), static_cast<qsizetype>(call.size()));
+}
 
 bool isLookUpKey(const QKeyEvent *event)
 {
@@ -63,6 +82,12 @@ bool CallEdit::event(QEvent *event)
     return QLineEdit::event(event);
 }
 
+void CallEdit::insertPasted(const QString &text)
+{
+    if (!isReadOnly())
+        insert(firstPastedCall(text));
+}
+
 void CallEdit::keyPressEvent(QKeyEvent *event)
 {
     if (isLookUpKey(event)) {
@@ -70,7 +95,56 @@ void CallEdit::keyPressEvent(QKeyEvent *event)
         emit lookUpRequested();
         return;
     }
+    if (event->matches(QKeySequence::Paste)) {
+        event->accept();
+        insertPasted(QGuiApplication::clipboard()->text());
+        return;
+    }
     QLineEdit::keyPressEvent(event);
+}
+
+void CallEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The standard menu's Paste, known by the text the line edit gives it, pastes as Ctrl+V does.
+    for (QAction *action : menu->actions()) {
+        if (action->text().section(QLatin1Char('\t'), 0, 0) != QLineEdit::tr("&Paste"))
+            continue;
+        disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, this,
+                [this] { insertPasted(QGuiApplication::clipboard()->text()); });
+    }
+    menu->popup(event->globalPos());
+}
+
+void CallEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The middle button pastes the X11 selection where the press put the cursor.
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        event->accept();
+        deselect();
+        insertPasted(QGuiApplication::clipboard()->text(QClipboard::Selection));
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void CallEdit::dropEvent(QDropEvent *event)
+{
+    const QMimeData *dropped = event->mimeData();
+    if (dropped == nullptr || !dropped->hasText()) {
+        QLineEdit::dropEvent(event);
+        return;
+    }
+    QMimeData first;
+    first.setText(firstPastedCall(dropped->text()));
+    QDropEvent drop(event->position(), event->possibleActions(), &first, event->buttons(),
+                    event->modifiers(), event->type());
+    drop.setDropAction(event->dropAction());
+    QLineEdit::dropEvent(&drop);
+    event->setDropAction(drop.dropAction());
+    event->setAccepted(drop.isAccepted());
 }
 
 void CallEdit::focusInEvent(QFocusEvent *event)

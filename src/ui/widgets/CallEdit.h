@@ -5,13 +5,17 @@
 // The one-line call field: at most 15 characters, small ASCII letters turned into capitals
 // whether typed or pasted, nothing newly selected when the field takes the focus, and the
 // selection kept while the focus is elsewhere. Every key is announced before the field handles
-// it; Return and Enter start a look-up and go no further.
+// it; Return and Enter start a look-up and go no further. Of pasted or dropped text only the
+// first call goes in.
 class CallEdit : public QLineEdit
 {
     Q_OBJECT
 
 public:
     explicit CallEdit(QWidget *parent = nullptr);
+
+    // Puts the first call of the text in at the cursor, as every way of pasting does.
+    void insertPasted(const QString &text);
 
 signals:
     // Any key went down in the field, Return included, also one that types nothing.
@@ -25,6 +29,9 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // The selection when the focus left, as anchor and cursor; equal when nothing was selected.

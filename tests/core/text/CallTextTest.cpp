@@ -35,4 +35,24 @@ TEST(CallText, TheFieldsRules)
     }
 }
 
+const CallCase Pasted[] = {
+    {"DL1ABC\tG4XYZ", "DL1ABC"}, // two cells of a spreadsheet row
+    {"  \t dl1abc\r\n", "dl1abc"},
+    {"\r\nW1AW\r\nK1ABC\r\n", "W1AW"}, // a list, copied from its empty first line
+    {"VK9XY G4XYZ", "VK9XY"},
+    {"JA1ABC\x85"
+     "BV2A",
+     "JA1ABC"},
+    {"DL/K1ABC/P", "DL/K1ABC/P"},
+    {"x\x01y", "x\x01y"}, // other controls are the field's business
+    {" \t\r\n", ""},
+    {"", ""},
+};
+
+TEST(CallText, FirstPastedCallAlone)
+{
+    for (const CallCase &row : Pasted)
+        EXPECT_EQ(CallText::firstPasted(row.typed), row.call) << testing::PrintToString(row.typed);
+}
+
 } // namespace

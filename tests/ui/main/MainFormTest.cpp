@@ -279,9 +279,22 @@ void MainFormTest::pastedTextIsHandledToo_data()
     QTest::newRow("appended") << "dl"
                               << "1abc"
                               << "DL1ABC";
-    // As typing leaves them out: a tab, a C1 control, a soft hyphen and the line end.
+    // As typing leaves them out: a C1 control and a soft hyphen.
     QTest::newRow("control characters left out")
-        << "" << QString::fromUtf8("w1aw\t\u0085x\u00ad\r\n") << "W1AWX";
+        << "" << QString::fromUtf8("w1\u0096aw\u00ad\r\n") << "W1AW";
+    // Several calls copied together: only the first goes in, never the calls joined into one.
+    QTest::newRow("two cells") << ""
+                               << "DL1ABC\tG4XYZ"
+                               << "DL1ABC";
+    QTest::newRow("lines") << ""
+                           << "\r\nw1aw\r\nk1abc\r\n"
+                           << "W1AW";
+    QTest::newRow("blanks and tabs before") << ""
+                                            << " \t vk3abc"
+                                            << "VK3ABC";
+    QTest::newRow("appended, cut at the tab") << "dl"
+                                              << "1abc\tg4xyz"
+                                              << "DL1ABC";
     // A character no single byte can hold is refused with the whole paste.
     QTest::newRow("not single-byte") << "dl" << QString::fromUtf8("1\u0416") << "DL";
 }
@@ -297,7 +310,7 @@ void MainFormTest::pastedTextIsHandledToo()
     QApplication::clipboard()->setText(pasted);
     if (QApplication::clipboard()->text() != pasted)
         QSKIP("no clipboard on this platform");
-    h.callEdit()->paste();
+    QTest::keyClick(h.callEdit(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(h.callEdit()->text(), shown);
 }
 
