@@ -29,6 +29,7 @@ DatabaseForm::DatabaseForm(const QslInfoServer &server, QWidget *parent) : QDial
     setFont(dialogFont());
     setBackgroundRole(QPalette::Button);
     setWindowTitle(windowCaption(tr("Database")));
+    setWindowIcon(programIcon());
 
     const QString service = QString::fromStdString(server.displayName());
     m_autoButton = addControl<QRadioButton>(this, "AutoButton",
@@ -42,9 +43,8 @@ DatabaseForm::DatabaseForm(const QslInfoServer &server, QWidget *parent) : QDial
     m_okButton = addControl<QPushButton>(this, "OkButton", tr("OK"), QRect(78, 240, 75, 25));
     m_cancelButton =
         addControl<QPushButton>(this, "CancelButton", tr("Cancel"), QRect(178, 240, 75, 25));
-    // Neither is pressed by Return from elsewhere in the dialog.
-    m_okButton->setAutoDefault(false);
-    m_cancelButton->setAutoDefault(false);
+    // Return presses OK, or the button that has the focus.
+    m_okButton->setDefault(true);
 
     m_callBox = addControl<QGroupBox>(this, "CallBox", tr("Callsign info (optional) : "),
                                       QRect(8, 8, 316, 70));
@@ -97,6 +97,8 @@ DatabaseForm::DatabaseForm(const QslInfoServer &server, QWidget *parent) : QDial
     connect(m_noButton, &QRadioButton::toggled, m_callBox, &QGroupBox::setDisabled);
     connect(m_anonimousBox, &QCheckBox::toggled, this, &DatabaseForm::anonimousBoxClick);
     connect(m_okButton, &QPushButton::clicked, this, &DatabaseForm::okButtonClick);
+    // The call field takes Return for itself; here it means OK as everywhere else.
+    connect(m_callEdit, &CallEdit::lookUpRequested, m_okButton, &QPushButton::click);
     connect(m_cancelButton, &QPushButton::clicked, this, &DatabaseForm::reject);
 }
 
@@ -111,6 +113,11 @@ bool DatabaseForm::edit(AppSettings &settings)
 void DatabaseForm::showEvent(QShowEvent *event)
 {
     formActivate();
+    // Every opening starts on the stored choice, not where the focus was left last time.
+    for (QRadioButton *button : {m_autoButton, m_manualButton, m_noButton}) {
+        if (button->isChecked())
+            button->setFocus(Qt::OtherFocusReason);
+    }
     centreOnScreen(this);
     QDialog::showEvent(event);
 }
@@ -166,12 +173,6 @@ void DatabaseForm::okButtonClick()
 void DatabaseForm::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (auto *button = qobject_cast<QPushButton *>(focusWidget()))
-            button->click();
-        event->accept();
-        return;
     case Qt::Key_Escape:
         event->accept();
         return;

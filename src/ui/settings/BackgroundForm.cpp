@@ -32,6 +32,8 @@ BackgroundForm::BackgroundForm(QWidget *parent) : QDialog(parent)
     setTabOrder(m_mapButton, m_blueButton);
     setTabOrder(m_blueButton, m_whiteButton);
 
+    // Return takes the choice from wherever the focus is, but Cancel.
+    m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, &BackgroundForm::accept);
     connect(m_cancelButton, &QPushButton::clicked, this, &BackgroundForm::reject);
 
@@ -49,6 +51,11 @@ void BackgroundForm::showEvent(QShowEvent *event)
     // Reloaded at every opening, so a choice left with Cancel does not linger.
     setWindowTitle(windowCaption(tr("Background")));
     showStoredChoice();
+    // Every opening starts on the choice in force, not where the focus was left last time.
+    for (QRadioButton *button : {m_mapButton, m_blueButton, m_whiteButton}) {
+        if (button->isChecked())
+            button->setFocus(Qt::OtherFocusReason);
+    }
     centreOnScreen(this);
     QDialog::showEvent(event);
 }

@@ -31,6 +31,8 @@ SpeakForm::SpeakForm(QWidget *parent) : QDialog(parent)
     setTabOrder(m_sortBox, m_bureauBox);
     setTabOrder(m_bureauBox, m_dxccBox);
 
+    // Return takes the choices from wherever the focus is, but Cancel.
+    m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, &SpeakForm::accept);
     connect(m_cancelButton, &QPushButton::clicked, this, &SpeakForm::reject);
 
@@ -50,6 +52,8 @@ void SpeakForm::showEvent(QShowEvent *event)
     // Reloaded at every opening, so boxes changed and then cancelled do not linger.
     setWindowTitle(windowCaption(tr("Voice output")));
     showStoredChoices();
+    // Every opening starts on the first box, not where the focus was left last time.
+    m_sortBox->setFocus(Qt::OtherFocusReason);
     centreOnScreen(this);
     QDialog::showEvent(event);
 }

@@ -42,6 +42,8 @@ UpdateForm::UpdateForm(QWidget *parent) : QDialog(parent)
     setTabOrder(m_okButton, m_checkButton);
     setTabOrder(m_checkButton, m_cancelButton);
 
+    // Return takes the choice from wherever the focus is, but the other two buttons.
+    m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, [this] { closeWith(Button::Ok); });
     connect(m_checkButton, &QPushButton::clicked, this, [this] { closeWith(Button::CheckNow); });
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { closeWith(Button::Cancel); });
@@ -60,6 +62,11 @@ void UpdateForm::showEvent(QShowEvent *event)
     // Every opening shows the stored mode; a selection left with Cancel does not linger.
     setWindowTitle(windowCaption(tr("Updates")));
     showMode(m_stored);
+    // Every opening starts on the stored choice, not where the focus was left last time.
+    for (QRadioButton *button : {m_autoButton, m_manualButton, m_noButton}) {
+        if (button->isChecked())
+            button->setFocus(Qt::OtherFocusReason);
+    }
     centreOnScreen(this);
     QDialog::showEvent(event);
 }

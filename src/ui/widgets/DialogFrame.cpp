@@ -26,8 +26,14 @@ QString windowCaption(const QString &topic)
     return windowCaption() + QStringLiteral(" : ") + topic;
 }
 
+QIcon programIcon()
+{
+    return QIcon(QStringLiteral(":/vorn/icon.png"));
+}
+
 void setUpDialogFrame(QWidget *dialog, int clientWidth, int clientHeight)
 {
+    dialog->setWindowIcon(programIcon());
     dialog->setFixedSize(clientWidth, clientHeight);
     dialog->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     dialog->setFont(dialogFont());

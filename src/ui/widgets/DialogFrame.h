@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QIcon>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -14,7 +15,10 @@ QString windowCaption();
 // "Vorn v3.02 : <topic>", the caption pattern of every other window but the about box.
 QString windowCaption(const QString &topic);
 
-// Fixes the client area, the font and the colour of a small dialog.
+// The program's icon, which every window bears in its frame and in the task bar.
+QIcon programIcon();
+
+// Fixes the client area, the font, the colour and the icon of a small dialog.
 void setUpDialogFrame(QWidget *dialog, int clientWidth, int clientHeight);
 
 // Puts a window in the middle of the screen it is on; called just before it is mapped.

@@ -64,7 +64,9 @@ class DatabaseFormTest : public QObject
 private slots:
     void closing_data();
     void closing();
-    void returnAndEscapeDoNotClose();
+    void escapeDoesNotClose();
+    void returnPressesOk_data();
+    void returnPressesOk();
     void anonymousBox();
     void modeShapesTheQueryWindow();
     void closingTheQueryWindowSwitchesTheServiceOff();
@@ -120,21 +122,49 @@ void DatabaseFormTest::closing()
     QCOMPARE(QString::fromStdString(h.settings.ownCall), ownCall);
 }
 
-void DatabaseFormTest::returnAndEscapeDoNotClose()
+void DatabaseFormTest::escapeDoesNotClose()
 {
     DatabaseHarness h;
     bool stayedOpen = false;
     h.databaseMenuClick([&] {
         h.click("ManualButton");
-        QTest::keyClick(h.control<QLineEdit>("CallEdit"), Qt::Key_Return);
         QTest::keyClick(&h.databaseForm, Qt::Key_Escape);
         stayedOpen = h.databaseForm.isVisible();
-        // Return on a focused button presses that button.
-        h.control<QPushButton>("OkButton")->setFocus();
-        QTest::keyClick(h.control<QPushButton>("OkButton"), Qt::Key_Return);
     });
     QVERIFY(stayedOpen);
-    QCOMPARE(h.settings.qslInfoMode, QslInfoMode::Manual);
+    QCOMPARE(h.settings.qslInfoMode, QslInfoMode::None);
+}
+
+void DatabaseFormTest::returnPressesOk_data()
+{
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("in the call field") << "CallEdit" << true;
+    QTest::newRow("on a choice") << "ManualButton" << true;
+    QTest::newRow("on OK") << "OkButton" << true;
+    // A focused button is the one Return presses.
+    QTest::newRow("on Cancel") << "CancelButton" << false;
+}
+
+void DatabaseFormTest::returnPressesOk()
+{
+    QFETCH(QString, focused);
+    QFETCH(bool, stored);
+    DatabaseHarness h;
+    h.settings.qslInfoMode = QslInfoMode::Auto;
+    bool closed = false;
+    h.databaseMenuClick([&] {
+        h.click("ManualButton");
+        h.control<QCheckBox>("AnonimousBox")->setChecked(false);
+        QTest::keyClicks(h.control<QLineEdit>("CallEdit"), QStringLiteral("dl1abc"));
+        QWidget *control = h.control<QWidget>(qPrintable(focused));
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Return);
+        closed = !h.databaseForm.isVisible();
+    });
+    QVERIFY(closed);
+    QCOMPARE(h.settings.qslInfoMode, stored ? QslInfoMode::Manual : QslInfoMode::Auto);
+    QCOMPARE(h.settings.ownCall, std::string(stored ? "DL1ABC" : ""));
 }
 
 void DatabaseFormTest::anonymousBox()
