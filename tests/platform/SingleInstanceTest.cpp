@@ -1,0 +1,218 @@
+#include "platform/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <cstdio>
+
+// Started as "--hold FOLDER", the test program holds the folder in a process of its own until it
+// is killed.
+class SingleInstanceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void laterStartHandsItsFilesOver_data();
+    void laterStartHandsItsFilesOver();
+    void holderInAnotherProcess();
+    void killedHoldersLockDoesNotCount();
+    void nobodyAnswering();
+    void strayRequestsAreDropped_data();
+    void strayRequestsAreDropped();
+    void oneSocketPerFolder();
+
+private:
+    QProcess *startHolder();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void SingleInstanceTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    // The sockets lie in a runtime directory of the test's own.
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("runtime")));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir->filePath(QStringLiteral("runtime"))));
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("data")));
+}
+
+void SingleInstanceTest::laterStartHandsItsFilesOver_data()
+{
+    QTest::addColumn<QStringList>("given");
+    QTest::addColumn<QStringList>("received");
+    const QString here = QDir::currentPath();
+    QTest::newRow("none: come to the front") << QStringList{} << QStringList{};
+    QTest::newRow("relative, from where it was started")
+        << QStringList{"log.adi", "sub/../other.adx"}
+        << QStringList{here + "/log.adi", here + "/other.adx"};
+    QTest::newRow("names a line or a URL would break")
+        << QStringList{"/logs/two\nlines.adi", "/logs/50% off #1?.adi", "/logs/Ærø 2025.adi"}
+        << QStringList{"/logs/two\nlines.adi", "/logs/50% off #1?.adi", "/logs/Ærø 2025.adi"};
+}
+
+void SingleInstanceTest::laterStartHandsItsFilesOver()
+{
+    QFETCH(QStringList, given);
+    QFETCH(QStringList, received);
+    const QString folder = m_dir->filePath(QStringLiteral("data"));
+    SingleInstance first(folder);
+    QVERIFY(first.claim());
+    QVERIFY(QFile::exists(QDir(folder).filePath(QLatin1String(SingleInstance::LockFileName))));
+    QSignalSpy arrived(&first, &SingleInstance::filesHandedOver);
+
+    // The folder spelled another way is the same folder.
+    SingleInstance later(folder + QStringLiteral("/."));
+    QVERIFY(!later.claim());
+    QSignalSpy done(&later, &SingleInstance::handedOver);
+    later.handOver(given);
+    QVERIFY(done.wait());
+    QCOMPARE(done.first().first().toBool(), true);
+    QCOMPARE(arrived.size(), 1);
+    QCOMPARE(arrived.first().first().toStringList(), received);
+}
+
+QProcess *SingleInstanceTest::startHolder()
+{
+    auto *holder = new QProcess(this);
+    holder->start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--hold"), m_dir->filePath(QStringLiteral("data"))});
+    if (!holder->waitForStarted() || !holder->waitForReadyRead(10000) ||
+        holder->readLine() != "holding\n")
+        return nullptr;
+    return holder;
+}
+
+void SingleInstanceTest::holderInAnotherProcess()
+{
+    QProcess *holder = startHolder();
+    QVERIFY(holder != nullptr);
+    SingleInstance later(m_dir->filePath(QStringLiteral("data")));
+    QVERIFY(!later.claim());
+    QSignalSpy done(&later, &SingleInstance::handedOver);
+    later.handOver({QStringLiteral("/logs/a.adi")});
+    QVERIFY(done.wait());
+    QVERIFY(done.first().first().toBool());
+    QTRY_VERIFY(holder->canReadLine());
+    QCOMPARE(holder->readLine(), QByteArray("/logs/a.adi\n"));
+    holder->kill();
+    holder->waitForFinished();
+}
+
+void SingleInstanceTest::killedHoldersLockDoesNotCount()
+{
+    QProcess *holder = startHolder();
+    QVERIFY(holder != nullptr);
+    ::kill(static_cast<pid_t>(holder->processId()), SIGKILL);
+    QVERIFY(holder->waitForFinished());
+    // The lock file and the socket are still there, and both are taken over.
+    QVERIFY(QFile::exists(
+        QDir(m_dir->filePath(QStringLiteral("data"))).filePath(SingleInstance::LockFileName)));
+    SingleInstance next(m_dir->filePath(QStringLiteral("data")));
+    QVERIFY(next.claim());
+    QSignalSpy arrived(&next, &SingleInstance::filesHandedOver);
+    SingleInstance later(m_dir->filePath(QStringLiteral("data")));
+    QVERIFY(!later.claim());
+    later.handOver({});
+    QVERIFY(arrived.wait());
+}
+
+void SingleInstanceTest::nobodyAnswering()
+{
+    // A lock held in this process, with nobody listening on the socket.
+    QLockFile lock(
+        QDir(m_dir->filePath(QStringLiteral("data"))).filePath(SingleInstance::LockFileName));
+    QVERIFY(lock.tryLock(0));
+    SingleInstance later(m_dir->filePath(QStringLiteral("data")));
+    QVERIFY(!later.claim());
+    QSignalSpy done(&later, &SingleInstance::handedOver);
+    later.handOver({QStringLiteral("/logs/a.adi")});
+    QVERIFY(done.wait(15000));
+    QCOMPARE(done.first().first().toBool(), false);
+}
+
+void SingleInstanceTest::strayRequestsAreDropped_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::newRow("another greeting") << QByteArray("GET / HTTP/1.1\r\n\r\n\n\n");
+    QTest::newRow("endless") << QByteArray(300 * 1024, 'x');
+    QTest::newRow("not a file URL") << QByteArray("VORN OPEN\nhttp://example.invalid/a.adi\n"
+                                                  "relative.adi\n\n");
+}
+
+void SingleInstanceTest::strayRequestsAreDropped()
+{
+    QFETCH(QByteArray, request);
+    const QString folder = m_dir->filePath(QStringLiteral("data"));
+    SingleInstance first(folder);
+    QVERIFY(first.claim());
+    QSignalSpy arrived(&first, &SingleInstance::filesHandedOver);
+
+    QLocalSocket stray;
+    QSignalSpy closed(&stray, &QLocalSocket::disconnected);
+    stray.connectToServer(SingleInstance::serverName(folder));
+    QTRY_COMPARE(stray.state(), QLocalSocket::ConnectedState);
+    stray.write(request);
+    QVERIFY(closed.wait());
+    // Nothing but file names of this machine gets through, and the next start is heard.
+    QVERIFY(arrived.isEmpty() || arrived.first().first().toStringList().isEmpty());
+    arrived.clear();
+    SingleInstance later(folder);
+    QVERIFY(!later.claim());
+    later.handOver({QStringLiteral("/logs/a.adi")});
+    QVERIFY(arrived.wait());
+    QCOMPARE(arrived.first().first().toStringList(), QStringList{"/logs/a.adi"});
+}
+
+void SingleInstanceTest::oneSocketPerFolder()
+{
+    const QString data = m_dir->filePath(QStringLiteral("data"));
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("club")));
+    QVERIFY(QFile::link(data, m_dir->filePath(QStringLiteral("link"))));
+    QCOMPARE(SingleInstance::serverName(m_dir->filePath(QStringLiteral("link"))),
+             SingleInstance::serverName(data));
+    QVERIFY(SingleInstance::serverName(m_dir->filePath(QStringLiteral("club"))) !=
+            SingleInstance::serverName(data));
+    // Two folders, two programs.
+    SingleInstance own(data);
+    SingleInstance club(m_dir->filePath(QStringLiteral("club")));
+    QVERIFY(own.claim());
+    QVERIFY(club.claim());
+}
+
+namespace {
+
+// Holds the folder and prints each file handed over, one a line.
+int holdFolder(const QString &folder)
+{
+    SingleInstance holder(folder);
+    if (!holder.claim())
+        return 1;
+    QObject::connect(&holder, &SingleInstance::filesHandedOver, [](const QStringList &files) {
+        for (const QString &file : files)
+            std::printf("%s\n", qPrintable(file));
+        std::fflush(stdout);
+    });
+    std::printf("holding\n");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--hold") == 0)
+        return holdFolder(QString::fromLocal8Bit(argv[2]));
+    SingleInstanceTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "SingleInstanceTest.moc"
