@@ -5,6 +5,7 @@
 #include "core/shell/UpdatePolicy.h"
 #include "platform/EspeakEngine.h"
 #include "platform/SignalWatcher.h"
+#include "platform/SingleInstance.h"
 #include "ui/main/MainForm.h"
 #include "ui/qslinfo/DatabaseForm.h"
 #include "ui/qslinfo/QslInfoService.h"
@@ -14,6 +15,8 @@
 #include "ui/widgets/QtMessageBoxes.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <QThread>
 
 namespace {
@@ -41,15 +44,50 @@ QslInfoServer qslInfoServer()
     return server;
 }
 
+void nameTheApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("Vorn"));
+    QApplication::setDesktopFileName(QStringLiteral("vorn"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/vorn/icon.png")));
+}
+
+// Another Vorn works on this folder: it gets the logs, or is only brought to the front.
+int handOverTo(SingleInstance &holder, const QStringList &logs)
+{
+    // Ended by the hand-over alone, not by the box closing.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QtMessageBoxes boxes;
+    QObject::connect(&holder, &SingleInstance::handedOver, [&boxes](bool taken) {
+        if (!taken)
+            boxes.inform(MessageBoxes::Kind::Warning,
+                         QCoreApplication::translate("main",
+                                                     "Vorn is already running in the folder %1, "
+                                                     "but does not answer.")
+                             .arg(QDir::toNativeSeparators(QDir::currentPath()))
+                             .toStdString());
+        QCoreApplication::exit(taken ? 0 : 1);
+    });
+    holder.handOver(logs);
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vorn"));
-    QApplication::setDesktopFileName(QStringLiteral("vorn"));
+    // What is left after the toolkit's own options are the logs to sort.
+    const QStringList logs = QApplication::arguments().mid(1);
 
-    // Everything lies in the current directory, which the launcher chooses.
+    // Everything lies in the current directory, which the launcher chooses, and one Vorn works
+    // on it at a time. Claimed while the application still bears its executable's name: the
+    // lock names its holder so, and takes a holder of another name for a process that is gone.
+    SingleInstance instance(QDir::currentPath());
+    const bool claimed = instance.claim();
+    nameTheApplication();
+    if (!claimed)
+        return handOverTo(instance, logs);
+
     AppState state;
     QtMessageBoxes qtBoxes;
     MessageBoxGate boxes(qtBoxes);
@@ -83,7 +121,17 @@ int main(int argc, char *argv[])
     });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm, &MainForm::saveSettings);
 
+    // A later start of Vorn on this folder, a double-click on a log say, hands its logs here.
+    QObject::connect(&instance, &SingleInstance::filesHandedOver, &mainForm,
+                     [&mainForm](const QStringList &files) {
+                         if (files.isEmpty())
+                             mainForm.comeToFront();
+                         else
+                             mainForm.openLogs(files);
+                     });
+
     mainForm.show();
+    mainForm.openLogs(logs);
     const int status = QApplication::exec();
     // Whatever ran after the window closed (a start-up step left by a signal, say) is kept too.
     mainForm.saveSettings();

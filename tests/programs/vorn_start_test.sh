@@ -25,6 +25,13 @@ chmod +x "$work/program"
 export VORN_SHARE_DIR="$work/share" VORN_PROGRAM="$work/program" XDG_DATA_HOME="$work/data home"
 out=$("$launcher" one two)
 [ "$out" = "$work/data home/vorn one two" ] || fail "ran as: $out"
+# Logs named relative to where the launcher started are found from the data directory; what is
+# no file there, an option or its value, goes on as it is.
+mkdir "$work/logs"
+touch "$work/logs/my log.adi" "$work/logs/-x.adi"
+out=$(cd "$work/logs" && "$launcher" "my log.adi" -style fusion /abs.adx ./-x.adi)
+[ "$out" = "$work/data home/vorn $work/logs/my log.adi -style fusion /abs.adx $work/logs/./-x.adi" ] ||
+    fail "logs passed on as: $out"
 for name in country.asc vorn.asc; do
     cmp -s "$work/share/$name" "$work/data home/vorn/$name" || fail "$name not copied"
 done

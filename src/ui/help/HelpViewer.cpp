@@ -41,6 +41,11 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
 
 void HelpViewer::showContents(const QString &helpFilePath)
 {
+    showSection(helpFilePath, QString());
+}
+
+void HelpViewer::showSection(const QString &helpFilePath, const QString &anchor)
+{
     QFile file(helpFilePath);
     const QFileInfo info(helpFilePath);
     if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
@@ -52,9 +57,11 @@ void HelpViewer::showContents(const QString &helpFilePath)
                      info.isDir() ? tr("It is a folder.") : file.errorString()));
     } else {
         file.close();
-        const QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+        QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
         // The same file is read again, so that an edited help file shows its new text.
         const bool sameFile = m_browser->source().adjusted(QUrl::RemoveFragment) == url;
+        if (!anchor.isEmpty())
+            url.setFragment(anchor);
         m_browser->setSource(url, QTextDocument::HtmlResource);
         if (sameFile)
             m_browser->reload();
@@ -70,6 +77,9 @@ void HelpViewer::showContents(const QString &helpFilePath)
     raise();
     activateWindow();
     m_browser->setFocus();
+    // Scrolled once the window is laid out; before that the section has no place yet.
+    if (!anchor.isEmpty())
+        m_browser->scrollToAnchor(anchor);
 }
 
 void HelpViewer::followLink(const QUrl &link)

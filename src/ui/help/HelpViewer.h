@@ -17,6 +17,8 @@ public:
     // Opens the file at its top and brings the window to the front; a file that cannot be read is
     // reported inside the window.
     void showContents(const QString &helpFilePath);
+    // The same, opened at the section of the anchor named.
+    void showSection(const QString &helpFilePath, const QString &anchor);
 
 private:
     void followLink(const QUrl &link);

@@ -31,6 +31,7 @@
 #include <QMenuBar>
 #include <QPixmap>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -346,8 +347,10 @@ void MainForm::runStartupSequence()
     StartupSequence sequence(m_state, m_boxes, m_updates, *this);
     m_startupFailed = !sequence.run();
     m_firstActivation = false;
-    if (!m_startupFailed)
-        m_callEdit->setFocus(Qt::ActiveWindowFocusReason);
+    if (m_startupFailed)
+        return;
+    m_callEdit->setFocus(Qt::ActiveWindowFocusReason);
+    openLogs(std::exchange(m_logsWaitingForData, {}));
 }
 
 void MainForm::applyQslInfoMode()
@@ -452,26 +455,69 @@ void MainForm::databaseMenuClick()
 
 void MainForm::helpMenuClick()
 {
+    showHelp(QString());
+}
+
+void MainForm::showHelp(const QString &anchor)
+{
     if (m_helpViewer == nullptr)
         m_helpViewer = new HelpViewer(this);
     const QByteArray programDirectory = QFile::encodeName(QCoreApplication::applicationDirPath());
-    m_helpViewer->showContents(
-        fileName(helpFilePath(programDirectory.toStdString(), m_state.folder.directory())));
+    m_helpViewer->showSection(
+        fileName(helpFilePath(programDirectory.toStdString(), m_state.folder.directory())), anchor);
 }
 
-SortLogForm *MainForm::sortLogForm()
+void MainForm::bringToFront(QWidget *window)
 {
-    if (m_sortLogForm == nullptr)
-        m_sortLogForm = new SortLogForm(m_state, this);
-    m_sortLogForm->show();
-    m_sortLogForm->raise();
-    m_sortLogForm->activateWindow();
-    return m_sortLogForm;
+    if (window->isMinimized())
+        window->showNormal();
+    else
+        window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void MainForm::comeToFront()
+{
+    bringToFront(this);
+}
+
+SortLogForm *MainForm::addSortLogForm()
+{
+    auto *form = new SortLogForm(m_state, this);
+    connect(form, &SortLogForm::helpRequested, this, &MainForm::showHelp);
+    m_sortLogForms.append(form);
+    return form;
+}
+
+SortLogForm *MainForm::idleSortLogForm()
+{
+    // A closed window, or one that holds no log, takes the next log; an open log stays open.
+    for (SortLogForm *form : std::as_const(m_sortLogForms)) {
+        if (!form->isVisible() || (form->logPath().isEmpty() && !form->reading()))
+            return form;
+    }
+    return addSortLogForm();
 }
 
 void MainForm::sortLogMenuClick()
 {
-    sortLogForm();
+    bringToFront(m_sortLogForms.isEmpty() ? addSortLogForm() : m_sortLogForms.first());
+}
+
+void MainForm::openLogs(const QStringList &paths)
+{
+    if (m_startupFailed)
+        return;
+    if (m_firstActivation) {
+        m_logsWaitingForData += paths;
+        return;
+    }
+    for (const QString &path : paths) {
+        SortLogForm *form = idleSortLogForm();
+        bringToFront(form);
+        form->openLog(path);
+    }
 }
 
 void MainForm::dragEnterEvent(QDragEnterEvent *event)
@@ -483,7 +529,7 @@ void MainForm::dropEvent(QDropEvent *event)
 {
     const QString path = SortLogForm::takeLogDrop(event);
     if (!path.isEmpty())
-        sortLogForm()->openLog(path);
+        openLogs({path});
 }
 
 void MainForm::exitMenuClick()

@@ -53,10 +53,16 @@ public:
     // The data files could not be loaded and the start-up closed the window.
     bool startupFailed() const { return m_startupFailed; }
 
+    // Opens each log in a Sort log window of its own. Logs handed in before the data files are
+    // loaded wait for them: sorted on empty tables, every call would be unknown.
+    void openLogs(const QStringList &paths);
+
 public slots:
     // Queries the QSL information service about the call in the call field, as the Query button
     // of the query window asks for.
     void queryButtonClick();
+    // Shows the window in front of the others, as when another start of the program asks for it.
+    void comeToFront();
 
 protected:
     bool event(QEvent *event) override;
@@ -92,8 +98,11 @@ private:
     void updateMenuClick();
     void databaseMenuClick();
     void helpMenuClick();
+    void showHelp(const QString &anchor);
     void sortLogMenuClick();
-    SortLogForm *sortLogForm();
+    SortLogForm *addSortLogForm();
+    SortLogForm *idleSortLogForm();
+    static void bringToFront(QWidget *window);
     void exitMenuClick();
     void applyCurrentBackground();
 
@@ -122,5 +131,7 @@ private:
     BackgroundForm *m_backgroundForm = nullptr;
     SpeakForm *m_speakForm = nullptr;
     HelpViewer *m_helpViewer = nullptr;
-    SortLogForm *m_sortLogForm = nullptr;
+    // In the order they were made; each is kept for the next log once it is closed.
+    QList<SortLogForm *> m_sortLogForms;
+    QStringList m_logsWaitingForData;
 };

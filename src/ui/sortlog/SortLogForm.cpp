@@ -164,6 +164,8 @@ void SortLogForm::createControls()
     addShortcut(QKeySequence::Open, &SortLogForm::openButtonClick);
     addShortcut(QKeySequence::Print, &SortLogForm::printButtonClick);
     addShortcut(QKeySequence(Qt::Key_Escape), &QWidget::close);
+    addShortcut(QKeySequence(Qt::Key_F1),
+                [this] { emit helpRequested(QStringLiteral("sortlog")); });
 
     auto *buttons = new QHBoxLayout;
     for (QPushButton *button :

@@ -40,6 +40,8 @@ public:
     // Starts reading a log; logSorted() follows once it is sorted or could not be read.
     void openLog(const QString &path);
     bool reading() const;
+    // The log opened last; empty while the window holds none.
+    const QString &logPath() const { return m_logPath; }
     const SortedLog &sortedLog() const { return m_sorted; }
 
     // The commands behind the buttons, without their file dialogs; false on failure, which the
@@ -50,6 +52,8 @@ public:
 
 signals:
     void logSorted();
+    // F1: the help at the section of this window, whose anchor is named.
+    void helpRequested(const QString &anchor);
 
 protected:
     void showEvent(QShowEvent *event) override;
