@@ -6,9 +6,11 @@
 # folder), builds it with the default target and installs it, gzipped, into share/man/man1. The
 # command is also listed in the global property VORN_COMMANDS, from which the AppStream
 # metadata names the package's programs.
-# The source may name the install folders as @CMAKE_INSTALL_FULL_DATADIR@ and the like, and the
-# project's version as @PROJECT_VERSION@. A command added to the package needs this one line
-# and its source.
+# The source may name the data folder as @CMAKE_INSTALL_FULL_DATADIR@, which the installation
+# fills in (VornInstalledText.cmake), and the project's version as @PROJECT_VERSION@. A command
+# added to the package needs this one line and its source.
+
+include(VornInstalledText)
 
 find_program(VORN_SCDOC scdoc REQUIRED)
 find_program(VORN_GZIP gzip REQUIRED)
@@ -21,15 +23,15 @@ function(vorn_add_man_page command source)
     cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
     set(configured ${CMAKE_CURRENT_BINARY_DIR}/${command}.1.scd)
     set(page ${CMAKE_CURRENT_BINARY_DIR}/${command}.1)
+    set(CMAKE_INSTALL_FULL_DATADIR ${VORN_INSTALLED_DATADIR_MARK})
     configure_file(${source} ${configured} @ONLY)
-    add_custom_command(OUTPUT ${page} ${page}.gz
+    add_custom_command(OUTPUT ${page}
         COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VORN_RELEASE_EPOCH}
                 sh -c "\"$0\" < \"$1\" > \"$2\"" ${VORN_SCDOC} ${configured} ${page}
-        COMMAND ${VORN_GZIP} -9 -n -k -f ${page}
         DEPENDS ${configured}
         COMMENT "Making the man page ${command}(1)"
         VERBATIM)
-    add_custom_target(man-${command} ALL DEPENDS ${page}.gz)
-    install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    add_custom_target(man-${command} ALL DEPENDS ${page})
+    vorn_install_named_folders(${page} ${CMAKE_INSTALL_MANDIR}/man1 GZIP)
     set_property(GLOBAL APPEND PROPERTY VORN_COMMANDS ${command})
 endfunction()

@@ -2,7 +2,8 @@
 """Renders Vorn's own pictures into src/ui/resources/:
 
 - logo.png (81 x 141, transparent): the emblem in the main window's lower left corner;
-- icon.png (32 x 32) and icon-64.png, icon-128.png: the window and desktop icon;
+- icon.png (32 x 32) and icon-SIZE.png for the other sizes desktops ask for (16, 22, 24, 48,
+  64, 128 and 256): the window and desktop icon;
 - about.png (105 x 57): the picture of the about box.
 
 Usage: /usr/bin/python3 tools/art/render_emblems.py [--out-dir DIR]
@@ -15,6 +16,8 @@ import emblem
 from emblem import Canvas
 
 REPO = pathlib.Path(__file__).resolve().parents[2]
+# The sizes of the desktop icon; src/ui/resources/CMakeLists.txt installs each.
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
 
 def logo():
@@ -67,10 +70,11 @@ def main():
     pictures = {
         "logo.png": (logo(), (81, 141)),
         "icon.png": (icon(32), (32, 32)),
-        "icon-64.png": (icon(64), (64, 64)),
-        "icon-128.png": (icon(128), (128, 128)),
         "about.png": (about(), (105, 57)),
     }
+    for size in ICON_SIZES:
+        if size != 32:
+            pictures[f"icon-{size}.png"] = (icon(size), (size, size))
     for name, (picture, size) in pictures.items():
         assert picture.size == size, (name, picture.size)
         picture.save(out / name, optimize=True)
