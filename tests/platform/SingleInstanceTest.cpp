@@ -3,15 +3,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLocalSocket>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
-#include <cstdio>
 
-// Started as "--hold FOLDER", the test program holds the folder in a process of its own until it
-// is killed.
+// Two programs in one process; the end-to-end test vorn_two_starts.py runs them as processes of
+// their own, and kills the first.
 class SingleInstanceTest : public QObject
 {
     Q_OBJECT
@@ -20,16 +17,12 @@ private slots:
     void init();
     void laterStartHandsItsFilesOver_data();
     void laterStartHandsItsFilesOver();
-    void holderInAnotherProcess();
-    void killedHoldersLockDoesNotCount();
     void nobodyAnswering();
     void strayRequestsAreDropped_data();
     void strayRequestsAreDropped();
     void oneSocketPerFolder();
 
 private:
-    QProcess *startHolder();
-
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
@@ -76,51 +69,6 @@ void SingleInstanceTest::laterStartHandsItsFilesOver()
     QCOMPARE(done.first().first().toBool(), true);
     QCOMPARE(arrived.size(), 1);
     QCOMPARE(arrived.first().first().toStringList(), received);
-}
-
-QProcess *SingleInstanceTest::startHolder()
-{
-    auto *holder = new QProcess(this);
-    holder->start(QCoreApplication::applicationFilePath(),
-                  {QStringLiteral("--hold"), m_dir->filePath(QStringLiteral("data"))});
-    if (!holder->waitForStarted() || !holder->waitForReadyRead(10000) ||
-        holder->readLine() != "holding\n")
-        return nullptr;
-    return holder;
-}
-
-void SingleInstanceTest::holderInAnotherProcess()
-{
-    QProcess *holder = startHolder();
-    QVERIFY(holder != nullptr);
-    SingleInstance later(m_dir->filePath(QStringLiteral("data")));
-    QVERIFY(!later.claim());
-    QSignalSpy done(&later, &SingleInstance::handedOver);
-    later.handOver({QStringLiteral("/logs/a.adi")});
-    QVERIFY(done.wait());
-    QVERIFY(done.first().first().toBool());
-    QTRY_VERIFY(holder->canReadLine());
-    QCOMPARE(holder->readLine(), QByteArray("/logs/a.adi\n"));
-    holder->kill();
-    holder->waitForFinished();
-}
-
-void SingleInstanceTest::killedHoldersLockDoesNotCount()
-{
-    QProcess *holder = startHolder();
-    QVERIFY(holder != nullptr);
-    ::kill(static_cast<pid_t>(holder->processId()), SIGKILL);
-    QVERIFY(holder->waitForFinished());
-    // The lock file and the socket are still there, and both are taken over.
-    QVERIFY(QFile::exists(
-        QDir(m_dir->filePath(QStringLiteral("data"))).filePath(SingleInstance::LockFileName)));
-    SingleInstance next(m_dir->filePath(QStringLiteral("data")));
-    QVERIFY(next.claim());
-    QSignalSpy arrived(&next, &SingleInstance::filesHandedOver);
-    SingleInstance later(m_dir->filePath(QStringLiteral("data")));
-    QVERIFY(!later.claim());
-    later.handOver({});
-    QVERIFY(arrived.wait());
 }
 
 void SingleInstanceTest::nobodyAnswering()
@@ -186,33 +134,5 @@ void SingleInstanceTest::oneSocketPerFolder()
     QVERIFY(club.claim());
 }
 
-namespace {
-
-// Holds the folder and prints each file handed over, one a line.
-int holdFolder(const QString &folder)
-{
-    SingleInstance holder(folder);
-    if (!holder.claim())
-        return 1;
-    QObject::connect(&holder, &SingleInstance::filesHandedOver, [](const QStringList &files) {
-        for (const QString &file : files)
-            std::printf("%s\n", qPrintable(file));
-        std::fflush(stdout);
-    });
-    std::printf("holding\n");
-    std::fflush(stdout);
-    return QCoreApplication::exec();
-}
-
-} // namespace
-
-int main(int argc, char *argv[])
-{
-    QCoreApplication app(argc, argv);
-    if (argc == 3 && qstrcmp(argv[1], "--hold") == 0)
-        return holdFolder(QString::fromLocal8Bit(argv[2]));
-    SingleInstanceTest test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(SingleInstanceTest)
 #include "SingleInstanceTest.moc"
