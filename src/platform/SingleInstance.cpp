@@ -16,8 +16,6 @@ namespace {
 const QByteArray Greeting = "VORN OPEN";
 const QByteArray Taken = "OK\n";
 
-// A later start waits this long for the running program, which may be busy starting itself.
-constexpr int HandOverMs = 5000;
 constexpr int RetryMs = 100;
 // A peer that has not sent a whole request by then, or sends more than this, is dropped.
 constexpr int PeerMs = 5000;
@@ -109,13 +107,13 @@ void SingleInstance::readRequest(QLocalSocket *peer)
     emit filesHandedOver(files);
 }
 
-void SingleInstance::handOver(const QStringList &files)
+void SingleInstance::handOver(const QStringList &files, std::chrono::milliseconds patience)
 {
     m_request = Greeting + '\n';
     for (const QString &file : files)
         m_request += QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toEncoded() + '\n';
     m_request += '\n';
-    m_handOverDeadline.setRemainingTime(HandOverMs);
+    m_handOverDeadline.setRemainingTime(patience);
     m_handOverDone = false;
 
     m_socket = new QLocalSocket(this);
@@ -126,7 +124,7 @@ void SingleInstance::handOver(const QStringList &files)
     });
     connect(m_socket, &QLocalSocket::errorOccurred, this, &SingleInstance::retryOrGiveUp);
     // Also a holder that takes the connection but never answers is given up.
-    QTimer::singleShot(HandOverMs, this, [this] { finishHandOver(false); });
+    QTimer::singleShot(patience, this, [this] { finishHandOver(false); });
     QTimer::singleShot(0, this, &SingleInstance::connectToHolder);
 }
 

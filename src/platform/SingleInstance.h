@@ -5,6 +5,7 @@
 #include <QLockFile>
 #include <QObject>
 #include <QStringList>
+#include <chrono>
 
 class QLocalServer;
 class QLocalSocket;
@@ -28,8 +29,10 @@ public:
     bool claim();
 
     // For a later start: hands the files to the program that holds the folder, from the event
-    // loop, and ends with handedOver(). Relative paths are taken from the current directory.
-    void handOver(const QStringList &files);
+    // loop, and ends with handedOver(). Relative paths are taken from the current directory. The
+    // holder gets as long as it may be busy speaking an answer or starting itself.
+    void handOver(const QStringList &files,
+                  std::chrono::milliseconds patience = std::chrono::seconds(10));
 
     // The local socket of a folder: one per folder, however its path is spelled, and private to
     // the user where the session has a runtime directory.

@@ -80,8 +80,8 @@ void SingleInstanceTest::nobodyAnswering()
     SingleInstance later(m_dir->filePath(QStringLiteral("data")));
     QVERIFY(!later.claim());
     QSignalSpy done(&later, &SingleInstance::handedOver);
-    later.handOver({QStringLiteral("/logs/a.adi")});
-    QVERIFY(done.wait(15000));
+    later.handOver({QStringLiteral("/logs/a.adi")}, std::chrono::milliseconds(500));
+    QVERIFY(done.wait());
     QCOMPARE(done.first().first().toBool(), false);
 }
 
