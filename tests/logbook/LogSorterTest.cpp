@@ -218,9 +218,20 @@ TEST(Piles, areChosenByTheOutcomeAndTheBureauRowNotByTheText)
 TEST(CsvField, quotesOnlyWhatNeedsIt)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {"DARC QSL bureau", "DARC QSL bureau"}, {"", ""},
-        {"AMM, Monaco", "\"AMM, Monaco\""},     {"the \"best\"", "\"the \"\"best\"\"\""},
+        {"DARC QSL bureau", "DARC QSL bureau"},
+        {"", ""},
+        {"AMM, Monaco", "\"AMM, Monaco\""},
+        {"the \"best\"", "\"the \"\"best\"\"\""},
         {"two\r\nlines", "\"two\r\nlines\""},
+        // What a spreadsheet would run as a formula stays text behind an apostrophe.
+        {"=1+2", "\"'=1+2\""},
+        {"@SUM(1)", "\"'@SUM(1)\""},
+        {"+49", "\"'+49\""},
+        {"-1", "\"'-1\""},
+        {"\tx", "\"'\tx\""},
+        {"\rx", "\"'\rx\""},
+        {"=HYPERLINK(\"a\",1)", "\"'=HYPERLINK(\"\"a\"\",1)\""},
+        {"DL1ABC=", "DL1ABC="},
     };
     for (const auto &[text, field] : cases)
         EXPECT_EQ(csvField(text), field) << text;
