@@ -318,7 +318,7 @@ void AdxReader::take(char c)
             if (m_name.size() < MaxNameBytes)
                 m_name += c;
             else
-                damage("a name longer than " + std::to_string(MaxNameBytes) + " bytes");
+                damage("a name longer than {} bytes", MaxNameBytes);
         } else if (isBlank(c)) {
             m_lex = Lex::InTag;
         } else if (c == '>') {
@@ -343,8 +343,7 @@ void AdxReader::take(char c)
             // change the time per byte, but an element with more than any ADX element has is
             // not a sound one.
             if (++m_attributes > m_limits.attributes)
-                damage("an element with more than " + std::to_string(m_limits.attributes) +
-                       " attributes");
+                damage("an element with more than {} attributes", m_limits.attributes);
             m_markup.assign(1, c);
             m_lex = Lex::AttributeName;
         } else {
@@ -459,7 +458,7 @@ void AdxReader::textByte(char c)
         return;
     appendDecoded(m_fieldText, c);
     if (m_fieldText.size() > m_limits.fieldBytes)
-        damage("a field longer than " + std::to_string(m_limits.fieldBytes) + " bytes");
+        damage("a field longer than {} bytes", m_limits.fieldBytes);
 }
 
 void AdxReader::valueByte(char c)
@@ -469,7 +468,7 @@ void AdxReader::valueByte(char c)
     if (m_value.size() < MaxNameBytes)
         appendDecoded(m_value, c);
     else
-        damage("an attribute value longer than " + std::to_string(MaxNameBytes) + " bytes");
+        damage("an attribute value longer than {} bytes", MaxNameBytes);
 }
 
 void AdxReader::appendDecoded(std::string &text, char c) const
@@ -505,7 +504,7 @@ void AdxReader::resolveReference()
         return;
     appendUtf8(m_fieldText, code);
     if (m_fieldText.size() > m_limits.fieldBytes)
-        damage("a field longer than " + std::to_string(m_limits.fieldBytes) + " bytes");
+        damage("a field longer than {} bytes", m_limits.fieldBytes);
 }
 
 void AdxReader::endInstruction()
@@ -547,7 +546,7 @@ void AdxReader::startElement()
     if (m_open.size() < m_limits.nesting)
         m_open.push_back(m_name);
     else
-        damage("elements nested more than " + std::to_string(m_limits.nesting) + " deep");
+        damage("elements nested more than {} deep", m_limits.nesting);
     if (m_stopped)
         return;
 
@@ -676,20 +675,25 @@ void AdxReader::endEntry()
     m_values.clear();
 }
 
-void AdxReader::damageEntry(const std::string &reason)
+void AdxReader::damageEntry(std::string_view reason)
 {
     // Between records a bad byte spoils nothing that is kept.
     if (inEntry())
         damage(reason);
 }
 
-void AdxReader::damage(const std::string &reason)
+void AdxReader::damage(std::string_view reason, std::size_t limit)
 {
     if (!inEntry()) {
         // Outside a record nothing can be passed over: the log is broken there.
-        stop(reason);
+        std::string text(reason);
+        if (const std::size_t at = text.find("{}"); at != std::string::npos)
+            text.replace(at, 2, std::to_string(limit));
+        stop(text);
         return;
     }
+    if (m_entryDamaged)
+        return;
     m_entryDamaged = true;
     m_names.clear();
     m_values.clear();

@@ -65,8 +65,9 @@ private:
     bool inEntry() const;
     // Damages the entry being read; outside one, damage() stops the read, damageEntry() lets
     // it go on.
-    void damage(const std::string &reason);
-    void damageEntry(const std::string &reason);
+    // A "{}" in the reason stands for the limit.
+    void damage(std::string_view reason, std::size_t limit = 0);
+    void damageEntry(std::string_view reason);
     void stop(const std::string &reason);
     void refuse(const std::string &reason);
 

@@ -93,13 +93,17 @@ bool isListOfCalls(std::string_view text)
     return words > 0 && calls * 100 >= words * CallShapedPercent;
 }
 
-// A text file holds no NUL and few control characters; ASCII in UTF-16 has a NUL beside each.
+// ASCII in UTF-16 has a NUL beside each character: nearly every pair of bytes holds one NUL and
+// one that is not.
 bool looksLikeUtf16(std::string_view bytes)
 {
     if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
         return true;
-    const auto nuls = std::count(bytes.begin(), bytes.end(), '\0');
-    return nuls > 0 && static_cast<std::size_t>(nuls) * 3 >= bytes.size();
+    const std::size_t pairs = bytes.size() / 2;
+    std::size_t halfNul = 0;
+    for (std::size_t i = 0; i < pairs; ++i)
+        halfNul += (bytes[2 * i] == '\0') != (bytes[2 * i + 1] == '\0') ? 1 : 0;
+    return pairs > 0 && halfNul * 10 >= pairs * 9;
 }
 
 bool isBinary(std::string_view bytes)

@@ -390,6 +390,7 @@ TEST(LogFormat, isToldFromTheFirstBytes)
          LogFormat::NotALog},
         {std::string_view("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16), LogFormat::NotALog},
         {std::string_view("\xFF\xFE<\0C\0A\0L\0L\0:\0", 14), LogFormat::NotALog},
+        {std::string_view("\0\0\0\0\0\0\0\0", 8), LogFormat::NotALog},
         {"<!DOCTYPE html><html><body>QSL</body></html>", LogFormat::NotALog},
         {"call <not a tag> W1AW", LogFormat::NotALog},
         {"", LogFormat::NotALog},

@@ -413,6 +413,11 @@ TEST(SortJob, refusesWhatIsNoLog)
          "neither ADIF nor ADX"},
         {"", "empty"},
         {std::string("\xFF\xFE<\0C\0A\0L\0L\0", 12), "UTF-16"},
+        {std::string("<\0C\0A\0L\0L\0:\0"
+                     "4\0>\0",
+                     16),
+         "UTF-16"},
+        {std::string(5000, '\0'), "binary data"},
         {"<?xml version=\"1.0\"?><gpx><trk/></gpx>", "not an ADX log"},
         {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><ADX/>", "encoding shift_jis"},
     };

@@ -61,8 +61,9 @@ public:
 
     DataFileProblem problem() const
     {
-        // Text of ASCII characters in UTF-16 has a NUL beside each of them.
-        if (m_utf16Mark || (m_nulBytes > 0 && m_nulBytes * 3 >= m_keptLength))
+        // Text of ASCII characters in UTF-16 has a NUL beside each of them: about half its bytes.
+        if (m_utf16Mark || (m_nulBytes * 3 >= m_keptLength && m_nulBytes * 3 <= 2 * m_keptLength &&
+                            m_nulBytes > 0))
             return DataFileProblem::Utf16;
         if (m_nulBytes > 0)
             return DataFileProblem::NulBytes;

@@ -93,6 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"CountryNulLine", Kind::Country,
                   countryLines(20) + std::string(40, '\0') + "\r\n" + countryLines(20),
                   Problem::NulBytes},
+        CheckCase{"OnlyNulBytes", Kind::Country, std::string(4000, '\0'), Problem::NulBytes},
         CheckCase{"BureauFile", Kind::Bureau, records(20), Problem::None},
         CheckCase{"BureauUtf16", Kind::Bureau, utf16(records(20), true), Problem::Utf16},
         CheckCase{"BureauNulInARecord", Kind::Bureau,
