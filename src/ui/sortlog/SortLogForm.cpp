@@ -160,8 +160,10 @@ void SortLogForm::createControls()
     m_pdfButton = addButton("PdfButton", tr("Save as P&DF..."), &SortLogForm::pdfButtonClick);
     m_markButton = addButton("MarkButton", tr("&Mark as sent..."), &SortLogForm::markButtonClick);
     m_markButton->setToolTip(tr("Writes a new ADIF file in which the QSOs of the bureau piles "
-                                "have QSL_SENT Y, QSL_SENT_VIA B and today's QSLSDATE. The log "
-                                "that was read stays as it is."));
+                                "that still wait for the bureau (QSL_SENT Q, R or none, not sent "
+                                "direct, electronically or via a manager) have QSL_SENT Y, "
+                                "QSL_SENT_VIA B and today's QSLSDATE. The log that was read "
+                                "stays as it is."));
     auto *closeButton = new QPushButton(tr("Close"), this);
     closeButton->setObjectName(QStringLiteral("CloseButton"));
     closeButton->setAutoDefault(false);
