@@ -68,7 +68,7 @@ for broken in empty binary html lf utf16 nul; do
     binary) for i in 1 2 3 4 5 6 7 8; do cat picture.png; done > bad/country.asc ;;
     html) printf '<!DOCTYPE html>\r\n<html><body>Log in</body></html>\r\n' > bad/country.asc ;;
     lf) tr -d '\r' < country.asc > bad/country.asc ;;
-    utf16) iconv -f ASCII -t UTF-16 < country.asc > bad/country.asc ;;
+    utf16) iconv -f LATIN1 -t UTF-16 < country.asc > bad/country.asc ;;
     nul) { cat country.asc; printf 'x\0\0\0 DL DL\r\n'; } > bad/country.asc ;;
     esac
     err=$(cd bad && "$tool" log.adi 2>&1 >/dev/null)
