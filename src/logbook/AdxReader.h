@@ -92,7 +92,6 @@ private:
     char m_quote = 0;
     int m_doctypeDepth = 0;
     bool m_questionMark = false; // the last byte of an instruction was '?'
-    bool m_emptyElement = false;
     std::size_t m_attributes = 0;
     Wanted m_wanted = Wanted::None;
     std::string m_value; // of a wanted attribute
