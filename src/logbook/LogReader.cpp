@@ -142,7 +142,7 @@ std::string_view whyNotALog(std::string_view firstBytes)
     if (text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos)
         return "it is empty";
     if (looksLikeUtf16(text))
-        return "it is UTF-16 text; save the log as UTF-8 or ADIF";
+        return "it is UTF-16 text; save the log as UTF-8";
     if (isBinary(text))
         return "it holds binary data, not text";
     if (isXml(text) || holdsAdifTag(text) || isListOfCalls(text))

@@ -142,7 +142,7 @@ int main(int argc, char **argv)
         const std::string name = report.file == "-" ? "standard input" : report.file.string();
         if (!report.problem.empty())
             std::cerr << "vorn-sort: " << name << ": " << report.problem
-                      << "; the rest of the log is not read\n";
+                      << "; reading stopped there\n";
         if (report.damaged > 0)
             std::cerr << "vorn-sort: " << name << ": " << counted(report.damaged, "damaged record")
                       << " skipped\n";
