@@ -11,6 +11,9 @@ namespace {
 // this reach is taken for text, not for a tag.
 constexpr std::size_t MaxTagLength = 96;
 constexpr std::size_t MaxLengthDigits = 9;
+// A UTF-8 character takes up to four bytes: a count of characters reaches at most this many
+// bytes per character beyond a count of bytes.
+constexpr std::size_t MostExtraBytesPerCharacter = 3;
 
 bool isBlank(char c)
 {
@@ -81,31 +84,68 @@ void AdifReader::finish()
         emit(false);
     m_finished = true;
     m_buffer.clear();
+    m_buffer.shrink_to_fit();
     m_pos = 0;
+}
+
+std::size_t AdifReader::heldBytes() const
+{
+    return m_buffer.capacity() + m_fields.capacity() * sizeof(FieldSpan) +
+           m_views.capacity() * sizeof(LogFieldView);
 }
 
 void AdifReader::parse(bool atEnd)
 {
     while (m_pos < m_buffer.size()) {
+        if (m_skip > 0) {
+            const std::size_t passed = std::min(m_skip, m_buffer.size() - m_pos);
+            m_skip -= passed;
+            m_pos += passed;
+            continue;
+        }
         const std::size_t open = m_buffer.find('<', m_pos);
+        noteLeadingText(open == std::string::npos ? m_buffer.size() : open);
         if (open == std::string::npos) {
             m_pos = m_buffer.size();
+            checkRecordSpan(m_pos);
             return;
         }
         m_pos = open;
+        checkRecordSpan(m_pos);
         if (parseTag(open, atEnd) == Step::NeedMore)
             return;
+    }
+}
+
+void AdifReader::noteLeadingText(std::size_t end)
+{
+    if (m_startKnown)
+        return;
+    // Blanks and a UTF-8 byte-order mark may stand before the first tag of a file without a
+    // header.
+    const std::size_t text = m_buffer.find_first_not_of(" \t\r\n\f\v\xEF\xBB\xBF", m_pos);
+    if (text < end) {
+        m_inHeaderText = true;
+        m_startKnown = true;
+    } else if (end < m_buffer.size()) {
+        m_startKnown = true;
     }
 }
 
 AdifReader::Step AdifReader::parseTag(std::size_t open, bool atEnd)
 {
     const std::string_view buffer(m_buffer);
-    const std::size_t reach = std::min(buffer.size(), open + 1 + MaxTagLength);
-    const std::size_t close = buffer.find('>', open + 1);
-    const std::size_t reopen = buffer.find('<', open + 1);
-    if (close >= reach) {
-        if (reach < buffer.size() || (reopen != std::string_view::npos && reopen < reach)) {
+    const std::string_view reachable = buffer.substr(open + 1, MaxTagLength);
+    const std::size_t reach = open + 1 + reachable.size();
+    const std::size_t closeInReach = reachable.find('>');
+    const std::size_t reopenInReach = reachable.find('<');
+    const std::size_t close =
+        closeInReach == std::string_view::npos ? std::string_view::npos : open + 1 + closeInReach;
+    const std::size_t reopen =
+        reopenInReach == std::string_view::npos ? std::string_view::npos : open + 1 + reopenInReach;
+    if (close == std::string_view::npos) {
+        if (reach < buffer.size() || reachable.size() == MaxTagLength ||
+            reopen != std::string_view::npos) {
             m_pos = open + 1; // a lone '<' in text
             return Step::Parsed;
         }
@@ -125,18 +165,21 @@ AdifReader::Step AdifReader::parseTag(std::size_t open, bool atEnd)
     const std::string_view tag = buffer.substr(open + 1, close - open - 1);
     const std::size_t colon = tag.find(':');
     const std::string_view name = tag.substr(0, colon);
-    m_pos = close + 1;
     // Some writers give the end marks a length too: <EOR:0>.
     if (Ascii::equalIgnoringCase(name, "EOR")) {
+        m_pos = close + 1;
         endRecord();
         return Step::Parsed;
     }
     if (Ascii::equalIgnoringCase(name, "EOH")) {
+        m_pos = close + 1;
         endHeader();
         return Step::Parsed;
     }
-    if (colon == std::string_view::npos)
+    if (colon == std::string_view::npos) {
+        m_pos = close + 1;
         return Step::Parsed; // any other bare tag is text that happens to sit in angle brackets
+    }
 
     std::string_view lengthText = tag.substr(colon + 1);
     lengthText = lengthText.substr(0, lengthText.find(':')); // the type is not needed
@@ -145,9 +188,11 @@ AdifReader::Step AdifReader::parseTag(std::size_t open, bool atEnd)
                           std::all_of(lengthText.begin(), lengthText.end(),
                                       [](char c) { return c >= '0' && c <= '9'; });
     if (!nameOk || !lengthOk) {
-        // Where the data of a broken tag ends is anyone's guess, so the record is lost. Before
-        // a record starts, it is only text between records.
-        if (!m_fields.empty())
+        m_pos = close + 1;
+        // Where the data of a broken field tag ends is anyone's guess, so its record is lost,
+        // even when the tag is the record's first (<CALL:-6>, <CALL:abc>). In the free text of
+        // a header, and where the name is no name, it is only text.
+        if (!m_fields.empty() || (nameOk && !m_inHeaderText))
             markDamaged();
         return Step::Parsed;
     }
@@ -156,22 +201,25 @@ AdifReader::Step AdifReader::parseTag(std::size_t open, bool atEnd)
     for (const char c : lengthText)
         length = length * 10 + static_cast<std::size_t>(c - '0');
     const std::size_t valueAt = close + 1;
+    if (length > m_limits.fieldBytes) {
+        // Passed over by its length without being held.
+        markDamaged();
+        m_pos = valueAt;
+        m_skip = length;
+        return Step::Parsed;
+    }
     const std::size_t byteEnd = valueAt + length;
+    // A count of characters may reach further than one of bytes. Waiting for every byte it
+    // could reach, rather than looking whether it does each time a piece arrives, keeps the
+    // time linear.
+    if (!atEnd && buffer.size() <= byteEnd + MostExtraBytesPerCharacter * length) {
+        m_pos = open;
+        return Step::NeedMore;
+    }
     if (byteEnd > buffer.size()) {
-        if (!atEnd) {
-            m_pos = open;
-            return Step::NeedMore;
-        }
         markDamaged(); // the data are cut off by the end of the file
         m_pos = buffer.size();
         return Step::Parsed;
-    }
-    // A character count may reach a little further than the bytes: wait for them too.
-    if (!atEnd && byteEnd + 3 * length >= buffer.size() &&
-        hasHighBytes(buffer.substr(valueAt, length)) &&
-        characterEnd(buffer, valueAt, length) >= buffer.size()) {
-        m_pos = open;
-        return Step::NeedMore;
     }
     const std::size_t end = dataEnd(buffer, valueAt, byteEnd, length);
     addField(open + 1, name.size(), valueAt, end - valueAt);
@@ -182,23 +230,37 @@ AdifReader::Step AdifReader::parseTag(std::size_t open, bool atEnd)
 void AdifReader::addField(std::size_t nameAt, std::size_t nameSize, std::size_t valueAt,
                           std::size_t valueSize)
 {
+    if (m_recordDamaged)
+        return; // nothing of a damaged record is kept
     char *name = m_buffer.data() + nameAt;
     std::transform(name, name + nameSize, name, Ascii::upper);
-    const std::string_view upperName(name, nameSize);
     // A second call in one record means an <EOR> is missing: which fields belong to which QSO
     // cannot be told.
-    if (upperName == LogField::Call &&
-        std::any_of(m_fields.begin(), m_fields.end(), [this](const FieldSpan &field) {
-            return std::string_view(m_buffer).substr(field.nameAt, field.nameSize) ==
-                   LogField::Call;
-        }))
+    if (std::string_view(name, nameSize) == LogField::Call) {
+        if (m_hasCall) {
+            markDamaged();
+            return;
+        }
+        m_hasCall = true;
+    }
+    if (m_fields.size() == m_limits.recordFields) {
         markDamaged();
+        return;
+    }
     m_fields.push_back({nameAt, nameSize, valueAt, valueSize});
+    checkRecordSpan(valueAt + valueSize);
+}
+
+void AdifReader::checkRecordSpan(std::size_t end)
+{
+    if (!m_fields.empty() && end - (m_fields.front().nameAt - 1) > m_limits.recordBytes)
+        markDamaged();
 }
 
 void AdifReader::endRecord()
 {
     m_recordSeen = true;
+    m_inHeaderText = false;
     if (m_recordDamaged)
         dropRecord();
     else if (!m_fields.empty())
@@ -211,9 +273,11 @@ void AdifReader::endHeader()
     if (m_recordSeen)
         return;
     m_recordSeen = true; // there is one header at most
+    m_inHeaderText = false;
     if (m_recordDamaged) {
         m_recordDamaged = false;
         m_fields.clear();
+        m_hasCall = false;
         return;
     }
     emit(true);
@@ -222,6 +286,8 @@ void AdifReader::endHeader()
 void AdifReader::markDamaged()
 {
     m_recordDamaged = true;
+    m_fields.clear();
+    m_hasCall = false;
 }
 
 void AdifReader::dropRecord()
@@ -229,6 +295,7 @@ void AdifReader::dropRecord()
     ++m_damaged;
     m_recordDamaged = false;
     m_fields.clear();
+    m_hasCall = false;
 }
 
 void AdifReader::emit(bool asHeader)
@@ -238,17 +305,20 @@ void AdifReader::emit(bool asHeader)
         m_views.push_back({std::string_view(m_buffer).substr(field.nameAt, field.nameSize),
                            std::string_view(m_buffer).substr(field.valueAt, field.valueSize)});
     m_fields.clear();
+    m_hasCall = false;
     if (asHeader)
         m_sink.header(m_views);
     else
-        m_sink.record(m_views);
+        deliver(m_sink, m_views);
 }
 
 void AdifReader::compact()
 {
-    // Everything before the open record (or before the parse position) is done with.
+    // Everything before the open record (or before the parse position) is done with. It is
+    // dropped once it is at least half the buffer, so that each byte is moved a bounded number
+    // of times.
     const std::size_t keepFrom = m_fields.empty() ? m_pos : m_fields.front().nameAt - 1;
-    if (keepFrom == 0)
+    if (keepFrom == 0 || keepFrom < m_buffer.size() - keepFrom)
         return;
     m_buffer.erase(0, keepFrom);
     m_pos -= keepFrom;

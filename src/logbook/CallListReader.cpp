@@ -13,10 +13,16 @@ bool separates(char c)
 void CallListReader::feed(std::string_view bytes)
 {
     for (const char c : bytes) {
-        if (separates(c))
+        if (separates(c)) {
             emitCall();
-        else
+        } else if (m_tooLong) {
+            continue;
+        } else if (m_call.size() == m_limits.wordBytes) {
+            m_tooLong = true;
+            m_call.clear();
+        } else {
             m_call.push_back(c);
+        }
     }
 }
 
@@ -27,9 +33,14 @@ void CallListReader::finish()
 
 void CallListReader::emitCall()
 {
+    if (m_tooLong) {
+        ++m_damaged;
+        m_tooLong = false;
+        return;
+    }
     if (m_call.empty())
         return;
     const LogFieldView field{LogField::Call, m_call};
-    m_sink.record(LogFields(&field, 1));
+    deliver(m_sink, LogFields(&field, 1));
     m_call.clear();
 }

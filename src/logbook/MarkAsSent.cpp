@@ -1,6 +1,9 @@
 #include "logbook/MarkAsSent.h"
 
+#include "core/text/Ascii.h"
 #include "core/text/FileReplacement.h"
+#include "logbook/PileListing.h"
+#include "logbook/QslRoute.h"
 
 #include <array>
 
@@ -15,6 +18,13 @@ void appendField(std::string &out, std::string_view name, std::string_view value
     out += '>';
     out += value;
     out += ' ';
+}
+
+// The first letter of a field's data in capitals, as sorting reads QSL_SENT and QSL_SENT_VIA.
+char firstLetter(LogFields fields, std::string_view name)
+{
+    const std::string_view value = trimmed(fieldValue(fields, name));
+    return value.empty() ? ' ' : Ascii::upper(value.front());
 }
 
 } // namespace
@@ -35,9 +45,49 @@ std::vector<bool> entriesInBureauPiles(const SortedLog &sorted, std::size_t entr
     return marked;
 }
 
-std::string markedAdif(const LogRecords &records, const std::vector<bool> &marked,
-                       std::string_view date)
+QslState qslState(LogFields fields)
 {
+    const char via = firstLetter(fields, LogField::QslSentVia);
+    if (via == 'D' || via == 'E' || via == 'M')
+        return QslState::SentOtherWay;
+    switch (firstLetter(fields, LogField::QslSent)) {
+    case 'Q':
+    case 'R':
+    case ' ':
+        return QslState::Waiting;
+    case 'Y':
+        return QslState::SentAlready;
+    default:
+        return QslState::NotToBeSent;
+    }
+}
+
+std::string markReportText(const MarkReport &report)
+{
+    std::string text = "marked " + counted(report.marked, "QSO") + " as sent via the bureau";
+    if (report.left() == 0)
+        return text;
+    text += "; left " + std::to_string(report.left()) + " as they were:";
+    const std::pair<std::size_t, const char *> reasons[] = {
+        {report.sentAlready, "sent already"},
+        {report.notToBeSent, "not to be sent (QSL_SENT N or I)"},
+        {report.sentOtherWay, "sent direct, electronically or via a manager"},
+        {report.notInBureauPile, "not in a bureau pile"},
+    };
+    const char *separator = " ";
+    for (const auto &[count, reason] : reasons) {
+        if (count == 0)
+            continue;
+        text += separator + std::to_string(count) + ' ' + reason;
+        separator = ", ";
+    }
+    return text;
+}
+
+std::string markedAdif(const LogRecords &records, const std::vector<bool> &inBureauPiles,
+                       std::string_view date, MarkReport &report)
+{
+    report = MarkReport();
     std::string out = "Written by Vorn: the log as read, the QSOs of the bureau piles marked as "
                       "sent via the bureau.\r\n";
     if (records.hasHeader()) {
@@ -55,9 +105,25 @@ std::string markedAdif(const LogRecords &records, const std::vector<bool> &marke
         {LogField::QslSentDate, date},
     }};
     for (std::size_t entry = 0; entry < records.size(); ++entry) {
-        const bool mark = entry < marked.size() && marked[entry];
+        const std::vector<LogFieldView> fields = records.fields(entry);
+        bool mark = false;
+        switch (qslState(fields)) {
+        case QslState::Waiting:
+            mark = entry < inBureauPiles.size() && inBureauPiles[entry];
+            ++(mark ? report.marked : report.notInBureauPile);
+            break;
+        case QslState::SentAlready:
+            ++report.sentAlready;
+            break;
+        case QslState::NotToBeSent:
+            ++report.notToBeSent;
+            break;
+        case QslState::SentOtherWay:
+            ++report.sentOtherWay;
+            break;
+        }
         std::array<bool, 3> written{};
-        for (const LogFieldView &field : records.fields(entry)) {
+        for (const LogFieldView &field : fields) {
             std::string_view value = field.value;
             for (std::size_t i = 0; mark && i < sent.size(); ++i) {
                 if (field.name == sent[i].first && !written[i]) {
@@ -85,18 +151,23 @@ bool saveTextFile(const std::filesystem::path &target, std::string_view text, st
     return true;
 }
 
-bool saveMarkedLog(const std::filesystem::path &target, const std::filesystem::path &source,
-                   const LogRecords &records, const std::vector<bool> &marked,
-                   std::string_view date, std::string &error)
+bool isSameFile(const std::filesystem::path &target, const std::filesystem::path &source)
 {
     std::error_code ignored;
     const auto targetPath = std::filesystem::weakly_canonical(target, ignored);
     const auto sourcePath = std::filesystem::weakly_canonical(source, ignored);
-    if (std::filesystem::equivalent(target, source, ignored) ||
-        (!targetPath.empty() && targetPath == sourcePath)) {
+    return std::filesystem::equivalent(target, source, ignored) ||
+           (!targetPath.empty() && targetPath == sourcePath);
+}
+
+bool saveMarkedLog(const std::filesystem::path &target, const std::filesystem::path &source,
+                   const LogRecords &records, const std::vector<bool> &inBureauPiles,
+                   std::string_view date, MarkReport &report, std::string &error)
+{
+    if (isSameFile(target, source)) {
         error = "Vorn never writes over the log it read (" + source.string() +
                 "): choose another file.";
         return false;
     }
-    return saveTextFile(target, markedAdif(records, marked, date), error);
+    return saveTextFile(target, markedAdif(records, inBureauPiles, date, report), error);
 }

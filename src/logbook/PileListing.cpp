@@ -5,9 +5,13 @@
 
 std::string csvField(std::string_view text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+    // A spreadsheet runs a cell that begins with one of these as a formula: a call from a log
+    // such as "=1+2" or "@SUM(1)" must stay text.
+    const bool formula =
+        !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+    if (!formula && text.find_first_of(",\"\r\n") == std::string_view::npos)
         return std::string(text);
-    std::string quoted = "\"";
+    std::string quoted = formula ? "\"'" : "\"";
     for (const char c : text) {
         if (c == '"')
             quoted += '"';

@@ -7,7 +7,8 @@
 #include <string_view>
 
 // One field of CSV text (RFC 4180): quoted when it holds a comma, a quote or a line end, with
-// each quote doubled.
+// each quote doubled. Text that begins with =, +, -, @, a tab or a CR is quoted behind an
+// apostrophe, so that a spreadsheet shows it instead of running it as a formula.
 std::string csvField(std::string_view text);
 
 // One row per card in pile order, under the header sort_prefix,bureau,entity,call,via,qsos;

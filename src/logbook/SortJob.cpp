@@ -2,6 +2,7 @@
 
 #include "core/text/ByteSource.h"
 
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -106,12 +107,23 @@ bool SortJob::readSome()
         if (n > 0 && m_firstBytes.size() < SniffSize)
             return true;
         const LogFormat format = detectLogFormat(m_firstBytes);
+        if (format == LogFormat::NotALog) {
+            fail(std::string(whyNotALog(m_firstBytes)));
+            return false;
+        }
         m_reports.back().format = format;
         m_reader = makeLogReader(format, *m_tee);
         m_reader->feed(m_firstBytes);
         m_firstBytes.clear();
     } else if (n > 0) {
         m_reader->feed(bytes);
+    }
+    if (n == 0)
+        m_reader->finish();
+    // XML that turns out not to be ADX, or an encoding that is not read.
+    if (!m_reader->refusal().empty()) {
+        fail(m_reader->refusal());
+        return false;
     }
     if (n == 0)
         finishLog();
@@ -150,7 +162,6 @@ bool SortJob::openNextLog()
 
 void SortJob::finishLog()
 {
-    m_reader->finish();
     LogReport &report = m_reports.back();
     report.entries = m_sorter.entries() - m_entriesBefore;
     report.damaged = m_reader->damagedRecords();
@@ -166,6 +177,23 @@ void SortJob::fail(std::error_code error)
     m_error = "cannot read " + (file == "-" ? std::string("standard input") : file.string()) +
               ": " + error.message();
     m_input.reset();
+    m_reader.reset();
+}
+
+void SortJob::fail(const std::string &why)
+{
+    m_stage = Stage::Failed;
+    const std::filesystem::path &file = m_reports.back().file;
+    m_error = "cannot sort " + (file == "-" ? std::string("standard input") : file.string()) +
+              ": " + why + " (Vorn sorts ADIF, ADX and lists of calls)";
+    m_input.reset();
+    m_reader.reset();
+}
+
+bool SortJob::readWhole() const
+{
+    return std::all_of(m_reports.begin(), m_reports.end(),
+                       [](const LogReport &report) { return report.whole(); });
 }
 
 double SortJob::progress() const

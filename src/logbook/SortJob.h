@@ -26,6 +26,9 @@ public:
         std::size_t entries = 0;
         std::size_t damaged = 0;
         std::string problem; // a broken XML log: why the read stopped early
+
+        // Every record was read: none damaged, and the log did not break off.
+        bool whole() const { return damaged == 0 && problem.empty(); }
     };
 
     SortJob(const CountryTable &countries, const BureauTable &bureaus);
@@ -50,6 +53,8 @@ public:
     double progress() const;
 
     const std::vector<LogReport> &reports() const { return m_reports; }
+    // Every log was read whole.
+    bool readWhole() const;
     const LogRecords &records() const { return m_records; }
     // The piles, once done; the choice of QSOs can change without reading again.
     SortedLog result(QsoSelection selection) const;
@@ -62,6 +67,7 @@ private:
     bool openNextLog();
     void finishLog();
     void fail(std::error_code error);
+    void fail(const std::string &why);
 
     const CountryTable &m_countries;
     const BureauTable &m_bureaus;

@@ -3,6 +3,7 @@
 
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
+#include "core/data/DataFileCheck.h"
 #include "core/data/DataFiles.h"
 #include "core/settings/ShippedFiles.h"
 #include "logbook/PileListing.h"
@@ -12,6 +13,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -38,7 +40,9 @@ void printUsage(std::ostream &out)
            "            every QSO of a log without QSL_SENT), and none whose QSL_SENT_VIA is\n"
            "            D, E or M\n"
            "  --csv     print one row per card: sort_prefix,bureau,entity,call,via,qsos\n"
-           "            (RFC 4180, lines ending in CR LF)\n"
+           "            (RFC 4180, lines ending in CR LF; a field that begins with =, +,\n"
+           "            -, @, a tab or a CR is quoted behind an apostrophe, so that a\n"
+           "            spreadsheet shows it instead of running it as a formula)\n"
            "  --help    show this text\n"
            "\n"
            "Without -C the data come from the current directory when it holds country.asc,\n"
@@ -46,10 +50,12 @@ void printUsage(std::ostream &out)
            "~/.local/share/vorn), else from the installed shared data; a note on standard\n"
            "error names the directory.\n"
            "\n"
-           "Damaged records are skipped and counted on standard error.\n"
+           "Damaged records are skipped and counted on standard error, and so is an ADX\n"
+           "log that breaks off. A file that is neither ADIF, ADX nor a list of calls is\n"
+           "refused. A data file that loads but does not look like one gets a warning.\n"
            "\n"
            "Exit status: 0 on success, 1 for a usage error, 2 when a data file or a log\n"
-           "cannot be read.\n";
+           "cannot be read, or a file is not a log.\n";
 }
 
 int usageError(const std::string &message)
@@ -109,14 +115,19 @@ int main(int argc, char **argv)
     BureauTable bureaus;
     const auto countryFile = *dataDir / DataFiles::CountryFile;
     const auto bureauFile = *dataDir / DataFiles::BureauFile;
-    for (const auto &[file, loaded] :
-         {std::pair{countryFile, loadCountryTable(countries, countryFile)},
-          std::pair{bureauFile, loadBureauTable(bureaus, bureauFile)}}) {
+    for (const auto &[file, kind, loaded] :
+         {std::tuple{countryFile, DataFile::Country, loadCountryTable(countries, countryFile)},
+          std::tuple{bureauFile, DataFile::Bureau, loadBureauTable(bureaus, bureauFile)}}) {
         if (!loaded) {
             std::cerr << "vorn-sort: cannot read " << file.string() << ": "
                       << loaded.error.message() << '\n';
             return ExitCannotRead;
         }
+        // A page or a damaged download loads, and every card would then be "unknown".
+        if (const DataFileProblem problem = checkDataFile(kind, file);
+            problem != DataFileProblem::None)
+            std::cerr << "vorn-sort: warning: " << file.string() << ": " << explain(problem)
+                      << '\n';
     }
 
     SortJob job(countries, bureaus);
@@ -131,7 +142,7 @@ int main(int argc, char **argv)
         const std::string name = report.file == "-" ? "standard input" : report.file.string();
         if (!report.problem.empty())
             std::cerr << "vorn-sort: " << name << ": " << report.problem
-                      << "; the QSOs before it are sorted\n";
+                      << "; reading stopped there\n";
         if (report.damaged > 0)
             std::cerr << "vorn-sort: " << name << ": " << counted(report.damaged, "damaged record")
                       << " skipped\n";

@@ -30,7 +30,16 @@ struct ReadCase
     std::string input;
     std::vector<std::string> entries;
     std::size_t damaged = 0;
+    LogLimits limits = {};
 };
+
+// Limits small enough to reach with a few bytes.
+constexpr LogLimits Small{.fieldBytes = 8,
+                          .recordBytes = 64,
+                          .recordFields = 4,
+                          .attributes = 2,
+                          .nesting = 4,
+                          .wordBytes = 10};
 
 void PrintTo(const ReadCase &c, std::ostream *out)
 {
@@ -45,10 +54,10 @@ struct Read
 };
 
 // Feeds the input in pieces of `piece` bytes (0: all at once).
-Read read(LogFormat format, std::string_view input, std::size_t piece)
+Read read(LogFormat format, std::string_view input, std::size_t piece, const LogLimits &limits = {})
 {
     Recorder recorder;
-    auto reader = makeLogReader(format, recorder);
+    auto reader = makeLogReader(format, recorder, limits);
     if (piece == 0)
         piece = input.size() + 1;
     for (std::size_t at = 0; at < input.size(); at += piece)
@@ -66,7 +75,7 @@ TEST_P(LogReaderTest, readsEveryEntryWhateverThePieces)
     const ReadCase &c = GetParam();
     for (const std::size_t piece : {0, 1, 2, 3, 5, 7, 64}) {
         SCOPED_TRACE("pieces of " + std::to_string(piece));
-        const Read got = read(c.format, c.input, piece);
+        const Read got = read(c.format, c.input, piece, c.limits);
         EXPECT_EQ(got.entries, c.entries);
         EXPECT_EQ(got.damaged, c.damaged);
     }
@@ -173,6 +182,187 @@ INSTANTIATE_TEST_SUITE_P(
                  {"CALL=dl1abc", "CALL=W1AW", "CALL=K4XYZ", "CALL=G0ABC"}}),
     [](const auto &named) { return std::string(named.param.name); });
 
+const std::string AdxRecords = "<?xml version=\"1.0\"?>\n<ADX><RECORDS>\n";
+const std::string AdxEnd = "</RECORDS></ADX>\n";
+
+std::string adxRecord(const std::string &fields)
+{
+    return "<RECORD>" + fields + "</RECORD>\n";
+}
+
+// A damaged record is counted and passed over; the records around it are read.
+INSTANTIATE_TEST_SUITE_P(
+    Damage, LogReaderTest,
+    testing::Values(
+        ReadCase{"adif_first_tag_with_a_negative_length",
+                 LogFormat::Adif,
+                 "<CALL:-6>DL1ABC<BAND:3>20M<EOR><CALL:4>W1AW<EOR>",
+                 {"CALL=W1AW"},
+                 1},
+        ReadCase{"adif_first_tag_with_letters_for_a_length",
+                 LogFormat::Adif,
+                 "<CALL:4>K1AB<EOR>\r\n<CALL:abc>DL1ABC<EOR>\r\n<CALL:4>W1AW<EOR>",
+                 {"CALL=K1AB", "CALL=W1AW"},
+                 1},
+        ReadCase{"adif_broken_tag_in_header_text_is_text",
+                 LogFormat::Adif,
+                 "Log <see:here> of <url:http://x>\n<ADIF_VER:5>3.1.4<EOH><CALL:4>W1AW<EOR>",
+                 {"header:ADIF_VER=3.1.4", "CALL=W1AW"}},
+        ReadCase{"adif_call_with_a_blank_inside",
+                 LogFormat::Adif,
+                 "<CALL:7>DL1 ABC<EOR><CALL:8> W1AW \r\n<EOR>",
+                 {"CALL= W1AW \r\n"},
+                 1},
+        ReadCase{"adif_call_with_angle_brackets_or_control_characters",
+                 LogFormat::Adif,
+                 "<CALL:5>a<b>c<EOR><CALL:6>DL\x01"
+                 "ABC<EOR><CALL:4>W1AW<EOR>",
+                 {"CALL=W1AW"},
+                 2},
+        ReadCase{"adif_field_beyond_the_limit_is_passed_over_by_its_length",
+                 LogFormat::Adif,
+                 "<CALL:4>W1AW<NOTES:12>ab<EOR>cdefg<EOR><CALL:4>K1AB<EOR>",
+                 {"CALL=K1AB"},
+                 1,
+                 Small},
+        ReadCase{"adif_length_of_the_whole_input",
+                 LogFormat::Adif,
+                 "<CALL:4>K1AB<EOR><CALL:999999999>DL1ABC<EOR><CALL:4>W1AW<EOR>",
+                 {"CALL=K1AB"},
+                 1},
+        ReadCase{"adif_record_without_eor_beyond_the_limit",
+                 LogFormat::Adif,
+                 "<CALL:4>W1AW<A:3>20M<B:3>20M<C:3>20M\n just text, and more text, and more\n"
+                 "<EOR><CALL:4>K1AB<EOR>",
+                 {"CALL=K1AB"},
+                 1,
+                 Small},
+        ReadCase{"adif_more_fields_than_the_limit",
+                 LogFormat::Adif,
+                 "<CALL:4>W1AW<A:1>1<B:1>2<C:1>3<D:1>4<EOR><CALL:4>K1AB<A:1>1<EOR>",
+                 {"CALL=K1AB A=1"},
+                 1,
+                 Small},
+        ReadCase{"call_list_word_beyond_the_limit_or_no_call",
+                 LogFormat::CallList,
+                 "DL1ABC W1AWXXXXXXXXXXXXXXX,<script> K1AB",
+                 {"CALL=DL1ABC", "CALL=K1AB"},
+                 2,
+                 Small},
+        ReadCase{"adx_byte_that_is_not_utf8",
+                 LogFormat::Adx,
+                 AdxRecords + adxRecord("<CALL>W1AW</CALL>") +
+                     adxRecord("<CALL>DL1ABC</CALL><NAME>J\xF6rg</NAME>") +
+                     adxRecord("<CALL>K1AB</CALL>") + AdxEnd,
+                 {"CALL=W1AW", "CALL=K1AB"},
+                 1},
+        ReadCase{"adx_overlong_surrogate_or_cut_sequences",
+                 LogFormat::Adx,
+                 AdxRecords + adxRecord("<CALL>W1AW</CALL><A>\xC0\xAF</A>") +
+                     adxRecord("<CALL>W1AW</CALL><A>\xED\xA0\x80</A>") +
+                     adxRecord("<CALL>W1AW</CALL><A>\xE2\x82</A>") +
+                     adxRecord("<CALL>W1AW</CALL><A>\xF4\x90\x80\x80</A>") +
+                     adxRecord("<CALL>K1AB</CALL><A>\xE2\x82\xAC \xF0\x9F\x93\xBB</A>") + AdxEnd,
+                 {"CALL=K1AB A=\xE2\x82\xAC \xF0\x9F\x93\xBB"},
+                 4},
+        ReadCase{"adx_bad_byte_between_records_spoils_nothing",
+                 LogFormat::Adx,
+                 AdxRecords + adxRecord("<CALL>W1AW</CALL>") + "\xFF\n" +
+                     adxRecord("<CALL>K1AB</CALL>") + AdxEnd,
+                 {"CALL=W1AW", "CALL=K1AB"}},
+        ReadCase{"adx_unknown_entity",
+                 LogFormat::Adx,
+                 AdxRecords + adxRecord("<CALL>W1AW&x;</CALL>") +
+                     adxRecord("<CALL>K1AB&#0;</CALL>") + adxRecord("<CALL>DL1&amp</CALL>") +
+                     adxRecord("<CALL>G0ABC</CALL>") + AdxEnd,
+                 {"CALL=G0ABC"},
+                 3},
+        ReadCase{"adx_more_attributes_than_the_limit",
+                 LogFormat::Adx,
+                 AdxRecords + adxRecord("<CALL a='1' b='2' c='3'>W1AW</CALL>") +
+                     adxRecord("<CALL a='1' b=\"2\">K1AB</CALL>") + AdxEnd,
+                 {"CALL=K1AB"},
+                 1,
+                 Small},
+        ReadCase{"adx_nested_deeper_than_the_limit",
+                 LogFormat::Adx,
+                 AdxRecords + adxRecord("<CALL>W1<X>AW</X></CALL>") +
+                     adxRecord("<CALL>K1AB</CALL>") + AdxEnd,
+                 {"CALL=K1AB"},
+                 1,
+                 Small},
+        ReadCase{"adx_field_and_record_beyond_the_limits",
+                 LogFormat::Adx,
+                 AdxRecords + adxRecord("<CALL>W1AW</CALL><NOTES>123456789</NOTES>") +
+                     adxRecord("<CALL>W1AW</CALL><A>1</A><B>2</B><C>3</C><D>4</D>") +
+                     adxRecord("<CALL>K1AB</CALL><NOTES>12345678</NOTES>") + AdxEnd,
+                 {"CALL=K1AB NOTES=12345678"},
+                 2,
+                 Small}),
+    [](const auto &named) { return std::string(named.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    AdxMarkup, LogReaderTest,
+    testing::Values(
+        ReadCase{"comments_cdata_references_and_empty_elements",
+                 LogFormat::Adx,
+                 "\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?>\n"
+                 "<!DOCTYPE adx [<!ENTITY x 'y>'>]><!-- a -- comment --><ADX><RECORDS>"
+                 "<RECORD><CALL><![CDATA[W1]]>AW</CALL><NAME>A&#x42;&#67;&lt;&gt;&quot;&apos;"
+                 "</NAME><QTH/><NOTES><![CDATA[a]]]></NOTES><?pi x?><!-- <CALL>K1AB</CALL> -->"
+                 "</RECORD ></RECORDS></ADX>trailing <junk",
+                 {"CALL=W1AW NAME=ABC<>\"' QTH= NOTES=a]"}},
+        ReadCase{"latin1_declared",
+                 LogFormat::Adx,
+                 "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><ADX><RECORDS><RECORD><CALL>"
+                 "DL1ABC</CALL><NAME>J\xF6rg</NAME></RECORD></RECORDS></ADX>",
+                 {"CALL=DL1ABC NAME=" + Jorg}},
+        ReadCase{"windows_1252_declared",
+                 LogFormat::Adx,
+                 "<?xml version=\"1.0\" encoding=\"windows-1252\"?><ADX><RECORDS><RECORD><CALL>"
+                 "DL1ABC</CALL><FEE>5\x80</FEE></RECORD></RECORDS></ADX>",
+                 {"CALL=DL1ABC FEE=5\xE2\x82\xAC"}}),
+    [](const auto &named) { return std::string(named.param.name); });
+
+// Where the markup itself is broken, reading stops there, and says where and why.
+TEST(AdxReader, brokenMarkupStopsTheReadWithItsLine)
+{
+    const std::pair<std::string, const char *> cases[] = {
+        {AdxRecords + adxRecord("<CALL>W1AW</CALL>") + "<A><B><C>", "nested more than 4"},
+        {AdxRecords + adxRecord("<CALL>W1AW</CALL>") + "<RECORD><CALL>K1</NAME>",
+         "</NAME> closes <CALL>"},
+        {AdxRecords + adxRecord("<CALL>W1AW</CALL>") + "<RECORD><CALL a=1>", "without quotes"},
+        {AdxRecords + adxRecord("<CALL>W1AW</CALL>") + "<RECORD><CALL>K1AB</CALL>",
+         "ends before its end tag"},
+    };
+    for (const auto &[input, why] : cases) {
+        SCOPED_TRACE(why);
+        for (const std::size_t piece : {0, 1}) {
+            const Read got = read(LogFormat::Adx, input, piece, Small);
+            EXPECT_EQ(got.entries, std::vector<std::string>{"CALL=W1AW"});
+            EXPECT_EQ(got.error.rfind("XML error in line 4: ", 0), 0u) << got.error;
+            EXPECT_NE(got.error.find(why), std::string::npos) << got.error;
+        }
+    }
+}
+
+TEST(AdxReader, refusesXmlThatIsNoAdxLogOrIsInAnEncodingItDoesNotRead)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"<?xml version=\"1.0\"?><svg><RECORD><CALL>W1AW</CALL></RECORD></svg>", "<svg>"},
+        {"<?xml version=\"1.0\" encoding=\"UTF-7\"?><ADX></ADX>", "encoding utf-7"},
+        {"<?xml version=\"1.0\"?>\n<!-- nothing -->\n", "no ADX element"},
+    };
+    for (const auto &[input, why] : cases) {
+        Recorder recorder;
+        const auto reader = makeLogReader(LogFormat::Adx, recorder);
+        reader->feed(input);
+        reader->finish();
+        EXPECT_TRUE(recorder.entries.empty());
+        EXPECT_NE(reader->refusal().find(why), std::string::npos) << reader->refusal();
+    }
+}
+
 TEST(AdxReader, brokenXmlStopsButKeepsTheRecordsBefore)
 {
     const Read got = read(LogFormat::Adx,
@@ -186,18 +376,30 @@ TEST(AdxReader, brokenXmlStopsButKeepsTheRecordsBefore)
 
 TEST(LogFormat, isToldFromTheFirstBytes)
 {
-    const std::pair<const char *, LogFormat> cases[] = {
+    const std::pair<std::string_view, LogFormat> cases[] = {
         {"<CALL:6>DL1ABC<EOR>", LogFormat::Adif},
         {"Log of DL1ABC\r\nwritten today\r\n<adif_ver:5>3.1.4 <eoh>", LogFormat::Adif},
         {"Free text only, then <EOH>", LogFormat::Adif},
         {"\xEF\xBB\xBF  <?xml version=\"1.0\"?><ADX>", LogFormat::Adx},
         {"\n<adx><records>", LogFormat::Adx},
         {"DL1ABC, W1AW\nK4XYZ", LogFormat::CallList},
-        {"call <not a tag> W1AW", LogFormat::CallList},
-        {"", LogFormat::CallList},
+        {"dl1abc\r\nKH6/K1ABC\r\nDLABC\r\n9A2AA\r\n2E0XYZ\r\nW1AW", LogFormat::CallList},
+        // Vorn's own CSV, pictures, pages, prose and empty files are no logs.
+        {"sort_prefix,bureau,entity,call,via,qsos\r\nDL,DARC,Germany,DL1ABC,,2\r\n"
+         "K1,ARRL - call area 1,United States,W1AW,,1\r\n",
+         LogFormat::NotALog},
+        {std::string_view("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16), LogFormat::NotALog},
+        {std::string_view("\xFF\xFE<\0C\0A\0L\0L\0:\0", 14), LogFormat::NotALog},
+        {std::string_view("\0\0\0\0\0\0\0\0", 8), LogFormat::NotALog},
+        {"<!DOCTYPE html><html><body>QSL</body></html>", LogFormat::NotALog},
+        {"call <not a tag> W1AW", LogFormat::NotALog},
+        {"", LogFormat::NotALog},
+        {" \r\n\t", LogFormat::NotALog},
     };
-    for (const auto &[text, format] : cases)
+    for (const auto &[text, format] : cases) {
         EXPECT_EQ(detectLogFormat(text), format) << text;
+        EXPECT_EQ(whyNotALog(text).empty(), format != LogFormat::NotALog) << text;
+    }
 }
 
 } // namespace

@@ -218,9 +218,20 @@ TEST(Piles, areChosenByTheOutcomeAndTheBureauRowNotByTheText)
 TEST(CsvField, quotesOnlyWhatNeedsIt)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {"DARC QSL bureau", "DARC QSL bureau"}, {"", ""},
-        {"AMM, Monaco", "\"AMM, Monaco\""},     {"the \"best\"", "\"the \"\"best\"\"\""},
+        {"DARC QSL bureau", "DARC QSL bureau"},
+        {"", ""},
+        {"AMM, Monaco", "\"AMM, Monaco\""},
+        {"the \"best\"", "\"the \"\"best\"\"\""},
         {"two\r\nlines", "\"two\r\nlines\""},
+        // What a spreadsheet would run as a formula stays text behind an apostrophe.
+        {"=1+2", "\"'=1+2\""},
+        {"@SUM(1)", "\"'@SUM(1)\""},
+        {"+49", "\"'+49\""},
+        {"-1", "\"'-1\""},
+        {"\tx", "\"'\tx\""},
+        {"\rx", "\"'\rx\""},
+        {"=HYPERLINK(\"a\",1)", "\"'=HYPERLINK(\"\"a\"\",1)\""},
+        {"DL1ABC=", "DL1ABC="},
     };
     for (const auto &[text, field] : cases)
         EXPECT_EQ(csvField(text), field) << text;
@@ -247,8 +258,9 @@ TEST(MarkAsSent, writesEveryFieldBackAndLeavesTheLogAlone)
     EXPECT_EQ(marked, (std::vector<bool>{true, false, true, false}));
 
     std::string error;
-    ASSERT_TRUE(
-        saveMarkedLog(dir.path() / "sent.adi", source, job.records(), marked, "20240102", error))
+    MarkReport report;
+    ASSERT_TRUE(saveMarkedLog(dir.path() / "sent.adi", source, job.records(), marked, "20240102",
+                              report, error))
         << error;
     std::ifstream in(dir.path() / "sent.adi", std::ios::binary);
     const std::string written{std::istreambuf_iterator<char>(in), {}};
@@ -262,9 +274,116 @@ TEST(MarkAsSent, writesEveryFieldBackAndLeavesTheLogAlone)
 
     // Never over the log that was read, by any name.
     EXPECT_FALSE(saveMarkedLog(dir.path() / "." / "log.adi", source, job.records(), marked,
-                               "20240102", error));
+                               "20240102", report, error));
     std::ifstream again(source, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), log);
+}
+
+// A QSO whose card went out long ago, or is not to go out, keeps its QSL state whatever the view
+// shows; only the cards still waiting for the bureau are marked.
+struct MarkCase
+{
+    const char *name;
+    QsoSelection selection;
+    std::vector<bool> marked; // per QSO of MarkLog
+    std::string report;
+};
+
+void PrintTo(const MarkCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+const std::vector<std::string> MarkLog = {
+    "<CALL:6>DL1AAA<QSL_SENT:1>Y<QSL_SENT_VIA:1>D<QSLSDATE:8>20190101",
+    "<CALL:6>DL1BBB<QSL_SENT:1>Y<QSL_SENT_VIA:1>B<QSLSDATE:8>20200101",
+    "<CALL:6>DL1CCC<QSL_SENT:1>N",
+    "<CALL:6>DL1DDD<QSL_SENT:1>I",
+    "<CALL:6>DL1EEE<QSL_SENT:1>Q<QSL_SENT_VIA:1>E",
+    "<CALL:6>DL1FFF<QSL_SENT:1>R<QSL_SENT_VIA:1>m",
+    "<CALL:6>DL1GGG<QSL_SENT:1>Q",
+    "<CALL:6>DL1HHH<QSL_SENT:1>r",
+    "<CALL:6>DL1III<QSL_SENT_VIA:1>B",
+    "<CALL:5>P5ABC<QSL_SENT:1>Q",
+};
+
+class MarkAsSentTest : public testing::TestWithParam<MarkCase>
+{
+};
+
+TEST_P(MarkAsSentTest, changesOnlyTheQsosWaitingForTheBureau)
+{
+    const MarkCase &c = GetParam();
+    const TempDir dir;
+    std::string log;
+    for (const std::string &qso : MarkLog)
+        log += qso + "<EOR>\r\n";
+    const World world;
+    SortJob job(world.countries, world.bureaus);
+    job.keepRecords();
+    job.addLog(dir.write("log.adi", log));
+    job.run();
+    ASSERT_TRUE(job.done());
+    const SortedLog sorted = job.result(c.selection);
+    MarkReport report;
+    const std::string written = markedAdif(
+        job.records(), entriesInBureauPiles(sorted, job.records().size()), "20240102", report);
+
+    std::istringstream lines(written.substr(written.find("<EOH>\r\n") + 7));
+    std::string line;
+    for (std::size_t qso = 0; qso < MarkLog.size(); ++qso) {
+        ASSERT_TRUE(std::getline(lines, line));
+        SCOPED_TRACE(MarkLog[qso]);
+        // As read, field by field; a marked QSO has its QSL state replaced or added.
+        std::string unchanged = MarkLog[qso];
+        for (std::size_t at = unchanged.find('<', 1); at != std::string::npos;
+             at = unchanged.find('<', at + 2))
+            unchanged.insert(at, " ");
+        const bool marked = line.find("<QSLSDATE:8>20240102") != std::string::npos;
+        EXPECT_EQ(marked, c.marked[qso]) << line;
+        if (!marked) {
+            EXPECT_EQ(line, unchanged + " <EOR>\r");
+        }
+    }
+    EXPECT_EQ(markReportText(report), c.report);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, MarkAsSentTest,
+    testing::Values(
+        MarkCase{"every_qso",
+                 QsoSelection::All,
+                 {false, false, false, false, false, false, true, true, true, false},
+                 "marked 3 QSOs as sent via the bureau; left 7 as they were: 1 sent already, 2 "
+                 "not to be sent (QSL_SENT N or I), 3 sent direct, electronically or via a "
+                 "manager, 1 not in a bureau pile"},
+        MarkCase{"waiting",
+                 QsoSelection::Waiting,
+                 {false, false, false, false, false, false, true, true, false, false},
+                 "marked 2 QSOs as sent via the bureau; left 8 as they were: 1 sent already, 2 "
+                 "not to be sent (QSL_SENT N or I), 3 sent direct, electronically or via a "
+                 "manager, 2 not in a bureau pile"}),
+    [](const auto &named) { return std::string(named.param.name); });
+
+TEST(MarkAsSent, leavesEveryCardThatIsNotWaitingWhateverThePilesHold)
+{
+    // Even when a caller hands over every entry as one of the bureau piles.
+    LogRecords records;
+    const std::vector<std::vector<LogFieldView>> log = {
+        {{"CALL", "DL1AAA"}, {"QSL_SENT", " y "}},
+        {{"CALL", "DL1BBB"}, {"QSL_SENT", "Q"}, {"QSL_SENT_VIA", "D"}},
+        {{"CALL", "DL1CCC"}, {"QSL_SENT", ""}},
+    };
+    for (const auto &fields : log)
+        records.record(fields);
+    MarkReport report;
+    const std::string written = markedAdif(records, {true, true, true}, "20240102", report);
+    EXPECT_EQ(report.marked, 1u);
+    EXPECT_NE(written.find("<CALL:6>DL1AAA <QSL_SENT:3> y  <EOR>"), std::string::npos) << written;
+    EXPECT_NE(written.find("<CALL:6>DL1BBB <QSL_SENT:1>Q <QSL_SENT_VIA:1>D <EOR>"),
+              std::string::npos);
+    EXPECT_NE(written.find("<CALL:6>DL1CCC <QSL_SENT:1>Y <QSL_SENT_VIA:1>B <QSLSDATE:8>20240102"),
+              std::string::npos);
 }
 
 TEST(SortJob, namesTheLogItCannotRead)
@@ -279,6 +398,61 @@ TEST(SortJob, namesTheLogItCannotRead)
         EXPECT_TRUE(job.failed());
         EXPECT_EQ(job.error().rfind("cannot read " + missing.string() + ": ", 0), 0u)
             << job.error();
+    }
+}
+
+// Files that are no logs are refused at once, naming the file and why; nothing is sorted.
+TEST(SortJob, refusesWhatIsNoLog)
+{
+    const TempDir dir;
+    const World world;
+    const std::pair<std::string, const char *> cases[] = {
+        {std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0", 20), "binary data"},
+        {"sort_prefix,bureau,entity,call,via,qsos\r\nDL,DARC,Germany,DL1ABC,,2\r\n"
+         "K1,ARRL - call area 1,United States,W1AW,,1\r\n",
+         "neither ADIF nor ADX"},
+        {"", "empty"},
+        {std::string("\xFF\xFE<\0C\0A\0L\0L\0", 12), "UTF-16"},
+        {std::string("<\0C\0A\0L\0L\0:\0"
+                     "4\0>\0",
+                     16),
+         "UTF-16"},
+        {std::string(5000, '\0'), "binary data"},
+        {"<?xml version=\"1.0\"?><gpx><trk/></gpx>", "not an ADX log"},
+        {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><ADX/>", "encoding shift_jis"},
+    };
+    for (const auto &[bytes, why] : cases) {
+        SortJob job(world.countries, world.bureaus);
+        const auto file = dir.write("log", bytes);
+        job.addLog(file);
+        job.run();
+        EXPECT_TRUE(job.failed()) << why;
+        EXPECT_EQ(job.error().rfind("cannot sort " + file.string() + ": it ", 0), 0u)
+            << job.error();
+        EXPECT_NE(job.error().find(why), std::string::npos) << job.error();
+    }
+}
+
+TEST(SortJob, tellsWhetherEveryLogWasReadWhole)
+{
+    const TempDir dir;
+    const World world;
+    const std::string adx = "<?xml version=\"1.0\"?><ADX><RECORDS><RECORD><CALL>W1AW</CALL>"
+                            "</RECORD>\n<RECORD><CALL>DL1ABC</CALL><NAME>J\xF6rg</NAME></RECORD>\n"
+                            "<RECORD><CALL>K4XYZ</CALL></RECORD></RECORDS></ADX>";
+    const std::tuple<std::string, std::size_t, bool, std::size_t> cases[] = {
+        {adx, 1, false, 2},
+        {"<CALL:4>W1AW<EOR><CALL:6>DL1ABC<EOR>", 0, true, 2},
+        {"<?xml version=\"1.0\"?><ADX><RECORDS><RECORD><CALL>W1AW</CALL></RECORD>", 0, false, 1},
+    };
+    for (const auto &[bytes, damaged, whole, read] : cases) {
+        SortJob job(world.countries, world.bureaus);
+        job.addLog(dir.write("log", bytes));
+        job.run();
+        ASSERT_TRUE(job.done()) << job.error();
+        EXPECT_EQ(job.reports().front().damaged, damaged) << bytes;
+        EXPECT_EQ(job.readWhole(), whole) << bytes;
+        EXPECT_EQ(job.result(QsoSelection::All).entries, read) << bytes;
     }
 }
 

@@ -67,6 +67,12 @@ contains lf-warning "$err" "country.asc: it has LF line ends"
 i=0; while [ $i -lt 3500 ]; do printf '%s P%s E\r\n' $i $i; i=$((i + 1)); done > "$dir/xdg/vorn/country.asc"
 err=$("$tool" -C "$dir/xdg/vorn" DL1ABC 2>&1 >/dev/null)
 contains too-many-rows-warning "$err" "country.asc: it holds more rows"
+iconv -f LATIN1 -t UTF-16 < "$data/vorn.asc" > "$dir/xdg/vorn/vorn.asc"
+err=$("$tool" -C "$dir/xdg/vorn" DL1ABC 2>&1 >/dev/null)
+contains utf16-warning "$err" "vorn.asc: it is UTF-16 text"
+{ cat "$data/vorn.asc"; printf 'DL\0\0 Germany\r\n'; } > "$dir/xdg/vorn/vorn.asc"
+err=$("$tool" -C "$dir/xdg/vorn" DL1ABC 2>&1 >/dev/null)
+contains nul-warning "$err" "vorn.asc: it holds NUL bytes"
 
 # Faults of the output and the input are reported.
 err=$("$tool" -C "$data" DL1ABC 2>&1 >/dev/full); status=$?

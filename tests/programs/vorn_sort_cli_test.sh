@@ -34,6 +34,51 @@ check unreadable-named "vorn-sort: cannot read missing.adi: No such file or dire
 mkdir -p "$dir/home/vorn" "$dir/elsewhere" && cp country.asc vorn.asc "$dir/home/vorn/"
 check user-data-folder "vorn-sort: data from $dir/home/vorn" \
     "$(cd "$dir/elsewhere" && XDG_DATA_HOME="$dir/home" "$tool" "$dir/log.adi" 2>&1 >/dev/null | head -n 1)"
+# A call that a spreadsheet would run as a formula stays text in the CSV.
+printf '<CALL:4>=1+2<EOR><CALL:7>@SUM(1)<EOR><CALL:6>DL1ABC<EOR>' > formula.adi
+check csv-formula 2 \
+    "$("$tool" --csv --all -C . formula.adi 2>/dev/null | grep -c -e ",\"'=1+2\"," -e ",\"'@SUM(1)\",")"
+
+# A byte that is not UTF-8 in an ADX log damages its record only.
+printf '<?xml version="1.0"?><ADX><RECORDS>\n<RECORD><CALL>W1AW</CALL></RECORD>\n<RECORD><CALL>DL1ABC</CALL><NAME>J\366rg</NAME></RECORD>\n<RECORD><CALL>DL2XYZ</CALL></RECORD>\n</RECORDS></ADX>\n' > log.adx
+check adx-bad-byte "vorn-sort: log.adx: 1 damaged record skipped" "$("$tool" -C . log.adx 2>&1 >/dev/null)"
+check adx-bad-byte-rest "Total: 2 cards (2 QSOs) in 2 bureau piles; set apart: 0 cards (0 QSOs). 2 QSOs read, 2 counted, 1 damaged record skipped." \
+    "$("$tool" -C . log.adx 2>/dev/null | tail -n 1)"
+
+# Files that are no logs are refused, naming the file and why.
+printf '\211PNG\r\n\032\n\0\0\0\rIHDR\0\0\001\0' > picture.png
+"$tool" --csv -C . log.adi > piles.csv 2>/dev/null
+for notalog in "picture.png:binary data" "piles.csv:neither ADIF nor ADX"; do
+    file=${notalog%%:*}
+    err=$("$tool" -C . "$file" 2>&1 >/dev/null); status=$?
+    check "no-log-$file-status" 2 "$status"
+    case $err in
+    "vorn-sort: cannot sort $file: it "*"${notalog#*:}"*) check "no-log-$file" ok ok ;;
+    *) check "no-log-$file" "vorn-sort: cannot sort $file: it ...${notalog#*:}..." "$err" ;;
+    esac
+done
+
+# Data files that load but hold no data: every card would be "unknown", so each gets a warning.
+mkdir bad
+cp vorn.asc bad/
+printf '<CALL:6>DL1ABC<EOR>' > bad/log.adi
+for broken in empty binary html lf utf16 nul; do
+    case $broken in
+    empty) : > bad/country.asc ;;
+    binary) for i in 1 2 3 4 5 6 7 8; do cat picture.png; done > bad/country.asc ;;
+    html) printf '<!DOCTYPE html>\r\n<html><body>Log in</body></html>\r\n' > bad/country.asc ;;
+    lf) tr -d '\r' < country.asc > bad/country.asc ;;
+    utf16) iconv -f LATIN1 -t UTF-16 < country.asc > bad/country.asc ;;
+    nul) { cat country.asc; printf 'x\0\0\0 DL DL\r\n'; } > bad/country.asc ;;
+    esac
+    err=$(cd bad && "$tool" log.adi 2>&1 >/dev/null)
+    case $err in
+    *"vorn-sort: warning: ./country.asc: it "*) check "data-warning-$broken" ok ok ;;
+    *) check "data-warning-$broken" "a warning on ./country.asc" "$err" ;;
+    esac
+done
+check sound-data-no-warning "vorn-sort: data from ." "$("$tool" log.adi 2>&1 >/dev/null | grep -v damaged)"
+
 "$tool" 2>/dev/null; check no-log-usage 1 $?
 "$tool" --help | grep -q -- '--csv'; check help 0 $?
 exit $fail

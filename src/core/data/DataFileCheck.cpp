@@ -38,7 +38,11 @@ public:
 
     void add(const std::string &line, std::size_t fullLength)
     {
+        if (m_lineCount++ == 0)
+            m_utf16Mark = line.starts_with("\xff\xfe") || line.starts_with("\xfe\xff");
         m_totalLength += fullLength;
+        m_keptLength += line.size();
+        m_nulBytes += static_cast<std::size_t>(std::count(line.begin(), line.end(), '\0'));
         if (fullLength > m_longestLength) {
             m_longestLength = fullLength;
             m_longestIsJoined = fullLength > line.size() || line.find('\n') != std::string::npos;
@@ -57,6 +61,12 @@ public:
 
     DataFileProblem problem() const
     {
+        // Text of ASCII characters in UTF-16 has a NUL beside each of them: about half its bytes.
+        if (m_utf16Mark || (m_nulBytes * 3 >= m_keptLength && m_nulBytes * 3 <= 2 * m_keptLength &&
+                            m_nulBytes > 0))
+            return DataFileProblem::Utf16;
+        if (m_nulBytes > 0)
+            return DataFileProblem::NulBytes;
         if (m_markup)
             return DataFileProblem::Markup;
         // Most of the file in one line that holds line feeds, or is too long for any data line.
@@ -98,6 +108,10 @@ private:
 
     DataFile m_kind;
     std::size_t m_totalLength = 0;
+    std::size_t m_lineCount = 0;
+    std::size_t m_keptLength = 0;
+    std::size_t m_nulBytes = 0;
+    bool m_utf16Mark = false;
     std::size_t m_longestLength = 0;
     bool m_longestIsJoined = false;
     bool m_sawContent = false;
@@ -153,6 +167,10 @@ std::string_view explain(DataFileProblem problem)
         return "it is an HTML or XML page, not a data file";
     case DataFileProblem::OneHugeLine:
         return "it has LF line ends, or none; Vorn reads CR or CR LF";
+    case DataFileProblem::Utf16:
+        return "it is UTF-16 text; Vorn reads single-byte text";
+    case DataFileProblem::NulBytes:
+        return "it holds NUL bytes: it is damaged or not a text file";
     case DataFileProblem::TooManyRows:
         return "it holds more rows than Vorn's table takes; the last ones are left out";
     }

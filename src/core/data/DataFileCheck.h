@@ -12,6 +12,8 @@ enum class DataFileProblem {
     Empty,       // no line that gives a row (country) / no record (bureau)
     Markup,      // an HTML or XML page, e.g. a captive portal served with status 200
     OneHugeLine, // LF or no line ends: the CR line rule reads the file as one huge line
+    Utf16,       // UTF-16 text: every other byte is NUL, and no line reads as data
+    NulBytes,    // lines that hold NUL bytes: a damaged or binary file
     TooManyRows, // loads, but holds more rows than the table takes: the last are dropped
 };
 

@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -71,6 +72,18 @@ SortLogForm::SortLogForm(AppState &state, QWidget *parent) : QMainWindow(parent)
 
     m_stepTimer.setInterval(0);
     connect(&m_stepTimer, &QTimer::timeout, this, &SortLogForm::readStep);
+    m_markQuestions.targetFile = [this](const QString &proposed) {
+        return QFileDialog::getSaveFileName(this, tr("Mark as sent: save the log as"), proposed,
+                                            tr("ADIF files (*.adi *.adif);;All files (*)"), nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
+    };
+    m_markQuestions.replace = [this](const QString &file) {
+        return QMessageBox::question(this, windowCaption(tr("Mark as sent")),
+                                     tr("%1 already exists.\nDo you want to replace it?")
+                                         .arg(QDir::toNativeSeparators(file)),
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
+    };
     enableCommands();
 }
 
@@ -147,8 +160,10 @@ void SortLogForm::createControls()
     m_pdfButton = addButton("PdfButton", tr("Save as P&DF..."), &SortLogForm::pdfButtonClick);
     m_markButton = addButton("MarkButton", tr("&Mark as sent..."), &SortLogForm::markButtonClick);
     m_markButton->setToolTip(tr("Writes a new ADIF file in which the QSOs of the bureau piles "
-                                "have QSL_SENT Y, QSL_SENT_VIA B and today's QSLSDATE. The log "
-                                "that was read stays as it is."));
+                                "that still wait for the bureau (QSL_SENT Q, R or none, not sent "
+                                "direct, electronically or via a manager) have QSL_SENT Y, "
+                                "QSL_SENT_VIA B and today's QSLSDATE. The log that was read "
+                                "stays as it is."));
     auto *closeButton = new QPushButton(tr("Close"), this);
     closeButton->setObjectName(QStringLiteral("CloseButton"));
     closeButton->setAutoDefault(false);
@@ -244,8 +259,12 @@ void SortLogForm::readStep()
     QStringList notes;
     for (const SortJob::LogReport &report : m_job->reports()) {
         if (!report.problem.empty())
-            notes << tr("The log breaks off (%1); the QSOs before that are sorted.")
+            notes << tr("The log breaks off (%1): what follows is not read.")
                          .arg(fromUtf8(report.problem));
+        if (report.damaged > 0)
+            notes << tr("%1 could not be read and %2 skipped.")
+                         .arg(QString::fromStdString(counted(report.damaged, "damaged record")),
+                              report.damaged == 1 ? tr("was") : tr("were"));
     }
     setStatus(notes.join(' '));
     showSorted();
@@ -288,12 +307,13 @@ QString SortLogForm::logName() const
     return QFileInfo(m_logPath).fileName();
 }
 
-QString SortLogForm::askSaveFile(const QString &title, const QString &suffix, const QString &filter)
+QString SortLogForm::askSaveFile(const QString &title, const QString &suffix, const QString &filter,
+                                 QFileDialog::Options options)
 {
     const QFileInfo log(m_logPath);
     return QFileDialog::getSaveFileName(this, title,
                                         log.dir().filePath(log.completeBaseName() + suffix),
-                                        filter + tr(";;All files (*)"));
+                                        filter + tr(";;All files (*)"), nullptr, options);
 }
 
 void SortLogForm::everyQsoToggled()
@@ -337,31 +357,64 @@ void SortLogForm::exportButtonClick()
         exportCsv(path);
 }
 
+bool SortLogForm::checkLogReadWhole()
+{
+    // The new file takes the place of the log in the logger: a record left out would be a QSO
+    // lost, and a damaged one cannot be carried over as it stood.
+    for (const SortJob::LogReport &report : m_job->reports()) {
+        QString why;
+        if (!report.problem.empty())
+            why = tr("%1 breaks off (%2)").arg(logName(), fromUtf8(report.problem));
+        else if (report.damaged > 0)
+            why = tr("%1 of %2 could not be read")
+                      .arg(QString::fromStdString(counted(report.damaged, "damaged record")),
+                           logName());
+        if (!why.isEmpty()) {
+            setStatus(tr("Mark as sent writes the whole log back, but %1. Mend the log or "
+                         "export it again from the logger, then open it anew.")
+                          .arg(why));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool SortLogForm::markAsSent(const QString &path, QDate today)
 {
-    if (!m_job || !m_job->done())
+    if (!m_job || !m_job->done() || !checkLogReadWhole())
         return false;
-    const std::vector<bool> marked = entriesInBureauPiles(m_sorted, m_job->records().size());
+    const std::vector<bool> inBureauPiles = entriesInBureauPiles(m_sorted, m_job->records().size());
     std::string error;
-    if (!saveMarkedLog(localPath(path), localPath(m_logPath), m_job->records(), marked,
-                       today.toString(QStringLiteral("yyyyMMdd")).toStdString(), error)) {
+    MarkReport report;
+    if (!saveMarkedLog(localPath(path), localPath(m_logPath), m_job->records(), inBureauPiles,
+                       today.toString(QStringLiteral("yyyyMMdd")).toStdString(), report, error)) {
         setStatus(sentence(error));
         return false;
     }
-    setStatus(tr("Marked %1 of the bureau piles as sent via the bureau in %2; %3 is unchanged.")
-                  .arg(QString::fromStdString(counted(m_sorted.qsoCount(false), "QSO")),
-                       QDir::toNativeSeparators(path), logName()));
+    setStatus(
+        tr("Wrote %1: %2. %3 is unchanged.")
+            .arg(QDir::toNativeSeparators(path), fromUtf8(markReportText(report)), logName()));
     return true;
 }
 
 void SortLogForm::markButtonClick()
 {
-    if (!m_markButton->isEnabled())
+    if (!m_markButton->isEnabled() || !checkLogReadWhole())
         return;
-    const QString path = askSaveFile(tr("Mark as sent: save the log as"),
-                                     QStringLiteral("-sent.adi"), tr("ADIF files (*.adi *.adif)"));
-    if (!path.isEmpty())
-        markAsSent(path, QDateTime::currentDateTimeUtc().date());
+    const QFileInfo log(m_logPath);
+    const QString path =
+        m_markQuestions.targetFile(log.dir().filePath(log.completeBaseName() + "-sent.adi"));
+    if (path.isEmpty())
+        return;
+    // Refused before anyone is asked whether to replace it.
+    if (isSameFile(localPath(path), localPath(m_logPath))) {
+        setStatus(tr("Vorn never writes over the log it read (%1): choose another file.")
+                      .arg(QDir::toNativeSeparators(m_logPath)));
+        return;
+    }
+    if (QFileInfo::exists(path) && !m_markQuestions.replace(path))
+        return;
+    markAsSent(path, QDateTime::currentDateTimeUtc().date());
 }
 
 bool SortLogForm::printSheet(QPrinter *printer)

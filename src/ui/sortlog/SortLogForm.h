@@ -3,8 +3,10 @@
 #include "logbook/LogSorter.h"
 
 #include <QDate>
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 struct AppState;
@@ -44,6 +46,17 @@ public:
     const QString &logPath() const { return m_logPath; }
     const SortedLog &sortedLog() const { return m_sorted; }
 
+    // What "Mark as sent" asks the user: the toolkit's dialogs, unless a test puts in its own.
+    struct MarkQuestions
+    {
+        // The file to write, starting from the proposed one; empty when the user cancels. It
+        // asks nothing about replacing a file: that comes after the file is checked.
+        std::function<QString(const QString &proposed)> targetFile;
+        // Whether an existing file may be replaced.
+        std::function<bool(const QString &file)> replace;
+    };
+    void setMarkQuestions(MarkQuestions questions) { m_markQuestions = std::move(questions); }
+
     // The commands behind the buttons, without their file dialogs; false on failure, which the
     // status line then explains.
     bool exportCsv(const QString &path);
@@ -79,7 +92,10 @@ private:
     void enableCommands();
     void setStatus(const QString &text);
     // Asks where to save, starting beside the log; empty when the user cancels.
-    QString askSaveFile(const QString &title, const QString &suffix, const QString &filter);
+    QString askSaveFile(const QString &title, const QString &suffix, const QString &filter,
+                        QFileDialog::Options options = {});
+    // Says why Mark as sent cannot write the log back; false then.
+    bool checkLogReadWhole();
     QString logName() const;
     bool printSheet(QPrinter *printer);
 
@@ -88,6 +104,7 @@ private:
     SortedLog m_sorted;
     QString m_logPath;
     QTimer m_stepTimer;
+    MarkQuestions m_markQuestions;
     bool m_centred = false;
 
     PileModel *m_model = nullptr;

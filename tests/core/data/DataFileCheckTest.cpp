@@ -30,6 +30,15 @@ std::string records(std::size_t count, const char *end = "\r\n")
     return text;
 }
 
+// Each byte followed by a NUL, as UTF-16 little-endian writes ASCII text.
+std::string utf16(const std::string &text, bool byteOrderMark)
+{
+    std::string wide = byteOrderMark ? "\xff\xfe" : "";
+    for (const char c : text)
+        wide += std::string{c, '\0'};
+    return wide;
+}
+
 const std::string Page = "<!DOCTYPE html>\r\n<html><head><title>Log in</title></head></html>\r\n";
 
 struct CheckCase
@@ -78,7 +87,17 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"BlankAndSingleTokenLines", Kind::Country, "\r\n   \r\nx\r\n", Problem::Empty},
         CheckCase{"CountryFull", Kind::Country, countryLines(3499) + "\r\n", Problem::None},
         CheckCase{"CountryOverfull", Kind::Country, countryLines(3500), Problem::TooManyRows},
+        CheckCase{"CountryUtf16", Kind::Country, utf16(countryLines(20), true), Problem::Utf16},
+        CheckCase{"CountryUtf16WithoutMark", Kind::Country, utf16(countryLines(20), false),
+                  Problem::Utf16},
+        CheckCase{"CountryNulLine", Kind::Country,
+                  countryLines(20) + std::string(40, '\0') + "\r\n" + countryLines(20),
+                  Problem::NulBytes},
+        CheckCase{"OnlyNulBytes", Kind::Country, std::string(4000, '\0'), Problem::NulBytes},
         CheckCase{"BureauFile", Kind::Bureau, records(20), Problem::None},
+        CheckCase{"BureauUtf16", Kind::Bureau, utf16(records(20), true), Problem::Utf16},
+        CheckCase{"BureauNulInARecord", Kind::Bureau,
+                  records(5) + std::string("E1\0", 3) + records(5), Problem::NulBytes},
         CheckCase{"BureauHeadingsOnly", Kind::Bureau, "Vorn QSL bureaus\r\nnote\r\n",
                   Problem::Empty},
         CheckCase{"BureauLfEnds", Kind::Bureau, records(20, "\n"), Problem::OneHugeLine},
@@ -98,7 +117,8 @@ TEST(DataFileCheck, OnlyAnOverfullFileMayStillBeData)
 {
     EXPECT_FALSE(rulesOutData(Problem::None));
     EXPECT_FALSE(rulesOutData(Problem::TooManyRows));
-    for (Problem problem : {Problem::Empty, Problem::Markup, Problem::OneHugeLine})
+    for (Problem problem :
+         {Problem::Empty, Problem::Markup, Problem::OneHugeLine, Problem::Utf16, Problem::NulBytes})
         EXPECT_TRUE(rulesOutData(problem));
 }
 

@@ -9,6 +9,7 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
@@ -45,12 +46,20 @@ private slots:
     void treeShowsThePilesWithCounts();
     void csvHoldsOneRowPerCard();
     void markAsSentWritesANewFileOnly();
+    void markAsSentLeavesCardsThatAreNotWaiting();
+    void markOntoTheLogIsRefusedBeforeReplacing();
+    void markAsSentNeedsTheWholeLog();
     void unreadableLogIsNamed();
+    void whatIsNoLogIsRefused_data();
+    void whatIsNoLogIsRefused();
     void droppedLogOpensTheWindow();
 
 private:
     SortLogForm *openFromMenu();
     SortLogForm *sortedForm(bool everyQso = false);
+    // Writes a file beside the log and opens it in the window; the window once it is read.
+    SortLogForm *openedForm(const char *name, const QByteArray &bytes);
+    QString status(SortLogForm *form) const;
     QStringList pileRows(SortLogForm *form) const;
 
     std::unique_ptr<Harness> m_harness;
@@ -89,6 +98,21 @@ SortLogForm *SortLogFormTest::sortedForm(bool everyQso)
     QSignalSpy sorted(form, &SortLogForm::logSorted);
     form->openLog(m_log);
     return sorted.wait(5000) ? form : nullptr;
+}
+
+SortLogForm *SortLogFormTest::openedForm(const char *name, const QByteArray &bytes)
+{
+    SortLogForm *form = openFromMenu();
+    if (form == nullptr || !writeFile(m_harness->path(name), bytes))
+        return nullptr;
+    QSignalSpy sorted(form, &SortLogForm::logSorted);
+    form->openLog(m_harness->path(name));
+    return sorted.wait(5000) ? form : nullptr;
+}
+
+QString SortLogFormTest::status(SortLogForm *form) const
+{
+    return form->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text();
 }
 
 // "title cards qsos" for each pile, as the tree shows them.
@@ -180,6 +204,87 @@ void SortLogFormTest::markAsSentWritesANewFileOnly()
     QVERIFY(form->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text().contains("never"));
 }
 
+void SortLogFormTest::markAsSentLeavesCardsThatAreNotWaiting()
+{
+    // Every QSO shows the cards sent long ago too; their QSOs keep their QSL state.
+    SortLogForm *form = sortedForm(true);
+    QVERIFY(form);
+    const QString sent = m_harness->path("log-sent.adi");
+    QVERIFY(form->markAsSent(sent, QDate(2024, 5, 1)));
+    const QByteArray written = readFile(sent);
+    QCOMPARE(written.count("<QSLSDATE:8>20240501"), 5);
+    QVERIFY(written.contains("<CALL:4>W2AA <QSL_SENT:1>Y <EOR>"));
+    QVERIFY(written.contains("<CALL:5>VK2XX <QSL_SENT:1>Q <QSL_SENT_VIA:1>D <EOR>"));
+    QCOMPARE(status(form), "Wrote " + QDir::toNativeSeparators(sent) +
+                               ": marked 5 QSOs as sent via the bureau; left 5 as they were: 1 "
+                               "sent already, 1 sent direct, electronically or via a manager, 3 "
+                               "not in a bureau pile. log.adi is unchanged.");
+}
+
+void SortLogFormTest::markOntoTheLogIsRefusedBeforeReplacing()
+{
+    SortLogForm *form = sortedForm();
+    QVERIFY(form);
+    QString target;
+    QStringList asked;
+    bool replace = false;
+    form->setMarkQuestions({[&target](const QString &) { return target; },
+                            [&asked, &replace](const QString &file) {
+                                asked << file;
+                                return replace;
+                            }});
+    auto *mark = form->findChild<QPushButton *>(QStringLiteral("MarkButton"));
+
+    // The log itself, by its name and by another, is refused without a question.
+    for (const QString &self : {m_log, m_harness->path(".") + "/log.adi"}) {
+        target = self;
+        mark->click();
+        QCOMPARE(asked, QStringList());
+        QVERIFY2(status(form).startsWith("Vorn never writes over the log it read"),
+                 qPrintable(status(form)));
+        QCOMPARE(readFile(m_log), Log);
+    }
+
+    // Another file that exists is replaced only when the user says so.
+    target = m_harness->path("other.adi");
+    QVERIFY(writeFile(target, "keep"));
+    mark->click();
+    QCOMPARE(asked, QStringList{target});
+    QCOMPARE(readFile(target), QByteArray("keep"));
+    replace = true;
+    mark->click();
+    QVERIFY(readFile(target).contains("<QSL_SENT_VIA:1>B"));
+}
+
+void SortLogFormTest::markAsSentNeedsTheWholeLog()
+{
+    // One byte that is not UTF-8 spoils its record only; the rest is sorted.
+    SortLogForm *form =
+        openedForm("log.adx", "<?xml version=\"1.0\"?><ADX><RECORDS>\n"
+                              "<RECORD><CALL>DL1ABC</CALL><QSL_SENT>Q</QSL_SENT></RECORD>\n"
+                              "<RECORD><CALL>W1AW</CALL><NAME>J\xF6rg</NAME></RECORD>\n"
+                              "<RECORD><CALL>K4ABC</CALL><QSL_SENT>Q</QSL_SENT></RECORD>\n"
+                              "</RECORDS></ADX>\n");
+    QVERIFY(form);
+    QCOMPARE(form->sortedLog().entries, std::size_t{2});
+    QCOMPARE(status(form), QStringLiteral("1 damaged record could not be read and was skipped."));
+
+    bool asked = false;
+    form->setMarkQuestions({[&asked](const QString &) {
+                                asked = true;
+                                return QString();
+                            },
+                            [](const QString &) { return true; }});
+    form->findChild<QPushButton *>(QStringLiteral("MarkButton"))->click();
+    QVERIFY(!asked);
+    QCOMPARE(status(form), QStringLiteral("Mark as sent writes the whole log back, but 1 damaged "
+                                          "record of log.adx could not be read. Mend the log or "
+                                          "export it again from the logger, then open it anew."));
+    const QString sent = m_harness->path("log-sent.adi");
+    QVERIFY(!form->markAsSent(sent, QDate(2024, 5, 1)));
+    QVERIFY(!QFileInfo::exists(sent));
+}
+
 void SortLogFormTest::unreadableLogIsNamed()
 {
     SortLogForm *form = openFromMenu();
@@ -191,6 +296,32 @@ void SortLogFormTest::unreadableLogIsNamed()
     QCOMPARE(form->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text(),
              "Cannot read " + missing + ": No such file or directory");
     QVERIFY(!form->findChild<QPushButton *>(QStringLiteral("MarkButton"))->isEnabled());
+}
+
+void SortLogFormTest::whatIsNoLogIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0", 20)
+                             << "it holds binary data, not text";
+    QTest::newRow("the window's own CSV")
+        << QByteArray("sort_prefix,bureau,entity,call,via,qsos\r\n"
+                      "DL,DARC,Germany,DA0XX,DL1ABC,1\r\nDL,DARC,Germany,DL1ABC,,2\r\n"
+                      "K1,ARRL - call area 1,United States,W1AW,,1\r\n")
+        << "it is neither ADIF nor ADX, nor a list of calls";
+}
+
+void SortLogFormTest::whatIsNoLogIsRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, why);
+    SortLogForm *form = openedForm("log.png", bytes);
+    QVERIFY(form);
+    QCOMPARE(status(form), "Cannot sort " + m_harness->path("log.png") + ": " + why +
+                               " (Vorn sorts ADIF, ADX and lists of calls)");
+    QCOMPARE(form->findChild<QTreeView *>()->model()->rowCount(), 0);
+    for (const char *button : {"MarkButton", "ExportButton"})
+        QVERIFY(!form->findChild<QPushButton *>(QLatin1String(button))->isEnabled());
 }
 
 void SortLogFormTest::droppedLogOpensTheWindow()
