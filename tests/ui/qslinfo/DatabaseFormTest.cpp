@@ -24,11 +24,9 @@ namespace {
 // them; nothing listens on the service's port, and no query is started here.
 struct DatabaseHarness
 {
-    EventLog log;
-    FakeMessageBoxes boxes{log};
     AppSettings settings;
     QslInfoServer server{{"127.0.0.1", 9}, "urn:test:qslinfo"};
-    QueryForm queryForm{settings, boxes, server};
+    QueryForm queryForm{settings, server};
     DatabaseForm databaseForm{server};
     QslInfoService service{settings, queryForm, databaseForm};
 
