@@ -172,9 +172,6 @@ void DatabaseForm::keyPressEvent(QKeyEvent *event)
             button->click();
         event->accept();
         return;
-    case Qt::Key_Escape:
-        event->accept();
-        return;
     default:
         QDialog::keyPressEvent(event);
     }

@@ -13,8 +13,8 @@ class QRadioButton;
 
 // The QSL information settings: whether the service is consulted automatically, on request or
 // not at all, and whether queries carry the user's own call. Each opening shows the stored
-// settings; OK stores both, Cancel and the close box store nothing. Return presses only a
-// focused button and Escape does nothing, so neither ends the dialog by accident.
+// settings; OK stores both, Cancel, Escape and the close box store nothing. Return presses only a
+// focused button, so that it stores nothing by accident.
 class DatabaseForm : public QDialog
 {
     Q_OBJECT

@@ -62,7 +62,8 @@ class DatabaseFormTest : public QObject
 private slots:
     void closing_data();
     void closing();
-    void returnAndEscapeDoNotClose();
+    void keys_data();
+    void keys();
     void anonymousBox();
     void modeShapesTheQueryWindow();
     void closingTheQueryWindowSwitchesTheServiceOff();
@@ -118,21 +119,45 @@ void DatabaseFormTest::closing()
     QCOMPARE(QString::fromStdString(h.settings.ownCall), ownCall);
 }
 
-void DatabaseFormTest::returnAndEscapeDoNotClose()
+void DatabaseFormTest::keys_data()
 {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("stores");
+
+    // Return presses only a focused button; Escape is Cancel wherever the focus is.
+    QTest::newRow("Return in the call field")
+        << "CallEdit" << int(Qt::Key_Return) << false << false;
+    QTest::newRow("Enter on a radio button")
+        << "AutoButton" << int(Qt::Key_Enter) << false << false;
+    QTest::newRow("Return on OK") << "OkButton" << int(Qt::Key_Return) << true << true;
+    QTest::newRow("Return on Cancel") << "CancelButton" << int(Qt::Key_Return) << true << false;
+    QTest::newRow("Escape in the call field") << "CallEdit" << int(Qt::Key_Escape) << true << false;
+    QTest::newRow("Escape on OK") << "OkButton" << int(Qt::Key_Escape) << true << false;
+}
+
+void DatabaseFormTest::keys()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(bool, closes);
+    QFETCH(bool, stores);
+
     DatabaseHarness h;
-    bool stayedOpen = false;
+    h.settings.ownCall = "DL1ABC";
+    bool closed = false;
     h.databaseMenuClick([&] {
         h.click("ManualButton");
-        QTest::keyClick(h.control<QLineEdit>("CallEdit"), Qt::Key_Return);
-        QTest::keyClick(&h.databaseForm, Qt::Key_Escape);
-        stayedOpen = h.databaseForm.isVisible();
-        // Return on a focused button presses that button.
-        h.control<QPushButton>("OkButton")->setFocus();
-        QTest::keyClick(h.control<QPushButton>("OkButton"), Qt::Key_Return);
+        QTest::keyClicks(h.control<QLineEdit>("CallEdit"), "/P");
+        auto *control = h.control<QWidget>(qPrintable(focus));
+        control->setFocus();
+        QTest::keyClick(control, static_cast<Qt::Key>(key));
+        closed = !h.databaseForm.isVisible();
     });
-    QVERIFY(stayedOpen);
-    QCOMPARE(h.settings.qslInfoMode, QslInfoMode::Manual);
+    QCOMPARE(closed, closes);
+    QCOMPARE(h.settings.qslInfoMode, stores ? QslInfoMode::Manual : QslInfoMode::None);
+    QCOMPARE(h.settings.ownCall, std::string(stores ? "DL1ABC/P" : "DL1ABC"));
 }
 
 void DatabaseFormTest::anonymousBox()
