@@ -97,7 +97,7 @@ int main(int argc, char *argv[])
     UpdateForm updateForm;
     UpdatePolicy updates(state, boxes, downloadForm, updateForm, UpdateHost);
     const QslInfoServer server = qslInfoServer();
-    QueryForm queryForm(state.settings, boxes, server);
+    QueryForm queryForm(state.settings, server);
     DatabaseForm databaseForm(server);
     QslInfoService qslInfo(state.settings, queryForm, databaseForm);
 

@@ -1,5 +1,6 @@
 // The service's answer in pieces of any size through the answer reader, and the request built
-// for any call: the answer is shown once and never changes, and the request always parses.
+// for any call: the answer is shown once, never changes and holds only safe text, and the
+// request always parses.
 
 #include "FuzzInput.h"
 #include "core/net/QslInfoAnswer.h"
@@ -61,6 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(first->back() == " ");
         for (const std::string &line : *first) {
             FUZZ_CHECK(line.find_first_of("\r\n") == std::string::npos);
+            // Valid UTF-8 without anything that breaks or reverses lines: cleaning changes nothing.
+            FUZZ_CHECK(QslInfoAnswer::shownText(line) == line);
         }
     }
     checkRequest(bytes.substr(0, 20));

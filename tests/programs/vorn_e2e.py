@@ -16,7 +16,8 @@ replace the looked-up one, not be joined to it.
 With --qslinfo-service it also runs the stand-in QSL information service on a free loopback
 port, starts the program (a build that asks that port) with the service set to query after
 every look-up, reads each call's answer in the query window, and checks that the service
-accepted every request as valid SOAP.
+accepted every request as valid SOAP. Then it stops the service and types the calls once more:
+each is looked up as before, and the query window says that its query failed.
 
 Run it with the system Python (/usr/bin/python3): pyatspi comes from the Debian package
 python3-pyatspi. Exit status 0 when every check passed, 1 otherwise.
@@ -187,6 +188,10 @@ class Session:
                           f"{self.service_output()}")
         self.service_peer = line.split("http://")[1].split("/")[0]
         log(f"QSL information service on {self.service_peer}")
+
+    def stop_service(self):
+        self.service.terminate()
+        self.service.wait()
 
     def service_output(self):
         try:
@@ -401,7 +406,10 @@ def run(arguments, session):
 
     if arguments.qslinfo_service:
         query = wait_for("the query window", lambda: reader.query_frame(app))
-        log(f"query window: '{query.name}'")
+        log(f"query window: '{query.name}', a {query.getRoleName()}")
+        # A window of its own, not a part of one.
+        if query.getRole() != reader.pyatspi.ROLE_FRAME:
+            raise Failure(f"the query window is a {query.getRoleName()}, not a frame")
         memo = wait_for("the answers of the query window",
                         lambda: reader.find(query, lambda acc: acc.name == MEMO_NAME))
         checks += 1
@@ -459,6 +467,16 @@ def run(arguments, session):
             time.sleep(0.5)  # let the label repaint reach the X server
             save_screenshot(arguments, window_id, arguments.screenshot)
 
+    if memo is not None:
+        # With the service gone, every call is still looked up, and its query reported failed
+        # in the query window, not in a box that would take the next call's keys.
+        session.stop_service()
+        log("the QSL information service is stopped")
+        for call in arguments.calls:
+            held = look_up(call)
+            check_query_failure(reader, memo, held)
+            checks += 1
+
     exit_item = wait_for("the Exit menu item", lambda: reader.find(
         frame, lambda acc: acc.name == "Exit" and acc.getRole() == reader.pyatspi.ROLE_MENU_ITEM))
     names = reader.press(exit_item)
@@ -508,6 +526,15 @@ def check_query_answer(reader, memo, session, call):
         raise Failure(f"the answer for {call} does not end with the service's credit: {shown!r}")
     if (shown[0] == "no entry found") != (len(shown) == 2):
         raise Failure(f"'no entry found' does not match the answer for {call}: {shown!r}")
+
+
+def check_query_failure(reader, memo, call):
+    """Waits for the query window's word that the query for the call found no service."""
+    failure = f"*** connection to 127.0.0.1 server failed for {call}: Connection refused ***"
+
+    wait_for(f"the failure of the query for {call} in the query window",
+             lambda: failure in reader.text_of(memo).split("\n"))
+    log(f"the query window shows: {failure!r}")
 
 
 def main():

@@ -44,6 +44,8 @@ struct Harness
     std::unique_ptr<MainForm> form;
     // The real update operations against a server that cannot be reached, instead of the script.
     bool offlineUpdates = false;
+    // The real QSL information service, instead of the recording one.
+    QslInfoQuery *qslInfo = nullptr;
 
     explicit Harness(bool withDataFiles = true)
     {
@@ -59,9 +61,10 @@ struct Harness
             log << QStringLiteral("sleep %1").arg(milliseconds);
         };
         form = std::make_unique<MainForm>(
-            state, MainFormSeams{
-                       gate, engine, sleep,
-                       offlineUpdates ? static_cast<UpdateOperations &>(offline) : updates, query});
+            state,
+            MainFormSeams{gate, engine, sleep,
+                          offlineUpdates ? static_cast<UpdateOperations &>(offline) : updates,
+                          qslInfo != nullptr ? *qslInfo : static_cast<QslInfoQuery &>(query)});
     }
 
     // Shows the window and waits until the start-up has run.

@@ -19,11 +19,13 @@ Environment for the WSGI application: QSLINFO_TABLE (the table file) and QSLINFO
 
 import argparse
 import os
+import re
 import socketserver
 import sys
 import threading
 import xml.etree.ElementTree as ElementTree
 from wsgiref.simple_server import WSGIRequestHandler, WSGIServer, make_server
+from xml.parsers import expat
 from xml.sax.saxutils import escape, quoteattr
 
 SOAP_ENVELOPE = "http://schemas.xmlsoap.org/soap/envelope/"
@@ -33,10 +35,23 @@ PATH = "/qslinfo.asmx"
 # A request is a few hundred bytes; nothing near this is one.
 MAX_BODY = 64 * 1024
 MAX_CALL = 32
+# Content-Length as plain ASCII digits, no sign, no blanks, no other digits, no endless zeros.
+CONTENT_LENGTH = re.compile(r"[0-9]{1,5}")
+# What a log line or a fault quotes of the request at most.
+QUOTED_LENGTH = 64
 
 
 class Fault(Exception):
     """A request that this service does not accept; the message says why."""
+
+
+def printable(text, limit=QUOTED_LENGTH):
+    """Text from a request as a log line or a fault may quote it: at most limit characters, and
+    every character that is not printable (a line break, a direction override) written as its
+    escape, so that a request can neither forge log lines nor make them long."""
+    shown = "".join(c if c.isprintable() else c.encode("unicode_escape").decode("ascii")
+                    for c in text[:limit])
+    return shown + "..." if len(text) > limit else shown
 
 
 class QslTable:
@@ -113,7 +128,7 @@ def answer_response(namespace, lines):
 
 def read_body(environ):
     length_field = environ.get("CONTENT_LENGTH", "")
-    if not length_field.isdigit():
+    if not CONTENT_LENGTH.fullmatch(length_field):
         raise Fault("the request has no valid Content-Length")
     length = int(length_field)
     if length == 0 or length > MAX_BODY:
@@ -133,6 +148,22 @@ def read_body(environ):
     return body
 
 
+def refuse_document_type(body):
+    """Fault for a body that declares a document type. The XML parser itself looks, so the body's
+    encoding cannot hide one: a SOAP message holds none, and its entities could blow a small
+    request up into a large call."""
+    parser = expat.ParserCreate()
+
+    def refuse(*_):
+        raise Fault("a SOAP message holds no document type declaration")
+
+    parser.StartDoctypeDeclHandler = refuse
+    try:
+        parser.Parse(body, True)
+    except expat.ExpatError as error:
+        raise Fault(f"the body is not well-formed XML ({error})") from error
+
+
 def single_child(parent, tag, what):
     found = [child for child in parent if child.tag == tag]
     if len(found) != 1:
@@ -144,20 +175,20 @@ def parse_request(environ, namespace):
     """The call and the client information of a valid request; Fault for anything else."""
     content_type = environ.get("CONTENT_TYPE", "").split(";")[0].strip().lower()
     if content_type != "text/xml":
-        raise Fault(f"SOAP 1.1 requests are text/xml, not '{content_type}'")
+        raise Fault(f"SOAP 1.1 requests are text/xml, not '{printable(content_type)}'")
     action = environ.get("HTTP_SOAPACTION")
     expected_action = f'"{namespace}/qslinfo"'
     if action != expected_action:
-        raise Fault(f"SOAPAction must be {expected_action}, not {action!r}")
+        shown = "none" if action is None else f"'{printable(action)}'"
+        raise Fault(f"SOAPAction must be {expected_action}, not {shown}")
     body = read_body(environ)
-    if b"<!DOCTYPE" in body or b"<!ENTITY" in body:
-        raise Fault("a SOAP message holds no document type declaration")
+    refuse_document_type(body)
     try:
         root = ElementTree.fromstring(body)
     except ElementTree.ParseError as error:
         raise Fault(f"the body is not well-formed XML ({error})") from error
     if root.tag != f"{{{SOAP_ENVELOPE}}}Envelope":
-        raise Fault(f"the document element is {root.tag}, not a SOAP 1.1 Envelope")
+        raise Fault(f"the document element is {printable(root.tag)}, not a SOAP 1.1 Envelope")
     allowed = {f"{{{SOAP_ENVELOPE}}}Header", f"{{{SOAP_ENVELOPE}}}Body"}
     if any(child.tag not in allowed for child in root):
         raise Fault("the envelope holds something besides a Header and a Body")
@@ -166,14 +197,15 @@ def parse_request(environ, namespace):
         raise Fault(f"the SOAP body holds {len(body_element)} elements, not one")
     operation = body_element[0]
     if operation.tag != f"{{{namespace}}}qslinfo":
-        raise Fault(f"unknown operation {operation.tag}; expected qslinfo in {namespace}")
+        raise Fault(f"unknown operation {printable(operation.tag)}; "
+                    f"expected qslinfo in {namespace}")
     if len(operation) != 2:
         raise Fault("qslinfo holds exactly a callsign and a ClientInformation")
     call = (single_child(operation, f"{{{namespace}}}callsign", "callsign").text or "").strip()
     client = single_child(operation, f"{{{namespace}}}ClientInformation",
                           "ClientInformation").text or ""
-    if not call or len(call) > MAX_CALL:
-        raise Fault(f"'{call}' is not a call sign")
+    if not call or len(call) > MAX_CALL or not call.isprintable():
+        raise Fault(f"'{printable(call)}' is not a call sign")
     return call.upper(), client.strip()
 
 
@@ -216,7 +248,8 @@ def make_application(table_path=None, namespace=None):
             lines = [f"{mark} has no QSL information for {call}"]
         else:
             lines = entry + [f"{mark} - sample QSL information, not for real cards"]
-        log.write(f"qslinfo: answered {call} for {client} ({'found' if entry else 'unknown'})\n")
+        log.write(f"qslinfo: answered {printable(call)} for {printable(client)} "
+                  f"({'found' if entry else 'unknown'})\n")
         log.flush()
         payload = answer_response(namespace, lines)
         start_response("200 OK", [("Content-Type", "text/xml; charset=utf-8"),
@@ -232,11 +265,20 @@ application = make_application()
 class ThreadingWSGIServer(socketserver.ThreadingMixIn, WSGIServer):
     """One thread per connection, so that a slow client does not hold up the others."""
     daemon_threads = True
+    # Connections that wait to be accepted; the default of 5 turns clients away whenever a few
+    # arrive at once.
+    request_queue_size = 128
 
 
 class RequestHandler(WSGIRequestHandler):
     # A client that sends less than its Content-Length is given up after this many seconds.
     timeout = 10
+
+
+def make_standalone_server(bind, port, app):
+    """The service on its own: a thread per connection, each given up after a silent while."""
+    return make_server(bind, port, app, server_class=ThreadingWSGIServer,
+                       handler_class=RequestHandler)
 
 
 def main():
@@ -252,8 +294,7 @@ def main():
                         help=f"XML namespace of the operation (default {DEFAULT_NAMESPACE})")
     arguments = parser.parse_args()
     app = make_application(arguments.table, arguments.namespace)
-    with make_server(arguments.bind, arguments.port, app, server_class=ThreadingWSGIServer,
-                     handler_class=RequestHandler) as server:
+    with make_standalone_server(arguments.bind, arguments.port, app) as server:
         host, port = server.server_address[:2]
         print(f"qslinfo: serving http://{host}:{port}{PATH} from {arguments.table}", flush=True)
         try:

@@ -25,10 +25,18 @@ public:
 
     // The lines to show once the end of the envelope lies within the first ScannedLines lines:
     // the header line naming the call, the non-empty lines of the result element cut at its
-    // tags with XML references replaced, "no entry found" above a first line that opens with
-    // the credit mark, and the one-blank separator. Nothing while the answer is incomplete.
+    // tags with XML references replaced and made safe to show (shownText), "no entry found"
+    // above a first line that opens with the credit mark, and the one-blank separator. Nothing
+    // while the answer is incomplete.
     std::optional<std::vector<std::string>> shown(std::string_view call,
                                                   std::string_view creditMark) const;
+
+    // A line of an answer as it may be shown: valid UTF-8, each byte that belongs to no valid
+    // sequence replaced by U+FFFD, and without the characters that would let one answer pass as
+    // another: control characters but the tab, the line and paragraph separators (U+2028,
+    // U+2029) and the embeddings, overrides and isolates that reverse the direction of text
+    // (U+202A to U+202E, U+2066 to U+2069).
+    static std::string shownText(std::string_view utf8);
 
 private:
     std::vector<std::string> m_lines;

@@ -169,14 +169,3 @@ void DatabaseForm::okButtonClick()
     }
     accept();
 }
-
-void DatabaseForm::keyPressEvent(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
-}

@@ -13,8 +13,8 @@ class QRadioButton;
 
 // The QSL information settings: whether the service is consulted automatically, on request or
 // not at all, and whether queries carry the user's own call. Each opening shows the stored
-// settings; OK stores both, Cancel and the close box store nothing. Return presses OK, or the
-// button that has the focus; Escape does nothing.
+// settings; OK stores both, Cancel, Escape and the close box store nothing. Return presses OK,
+// or the button that has the focus.
 class DatabaseForm : public QDialog
 {
     Q_OBJECT
@@ -30,7 +30,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void formActivate();

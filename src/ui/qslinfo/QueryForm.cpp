@@ -1,36 +1,45 @@
 #include "ui/qslinfo/QueryForm.h"
 
 #include "core/settings/AppSettings.h"
-#include "core/shell/MessageBoxes.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QWindow>
+#include <algorithm>
 
 namespace {
 
 constexpr int MemoHeightManual = 271;
 constexpr int MemoHeightAuto = 304;
 
-// An answer is a few lines of text; anything near this is not one.
-constexpr std::uint64_t AnswerLimit = 1024 * 1024;
+QString seconds(std::chrono::milliseconds limit)
+{
+    return QString::number(limit.count() / 1000);
+}
 
 } // namespace
 
-QueryForm::QueryForm(AppSettings &settings, MessageBoxes &boxes, QslInfoServer server,
-                     QWidget *parent, ExchangeLimits limits)
-    : QWidget(parent), m_settings(settings), m_boxes(boxes), m_server(std::move(server))
+QueryForm::QueryForm(AppSettings &settings, QslInfoServer server, QWidget *parent,
+                     ExchangeLimits limits)
+    : QMainWindow(parent), m_settings(settings), m_server(std::move(server)), m_limits(limits)
 {
     // One query at a time, each on a connection of its own.
     m_qslInfoExchange = new HttpExchange(m_server.peer, AnswerLimit, limits, this);
     connect(m_qslInfoExchange, &HttpExchange::bodyReceived, this, &QueryForm::qslInfoAnswerRead);
+    connect(m_qslInfoExchange, &HttpExchange::completed, this, &QueryForm::qslInfoAnswerEnded);
     connect(m_qslInfoExchange, &HttpExchange::failed, this, &QueryForm::qslInfoQueryFailed);
 
+    // A main window of its own, so that screen readers present it as a frame.
     setObjectName(QStringLiteral("QueryForm"));
+    // A tool window, which the window system keeps above the window it belongs to (showBeside).
     // Minimise and close, but no resizing and no maximise.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(ClientWidth, ClientHeight);
@@ -43,9 +52,14 @@ QueryForm::QueryForm(AppSettings &settings, MessageBoxes &boxes, QslInfoServer s
     // The program ends with the main window, whether this one is open or not.
     setAttribute(Qt::WA_QuitOnClose, false);
     move(531, 384);
-    m_memo = new QPlainTextEdit(this);
+
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+    m_memo = new QPlainTextEdit(client);
     m_memo->setObjectName(QStringLiteral("Memo"));
     m_memo->setReadOnly(true);
+    // Dropped answers must not live on in the undo history.
+    m_memo->setUndoRedoEnabled(false);
     m_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -54,10 +68,10 @@ QueryForm::QueryForm(AppSettings &settings, MessageBoxes &boxes, QslInfoServer s
              tr("The answers of %1, one after another").arg(m_server.displayName().c_str()));
 
     m_queryButton =
-        addControl<QPushButton>(this, "QueryButton", tr("Query"), QRect(203, 287, 75, 25));
+        addControl<QPushButton>(client, "QueryButton", tr("&Query"), QRect(203, 287, 75, 25));
     describe(m_queryButton, tr("Query"),
              tr("Ask %1 about the call in the main window").arg(m_server.displayName().c_str()));
-    connect(m_queryButton, &QPushButton::clicked, this, &QueryForm::queryButtonClicked);
+    connect(m_queryButton, &QPushButton::clicked, this, &QueryForm::queryButtonClick);
 }
 
 QueryForm::~QueryForm()
@@ -95,31 +109,77 @@ void QueryForm::showBeside(QWidget *window)
     m_besideWindow = window;
 }
 
-void QueryForm::placeBeside(const QWidget &window)
+QPoint QueryForm::besidePosition(const QRect &area, const QRect &window, const QSize &frame)
 {
-    // To the right of the window, else to its left, else below it, where the screen has room;
-    // on a small screen the bottom right corner, which covers the least of the answers. Where
-    // the user puts the window afterwards is kept.
+    constexpr int Gap = 8;
+    // Positions are kept on the screen where they can be: a window too large for it keeps its
+    // top left corner there.
+    const auto withinX = [&](int x) {
+        return std::max(area.left(), std::min(x, area.right() + 1 - frame.width()));
+    };
+    const auto withinY = [&](int y) {
+        return std::max(area.top(), std::min(y, area.bottom() + 1 - frame.height()));
+    };
+    const int rightOf = window.right() + 1 + Gap;
+    const int leftOf = window.left() - Gap - frame.width();
+    const int below = window.bottom() + 1 + Gap;
+    const int above = window.top() - Gap - frame.height();
+    for (const QPoint at :
+         {QPoint(rightOf, withinY(window.top())), QPoint(leftOf, withinY(window.top())),
+          QPoint(withinX(window.left()), below), QPoint(withinX(window.left()), above)}) {
+        if (area.contains(QRect(at, frame)))
+            return at;
+    }
+
+    // No side has room: each corner of the screen and each place that touches a side of the
+    // window, by how much of the window it covers.
+    struct Place
+    {
+        QPoint at;
+        qint64 covered;
+    };
+    std::vector<Place> places;
+    for (const int x : {area.left(), leftOf, rightOf, area.right() + 1 - frame.width()}) {
+        for (const int y : {area.top(), above, below, area.bottom() + 1 - frame.height()}) {
+            const QPoint at(withinX(x), withinY(y));
+            const QRect covered = QRect(at, frame).intersected(window);
+            places.push_back({at, qint64(covered.width()) * covered.height()});
+        }
+    }
+    const qint64 least = std::ranges::min(places, {}, &Place::covered).covered;
+    // Of the places that cover about as little, the lowest, then the leftmost: the main
+    // window's lower left shows the map, its top the menu and its right the answers.
+    std::erase_if(places,
+                  [least](const Place &place) { return place.covered > least + least / 10; });
+    return std::ranges::max(
+               places, {},
+               [](const Place &place) { return std::pair(place.at.y(), -place.at.x()); })
+        .at;
+}
+
+void QueryForm::placeBeside(QWidget &window)
+{
+    // Where the user puts the window afterwards is kept.
     const QScreen *screen = window.screen();
     if (screen == nullptr)
         return;
-    const QRect area = screen->availableGeometry();
-    const QRect main = window.frameGeometry();
-    // The frame is not known before the window is mapped; the main window's is a fair guess.
-    const QSize frame = size() + (main.size() - window.size());
-    constexpr int Gap = 8;
-    const QPoint candidates[] = {
-        {main.right() + 1 + Gap, main.top()},
-        {main.left() - Gap - frame.width(), main.top()},
-        {main.left(), main.bottom() + 1 + Gap},
-    };
-    for (const QPoint &at : candidates) {
-        if (area.contains(QRect(at, frame))) {
-            move(at);
-            return;
-        }
+    // Neither frame may be known yet: this window is not mapped, and the window manager may not
+    // have told the main window's. A frame guessed too large only leaves a gap; one guessed too
+    // small would push this window off the screen.
+    const QRect inner = window.geometry();
+    QRect outer = window.frameGeometry();
+    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                   outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (frame.isNull()) {
+        frame = QMargins(4, 32, 4, 4);
+        outer = inner.marginsAdded(frame);
     }
-    move(area.right() + 1 - frame.width(), area.bottom() + 1 - frame.height());
+    move(besidePosition(screen->availableGeometry(), outer, size().grownBy(frame)));
+    // Always above the main window, so that where the two overlap the answers stay readable and
+    // clicking into the call field does not bury them.
+    winId();
+    window.winId();
+    windowHandle()->setTransientParent(window.windowHandle());
 }
 
 void QueryForm::closeEvent(QCloseEvent *event)
@@ -131,6 +191,14 @@ void QueryForm::closeEvent(QCloseEvent *event)
     // An answer still on its way is not wanted.
     m_qslInfoExchange->abort();
     event->accept();
+}
+
+void QueryForm::queryButtonClick()
+{
+    emit queryButtonClicked();
+    // The next call is typed where calls are typed, not into this window.
+    if (m_besideWindow != nullptr)
+        m_besideWindow->activateWindow();
 }
 
 void QueryForm::queryCall(const std::string &callFieldText)
@@ -151,41 +219,95 @@ void QueryForm::qslInfoAnswerRead(const QByteArray &text)
     // it; a read that brought only header bytes adds nothing.
     m_hiddenMemo.add(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     if (const auto shown = m_hiddenMemo.shown(m_queryCall, m_server.creditMark())) {
-        for (const std::string &line : *shown)
-            appendLine(line);
         // Shown once: whatever else the connection brings is not wanted.
         m_qslInfoExchange->abort();
+        appendEntry(*shown);
     }
+}
+
+void QueryForm::qslInfoAnswerEnded()
+{
+    // The whole answer came without the end of an envelope where one belongs.
+    appendFailure("query to " + m_server.displayName() + " server", tr("no SOAP answer"));
 }
 
 void QueryForm::qslInfoQueryFailed(HttpExchange::Failure failure)
 {
+    const std::string service = m_server.displayName() + " server";
     switch (failure) {
     case HttpExchange::Failure::CannotOpen:
-        appendLine("*** connection to " + m_server.displayName() + " server failed ***");
+    case HttpExchange::Failure::SocketError:
+        appendFailure("connection to " + service, m_qslInfoExchange->socketErrorString());
         break;
-    case HttpExchange::Failure::SocketError: {
-        const QByteArray words = m_qslInfoExchange->socketErrorString().toLatin1();
-        const std::string text =
-            "query to " + m_server.peer.host + " failed: " + words.toStdString() +
-            " (socket error " + std::to_string(static_cast<int>(m_qslInfoExchange->socketError())) +
-            ")";
-        m_boxes.inform(MessageBoxes::Kind::Error, withHeading(text));
-        break;
-    }
     case HttpExchange::Failure::Silent:
+        appendFailure("query to " + service,
+                      tr("no answer for %1 seconds").arg(seconds(m_limits.silence)));
+        break;
     case HttpExchange::Failure::TooSlow:
+        appendFailure("query to " + service,
+                      tr("no whole answer within %1 seconds").arg(seconds(m_limits.whole)));
+        break;
     case HttpExchange::Failure::CannotSend:
-        appendLine("*** query to " + m_server.displayName() + " server failed ***");
+        appendFailure("query to " + service, tr("the request could not be sent"));
         break;
     case HttpExchange::Failure::BadResponse:
+        appendFailure("query to " + service,
+                      tr("no valid answer (%1)")
+                          .arg(QString::fromStdString(m_qslInfoExchange->response().error())));
+        break;
     case HttpExchange::Failure::CutShort:
-        // An answer that is not one, or ends before the envelope does, shows nothing.
+        appendFailure("query to " + service, tr("the answer ended early"));
         break;
     }
 }
 
-void QueryForm::appendLine(const std::string &utf8)
+void QueryForm::appendFailure(const std::string &what, const QString &reason)
 {
-    m_memo->appendPlainText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    std::string line = "*** " + what + " failed for " + m_queryCall;
+    if (!reason.isEmpty())
+        line += ": " + reason.toStdString();
+    appendEntry({line + " ***"});
+}
+
+void QueryForm::appendEntry(const std::vector<std::string> &lines)
+{
+    // The window's own line that opens each entry is bold, the service's text is not, so that an
+    // answer cannot pass a line of its own off as the header of another.
+    QTextCharFormat own;
+    own.setFontWeight(QFont::Bold);
+    const QTextCharFormat service;
+    QTextDocument *document = m_memo->document();
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const QTextCharFormat &format = i == 0 ? own : service;
+        if (!document->isEmpty())
+            cursor.insertBlock(QTextBlockFormat(), format);
+        cursor.insertText(
+            QString::fromUtf8(lines[i].data(), static_cast<qsizetype>(lines[i].size())), format);
+    }
+    m_entryLines.push_back(static_cast<int>(lines.size()));
+    dropOldestEntries();
+    scrollToEntry(document->blockCount() - static_cast<int>(lines.size()));
+}
+
+void QueryForm::dropOldestEntries()
+{
+    QTextDocument *document = m_memo->document();
+    while (m_entryLines.size() > 1 && (document->blockCount() > MemoLineLimit ||
+                                       document->characterCount() > MemoCharacterLimit)) {
+        QTextCursor cursor(document);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, m_entryLines.front());
+        cursor.removeSelectedText();
+        m_entryLines.pop_front();
+    }
+}
+
+void QueryForm::scrollToEntry(int firstLine)
+{
+    // The whole entry when it fits, else its first lines; lines start at the left edge. Without
+    // line wrapping the vertical scroll bar counts lines.
+    QScrollBar *vertical = m_memo->verticalScrollBar();
+    vertical->setValue(std::min(vertical->maximum(), firstLine));
+    m_memo->horizontalScrollBar()->setValue(0);
 }

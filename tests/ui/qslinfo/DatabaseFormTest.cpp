@@ -24,11 +24,9 @@ namespace {
 // them; nothing listens on the service's port, and no query is started here.
 struct DatabaseHarness
 {
-    EventLog log;
-    FakeMessageBoxes boxes{log};
     AppSettings settings;
     QslInfoServer server{{"127.0.0.1", 9}, "urn:test:qslinfo"};
-    QueryForm queryForm{settings, boxes, server};
+    QueryForm queryForm{settings, server};
     DatabaseForm databaseForm{server};
     QslInfoService service{settings, queryForm, databaseForm};
 
@@ -64,9 +62,8 @@ class DatabaseFormTest : public QObject
 private slots:
     void closing_data();
     void closing();
-    void escapeDoesNotClose();
-    void returnPressesOk_data();
-    void returnPressesOk();
+    void keys_data();
+    void keys();
     void anonymousBox();
     void modeShapesTheQueryWindow();
     void closingTheQueryWindowSwitchesTheServiceOff();
@@ -122,49 +119,44 @@ void DatabaseFormTest::closing()
     QCOMPARE(QString::fromStdString(h.settings.ownCall), ownCall);
 }
 
-void DatabaseFormTest::escapeDoesNotClose()
+void DatabaseFormTest::keys_data()
 {
-    DatabaseHarness h;
-    bool stayedOpen = false;
-    h.databaseMenuClick([&] {
-        h.click("ManualButton");
-        QTest::keyClick(&h.databaseForm, Qt::Key_Escape);
-        stayedOpen = h.databaseForm.isVisible();
-    });
-    QVERIFY(stayedOpen);
-    QCOMPARE(h.settings.qslInfoMode, QslInfoMode::None);
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("stores");
+
+    // Return presses OK, or the button that has the focus; Escape is Cancel wherever the focus is.
+    QTest::newRow("Return in the call field") << "CallEdit" << int(Qt::Key_Return) << true << true;
+    QTest::newRow("Enter on a radio button")
+        << "ManualButton" << int(Qt::Key_Enter) << true << true;
+    QTest::newRow("Return on OK") << "OkButton" << int(Qt::Key_Return) << true << true;
+    QTest::newRow("Return on Cancel") << "CancelButton" << int(Qt::Key_Return) << true << false;
+    QTest::newRow("Escape in the call field") << "CallEdit" << int(Qt::Key_Escape) << true << false;
+    QTest::newRow("Escape on OK") << "OkButton" << int(Qt::Key_Escape) << true << false;
 }
 
-void DatabaseFormTest::returnPressesOk_data()
+void DatabaseFormTest::keys()
 {
-    QTest::addColumn<QString>("focused");
-    QTest::addColumn<bool>("stored");
-    QTest::newRow("in the call field") << "CallEdit" << true;
-    QTest::newRow("on a choice") << "ManualButton" << true;
-    QTest::newRow("on OK") << "OkButton" << true;
-    // A focused button is the one Return presses.
-    QTest::newRow("on Cancel") << "CancelButton" << false;
-}
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(bool, closes);
+    QFETCH(bool, stores);
 
-void DatabaseFormTest::returnPressesOk()
-{
-    QFETCH(QString, focused);
-    QFETCH(bool, stored);
     DatabaseHarness h;
-    h.settings.qslInfoMode = QslInfoMode::Auto;
+    h.settings.ownCall = "DL1ABC";
     bool closed = false;
     h.databaseMenuClick([&] {
         h.click("ManualButton");
-        h.control<QCheckBox>("AnonimousBox")->setChecked(false);
-        QTest::keyClicks(h.control<QLineEdit>("CallEdit"), QStringLiteral("dl1abc"));
-        QWidget *control = h.control<QWidget>(qPrintable(focused));
+        QTest::keyClicks(h.control<QLineEdit>("CallEdit"), "/P");
+        auto *control = h.control<QWidget>(qPrintable(focus));
         control->setFocus();
-        QTest::keyClick(control, Qt::Key_Return);
+        QTest::keyClick(control, static_cast<Qt::Key>(key));
         closed = !h.databaseForm.isVisible();
     });
-    QVERIFY(closed);
-    QCOMPARE(h.settings.qslInfoMode, stored ? QslInfoMode::Manual : QslInfoMode::Auto);
-    QCOMPARE(h.settings.ownCall, std::string(stored ? "DL1ABC" : ""));
+    QCOMPARE(closed, closes);
+    QCOMPARE(h.settings.qslInfoMode, stores ? QslInfoMode::Manual : QslInfoMode::None);
+    QCOMPARE(h.settings.ownCall, std::string(stores ? "DL1ABC/P" : "DL1ABC"));
 }
 
 void DatabaseFormTest::anonymousBox()
