@@ -8,6 +8,7 @@
 #include <memory>
 
 struct AppState;
+class LabelForm;
 class PileModel;
 class QCheckBox;
 class QLabel;
@@ -37,6 +38,11 @@ public:
     static void acceptLogDrag(QDragEnterEvent *event);
     static QString takeLogDrop(QDropEvent *event);
 
+    // Where the open and save dialogs start: the folder of the log last opened, else the home
+    // folder, and never the data folder, where Vorn keeps its own files.
+    static QString dialogFolder(const QString &logPath, const QString &dataFolder,
+                                const QString &home);
+
     // Starts reading a log; logSorted() follows once it is sorted or could not be read.
     void openLog(const QString &path);
     bool reading() const;
@@ -47,6 +53,8 @@ public:
     bool exportCsv(const QString &path);
     bool markAsSent(const QString &path, QDate today);
     bool saveSheetAsPdf(const QString &path);
+    // The "Print labels" window, made at its first use.
+    LabelForm *labelForm();
 
 signals:
     void logSorted();
@@ -67,6 +75,7 @@ private:
     void printButtonClick();
     void pdfButtonClick();
     void markButtonClick();
+    void labelsButtonClick();
     void everyQsoToggled();
 
     void readStep();
@@ -74,6 +83,7 @@ private:
     void stopReading();
     void enableCommands();
     void setStatus(const QString &text);
+    QString dialogFolder() const;
     // Asks where to save, starting beside the log; empty when the user cancels.
     QString askSaveFile(const QString &title, const QString &suffix, const QString &filter);
     QString logName() const;
@@ -83,6 +93,7 @@ private:
     std::unique_ptr<SortJob> m_job;
     SortedLog m_sorted;
     QString m_logPath;
+    QString m_logNotes; // what reading the log found wrong with it
     QTimer m_stepTimer;
     bool m_centred = false;
 
@@ -99,4 +110,6 @@ private:
     QPushButton *m_printButton = nullptr;
     QPushButton *m_pdfButton = nullptr;
     QPushButton *m_markButton = nullptr;
+    QPushButton *m_labelsButton = nullptr;
+    LabelForm *m_labelForm = nullptr;
 };
