@@ -21,6 +21,9 @@ constexpr qreal TopPaddingShare = 0.06;
 constexpr qreal ColumnGapMm = 1.2;
 constexpr qreal QsoPoints = 7.0;
 constexpr qreal SmallestQsoPoints = 5.0;
+// The texts above are for a label one inch high; a taller one gets them a little larger.
+constexpr qreal InchLabelMm = 25.4;
+constexpr qreal LargestScale = 1.2;
 
 const QColor HeadingColour(225, 230, 240);
 const QColor SetApartHeadingColour(245, 222, 222);
@@ -62,7 +65,8 @@ class LabelPainter
 {
 public:
     LabelPainter(QPainter &painter, QPrinter &printer, const LabelStock &stock)
-        : m_painter(painter), m_printer(printer), m_stock(stock)
+        : m_painter(painter), m_printer(printer), m_stock(stock),
+          m_scale(std::clamp(stock.label.height() / InchLabelMm, 1.0, LargestScale))
     {}
 
     qreal px(qreal mm) const { return mm * m_printer.resolution() / MmPerInch; }
@@ -87,8 +91,9 @@ public:
     std::size_t qsosPerLabel() const
     {
         const QRectF area = inner(labelRect(0));
-        const qreal free = area.height() - lineHeight(titleFont()) - lineHeight(headFont());
-        return static_cast<std::size_t>(std::max(1.0, free / lineHeight(labelFont(QsoPoints))));
+        const qreal free =
+            area.height() - lineHeight(titleFont()) - lineHeight(headFont(qsoPoints()));
+        return static_cast<std::size_t>(std::max(1.0, free / lineHeight(labelFont(qsoPoints()))));
     }
 
     void heading(const QRectF &label, const CardPile &pile)
@@ -97,18 +102,18 @@ public:
         m_painter.fillRect(band, pile.setApart() ? SetApartHeadingColour : HeadingColour);
         QRectF area = inner(label);
         m_painter.setPen(pile.setApart() ? SetApartColour : Qt::black);
-        line(area, labelFont(16, true), PileModel::displayText(pileTitle(pile)));
+        line(area, labelFont(16 * m_scale, true), PileModel::displayText(pileTitle(pile)));
         m_painter.setPen(Qt::black);
         for (const std::string *text : {&pile.bureauText, &pile.entityText}) {
             if (!text->empty())
-                line(area, labelFont(8), PileModel::displayText(*text));
+                line(area, labelFont(8 * m_scale), PileModel::displayText(*text));
         }
-        line(area, labelFont(8),
+        line(area, labelFont(8 * m_scale),
              QString::fromStdString(counted(pile.cards.size(), "card") + ", " +
                                     counted(pile.qsoCount, "QSO")));
         if (pile.setApart()) {
             m_painter.setPen(SetApartColour);
-            line(area, labelFont(7), QString::fromLatin1(pileNote(pile.kind)));
+            line(area, labelFont(7 * m_scale), QString::fromLatin1(pileNote(pile.kind)));
         }
         m_painter.setPen(Qt::black);
     }
@@ -126,7 +131,7 @@ public:
         const CardPile &pile = *content.pile;
         if (!pile.setApart()) {
             // The pile beside the call, for sorting the cards once the labels are on them.
-            const QFont font = labelFont(7);
+            const QFont font = labelFont(7 * m_scale);
             m_painter.setFont(font);
             m_painter.setPen(Qt::darkGray);
             m_painter.drawText(
@@ -141,15 +146,20 @@ public:
             rows.push_back(qsoRow(sorted.qso(card.qsos[content.firstQso + i])));
         const QsoRow heads = {tr("Date"), tr("UTC"), tr("Band"), tr("Mode"), tr("RST"), tr("QSL")};
 
-        // Columns as wide as their widest text; a label of long texts gets a smaller font.
-        qreal points = QsoPoints;
+        // Columns as wide as their widest text, and at least as wide as usual texts, so that
+        // they line up from label to label; a label of long texts gets a smaller font.
+        const QsoRow usual = {QStringLiteral("2000-01-01"), QStringLiteral("0000"),
+                              QStringLiteral("160m"),       QStringLiteral("RTTY"),
+                              QStringLiteral("599"),        QStringLiteral("PSE QSL")};
+        qreal points = qsoPoints();
         std::array<qreal, QsoColumns> widths{};
         for (;;) {
             const QFontMetricsF metrics(labelFont(points), &m_printer);
             const QFontMetricsF headMetrics(headFont(points), &m_printer);
             qreal total = px(ColumnGapMm) * (QsoColumns - 1);
             for (std::size_t c = 0; c < QsoColumns; ++c) {
-                widths[c] = headMetrics.horizontalAdvance(heads[c]);
+                widths[c] = std::max(headMetrics.horizontalAdvance(heads[c]),
+                                     metrics.horizontalAdvance(usual[c]));
                 for (const QsoRow &row : rows)
                     widths[c] = std::max(widths[c], metrics.horizontalAdvance(row[c]));
                 total += widths[c];
@@ -166,8 +176,9 @@ public:
     }
 
 private:
-    static QFont titleFont() { return labelFont(9, true); }
-    static QFont headFont(qreal points = QsoPoints) { return labelFont(points * 0.8); }
+    qreal qsoPoints() const { return QsoPoints * m_scale; }
+    QFont titleFont() const { return labelFont(9 * m_scale, true); }
+    static QFont headFont(qreal points) { return labelFont(points * 0.8); }
 
     qreal lineHeight(const QFont &font) const
     {
@@ -209,6 +220,7 @@ private:
     QPainter &m_painter;
     QPrinter &m_printer;
     const LabelStock &m_stock;
+    qreal m_scale;
 };
 
 } // namespace
