@@ -113,7 +113,7 @@ void SortLogForm::createControls()
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->header()->setStretchLastSection(true);
     m_tree->setColumnWidth(PileModel::TitleColumn, 190);
-    m_tree->setColumnWidth(PileModel::ViaColumn, 90);
+    m_tree->setColumnWidth(PileModel::ViaColumn, 150); // "home call DL1ABC"
     m_tree->setColumnWidth(PileModel::CardsColumn, 50);
     m_tree->setColumnWidth(PileModel::QsosColumn, 50);
     m_tree->setColumnWidth(PileModel::SortColumn, 110);
