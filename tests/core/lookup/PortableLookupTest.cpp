@@ -99,20 +99,4 @@ TEST(PortableLookup, theFourthLineSaysWhatTheThreeAnswersDoNot)
     }
 }
 
-TEST(PortableLookup, theHomeRouteIsKeptEvenWhereItMatchesTheAnswers)
-{
-    // Sorting routes every split call by its home call, also where the window shows nothing.
-    const World world;
-    const auto portable = lookUpPortable("DL1ABC/P", world.countries, world.bureaus);
-    ASSERT_TRUE(portable);
-    EXPECT_EQ(portable->homeCall, "DL1ABC");
-    ASSERT_TRUE(portable->home);
-    EXPECT_EQ(routeText(*portable->home), "DL, DARC QSL bureau");
-    EXPECT_EQ(portable->location, "");
-    EXPECT_FALSE(lookUpPortable("DL1ABC", world.countries, world.bureaus));
-    const auto unknownHome = lookUpPortable("VK2/QQ1ABC", world.countries, world.bureaus);
-    ASSERT_TRUE(unknownHome);
-    EXPECT_FALSE(unknownHome->home);
-}
-
 } // namespace
