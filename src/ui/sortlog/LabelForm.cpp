@@ -84,6 +84,14 @@ void LabelForm::chooseLetter(bool letter)
     (letter ? m_letter : m_a4)->setChecked(true);
 }
 
+void LabelForm::setUpPrinter(QPrinter &printer) const
+{
+    printer.setDocName(tr("QSL labels"));
+    // The sheet's paper, edge to edge, before the preview or the printer's settings show it.
+    printer.setFullPage(true);
+    printer.setPageSize(QPageSize(stock().page));
+}
+
 bool LabelForm::printLabels(QPrinter *printer)
 {
     if (m_sorted == nullptr)
@@ -115,7 +123,7 @@ void LabelForm::pdfButtonClick()
 void LabelForm::previewButtonClick()
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(tr("QSL labels"));
+    setUpPrinter(printer);
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(windowCaption(tr("Labels")));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, &LabelForm::printLabels);
@@ -125,10 +133,7 @@ void LabelForm::previewButtonClick()
 void LabelForm::printButtonClick()
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(tr("QSL labels"));
-    // The sheet's paper, edge to edge, before the user sees the printer's settings.
-    printer.setFullPage(true);
-    printer.setPageSize(QPageSize(stock().page));
+    setUpPrinter(printer);
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(windowCaption(tr("Print the labels")));
     if (dialog.exec() == QDialog::Accepted && !printLabels(&printer))

@@ -34,6 +34,7 @@ private:
     void previewButtonClick();
     void printButtonClick();
     void pdfButtonClick();
+    void setUpPrinter(QPrinter &printer) const;
     bool printLabels(QPrinter *printer);
 
     AskPath m_askPdfPath;
