@@ -14,7 +14,7 @@ packages=(
     libespeak-ng-dev espeak-ng-data libjpeg-dev
     libboost-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-dejavu-core
+    fonts-dejavu-core poppler-utils
     xvfb xauth xdotool openbox python3 python3-pyatspi at-spi2-core dbus dbus-x11
     nginx-light
     scdoc dpkg-dev file lintian desktop-file-utils appstream man-db shared-mime-info

@@ -35,6 +35,9 @@ inline constexpr std::string_view QsoDate = "QSO_DATE";
 inline constexpr std::string_view TimeOn = "TIME_ON";
 inline constexpr std::string_view Band = "BAND";
 inline constexpr std::string_view Mode = "MODE";
+inline constexpr std::string_view Submode = "SUBMODE";
+inline constexpr std::string_view RstSent = "RST_SENT";
+inline constexpr std::string_view QslRcvd = "QSL_RCVD";
 } // namespace LogField
 
 // The data of the first field of that name, empty when the entry has none.

@@ -1,5 +1,6 @@
 #include "logbook/LogSorter.h"
 
+#include "core/lookup/PortableLookup.h"
 #include "core/text/Ascii.h"
 #include "core/text/CallText.h"
 #include "logbook/QslRoute.h"
@@ -22,7 +23,7 @@ char firstLetter(std::string_view value)
 
 RouteAnswer unknownAnswer()
 {
-    return {{LookupOutcome::NotFound, "unknown", "unknown", "unknown"}, PileKind::Unknown};
+    return {{LookupOutcome::NotFound, "unknown", "unknown", "unknown"}, PileKind::Unknown, {}};
 }
 
 // Each text once, in the order met, joined by ", ".
@@ -87,6 +88,8 @@ std::string pileTitle(const CardPile &pile)
     switch (pile.kind) {
     case PileKind::NoBureau:
         return "none";
+    case PileKind::NotViaBureau:
+        return "not via the bureau";
     case PileKind::Unknown:
         return "unknown or incomplete";
     case PileKind::Bureau:
@@ -103,6 +106,8 @@ std::string_view pileNote(PileKind kind)
         return "bureau outside the IARU: the card may not be forwarded";
     case PileKind::NoBureau:
         return "no QSL bureau: send direct or via a manager";
+    case PileKind::NotViaBureau:
+        return "QSL_VIA asks for another way: direct, OQRS, LoTW or eQSL";
     case PileKind::Unknown:
         return "call unknown or incomplete: check the log";
     case PileKind::Bureau:
@@ -137,6 +142,7 @@ std::size_t SortedLog::pileCount(bool setApart) const
 void LogSorter::reserve(std::size_t entries)
 {
     m_entries.reserve(entries);
+    m_qsoBook->reserve(entries);
     m_cardIndex.reserve(entries / 2);
     m_routeIndex.reserve(entries / 2);
 }
@@ -155,23 +161,43 @@ std::uint32_t LogSorter::routeIndex(const std::string &call)
     return found->second;
 }
 
+std::uint32_t LogSorter::unreadNoteIndex(std::string_view text)
+{
+    const auto [found, added] = m_unreadNoteIndex.try_emplace(
+        std::string(text), static_cast<std::uint32_t>(m_unreadNotes.size()));
+    if (added)
+        m_unreadNotes.emplace_back(text);
+    return found->second;
+}
+
 void LogSorter::record(LogFields fields)
 {
     if (m_logHasQslSent.empty())
         beginLog();
     const auto log = static_cast<std::uint32_t>(m_logHasQslSent.size() - 1);
     std::string_view call, qslVia, qslSent, qslSentVia;
+    std::string_view date, time, band, mode, submode, rstSent, qslRcvd;
+    const std::pair<std::string_view, std::string_view *> wanted[] = {
+        {LogField::Call, &call},       {LogField::QslVia, &qslVia},
+        {LogField::QslSent, &qslSent}, {LogField::QslSentVia, &qslSentVia},
+        {LogField::QsoDate, &date},    {LogField::TimeOn, &time},
+        {LogField::Band, &band},       {LogField::Mode, &mode},
+        {LogField::Submode, &submode}, {LogField::RstSent, &rstSent},
+        {LogField::QslRcvd, &qslRcvd},
+    };
     for (const LogFieldView &field : fields) {
-        // The first of each field counts, as everywhere else.
-        if (field.name == LogField::Call && call.empty())
-            call = trimmed(field.value);
-        else if (field.name == LogField::QslVia && qslVia.empty())
-            qslVia = field.value;
-        else if (field.name == LogField::QslSent && qslSent.empty())
-            qslSent = trimmed(field.value);
-        else if (field.name == LogField::QslSentVia && qslSentVia.empty())
-            qslSentVia = field.value;
+        for (const auto &[name, value] : wanted) {
+            // The first of each field counts, as everywhere else.
+            if (field.name == name) {
+                if (value->empty())
+                    *value = trimmed(field.value);
+                break;
+            }
+        }
     }
+    const char received = firstLetter(qslRcvd);
+    m_qsoBook->add({date, time, band, submode.empty() ? mode : submode, rstSent,
+                    received == 'Y' || received == 'V'});
 
     std::uint8_t flags = 0;
     if (!qslSent.empty()) {
@@ -185,31 +211,40 @@ void LogSorter::record(LogFields fields)
         flags |= SentOtherWay;
 
     if (call.empty()) {
-        m_entries.push_back({NoCard, log, flags});
+        m_entries.push_back({NoCard, log, NoNote, flags});
         return;
     }
     std::string station = CallText::normalize(call);
-    std::string via = managerCall(qslVia);
+    QslVia route = readQslVia(qslVia);
+    std::string &via = route.manager;
     if (via == station)
         via.clear();
+    const bool elsewhere = route.kind == QslViaKind::NotViaBureau;
+    const std::uint32_t unreadNote =
+        route.kind == QslViaKind::Unrecognised ? unreadNoteIndex(trimmed(qslVia)) : NoNote;
     std::string key = station;
     key += ' ';
     key += via;
+    if (elsewhere)
+        key += " !"; // no call holds a blank: a key of its own
     const auto [found, added] =
         m_cardIndex.try_emplace(std::move(key), static_cast<std::uint32_t>(m_cards.size()));
     if (added) {
-        const std::uint32_t route = routeIndex(via.empty() ? station : via);
-        m_cards.push_back({std::move(station), std::move(via), route});
+        const std::uint32_t routeCall = routeIndex(via.empty() ? station : via);
+        m_cards.push_back({std::move(station), std::move(via),
+                           elsewhere ? std::string(trimmed(qslVia)) : std::string(), routeCall});
     }
-    m_entries.push_back({found->second, log, flags});
+    m_entries.push_back({found->second, log, unreadNote, flags});
 }
 
 SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection selection) const
 {
     SortedLog sorted;
     sorted.entries = m_entries.size();
+    sorted.qsoBook = m_qsoBook;
 
     std::vector<std::vector<std::uint32_t>> cardQsos(m_cards.size());
+    std::vector<std::size_t> unreadNoteQsos(m_unreadNotes.size());
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         const Entry &entry = m_entries[i];
         if (entry.card == NoCard) {
@@ -220,7 +255,13 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
         if (selection == QsoSelection::All || (waiting && !(entry.flags & SentOtherWay))) {
             cardQsos[entry.card].push_back(static_cast<std::uint32_t>(i));
             ++sorted.counted;
+            if (entry.unreadNote != NoNote)
+                ++unreadNoteQsos[entry.unreadNote];
         }
+    }
+    for (std::size_t n = 0; n < m_unreadNotes.size(); ++n) {
+        if (unreadNoteQsos[n] > 0)
+            sorted.unreadNotes.push_back({m_unreadNotes[n], unreadNoteQsos[n]});
     }
 
     // Bureau piles by sort prefix in byte order (digits before letters, a prefix before its
@@ -232,8 +273,8 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
             continue;
         const CardKey &key = m_cards[c];
         const RouteAnswer &route = key.route < answers.size() ? answers[key.route] : unknown;
-        QslCard card{key.call, key.via, route.texts, std::move(cardQsos[c])};
-        const PileKind kind = route.pile;
+        QslCard card{key.call, key.via, route.home, key.note, route.texts, std::move(cardQsos[c])};
+        const PileKind kind = key.note.empty() ? route.pile : PileKind::NotViaBureau;
         const bool bySortText = kind == PileKind::Bureau || kind == PileKind::NonIaru;
         CardPile &pile = piles[{kind, bySortText ? card.answer.sortText : std::string()}];
         pile.kind = kind;
@@ -252,6 +293,7 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
             pile.entityText = distinctTexts(pile.cards, &LookupResult::entityText);
             break;
         case PileKind::NoBureau:
+        case PileKind::NotViaBureau:
         case PileKind::Unknown:
             break; // each card shows its own entity or message
         }
@@ -263,10 +305,29 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
 RouteAnswer lookUpRouteCall(const std::string &call, const CountryTable &countries,
                             const BureauTable &bureaus)
 {
-    const auto found = findAnswer(call, countries, bureaus);
+    auto found = findAnswer(call, countries, bureaus);
     if (!found)
         return unknownAnswer();
-    return {resultOf(*found), pileKind(*found)};
+    std::optional<PortableAnswer> portable;
+    if (call.find('/') != std::string::npos)
+        portable = lookUpPortable(call, countries, bureaus);
+    const bool byHome = portable && portable->home;
+    if (byHome)
+        found = portable->home;
+    RouteAnswer route{resultOf(*found), pileKind(*found), byHome ? portable->homeCall : ""};
+    // The KA4 pile names one bureau and one entity, although a KG4 call of area 4b is answered
+    // with texts of its own.
+    if (found->outcome == LookupOutcome::KG4Usa) {
+        if (const auto area = findAnswer("KA4", countries, bureaus);
+            area && area->outcome == LookupOutcome::UsArea4b) {
+            const LookupResult texts = resultOf(*area);
+            route.texts.bureauText = texts.bureauText;
+            route.texts.entityText = texts.entityText;
+        }
+    }
+    if (portable && !portable->location.empty())
+        route.texts.entityText = portable->location;
+    return route;
 }
 
 SortedLog sortLog(const LogSorter &sorter, const CountryTable &countries,

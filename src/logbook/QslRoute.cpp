@@ -1,10 +1,12 @@
 #include "logbook/QslRoute.h"
 
 #include "core/text/Ascii.h"
+#include "core/text/CallParts.h"
 #include "core/text/CallText.h"
 #include "logbook/LogFields.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -18,15 +20,52 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Prefix, digit, letters: "DL1ABC", "2E0XYZ", "K1A"; not "LOTW", "KH6" or "2023".
-bool hasCallShape(std::string_view word)
+bool isManagerShape(std::string_view word)
 {
-    if (word.size() < 3 || word.size() > CallText::MaxLength)
-        return false;
-    const std::size_t suffix = word.find_last_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    return suffix != std::string_view::npos && suffix >= 1 && suffix + 1 < word.size() &&
-           isDigit(word[suffix]) &&
-           std::all_of(word.begin(), word.end(), [](char c) { return isLetter(c) || isDigit(c); });
+    return word.size() <= CallText::MaxLength && hasCallShape(word);
+}
+
+enum class NoteWord { Other, Bureau, NoBureau, Negation, Elsewhere, Club };
+
+// The words of QSL_VIA notes, in their usual spellings (a hyphen is dropped first, so that
+// "e-QSL" and "no-buro" are one word).
+NoteWord noteWord(std::string_view word)
+{
+    struct Entry
+    {
+        std::string_view word;
+        NoteWord meaning;
+    };
+    static constexpr Entry Words[] = {
+        {"BURO", NoteWord::Bureau},       {"BUREAU", NoteWord::Bureau},
+        {"BUERO", NoteWord::Bureau},      {"NOBURO", NoteWord::NoBureau},
+        {"NOBUREAU", NoteWord::NoBureau}, {"NO", NoteWord::Negation},
+        {"NOT", NoteWord::Negation},      {"NON", NoteWord::Negation},
+        {"DIRECT", NoteWord::Elsewhere},  {"DIREKT", NoteWord::Elsewhere},
+        {"DIR", NoteWord::Elsewhere},     {"OQRS", NoteWord::Elsewhere},
+        {"LOTW", NoteWord::Elsewhere},    {"EQSL", NoteWord::Elsewhere},
+        {"CLUBLOG", NoteWord::Elsewhere}, {"CLUB", NoteWord::Club},
+    };
+    for (const Entry &entry : Words) {
+        if (entry.word == word)
+            return entry.meaning;
+    }
+    return NoteWord::Other;
+}
+
+std::vector<std::string> noteWords(std::string_view qslVia)
+{
+    std::vector<std::string> words(1);
+    for (const char c : qslVia) {
+        const char upper = Ascii::upper(c);
+        if (isLetter(upper) || isDigit(upper))
+            words.back() += upper;
+        else if (c != '-' && !words.back().empty())
+            words.emplace_back();
+    }
+    if (words.back().empty())
+        words.pop_back();
+    return words;
 }
 
 } // namespace
@@ -52,9 +91,54 @@ std::string managerCall(std::string_view qslVia)
         while (end < text.size() && (isLetter(text[end]) || isDigit(text[end])))
             ++end;
         const std::string_view word = std::string_view(text).substr(at, end - at);
-        if (hasCallShape(word))
+        if (isManagerShape(word))
             return CallText::normalize(word);
         at = end;
     }
     return {};
+}
+
+QslVia readQslVia(std::string_view qslVia)
+{
+    if (trimmed(qslVia).empty())
+        return {};
+    if (std::string manager = managerCall(qslVia); !manager.empty())
+        return {QslViaKind::Manager, std::move(manager)};
+    bool bureau = false;
+    bool noBureau = false;
+    bool elsewhere = false;
+    const std::vector<std::string> words = noteWords(qslVia);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const NoteWord word = noteWord(words[i]);
+        const NoteWord next = i + 1 < words.size() ? noteWord(words[i + 1]) : NoteWord::Other;
+        switch (word) {
+        case NoteWord::Bureau:
+            bureau = true;
+            break;
+        case NoteWord::NoBureau:
+            noBureau = true;
+            break;
+        case NoteWord::Negation: // "no buro", "not via buro"
+            noBureau = noBureau || next == NoteWord::Bureau ||
+                       (i + 2 < words.size() && words[i + 1] == "VIA" &&
+                        noteWord(words[i + 2]) == NoteWord::Bureau);
+            break;
+        case NoteWord::Elsewhere:
+            elsewhere = true;
+            break;
+        case NoteWord::Club: // "Club Log"
+            elsewhere = elsewhere || (i + 1 < words.size() && words[i + 1] == "LOG");
+            break;
+        case NoteWord::Other:
+            break;
+        }
+    }
+    if (noBureau)
+        return {QslViaKind::NotViaBureau, {}};
+    // "direct or buro": the bureau will do.
+    if (bureau)
+        return {QslViaKind::Bureau, {}};
+    if (elsewhere)
+        return {QslViaKind::NotViaBureau, {}};
+    return {QslViaKind::Unrecognised, {}};
 }

@@ -10,5 +10,22 @@
 // the manager. A call with a portable part ("KH6/K1ABC") gives its home call.
 std::string managerCall(std::string_view qslVia);
 
+// What a QSL_VIA field asks for.
+enum class QslViaKind {
+    None,         // empty: the card goes to the station
+    Manager,      // a call: the card goes to the manager, whatever else the field says
+    Bureau,       // "buro", "via bureau": the station itself, through the bureau
+    NotViaBureau, // "direct", "OQRS", "LoTW", "eQSL", "no buro": some other way
+    Unrecognised, // words Vorn does not know: read as None, and listed for the user
+};
+
+struct QslVia
+{
+    QslViaKind kind = QslViaKind::None;
+    std::string manager; // for Manager
+};
+
+QslVia readQslVia(std::string_view qslVia);
+
 // The field's data without blanks, tabs and line ends at either end.
 std::string_view trimmed(std::string_view value);

@@ -8,6 +8,7 @@
 #include "core/data/DataFileCheck.h"
 #include "core/data/DataFiles.h"
 #include "core/lookup/CallLookup.h"
+#include "core/lookup/PortableLookup.h"
 #include "core/settings/ShippedFiles.h"
 #include "core/settings/Version.h"
 #include "core/text/ByteSource.h"
@@ -33,7 +34,7 @@ namespace fs = std::filesystem;
 constexpr int ExitUsage = 1; // also when the calls cannot be read or the answers not written
 constexpr int ExitDataError = 2;
 
-constexpr std::string_view UsageLine = "Usage: vorn-lookup [-C DIR] [--] [CALL...]\n";
+constexpr std::string_view UsageLine = "Usage: vorn-lookup [-C DIR] [--portable] [--] [CALL...]\n";
 
 constexpr std::string_view Help =
     "\n"
@@ -42,6 +43,10 @@ constexpr std::string_view Help =
     "bureau and the DXCC / WAE entity, separated by tabs.\n"
     "\n"
     "  -C DIR     read country.asc and vorn.asc from DIR\n"
+    "  --portable add two columns for portable and guest calls (VK2/DL1ABC,\n"
+    "             DL1ABC/VK2, K1ABC/MM): the sort prefix and bureau of the home\n"
+    "             call, and the entity where he operates; each is empty when it\n"
+    "             says nothing that the three answers do not\n"
     "  --help     show this text\n"
     "  --version  show the program's version and the version of the data\n"
     "  --         end of the options: every later argument is a call\n"
@@ -112,28 +117,47 @@ private:
     std::error_code m_error;
 };
 
-void writeAnswer(std::string_view call, const CountryTable &countries, const BureauTable &bureaus,
-                 Output &out)
+struct Tables
+{
+    CountryTable countries;
+    BureauTable bureaus;
+    bool portable = false; // two more columns
+};
+
+void writeAnswer(std::string_view call, const Tables &tables, Output &out)
 {
     out.append(call);
     out.append("\t");
-    if (const auto answer = findAnswer(call, countries, bureaus)) {
+    const auto answer = findAnswer(call, tables.countries, tables.bureaus);
+    if (answer) {
         const AnswerTexts texts = answerTexts(*answer);
         out.append(texts.sort);
         out.append("\t");
         out.append(texts.bureau);
         out.append("\t");
         out.append(texts.entity);
-        out.append("\n");
     } else {
-        out.append("\t\t\n");
+        out.append("\t\t");
     }
+    if (tables.portable) {
+        out.append("\t");
+        // Only a call with a '/' is taken apart.
+        if (answer && call.find('/') != std::string_view::npos) {
+            const PortableTexts texts =
+                portableTexts(call, resultOf(*answer), tables.countries, tables.bureaus);
+            out.append(texts.homeRoute);
+            out.append("\t");
+            out.append(texts.location);
+        } else {
+            out.append("\t");
+        }
+    }
+    out.append("\n");
 }
 
 // Looks up every line of standard input. Lines end at LF; a CR before it is a control
 // character like any other. False, with the reason, when the input cannot be read.
-bool answerInput(const CountryTable &countries, const BureauTable &bureaus, Output &out,
-                 std::error_code &readError)
+bool answerInput(const Tables &tables, Output &out, std::error_code &readError)
 {
     std::vector<char> block(64 * 1024);
     DescriptorSource input(STDIN_FILENO);
@@ -153,7 +177,7 @@ bool answerInput(const CountryTable &countries, const BureauTable &bureaus, Outp
                 lineStarted = true;
                 continue;
             }
-            writeAnswer(call.text(), countries, bureaus, out);
+            writeAnswer(call.text(), tables, out);
             call.clear();
             lineStarted = false;
         }
@@ -161,7 +185,7 @@ bool answerInput(const CountryTable &countries, const BureauTable &bureaus, Outp
             return true; // nothing more can be written; the caller reports it
     }
     if (lineStarted) // a last line without its line end
-        writeAnswer(call.text(), countries, bureaus, out);
+        writeAnswer(call.text(), tables, out);
     return true;
 }
 
@@ -184,6 +208,7 @@ struct Options
     std::vector<std::string_view> calls;
     bool help = false;
     bool version = false;
+    bool portable = false;
 };
 
 // Nothing, after a message, when the arguments are not understood.
@@ -200,6 +225,8 @@ std::optional<Options> parseOptions(int argc, char **argv)
             options.help = true;
         } else if (arg == "--version") {
             options.version = true;
+        } else if (arg == "--portable") {
+            options.portable = true;
         } else if (arg == "-C") {
             if (++i == argc) {
                 say("vorn-lookup: -C needs a directory\n");
@@ -255,10 +282,10 @@ int main(int argc, char **argv)
     const fs::path countryFile = *dataDirectory / DataFiles::CountryFile;
     const fs::path bureauFile = *dataDirectory / DataFiles::BureauFile;
 
-    CountryTable countries;
-    BureauTable bureaus;
-    if (!load(countries, countryFile, DataFile::Country, &loadCountryTable) ||
-        !load(bureaus, bureauFile, DataFile::Bureau, &loadBureauTable))
+    Tables tables;
+    tables.portable = options->portable;
+    if (!load(tables.countries, countryFile, DataFile::Country, &loadCountryTable) ||
+        !load(tables.bureaus, bureauFile, DataFile::Bureau, &loadBureauTable))
         return ExitDataError;
 
     Output out;
@@ -269,9 +296,9 @@ int main(int argc, char **argv)
             call.clear();
             for (const char c : typed)
                 call.add(c);
-            writeAnswer(call.text(), countries, bureaus, out);
+            writeAnswer(call.text(), tables, out);
         }
-    } else if (!answerInput(countries, bureaus, out, readError)) {
+    } else if (!answerInput(tables, out, readError)) {
         out.flush();
         say("vorn-lookup: cannot read the calls: " + readError.message() + "\n");
         return ExitUsage;

@@ -23,7 +23,7 @@ constexpr int ExitCannotRead = 2;
 
 void printUsage(std::ostream &out)
 {
-    out << "Usage: vorn-sort [-C DIR] [--all] [--csv] LOGFILE...\n"
+    out << "Usage: vorn-sort [-C DIR] [--all] [--csv [--qsos]] LOGFILE...\n"
            "\n"
            "Sorts the outgoing QSL cards of one or more logs into bureau piles, as Vorn's\n"
            "\"Sort log\" window does: one card per worked station and route, in piles by the\n"
@@ -33,7 +33,10 @@ void printUsage(std::ostream &out)
            "\n"
            "A LOGFILE is ADIF (.adi), ADX (ADIF as XML) or a plain list of calls separated\n"
            "by blanks, commas or line ends; \"-\" reads standard input. A QSO whose QSL_VIA\n"
-           "names a manager goes to the manager's pile.\n"
+           "names a manager goes to the manager's pile; one whose QSL_VIA asks for another\n"
+           "way (direct, OQRS, LoTW, eQSL, no buro) is set apart, \"not via the bureau\".\n"
+           "A portable or guest call (VK2/DL1ABC, DL1ABC/P) goes to the pile of its home\n"
+           "call and shows the entity where he operates.\n"
            "\n"
            "  -C DIR    read country.asc and vorn.asc from DIR\n"
            "  --all     sort every QSO; by default only those whose QSL_SENT is Q or R (or\n"
@@ -43,6 +46,9 @@ void printUsage(std::ostream &out)
            "            (RFC 4180, lines ending in CR LF; a field that begins with =, +,\n"
            "            -, @, a tab or a CR is quoted behind an apostrophe, so that a\n"
            "            spreadsheet shows it instead of running it as a formula)\n"
+           "  --qsos    with --csv, one row per QSO instead:\n"
+           "            pile,sort_prefix,bureau,entity,call,via,route,qso_date,time_on,\n"
+           "            band,mode,rst_sent\n"
            "  --help    show this text\n"
            "\n"
            "Without -C the data come from the current directory when it holds country.asc,\n"
@@ -51,8 +57,9 @@ void printUsage(std::ostream &out)
            "error names the directory.\n"
            "\n"
            "Damaged records are skipped and counted on standard error, and so is an ADX\n"
-           "log that breaks off. A file that is neither ADIF, ADX nor a list of calls is\n"
-           "refused. A data file that loads but does not look like one gets a warning.\n"
+           "log that breaks off; QSL_VIA notes that are not understood are listed there.\n"
+           "A file that is neither ADIF, ADX nor a list of calls is refused. A data file\n"
+           "that loads but does not look like one gets a warning.\n"
            "\n"
            "Exit status: 0 on success, 1 for a usage error, 2 when a data file or a log\n"
            "cannot be read, or a file is not a log.\n";
@@ -61,7 +68,7 @@ void printUsage(std::ostream &out)
 int usageError(const std::string &message)
 {
     std::cerr << "vorn-sort: " << message << '\n'
-              << "Usage: vorn-sort [-C DIR] [--all] [--csv] LOGFILE...\n"
+              << "Usage: vorn-sort [-C DIR] [--all] [--csv [--qsos]] LOGFILE...\n"
               << "Try 'vorn-sort --help' for more.\n";
     return ExitUsage;
 }
@@ -75,6 +82,7 @@ int main(int argc, char **argv)
     std::optional<std::filesystem::path> dataDir;
     QsoSelection selection = QsoSelection::Waiting;
     bool csv = false;
+    bool qsos = false;
     std::vector<std::filesystem::path> logs;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
@@ -91,6 +99,8 @@ int main(int argc, char **argv)
             selection = QsoSelection::All;
         } else if (options && arg == "--csv") {
             csv = true;
+        } else if (options && arg == "--qsos") {
+            qsos = true;
         } else if (options && arg == "--") {
             options = false;
         } else if (options && arg.size() > 1 && arg.front() == '-') {
@@ -101,6 +111,8 @@ int main(int argc, char **argv)
     }
     if (logs.empty())
         return usageError("no log file given");
+    if (qsos && !csv)
+        return usageError("--qsos goes with --csv");
     if (!dataDir) {
         dataDir = findDataDirectory();
         if (!dataDir) {
@@ -149,7 +161,11 @@ int main(int argc, char **argv)
     }
 
     const SortedLog sorted = job.result(selection);
-    if (csv)
+    if (const std::string notes = unreadNotesText(sorted); !notes.empty())
+        std::cerr << "vorn-sort: " << notes << '\n';
+    if (qsos)
+        writeQsosCsv(std::cout, sorted);
+    else if (csv)
         writeCardsCsv(std::cout, sorted);
     else
         writePileListing(std::cout, sorted);

@@ -4,6 +4,7 @@
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
 #include "core/lookup/CallLookup.h"
+#include "core/lookup/PortableLookup.h"
 #include "core/text/CallText.h"
 
 #include <cstdlib>
@@ -34,6 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!result)
         return 0;
     FUZZ_CHECK(!result->sortText.empty() || result->outcome == LookupOutcome::NoBureau);
+    // A portable or guest call's home call is one of its parts, and the line below the answers
+    // only ever adds to them.
+    if (const auto portable = lookUpPortable(typed, tables.countries, tables.bureaus)) {
+        FUZZ_CHECK(!portable->homeCall.empty() &&
+                   typed.find(portable->homeCall) != std::string_view::npos);
+        const PortableTexts texts = portableTexts(*result, *portable);
+        FUZZ_CHECK(texts.homeRoute.empty() || !texts.homeCall.empty());
+        FUZZ_CHECK(texts.location != result->entityText || texts.location.empty());
+    }
     // The call field hands over what it holds; the look-up of that is the same as of the text.
     const std::string normalized = CallText::normalize(typed);
     if (normalized == typed)

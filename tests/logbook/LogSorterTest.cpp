@@ -1,6 +1,7 @@
 // Route calls, the choice of QSOs, cards and piles, the CSV and "Mark as sent", on small logs
 // whose answers are known.
 
+#include "logbook/LabelPlan.h"
 #include "logbook/MarkAsSent.h"
 #include "logbook/PileListing.h"
 #include "logbook/QslRoute.h"
@@ -19,15 +20,20 @@ namespace {
 using Entry = std::vector<std::pair<std::string, std::string>>;
 
 // DL and the US and Australian call areas, an entity without a bureau (P5) and a bureau outside
-// the IARU (3A).
+// the IARU (3A); for guests, a few more entities, and Guantanamo Bay with its KG4 calls.
 struct World
 {
     CountryTable countries;
     BureauTable bureaus;
     World()
     {
-        for (const char *prefix : {"DL", "K", "W", "VK", "P5", "3A"})
+        for (const char *prefix : {"KH6", "KG4", "3D2", "F", "G", "DL", "K", "W", "VK", "P5", "3A"})
             countries.append({prefix, prefix[0] == 'W' ? "K" : prefix});
+        bureaus.append({"KH6", "Hawaii", "KH6", "ARRL KH6", true});
+        bureaus.append({"KG4", "Guantanamo Bay", "KG4", "", false});
+        bureaus.append({"3D2", "Fiji", "3D2", "FARA", true});
+        bureaus.append({"F", "France", "F", "REF", true});
+        bureaus.append({"G", "England", "G", "RSGB", true});
         bureaus.append({"DL", "Germany", "DL", "DARC", true});
         bureaus.append({"K", "United States", "K", "ARRL", true});
         bureaus.append({"VK", "Australia", "VK", "WIA", true});
@@ -73,6 +79,44 @@ TEST(ManagerCall, takesTheFirstWordShapedLikeACall)
     };
     for (const auto &[via, manager] : cases)
         EXPECT_EQ(managerCall(via), manager) << via;
+}
+
+TEST(QslVia, notesThatAreNoManager)
+{
+    using K = QslViaKind;
+    const std::pair<const char *, QslViaKind> cases[] = {
+        {"", K::None},
+        {" \t", K::None},
+        {"via DL1ABC", K::Manager},
+        {"mgr EA5XYZ direct or buro", K::Manager}, // a manager wins, as before
+        {"QSL via: M0ABC (OQRS)", K::Manager},
+        {"DIRECT", K::NotViaBureau},
+        {"direct only", K::NotViaBureau},
+        {"OQRS", K::NotViaBureau},
+        {"Club Log OQRS", K::NotViaBureau},
+        {"ClubLog", K::NotViaBureau},
+        {"via Club Log", K::NotViaBureau},
+        {"LoTW", K::NotViaBureau},
+        {"LoTW, eQSL", K::NotViaBureau},
+        {"e-QSL", K::NotViaBureau},
+        {"eQSL.cc", K::NotViaBureau},
+        {"no buro", K::NotViaBureau},
+        {"NO BURO", K::NotViaBureau},
+        {"no-buro", K::NotViaBureau},
+        {"NOBURO", K::NotViaBureau},
+        {"not via bureau", K::NotViaBureau},
+        {"buro", K::Bureau},
+        {"Bureau", K::Bureau},
+        {"via buro", K::Bureau},
+        {"direct or buro", K::Bureau},
+        {"buro, no direct", K::Bureau},
+        {"see QRZ.com", K::Unrecognised},
+        {"home call", K::Unrecognised},
+        {"QSL 2023", K::Unrecognised},
+        {"Bruno", K::Unrecognised},
+    };
+    for (const auto &[via, kind] : cases)
+        EXPECT_EQ(readQslVia(via).kind, kind) << via;
 }
 
 struct SelectionCase
@@ -194,6 +238,158 @@ TEST(Piles, sortEveryKindInBureauOrderWithCounts)
                                   "(4 QSOs). 12 QSOs read, 11 counted, 1 without a call.");
 }
 
+// Each card's pile, answers and what the Via column says, one line per card.
+std::string cardLines(const SortedLog &sorted)
+{
+    std::string lines;
+    for (const CardPile &pile : sorted.piles)
+        for (const QslCard &card : pile.cards)
+            lines += pileTitle(pile) + " | " + card.call + " | " + routeNote(card) + " | " +
+                     card.answer.bureauText + " | " + card.answer.entityText + '\n';
+    return lines;
+}
+
+TEST(Piles, portableAndGuestCallsGoToTheirHomeBureaus)
+{
+    const World world;
+    LogSorter sorter;
+    feed(sorter, {
+                     {{"CALL", "VK2/DL1ABC"}},
+                     {{"CALL", "F/G4XYZ"}},
+                     {{"CALL", "DL1ABC/P"}},
+                     {{"CALL", "DL1ABC/VK2"}},
+                     {{"CALL", "W1ABC/KH6"}},
+                     {{"CALL", "K1ABC/MM"}},
+                     {{"CALL", "KG4AB/P"}},
+                     {{"CALL", "3D2/DL1ABC"}},
+                     {{"CALL", "VK2/DL2XYZ"}, {"QSL_VIA", "DL5ZZZ"}}, // a manager still wins
+                     {{"CALL", "VK2/QQ1ABC"}}, // a home call that no pile takes: as it stands
+                     // The KA4 pile names one bureau and one entity, KG4 calls of area 4b too.
+                     {{"CALL", "KG4ABC"}},
+                     {{"CALL", "KA4XYZ"}},
+                 });
+    const SortedLog sorted = sortLog(sorter, world.countries, world.bureaus, QsoSelection::All);
+    EXPECT_EQ(cardLines(sorted), "DL | 3D2/DL1ABC | home call DL1ABC | DARC | Fiji\n"
+                                 "DL | DL1ABC/P | home call DL1ABC | DARC | Germany\n"
+                                 "DL | DL1ABC/VK2 | home call DL1ABC | DARC | Australia\n"
+                                 "DL | VK2/DL1ABC | home call DL1ABC | DARC | Australia\n"
+                                 "DL | VK2/DL2XYZ | via DL5ZZZ | DARC | Germany\n"
+                                 "G | F/G4XYZ | home call G4XYZ | RSGB | France\n"
+                                 "K1 | K1ABC/MM | home call K1ABC | ARRL - call area 1 | "
+                                 "maritime mobile, no DXCC entity\n"
+                                 "K1 | W1ABC/KH6 | home call W1ABC | ARRL - call area 1 | Hawaii\n"
+                                 "KA4 | KA4XYZ |  | ARRL - call area 4b | United States\n"
+                                 "KA4 | KG4ABC |  | ARRL - call area 4b | United States\n"
+                                 "VK2 | VK2/QQ1ABC |  | WIA - call area 2 | Australia\n"
+                                 "none | KG4AB/P | home call KG4AB | none | Guantanamo Bay\n");
+    EXPECT_EQ(sorted.piles[3].bureauText, "ARRL - call area 4b");
+    EXPECT_EQ(sorted.piles[3].entityText, "United States");
+}
+
+TEST(Piles, notesThatAskForAnotherWayAreSetApart)
+{
+    const World world;
+    LogSorter sorter;
+    feed(sorter, {
+                     {{"CALL", "DL3AAA"}, {"QSL_VIA", "direct"}},
+                     {{"CALL", "DL3AAA"}},
+                     {{"CALL", "DL3BBB"}, {"QSL_VIA", "OQRS"}},
+                     {{"CALL", "DL3BBB"}, {"QSL_VIA", "Club Log OQRS"}},
+                     {{"CALL", "QQ1ABC"}, {"QSL_VIA", "NO BURO"}},
+                     {{"CALL", "DL3CCC"}, {"QSL_VIA", "buro"}},
+                     {{"CALL", "DL3DDD"}, {"QSL_VIA", "see QRZ.com"}, {"QSL_SENT", "Q"}},
+                     {{"CALL", "DL3EEE"}, {"QSL_VIA", "see QRZ.com"}, {"QSL_SENT", "R"}},
+                     {{"CALL", "DL3FFF"}, {"QSL_VIA", "home call"}, {"QSL_SENT", "N"}},
+                 });
+    const SortedLog sorted = sortLog(sorter, world.countries, world.bureaus, QsoSelection::All);
+    EXPECT_EQ(cardLines(sorted), "DL | DL3AAA |  | DARC | Germany\n"
+                                 "DL | DL3CCC |  | DARC | Germany\n"
+                                 "DL | DL3DDD |  | DARC | Germany\n"
+                                 "DL | DL3EEE |  | DARC | Germany\n"
+                                 "DL | DL3FFF |  | DARC | Germany\n"
+                                 "not via the bureau | DL3AAA | direct | DARC | Germany\n"
+                                 "not via the bureau | DL3BBB | OQRS | DARC | Germany\n"
+                                 "not via the bureau | QQ1ABC | NO BURO | unknown | unknown\n");
+    EXPECT_EQ(sorted.piles[1].kind, PileKind::NotViaBureau);
+    EXPECT_EQ(sorted.piles[1].qsoCount, 4u);
+    EXPECT_EQ(unreadNotesText(sorted), "QSL_VIA not understood, taken as no manager: "
+                                       "\"see QRZ.com\" (2 QSOs), \"home call\" (1 QSO).");
+    // Only the counted QSOs' notes are listed; Mark as sent leaves the pile set apart alone.
+    const SortedLog waiting =
+        sortLog(sorter, world.countries, world.bureaus, QsoSelection::Waiting);
+    EXPECT_EQ(waiting.unreadNotes.size(), 1u);
+    EXPECT_EQ(entriesInBureauPiles(sorted, 9),
+              (std::vector<bool>{false, true, false, false, false, true, true, true, true}));
+}
+
+TEST(Piles, cardsCarryTheirQsos)
+{
+    const World world;
+    LogSorter sorter;
+    feed(sorter, {
+                     {{"CALL", "DL1ABC"},
+                      {"QSO_DATE", "20240115"},
+                      {"TIME_ON", "123456"},
+                      {"BAND", "20m"},
+                      {"MODE", "MFSK"},
+                      {"SUBMODE", "FT4"},
+                      {"RST_SENT", "-10"},
+                      {"QSL_RCVD", "Y"}},
+                     {{"BAND", "40m"}}, // no call: no card, but the QSOs keep their numbers
+                     {{"CALL", "DL1ABC"},
+                      {"QSO_DATE", "2024011"},
+                      {"TIME_ON", "0907"},
+                      {"BAND", "40m"},
+                      {"MODE", "SSB"},
+                      {"RST_SENT", "59"}},
+                     {{"CALL", "P5ABC"}, {"MODE", "CW"}, {"QSL_VIA", "a, \"quoted\" note"}},
+                 });
+    const SortedLog sorted = sortLog(sorter, world.countries, world.bureaus, QsoSelection::All);
+    const QslCard &card = sorted.piles[0].cards[0];
+    ASSERT_EQ(card.qsos.size(), 2u);
+    const QsoView first = sorted.qso(card.qsos[0]);
+    EXPECT_TRUE(first.qslReceived);
+    EXPECT_EQ(qsoLine(first), "2024-01-15 1234 20m FT4 -10");
+    EXPECT_FALSE(sorted.qso(card.qsos[1]).qslReceived);
+    EXPECT_EQ(qsoLine(sorted.qso(card.qsos[1])), "2024011 0907 40m SSB 59");
+    std::ostringstream out;
+    writeQsosCsv(out, sorted);
+    EXPECT_EQ(
+        out.str(),
+        "pile,sort_prefix,bureau,entity,call,via,route,qso_date,time_on,band,mode,rst_sent\r\n"
+        "DL,DL,DARC,Germany,DL1ABC,,DL1ABC,20240115,123456,20m,FT4,-10\r\n"
+        "DL,DL,DARC,Germany,DL1ABC,,DL1ABC,2024011,0907,40m,SSB,59\r\n"
+        "none,,none,North Korea,P5ABC,,P5ABC,,,,CW,\r\n");
+}
+
+TEST(LabelPlan, aHeadingPerPileAndCardsSpreadOverLabels)
+{
+    const World world;
+    LogSorter sorter;
+    std::vector<Entry> log(7, Entry{{"CALL", "DL1ABC"}});
+    log.push_back({{"CALL", "DL2ABC"}});
+    log.push_back({{"CALL", "P5ABC"}});
+    feed(sorter, log);
+    const SortedLog sorted = sortLog(sorter, world.countries, world.bureaus, QsoSelection::All);
+    std::string plan;
+    for (const LabelContent &label : planLabels(sorted, 3)) {
+        plan += pileTitle(*label.pile);
+        if (label.card != nullptr)
+            plan += ' ' + label.card->call + ' ' + std::to_string(label.firstQso) + '+' +
+                    std::to_string(label.qsoCount) + ' ' + std::to_string(label.part) + '/' +
+                    std::to_string(label.parts);
+        plan += '\n';
+    }
+    EXPECT_EQ(plan, "DL\n"
+                    "DL DL1ABC 0+3 1/3\n"
+                    "DL DL1ABC 3+3 2/3\n"
+                    "DL DL1ABC 6+1 3/3\n"
+                    "DL DL2ABC 0+1 1/1\n"
+                    "none\n"
+                    "none P5ABC 0+1 1/1\n");
+    EXPECT_EQ(planLabels(sorted, 0).size(), 11u); // a label takes one QSO at least
+}
+
 TEST(Piles, areChosenByTheOutcomeAndTheBureauRowNotByTheText)
 {
     using O = LookupOutcome;
@@ -226,8 +422,12 @@ TEST(CsvField, quotesOnlyWhatNeedsIt)
         // What a spreadsheet would run as a formula stays text behind an apostrophe.
         {"=1+2", "\"'=1+2\""},
         {"@SUM(1)", "\"'@SUM(1)\""},
-        {"+49", "\"'+49\""},
-        {"-1", "\"'-1\""},
+        {"+A1", "\"'+A1\""},
+        {"-1+2", "\"'-1+2\""},
+        // A signed number, such as a signal report, is read as the number it is.
+        {"-10", "-10"},
+        {"+5", "+5"},
+        {"-", "\"'-\""},
         {"\tx", "\"'\tx\""},
         {"\rx", "\"'\rx\""},
         {"=HYPERLINK(\"a\",1)", "\"'=HYPERLINK(\"\"a\"\",1)\""},

@@ -2,7 +2,8 @@
 """The help's example calls give the answers the help claims, on the shipped data.
 
 Each example is marked <span class="call"> with the answers it claims in data-sort,
-data-bureau and data-entity; vorn-lookup looks every one up in the shipped files.
+data-bureau and data-entity, and for portable calls data-home and data-location (the line below
+the answers); vorn-lookup --portable looks every one up in the shipped files.
 Usage: help_examples_test.py VORN_LOOKUP FILES_DIR
 """
 
@@ -12,7 +13,7 @@ import re
 import subprocess
 import sys
 
-FIELDS = {"sort": 1, "bureau": 2, "entity": 3}  # of vorn-lookup's line
+FIELDS = {"sort": 1, "bureau": 2, "entity": 3, "home": 4, "location": 5}  # of vorn-lookup's line
 
 lookup, files = sys.argv[1:3]
 with open(os.path.join(files, "vorn.hlp"), encoding="utf-8") as help_file:
@@ -22,7 +23,7 @@ examples = [(html.unescape(call), dict(re.findall(r'data-(\w+)="([^"]*)"', html.
             for match in re.finditer(r'<span class="call"([^>]*)>([^<]*)</span>', text)
             for attrs, call in [match.groups()]]
 calls = "".join(call + "\n" for call, _, _ in examples)
-answers = subprocess.run([lookup, "-C", files], input=calls.encode("latin-1"), check=True,
+answers = subprocess.run([lookup, "-C", files, "--portable"], input=calls.encode("latin-1"), check=True,
                          capture_output=True).stdout.decode("latin-1").split("\n")
 failed = 0
 for (call, claims, line), answer in zip(examples, answers):

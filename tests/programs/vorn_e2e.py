@@ -38,6 +38,8 @@ DATA_FILES = ("country.asc", "vorn.asc", "vorn.hlp")
 DEFAULT_SETTINGS = b"BM\r\nUN\r\nCN\r\nN0\r\nR\r\n"
 # The answer labels describe themselves by the caption beside them.
 ANSWER_CAPTIONS = ("Sort QSL under", "QSL bureau", "DXCC / WAE")
+# The line below the three answers, for portable and guest calls.
+FOURTH_LINE = "Home call and location"
 SESSION_MARK = "VORN_E2E_PRIVATE_SESSION"
 # The QSL information service is queried after every look-up ("CA"); the rest are defaults.
 AUTO_QUERY_SETTINGS = b"BM\r\nUN\r\nCA\r\nN0\r\nR\r\n"
@@ -340,6 +342,17 @@ def expected_answers(lookup, workdir, call):
     return tuple(fields)
 
 
+def expected_fourth_line(lookup, workdir, call):
+    """vorn-lookup --portable's two more columns: (home route, location), each maybe empty."""
+    result = subprocess.run([os.path.abspath(lookup), "-C", workdir, "--portable", "--", call],
+                            capture_output=True, check=False)
+    fields = result.stdout.decode("latin-1").rstrip("\n").split("\t")
+    if result.returncode != 0 or len(fields) != 6:
+        raise Failure(f"vorn-lookup --portable {call} failed: {result.stdout!r} "
+                      f"{result.stderr.decode('latin-1')}")
+    return tuple(fields[4:])
+
+
 def xdotool(arguments, *args):
     program = require_program(arguments.xdotool, "xdotool")
     result = subprocess.run([program, *args], capture_output=True, check=False, timeout=30)
@@ -404,6 +417,10 @@ def run(arguments, session):
             frame, lambda acc: acc.description == caption and
             acc.getRole() == reader.pyatspi.ROLE_LABEL)))
 
+    fourth_line = wait_for("the fourth line", lambda: reader.find(
+        frame, lambda acc: acc.description == FOURTH_LINE and
+        acc.getRole() == reader.pyatspi.ROLE_LABEL))
+
     if arguments.qslinfo_service:
         query = wait_for("the query window", lambda: reader.query_frame(app))
         log(f"query window: '{query.name}', a {query.getRoleName()}")
@@ -443,6 +460,14 @@ def run(arguments, session):
         log(f"vorn-lookup says: {expected!r}")
         if tuple(shown) != tuple(expected[1:]):
             raise Failure(f"answers for {call}: shown {shown!r}, vorn-lookup says {expected[1:]!r}")
+        # The fourth line says what vorn-lookup --portable adds, and is empty where it adds nothing.
+        home_route, location = expected_fourth_line(arguments.lookup, session.workdir, call)
+        fourth = reader.fresh_name(fourth_line) or ""
+        log(f"fourth line {fourth!r}; vorn-lookup --portable adds {home_route!r}, {location!r}")
+        if bool(fourth) != bool(home_route or location) or home_route not in fourth or \
+                location not in fourth:
+            raise Failure(f"fourth line for {call}: shown {fourth!r}, vorn-lookup --portable "
+                          f"says {home_route!r} and {location!r}")
         return expected[0]
 
     for way, steps in KEYBOARD_WAYS if arguments.keyboard else []:

@@ -34,6 +34,21 @@ check blanks-only "   $tab$tab$tab" "$("$tool" -C "$data" '   ')"
 check control-characters "DL1ABC${tab}DL" "$(printf 'dl\t1a\033bc\r\n' | "$tool" -C "$data" | cut -f1,2)"
 check four-columns 0 "$(head -c 20000 /dev/urandom | "$tool" -C "$data" | awk -F "$tab" 'NF != 4' | wc -l)"
 
+# --portable adds the home route and the location of portable and guest calls, on the shipped
+# data; each only where it says more than the three answers, and every line has six columns.
+shipped=$(dirname "$tool")/$share_from_bin
+check portable "$(printf '%s\n' "VK2/DL1ABC${tab}DL, DARC QSL bureau${tab}" \
+    "F/G4XYZ${tab}G, RSGB QSL bureau${tab}" "DL1ABC/P${tab}${tab}" \
+    "DL1ABC/VK2${tab}${tab}Australia" "W1ABC/KH6${tab}${tab}Hawaii" \
+    "K1ABC/MM${tab}${tab}maritime mobile, no DXCC entity" "KG4AB/P${tab}${tab}" \
+    "3D2/DL1ABC${tab}DL, DARC QSL bureau${tab}")" \
+    "$("$tool" -C "$shipped" --portable VK2/DL1ABC F/G4XYZ DL1ABC/P DL1ABC/VK2 W1ABC/KH6 \
+        K1ABC/MM KG4AB/P 3D2/DL1ABC | cut -f1,5,6)"
+check portable-keeps-the-answers "$("$tool" -C "$shipped" VK2/DL1ABC)" \
+    "$("$tool" -C "$shipped" --portable VK2/DL1ABC | cut -f1-4)"
+check six-columns 0 "$(head -c 20000 /dev/urandom | tr '\000-\011' '/' | "$tool" -C "$data" --portable |
+    awk -F "$tab" 'NF != 6' | wc -l)"
+
 # Options: a usage error is no call; -- ends the options.
 err=$("$tool" -C "$data" -x DL1ABC 2>&1 >/dev/null); status=$?
 check unknown-option-status 1 "$status"

@@ -27,6 +27,15 @@ check all-from-stdin "$(printf 'K4 | ARRL - call area 4a | United States | 1 car
 check text-total "Total: 3 cards (3 QSOs) in 2 bureau piles; set apart: 1 card (1 QSO). 5 QSOs read, 4 counted, 1 damaged record skipped." \
     "$("$tool" log.adi 2>/dev/null | tail -n 1)"
 
+# One row per QSO; a guest goes to his home pile; a note that asks for another way sets the card
+# apart, and one that is not understood is named on standard error.
+printf '<CALL:10>VK2/DL1ABC<QSO_DATE:8>20240115<TIME_ON:4>1234<BAND:3>20m<MODE:3>SSB<RST_SENT:2>59<EOR>\n<CALL:6>DL3AAA<QSL_VIA:6>direct<EOR>\n<CALL:6>DL3BBB<QSL_VIA:7>see QRZ<EOR>\n' > "$dir/guest.adi"
+check qsos "$(printf 'pile,sort_prefix,bureau,entity,call,via,route,qso_date,time_on,band,mode,rst_sent\r\nDL,DL,"DARC, QSL bureau",Germany,VK2/DL1ABC,,DL1ABC,20240115,1234,20m,SSB,59\r\nDL,DL,"DARC, QSL bureau",Germany,DL3BBB,,DL3BBB,,,,,\r\nnot via the bureau,DL,"DARC, QSL bureau",Germany,DL3AAA,,DL3AAA,,,,,\r\nx')" \
+    "$("$tool" -C . --csv --qsos guest.adi 2>/dev/null; echo x)"
+check unread-note 'vorn-sort: QSL_VIA not understood, taken as no manager: "see QRZ" (1 QSO).' \
+    "$("$tool" -C . guest.adi 2>&1 >/dev/null)"
+"$tool" -C . --qsos guest.adi 2>/dev/null; check qsos-without-csv 1 $?
+
 err=$("$tool" -C . log.adi missing.adi 2>&1 >/dev/null); status=$?
 check unreadable-status 2 "$status"
 check unreadable-named "vorn-sort: cannot read missing.adi: No such file or directory" "$err"

@@ -74,7 +74,7 @@ LookupAnswer usCallArea(std::string_view key, const BureauRow &bureau)
 {
     const char digit = firstDigit(key);
     if (digit == ' ')
-        return answer(LookupOutcome::AreaMissing);
+        return answer(LookupOutcome::AreaMissing, &bureau);
     if (digit != '4')
         return answer(LookupOutcome::CallArea, &bureau, digit);
     // Area 4 has one bureau for one-letter prefixes (K4, N4, W4) and one for two-letter ones.
@@ -85,7 +85,7 @@ LookupAnswer australianCallArea(std::string_view key, const BureauRow &bureau)
 {
     const char digit = firstDigit(key);
     if (digit == ' ')
-        return answer(LookupOutcome::AreaMissing);
+        return answer(LookupOutcome::AreaMissing, &bureau);
     if (digit == '0' || digit == '9')
         return answer(LookupOutcome::VkArea90, &bureau);
     return answer(LookupOutcome::CallArea, &bureau, digit);

@@ -39,8 +39,10 @@ struct LookupResult
 struct LookupAnswer
 {
     LookupOutcome outcome = LookupOutcome::NotFound;
-    const BureauRow *bureau = nullptr; // for the outcomes that show a bureau row's texts
-    char digit = ' ';                  // the call area of CallArea
+    // For the outcomes that show a bureau row's texts, and for AreaMissing, whose entity is known
+    // although its texts do not show it.
+    const BureauRow *bureau = nullptr;
+    char digit = ' '; // the call area of CallArea
 };
 
 // One answer text in up to three pieces, so that it can be written out without being built.

@@ -2,6 +2,7 @@
 
 #include "core/data/DataFiles.h"
 #include "core/lookup/CallLookup.h"
+#include "core/lookup/PortableLookup.h"
 #include "core/net/QslInfoRequest.h"
 #include "core/settings/SettingsFile.h"
 #include "core/settings/ShippedFiles.h"
@@ -153,6 +154,15 @@ void MainForm::createControls()
                              answerAlignment);
     m_infoLabel =
         addLabel("InfoLabel", QString(), QRect(AnswerLeft, 175, AnswerWidth, 24), answerAlignment);
+    // Below the three answers, and only when it adds to them: where the cards of a portable or
+    // guest call go, and where he operates. Two lines at most, left of nothing but the logo.
+    m_portableLabel =
+        addLabel("PortableLabel", QString(), QRect(117, 205, 510, 48), answerAlignment);
+    QFont noteFont = labelFont();
+    noteFont.setBold(false);
+    m_portableLabel->setFont(noteFont);
+    m_portableLabel->setWordWrap(true);
+    m_portableLabel->setAccessibleDescription(tr("Home call and location"));
     m_prefixLabel->setAccessibleDescription(tr("Sort QSL under"));
     m_resultLabel->setAccessibleDescription(tr("QSL bureau"));
     m_infoLabel->setAccessibleDescription(tr("DXCC / WAE"));
@@ -241,12 +251,17 @@ void MainForm::showAnswerMenu(QLabel *answer, QAction *copyAnswer, const QPoint 
 
 void MainForm::copyAnswer()
 {
-    // One line, as vorn-lookup prints it: the call and the three answers, separated by tabs.
+    // One line, as vorn-lookup prints it: the call and the three answers, separated by tabs,
+    // and with a fourth line on screen the two columns of vorn-lookup --portable.
     if (!m_resultsShown)
         return;
     QStringList fields{m_callEdit->text()};
     for (const QLabel *answer : answerLabels())
         fields << answer->text();
+    if (!m_portableLabel->text().isEmpty()) {
+        for (const std::string &column : m_portableColumns)
+            fields << fromSingleByte(column);
+    }
     QGuiApplication::clipboard()->setText(fields.join(QLatin1Char('\t')));
 }
 
@@ -370,6 +385,7 @@ void MainForm::callEditKeyDown()
     m_prefixLabel->clear();
     m_resultLabel->clear();
     m_infoLabel->clear();
+    m_portableLabel->clear();
     m_resultsShown = false;
 }
 
@@ -382,6 +398,10 @@ void MainForm::callEditLookUp()
     m_prefixLabel->setText(fromSingleByte(result->sortText));
     m_resultLabel->setText(fromSingleByte(result->bureauText));
     m_infoLabel->setText(fromSingleByte(result->entityText));
+    const PortableTexts portable = portableTexts(toSingleByte(m_callEdit->text()), *result,
+                                                 m_state.countries, m_state.bureaus);
+    m_portableColumns = {portable.homeRoute, portable.location};
+    m_portableLabel->setText(fromSingleByte(portable.line("\n")));
     fitAnswerLabels();
     m_resultsShown = true;
     // The next character typed replaces the call.

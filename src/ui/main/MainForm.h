@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <array>
 #include <functional>
+#include <string>
 
 struct AppState;
 class AboutBox;
@@ -123,6 +124,9 @@ private:
     QLabel *m_prefixLabel = nullptr;
     QLabel *m_resultLabel = nullptr;
     QLabel *m_infoLabel = nullptr;
+    QLabel *m_portableLabel = nullptr;
+    // What the fourth line holds, as vorn-lookup --portable prints it: home route, location.
+    std::array<std::string, 2> m_portableColumns;
     QLabel *m_logo = nullptr;
     QLabel *m_dummyLabel = nullptr;
     CallEdit *m_callEdit = nullptr;

@@ -1,6 +1,5 @@
 #include "ui/sortlog/PileModel.h"
 
-#include "logbook/LogRecords.h"
 #include "logbook/PileListing.h"
 
 #include <QBrush>
@@ -16,12 +15,9 @@ constexpr std::size_t HintQsos = 12;
 
 const QColor SetApartColour(150, 0, 0);
 
-QString dateText(std::string_view date)
+QString fromUtf8(const std::string &text)
 {
-    if (date.size() != 8)
-        return QString::fromLatin1(date.data(), static_cast<qsizetype>(date.size()));
-    return QString::fromLatin1(date.data(), 4) + '-' + QString::fromLatin1(date.data() + 4, 2) +
-           '-' + QString::fromLatin1(date.data() + 6, 2);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -33,11 +29,10 @@ QString PileModel::displayText(const std::string &text)
 
 PileModel::PileModel(QObject *parent) : QAbstractItemModel(parent) {}
 
-void PileModel::setLog(const SortedLog *sorted, const LogRecords *records)
+void PileModel::setLog(const SortedLog *sorted)
 {
     beginResetModel();
     m_sorted = sorted;
-    m_records = records;
     endResetModel();
 }
 
@@ -133,7 +128,11 @@ QVariant PileModel::cardData(const CardPile &pile, const QslCard &card, int colu
         case TitleColumn:
             return displayText(card.call);
         case ViaColumn:
-            return displayText(card.via);
+            // Why the card goes where it goes: the manager, the home call, or the note.
+            if (!card.via.empty())
+                return displayText(card.via);
+            return card.home.empty() ? fromUtf8(card.note)
+                                     : tr("home call %1").arg(displayText(card.home));
         case QsosColumn:
             return static_cast<qulonglong>(card.qsos.size());
         case SortColumn:
@@ -147,10 +146,9 @@ QVariant PileModel::cardData(const CardPile &pile, const QslCard &card, int colu
         }
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
-        QString hint =
-            card.via.empty()
-                ? tr("Card for %1").arg(displayText(card.call))
-                : tr("Card for %1 via %2").arg(displayText(card.call), displayText(card.via));
+        QString hint = tr("Card for %1").arg(displayText(card.call));
+        if (const std::string note = routeNote(card); !note.empty())
+            hint += QStringLiteral(", ") + fromUtf8(note);
         const QString list = qsoList(card);
         if (!list.isEmpty())
             hint += '\n' + list;
@@ -169,25 +167,13 @@ QVariant PileModel::cardData(const CardPile &pile, const QslCard &card, int colu
 
 QString PileModel::qsoList(const QslCard &card) const
 {
-    if (m_records == nullptr)
+    if (!m_sorted->qsoBook)
         return {};
     QStringList lines;
     for (std::size_t i = 0; i < card.qsos.size() && i < HintQsos; ++i) {
-        if (card.qsos[i] >= m_records->size())
-            break;
-        const auto fields = m_records->fields(card.qsos[i]);
-        QStringList parts;
-        for (const auto name :
-             {LogField::QsoDate, LogField::TimeOn, LogField::Band, LogField::Mode}) {
-            const std::string_view value = fieldValue(fields, name);
-            if (!value.empty())
-                parts << (name == LogField::QsoDate
-                              ? dateText(value)
-                              : QString::fromUtf8(value.data(),
-                                                  static_cast<qsizetype>(value.size())));
-        }
-        if (!parts.isEmpty())
-            lines << parts.join(' ');
+        const std::string line = qsoLine(m_sorted->qso(card.qsos[i]));
+        if (!line.empty())
+            lines << fromUtf8(line);
     }
     if (card.qsos.size() > HintQsos)
         lines << tr("and %1 more").arg(card.qsos.size() - HintQsos);

@@ -4,8 +4,6 @@
 
 #include <QAbstractItemModel>
 
-class LogRecords;
-
 // The piles and their cards as a two-level tree for a view: a row per pile with its counts, a
 // row per card below it. A view over the sorted log, which stays with the window.
 class PileModel final : public QAbstractItemModel
@@ -26,8 +24,8 @@ public:
 
     explicit PileModel(QObject *parent = nullptr);
 
-    // Shows another result; records, when given, add each card's QSOs to its hint.
-    void setLog(const SortedLog *sorted, const LogRecords *records);
+    // Shows another result, or none.
+    void setLog(const SortedLog *sorted);
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -46,5 +44,4 @@ private:
     QString qsoList(const QslCard &card) const;
 
     const SortedLog *m_sorted = nullptr;
-    const LogRecords *m_records = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "logbook/MarkAsSent.h"
 #include "logbook/PileListing.h"
 #include "logbook/SortJob.h"
+#include "ui/sortlog/LabelForm.h"
 #include "ui/sortlog/PileModel.h"
 #include "ui/sortlog/SortSheet.h"
 #include "ui/widgets/DialogFrame.h"
@@ -125,7 +126,7 @@ void SortLogForm::createControls()
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->header()->setStretchLastSection(true);
     m_tree->setColumnWidth(PileModel::TitleColumn, 190);
-    m_tree->setColumnWidth(PileModel::ViaColumn, 90);
+    m_tree->setColumnWidth(PileModel::ViaColumn, 150); // "home call DL1ABC"
     m_tree->setColumnWidth(PileModel::CardsColumn, 50);
     m_tree->setColumnWidth(PileModel::QsosColumn, 50);
     m_tree->setColumnWidth(PileModel::SortColumn, 110);
@@ -158,6 +159,10 @@ void SortLogForm::createControls()
         addButton("PreviewButton", tr("Print pre&view..."), &SortLogForm::previewButtonClick);
     m_printButton = addButton("PrintButton", tr("&Print..."), &SortLogForm::printButtonClick);
     m_pdfButton = addButton("PdfButton", tr("Save as P&DF..."), &SortLogForm::pdfButtonClick);
+    m_labelsButton =
+        addButton("LabelsButton", tr("Print &labels..."), &SortLogForm::labelsButtonClick);
+    m_labelsButton->setToolTip(tr("One label per card with its QSOs, a heading label per pile; "
+                                  "A4 or US Letter sheets"));
     m_markButton = addButton("MarkButton", tr("&Mark as sent..."), &SortLogForm::markButtonClick);
     m_markButton->setToolTip(tr("Writes a new ADIF file in which the QSOs of the bureau piles "
                                 "that still wait for the bureau (QSL_SENT Q, R or none, not sent "
@@ -183,8 +188,8 @@ void SortLogForm::createControls()
                 [this] { emit helpRequested(QStringLiteral("sortlog")); });
 
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *button :
-         {m_openButton, m_exportButton, m_previewButton, m_printButton, m_pdfButton, m_markButton})
+    for (QPushButton *button : {m_openButton, m_exportButton, m_previewButton, m_printButton,
+                                m_pdfButton, m_labelsButton, m_markButton})
         buttons->addWidget(button);
     buttons->addStretch();
     buttons->addWidget(closeButton);
@@ -219,7 +224,7 @@ QString SortLogForm::logFileOf(const QMimeData *mime)
 void SortLogForm::openLog(const QString &path)
 {
     stopReading();
-    m_model->setLog(nullptr, nullptr);
+    m_model->setLog(nullptr);
     m_logPath = path;
     m_sorted = SortedLog();
     setWindowTitle(windowCaption(tr("Sort log")) + QStringLiteral(" - ") + logName());
@@ -266,7 +271,7 @@ void SortLogForm::readStep()
                          .arg(QString::fromStdString(counted(report.damaged, "damaged record")),
                               report.damaged == 1 ? tr("was") : tr("were"));
     }
-    setStatus(notes.join(' '));
+    m_logNotes = notes.join(' ');
     showSorted();
     m_tree->setFocus(Qt::OtherFocusReason);
     emit logSorted();
@@ -274,10 +279,14 @@ void SortLogForm::readStep()
 
 void SortLogForm::showSorted()
 {
-    m_model->setLog(nullptr, nullptr);
+    m_model->setLog(nullptr);
     m_sorted = m_job->result(m_everyQso->isChecked() ? QsoSelection::All : QsoSelection::Waiting);
-    m_model->setLog(&m_sorted, &m_job->records());
+    m_model->setLog(&m_sorted);
     m_totals->setText(fromUtf8(totalsText(m_sorted)));
+    QStringList status{m_logNotes};
+    status << fromUtf8(unreadNotesText(m_sorted));
+    status.removeAll(QString());
+    setStatus(status.join(' '));
     if (m_model->rowCount() > 0)
         m_tree->setCurrentIndex(m_model->index(0, 0));
     enableCommands();
@@ -292,7 +301,8 @@ void SortLogForm::stopReading()
 void SortLogForm::enableCommands()
 {
     const bool sorted = m_job && m_job->done() && !reading();
-    for (QPushButton *button : {m_exportButton, m_previewButton, m_printButton, m_pdfButton})
+    for (QPushButton *button :
+         {m_exportButton, m_previewButton, m_printButton, m_pdfButton, m_labelsButton})
         button->setEnabled(sorted);
     m_markButton->setEnabled(sorted && m_sorted.cardCount(false) > 0);
 }
@@ -307,13 +317,32 @@ QString SortLogForm::logName() const
     return QFileInfo(m_logPath).fileName();
 }
 
-QString SortLogForm::askSaveFile(const QString &title, const QString &suffix, const QString &filter,
-                                 QFileDialog::Options options)
+QString SortLogForm::dialogFolder(const QString &logPath, const QString &dataFolder,
+                                  const QString &home)
 {
-    const QFileInfo log(m_logPath);
-    return QFileDialog::getSaveFileName(this, title,
-                                        log.dir().filePath(log.completeBaseName() + suffix),
-                                        filter + tr(";;All files (*)"), nullptr, options);
+    if (logPath.isEmpty())
+        return home;
+    const QFileInfo folder(QFileInfo(logPath).absolutePath());
+    const QFileInfo data(dataFolder.isEmpty() ? QStringLiteral(".") : dataFolder);
+    if (!folder.isDir() || folder.canonicalFilePath() == data.canonicalFilePath())
+        return home;
+    return folder.absoluteFilePath();
+}
+
+QString SortLogForm::dialogFolder() const
+{
+    return dialogFolder(
+        m_logPath,
+        QFile::decodeName(QByteArray::fromStdString(m_state.folder.directory().native())),
+        QDir::homePath());
+}
+
+QString SortLogForm::askSaveFile(const QString &title, const QString &suffix, const QString &filter)
+{
+    const QString name =
+        m_logPath.isEmpty() ? QStringLiteral("log") : QFileInfo(m_logPath).completeBaseName();
+    return QFileDialog::getSaveFileName(this, title, QDir(dialogFolder()).filePath(name + suffix),
+                                        filter + tr(";;All files (*)"));
 }
 
 void SortLogForm::everyQsoToggled()
@@ -324,9 +353,9 @@ void SortLogForm::everyQsoToggled()
 
 void SortLogForm::openButtonClick()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, tr("Open a log"), m_logPath.isEmpty() ? QString() : QFileInfo(m_logPath).path(),
-        tr("Logs (*.adi *.adif *.adx *.txt *.csv);;All files (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open a log"), dialogFolder(),
+                                     tr("Logs (*.adi *.adif *.adx *.txt *.csv);;All files (*)"));
     if (!path.isEmpty())
         openLog(path);
 }
@@ -402,8 +431,8 @@ void SortLogForm::markButtonClick()
     if (!m_markButton->isEnabled() || !checkLogReadWhole())
         return;
     const QFileInfo log(m_logPath);
-    const QString path =
-        m_markQuestions.targetFile(log.dir().filePath(log.completeBaseName() + "-sent.adi"));
+    const QString path = m_markQuestions.targetFile(
+        QDir(dialogFolder()).filePath(log.completeBaseName() + "-sent.adi"));
     if (path.isEmpty())
         return;
     // Refused before anyone is asked whether to replace it.
@@ -445,6 +474,26 @@ void SortLogForm::pdfButtonClick()
                                      QStringLiteral("-sheet.pdf"), tr("PDF files (*.pdf)"));
     if (!path.isEmpty())
         saveSheetAsPdf(path);
+}
+
+LabelForm *SortLogForm::labelForm()
+{
+    if (m_labelForm == nullptr)
+        m_labelForm = new LabelForm(
+            [this] {
+                return askSaveFile(tr("Save the labels as PDF"), QStringLiteral("-labels.pdf"),
+                                   tr("PDF files (*.pdf)"));
+            },
+            this);
+    m_labelForm->setLog(&m_sorted);
+    return m_labelForm;
+}
+
+void SortLogForm::labelsButtonClick()
+{
+    if (!m_labelsButton->isEnabled())
+        return;
+    labelForm()->exec();
 }
 
 void SortLogForm::previewButtonClick()

@@ -10,6 +10,7 @@
 #include <memory>
 
 struct AppState;
+class LabelForm;
 class PileModel;
 class QCheckBox;
 class QLabel;
@@ -39,6 +40,11 @@ public:
     static void acceptLogDrag(QDragEnterEvent *event);
     static QString takeLogDrop(QDropEvent *event);
 
+    // Where the open and save dialogs start: the folder of the log last opened, else the home
+    // folder, and never the data folder, where Vorn keeps its own files.
+    static QString dialogFolder(const QString &logPath, const QString &dataFolder,
+                                const QString &home);
+
     // Starts reading a log; logSorted() follows once it is sorted or could not be read.
     void openLog(const QString &path);
     bool reading() const;
@@ -62,6 +68,8 @@ public:
     bool exportCsv(const QString &path);
     bool markAsSent(const QString &path, QDate today);
     bool saveSheetAsPdf(const QString &path);
+    // The "Print labels" window, made at its first use.
+    LabelForm *labelForm();
 
 signals:
     void logSorted();
@@ -84,6 +92,7 @@ private:
     void printButtonClick();
     void pdfButtonClick();
     void markButtonClick();
+    void labelsButtonClick();
     void everyQsoToggled();
 
     void readStep();
@@ -91,9 +100,10 @@ private:
     void stopReading();
     void enableCommands();
     void setStatus(const QString &text);
-    // Asks where to save, starting beside the log; empty when the user cancels.
-    QString askSaveFile(const QString &title, const QString &suffix, const QString &filter,
-                        QFileDialog::Options options = {});
+    QString dialogFolder() const;
+    // Asks where to save, starting beside the log (never in the data folder); empty when the user
+    // cancels.
+    QString askSaveFile(const QString &title, const QString &suffix, const QString &filter);
     // Says why Mark as sent cannot write the log back; false then.
     bool checkLogReadWhole();
     QString logName() const;
@@ -103,6 +113,7 @@ private:
     std::unique_ptr<SortJob> m_job;
     SortedLog m_sorted;
     QString m_logPath;
+    QString m_logNotes; // what reading the log found wrong with it
     QTimer m_stepTimer;
     MarkQuestions m_markQuestions;
     bool m_centred = false;
@@ -120,4 +131,6 @@ private:
     QPushButton *m_printButton = nullptr;
     QPushButton *m_pdfButton = nullptr;
     QPushButton *m_markButton = nullptr;
+    QPushButton *m_labelsButton = nullptr;
+    LabelForm *m_labelForm = nullptr;
 };

@@ -43,18 +43,27 @@ QString cardText(const CardPile &pile, const QslCard &card)
     return text;
 }
 
-// Lays the sheet out from top to bottom, page after page.
+// A block of cards that does not fit on the rest of a page starts there and goes on on the
+// next one, unless it is as short as this share of a page: then it moves on whole.
+constexpr qreal ShortBlockShare = 0.2;
+
+// Lays the sheet out from top to bottom, page after page. Laid out once without painting to
+// count the pages, then painted.
 class SheetPainter
 {
 public:
-    SheetPainter(QPainter &painter, QPrinter &printer, QString title, QString date)
+    // pageCount 0: only count the pages.
+    SheetPainter(QPainter &painter, QPrinter &printer, QString title, QString date, int pageCount)
         : m_painter(painter), m_printer(printer), m_title(std::move(title)),
           m_date(std::move(date)),
           m_width(printer.pageLayout().paintRectPixels(printer.resolution()).width()),
-          m_height(printer.pageLayout().paintRectPixels(printer.resolution()).height())
+          m_height(printer.pageLayout().paintRectPixels(printer.resolution()).height()),
+          m_pageCount(pageCount), m_paint(pageCount > 0)
     {
         startPage();
     }
+
+    int page() const { return m_page; }
 
     void legend()
     {
@@ -64,8 +73,9 @@ public:
         const QString text = tr("One line per card, in the order the bureau sorts them. "
                                 "\"via\": the card goes to the manager; (n): QSOs on the card.");
         const QRectF box(0, m_y, m_width, m_height);
-        const QRectF used = m_painter.boundingRect(box, Qt::TextWordWrap, text);
-        m_painter.drawText(box, Qt::TextWordWrap, text);
+        const QRectF used =
+            QFontMetricsF(font, &m_printer).boundingRect(box, Qt::TextWordWrap, text);
+        drawText(box, Qt::TextWordWrap, text);
         m_y += used.height() + lineHeight(font);
         m_painter.setPen(Qt::black);
     }
@@ -78,8 +88,8 @@ public:
             newPage();
         m_painter.setFont(font);
         m_painter.setPen(SetApartColour);
-        m_painter.drawText(QRectF(0, m_y, m_width, height), Qt::AlignLeft | Qt::AlignVCenter,
-                           tr("Set apart: %1").arg(QString::fromLatin1(pileNote(kind))));
+        drawText(QRectF(0, m_y, m_width, height), Qt::AlignLeft | Qt::AlignVCenter,
+                 tr("Set apart: %1").arg(QString::fromLatin1(pileNote(kind))));
         m_painter.setPen(Qt::black);
         m_y += height;
     }
@@ -101,10 +111,11 @@ public:
         const int columns = std::max(1, static_cast<int>(m_width / cell));
         const auto rows = (texts.size() + columns - 1) / columns;
 
-        // A block that fits on a page is not split; a longer one starts on the current page.
+        // A short block is not split; a longer one starts on the current page, so that no page
+        // is left half empty, unless not even its heading and a few cards fit there.
         const qreal block = bandHeight() + static_cast<qreal>(rows) * line;
-        if (m_y + block > m_height &&
-            (block <= m_height - m_top || m_y + bandHeight() + 3 * line > m_height))
+        if (m_y + block > m_height && (block <= (m_height - m_top) * ShortBlockShare ||
+                                       m_y + bandHeight() + 3 * line > m_height))
             newPage();
         band(pile, false);
         for (qsizetype row = 0; row < rows; ++row) {
@@ -121,9 +132,10 @@ public:
                 if (i >= texts.size())
                     break;
                 const qreal x = column * cell;
-                m_painter.drawRect(QRectF(x, m_y + (line - box) / 2, box, box));
-                m_painter.drawText(QRectF(x + box + gap / 2, m_y, cell - box, line),
-                                   Qt::AlignLeft | Qt::AlignVCenter, texts[i]);
+                if (m_paint)
+                    m_painter.drawRect(QRectF(x, m_y + (line - box) / 2, box, box));
+                drawText(QRectF(x + box + gap / 2, m_y, cell - box, line),
+                         Qt::AlignLeft | Qt::AlignVCenter, texts[i]);
             }
             m_y += line;
         }
@@ -138,7 +150,7 @@ public:
             newPage();
         m_painter.setFont(font);
         const QRectF area(0, m_y, m_width, m_height - m_y);
-        m_painter.drawText(area, Qt::TextWordWrap, text);
+        drawText(area, Qt::TextWordWrap, text);
     }
 
 private:
@@ -148,11 +160,18 @@ private:
     }
     qreal bandHeight() const { return lineHeight(sheetFont(11, true)) * 1.3; }
 
+    void drawText(const QRectF &area, int flags, const QString &text)
+    {
+        if (m_paint)
+            m_painter.drawText(area, flags, text);
+    }
+
     void band(const CardPile &pile, bool continued)
     {
         const qreal height = bandHeight();
         const QRectF area(0, m_y, m_width, height - 4);
-        m_painter.fillRect(area, pile.setApart() ? SetApartBandColour : BandColour);
+        if (m_paint)
+            m_painter.fillRect(area, pile.setApart() ? SetApartBandColour : BandColour);
         const qreal pad = height / 4;
         const QRectF inner = area.adjusted(pad, 0, -pad, 0);
 
@@ -160,7 +179,7 @@ private:
         const QString countText = QString::fromStdString(counted(pile.cards.size(), "card") + ", " +
                                                          counted(pile.qsoCount, "QSO"));
         m_painter.setFont(counts);
-        m_painter.drawText(inner, Qt::AlignRight | Qt::AlignVCenter, countText);
+        drawText(inner, Qt::AlignRight | Qt::AlignVCenter, countText);
         const qreal countWidth = QFontMetricsF(counts, &m_printer).horizontalAdvance(countText);
 
         const QFont titleFont = sheetFont(11, true);
@@ -168,7 +187,7 @@ private:
         if (continued)
             title += tr(" (continued)");
         m_painter.setFont(titleFont);
-        m_painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, title);
+        drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, title);
         const qreal titleWidth = QFontMetricsF(titleFont, &m_printer).horizontalAdvance(title);
 
         QStringList about;
@@ -181,10 +200,10 @@ private:
         const qreal aboutX = titleWidth + aboutMetrics.horizontalAdvance(QStringLiteral("MM"));
         const qreal aboutWidth = inner.width() - aboutX - countWidth - pad;
         m_painter.setFont(aboutFont);
-        m_painter.drawText(QRectF(inner.left() + aboutX, inner.top(), aboutWidth, inner.height()),
-                           Qt::AlignLeft | Qt::AlignVCenter,
-                           aboutMetrics.elidedText(about.join(QStringLiteral("  -  ")),
-                                                   Qt::ElideRight, aboutWidth));
+        drawText(QRectF(inner.left() + aboutX, inner.top(), aboutWidth, inner.height()),
+                 Qt::AlignLeft | Qt::AlignVCenter,
+                 aboutMetrics.elidedText(about.join(QStringLiteral("  -  ")), Qt::ElideRight,
+                                         aboutWidth));
         m_y += height;
     }
 
@@ -196,17 +215,19 @@ private:
         m_painter.setPen(Qt::black);
         const qreal height = lineHeight(font);
         const QRectF area(0, 0, m_width, height);
-        m_painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, m_title);
-        m_painter.drawText(area, Qt::AlignRight | Qt::AlignVCenter,
-                           tr("%1, page %2").arg(m_date).arg(m_page));
-        m_painter.drawLine(QPointF(0, height), QPointF(m_width, height));
+        drawText(area, Qt::AlignLeft | Qt::AlignVCenter, m_title);
+        drawText(area, Qt::AlignRight | Qt::AlignVCenter,
+                 tr("%1, page %2 of %3").arg(m_date).arg(m_page).arg(m_pageCount));
+        if (m_paint)
+            m_painter.drawLine(QPointF(0, height), QPointF(m_width, height));
         m_top = height * 1.6;
         m_y = m_top;
     }
 
     void newPage()
     {
-        m_printer.newPage();
+        if (m_paint)
+            m_printer.newPage();
         startPage();
     }
 
@@ -219,6 +240,8 @@ private:
     qreal m_top = 0;
     qreal m_y = 0;
     int m_page = 0;
+    int m_pageCount;
+    bool m_paint;
 };
 
 } // namespace
@@ -232,17 +255,23 @@ bool SortSheet::print(QPrinter *printer) const
     QPainter painter;
     if (!painter.begin(printer))
         return false;
-    SheetPainter sheet(painter, *printer, tr("QSL sorting sheet: %1").arg(m_logName),
-                       m_date.toString(Qt::ISODate));
-    sheet.legend();
-    PileKind section = PileKind::Bureau;
-    for (const CardPile &pile : m_sorted.piles) {
-        if (pile.kind != section) {
-            section = pile.kind;
-            sheet.section(section);
+    const QString title = tr("QSL sorting sheet: %1").arg(m_logName);
+    const QString date = m_date.toString(Qt::ISODate);
+    const auto layOut = [this](SheetPainter &sheet) {
+        sheet.legend();
+        PileKind section = PileKind::Bureau;
+        for (const CardPile &pile : m_sorted.piles) {
+            if (pile.kind != section) {
+                section = pile.kind;
+                sheet.section(section);
+            }
+            sheet.pile(pile);
         }
-        sheet.pile(pile);
-    }
-    sheet.totals(tr("Total: %1").arg(QString::fromStdString(totalsText(m_sorted))));
+        sheet.totals(tr("Total: %1").arg(QString::fromStdString(totalsText(m_sorted))));
+    };
+    SheetPainter counting(painter, *printer, title, date, 0);
+    layOut(counting);
+    SheetPainter sheet(painter, *printer, title, date, counting.page());
+    layOut(sheet);
     return painter.end();
 }

@@ -8,9 +8,10 @@
 class QPrinter;
 
 // The printed sorting sheet: a block per pile, headed by its sort prefix, bureau, entities and
-// counts, with its cards in columns and a box to tick beside each one. A block starts on a new
-// page when it would not fit on the rest of the page; a pile longer than a page goes on under
-// its heading. The set-apart piles follow under headings that say why.
+// counts, with its cards in columns and a box to tick beside each one. A short block starts on a
+// new page when it would not fit on the rest of the page; a longer one starts where it is and
+// goes on under its heading on the next page. The set-apart piles follow under headings that say
+// why. Pages are numbered "page 1 of 3".
 class SortSheet
 {
 public:

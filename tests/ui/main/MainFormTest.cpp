@@ -55,6 +55,8 @@ private slots:
     void longestAnswersAreNotCut_data();
     void longestAnswersAreNotCut();
     void copyAnswerCopiesTheWholeLine();
+    void portableCallsGetAFourthLine_data();
+    void portableCallsGetAFourthLine();
 
     void activationPreparesTheWindow();
     void laterActivationsSkipTheStartUp();
@@ -209,7 +211,7 @@ void MainFormTest::controlsAreDescribed()
 {
     Harness h;
     h.make();
-    const QStringList answerLabels = {"PrefixLabel", "ResultLabel", "InfoLabel"};
+    const QStringList answerLabels = {"PrefixLabel", "ResultLabel", "InfoLabel", "PortableLabel"};
     const auto controls = h.form->centralWidget()->findChildren<QWidget *>();
     QVERIFY(controls.size() >= 11);
     for (QWidget *control : controls) {
@@ -508,6 +510,55 @@ void MainFormTest::copyAnswerCopiesTheWholeLine()
     h.form->findChild<QAction *>(QStringLiteral("CopyAnswerAction"))->trigger();
     QCOMPARE(QApplication::clipboard()->text(),
              QStringLiteral("3A2B\t3A\tTest bureau (non IARU)\tMonaco"));
+}
+
+void MainFormTest::portableCallsGetAFourthLine_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("copied"); // the two columns after the three answers
+    QTest::newRow("guest") << "vk2/dl1abc"
+                           << "home call DL1ABC: DL, DARC"
+                           << "\tDL, DARC\t";
+    QTest::newRow("location after the call") << "dl1abc/vk3"
+                                             << "operating from: Australia"
+                                             << "\t\tAustralia";
+    QTest::newRow("maritime mobile") << "w1aw/mm"
+                                     << "operating from: maritime mobile, no DXCC entity"
+                                     << "\t\tmaritime mobile, no DXCC entity";
+    QTest::newRow("portable at home") << "dl1abc/p"
+                                      << ""
+                                      << "";
+    QTest::newRow("plain call") << "dl1abc"
+                                << ""
+                                << "";
+}
+
+void MainFormTest::portableCallsGetAFourthLine()
+{
+    QFETCH(QString, call);
+    QFETCH(QString, line);
+    QFETCH(QString, copied);
+    Harness h;
+    QVERIFY(h.start());
+    h.lookUp(call);
+    QCOMPARE(h.text("PortableLabel"), line);
+    // The three answers stay those of the call as typed.
+    Harness plain;
+    QVERIFY(plain.start());
+    plain.lookUp(call);
+    QCOMPARE(h.answers(), plain.answers());
+    // Below the answers and beside the logo, inside the window.
+    const QRect fourth = h.form->findChild<QLabel *>(QStringLiteral("PortableLabel"))->geometry();
+    const QRect logo = h.form->findChild<QLabel *>(QStringLiteral("Logo"))->geometry();
+    QVERIFY(fourth.top() >= 175 + 24 && fourth.bottom() < MainForm::ClientHeight);
+    QVERIFY(!fourth.intersects(logo));
+
+    h.form->findChild<QAction *>(QStringLiteral("CopyAnswerAction"))->trigger();
+    QCOMPARE(QApplication::clipboard()->text(),
+             call.toUpper() + '\t' + h.answers().join('\t') + copied);
+    QTest::keyClick(h.callEdit(), Qt::Key_Left);
+    QCOMPARE(h.text("PortableLabel"), QString());
 }
 
 void MainFormTest::activationPreparesTheWindow()

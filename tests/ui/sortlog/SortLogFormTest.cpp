@@ -5,6 +5,7 @@
 
 #include "logbook/PileListing.h"
 #include "support/MainFormHarness.h"
+#include "ui/sortlog/LabelForm.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTreeView>
@@ -31,6 +33,18 @@ const QByteArray Log = "Test log\r\n<ADIF_VER:5>3.1.4<EOH>\r\n"
                        "<CALL:4>P5AB<QSL_SENT:1>Q<EOR>\r\n"
                        "<CALL:5>XX1XX<QSL_SENT:1>Q<EOR>\r\n"
                        "<CALL:4>W2AA<QSL_SENT:1>Y<EOR>\r\n";
+
+// The text of a PDF in the order it was drawn, pages separated by form feeds.
+QString pdfText(const QString &pdf, const char *tool = "pdftotext")
+{
+    QProcess process;
+    process.start(QLatin1String(tool), tool == QByteArray("pdftotext")
+                                           ? QStringList{"-raw", pdf, "-"}
+                                           : QStringList{pdf});
+    if (!process.waitForFinished(20000) || process.exitCode() != 0)
+        return QStringLiteral("(%1 failed: %2)").arg(tool, process.errorString());
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
 
 } // namespace
 
@@ -53,6 +67,12 @@ private slots:
     void whatIsNoLogIsRefused_data();
     void whatIsNoLogIsRefused();
     void droppedLogOpensTheWindow();
+    void labelsHoldTheCardsAndTheirQsos_data();
+    void labelsHoldTheCardsAndTheirQsos();
+    void sheetPagesAreCounted();
+    void longFirstPileStartsOnTheFirstPage();
+    void dialogsStartBesideTheLog_data();
+    void dialogsStartBesideTheLog();
 
 private:
     SortLogForm *openFromMenu();
@@ -345,6 +365,101 @@ void SortLogFormTest::droppedLogOpensTheWindow()
     QVERIFY(form && form->isVisible());
     QTRY_VERIFY(!form->reading());
     QCOMPARE(form->sortedLog().counted, std::size_t{8});
+}
+
+void SortLogFormTest::labelsHoldTheCardsAndTheirQsos_data()
+{
+    QTest::addColumn<bool>("letter");
+    QTest::addColumn<QString>("paper");
+    QTest::newRow("A4, 3 x 8") << false << "(A4)";
+    QTest::newRow("US Letter, Avery 5160") << true << "(letter)";
+}
+
+void SortLogFormTest::labelsHoldTheCardsAndTheirQsos()
+{
+    QFETCH(bool, letter);
+    QFETCH(QString, paper);
+    SortLogForm *form = sortedForm();
+    QVERIFY(form);
+    LabelForm *labels = form->labelForm();
+    labels->chooseLetter(letter);
+    const QString pdf = m_harness->path("labels.pdf");
+    QVERIFY(labels->saveAsPdf(pdf));
+    QVERIFY(pdfText(pdf, "pdfinfo").contains(paper));
+
+    // Pile headings and cards in pile order; the manager's card is routed to him; each QSO on
+    // a line of its own with a request for his card.
+    const QString text = pdfText(pdf);
+    qsizetype at = 0;
+    for (const char *expected : {"DL\n", "DARC", "2 cards, 3 QSOs", "DA0XX via DL1ABC", "DL1ABC",
+                                 "20M", "PSE QSL", "40M", "PSE QSL", "K1\n", "W1AW", "3A\n",
+                                 "3A2XX", "none\n", "P5AB", "unknown or incomplete", "XX1XX"}) {
+        const QString part = QLatin1String(expected);
+        const qsizetype found = text.indexOf(part, at);
+        QVERIFY2(found >= 0, qPrintable(part + " after " + QString::number(at) + " in " + text));
+        at = found + part.size();
+    }
+}
+
+void SortLogFormTest::sheetPagesAreCounted()
+{
+    SortLogForm *form = sortedForm();
+    QVERIFY(form);
+    const QString pdf = m_harness->path("sheet.pdf");
+    QVERIFY(form->saveSheetAsPdf(pdf));
+    QVERIFY(pdfText(pdf).contains(QStringLiteral("page 1 of 1")));
+}
+
+void SortLogFormTest::longFirstPileStartsOnTheFirstPage()
+{
+    // A first pile a little shorter than a page went whole to the second page, and left the
+    // first one empty but for its heading. Whatever its length, it starts on the first page.
+    for (const int cards : {300, 340, 380, 420, 460}) {
+        QByteArray log;
+        for (int i = 0; i < cards; ++i)
+            log += "<CALL:6>DL" + QByteArray::number(1000 + i) + "<EOR>";
+        QVERIFY(writeFile(m_log, log));
+        SortLogForm *form = sortedForm(true);
+        QVERIFY(form);
+        const QString pdf = m_harness->path("sheet.pdf");
+        QVERIFY(form->saveSheetAsPdf(pdf));
+        const QStringList pages = pdfText(pdf).split('\f');
+        QVERIFY2(pages.size() >= 2 && pages[0].contains(QStringLiteral("DL1000")),
+                 qPrintable(QString::number(cards) + " cards: " + pages[0]));
+        QVERIFY(pages[0].contains(QStringLiteral("of %1").arg(pages.size() - 1)));
+    }
+}
+
+void SortLogFormTest::dialogsStartBesideTheLog_data()
+{
+    QTest::addColumn<QString>("log");      // relative to a temporary folder
+    QTest::addColumn<QString>("expected"); // "home", or relative to the folder
+    QTest::newRow("no log yet") << ""
+                                << "home";
+    QTest::newRow("beside the log") << "logs/my.adi"
+                                    << "logs";
+    QTest::newRow("never the data folder") << "data/my.adi"
+                                           << "home";
+    QTest::newRow("a folder that is gone") << "gone/my.adi"
+                                           << "home";
+}
+
+void SortLogFormTest::dialogsStartBesideTheLog()
+{
+    QFETCH(QString, log);
+    QFETCH(QString, expected);
+    const QDir dir(m_harness->path("."));
+    QVERIFY(dir.mkpath(QStringLiteral("logs")) && dir.mkpath(QStringLiteral("data")));
+    const QString home = dir.filePath(QStringLiteral("home"));
+    const QString logPath = log.isEmpty() ? QString() : dir.filePath(log);
+    // The data folder given as the program has it: here relative, through the current folder.
+    const QString current = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.filePath(QStringLiteral("data"))));
+    const QString folder = SortLogForm::dialogFolder(logPath, QString(), home);
+    QDir::setCurrent(current);
+    QCOMPARE(QFileInfo(folder).canonicalFilePath(),
+             QFileInfo(expected == "home" ? home : dir.filePath(expected)).canonicalFilePath());
+    QCOMPARE(folder == home, expected == "home");
 }
 
 QTEST_MAIN(SortLogFormTest)
