@@ -39,6 +39,7 @@ public:
     void add(const std::string &line, std::size_t fullLength)
     {
         m_totalLength += fullLength;
+        m_nul = m_nul || line.find('\0') != std::string::npos;
         if (fullLength > m_longestLength) {
             m_longestLength = fullLength;
             m_longestIsJoined = fullLength > line.size() || line.find('\n') != std::string::npos;
@@ -55,6 +56,8 @@ public:
         m_kind == DataFile::Country ? addCountryLine(line) : addBureauLine(line);
     }
 
+    void endMarkHidesText() { m_hiddenByMark = true; }
+
     DataFileProblem problem() const
     {
         if (m_markup)
@@ -64,6 +67,10 @@ public:
             return DataFileProblem::OneHugeLine;
         if (m_usefulRows == 0)
             return DataFileProblem::Empty;
+        if (m_nul)
+            return DataFileProblem::NulByte;
+        if (m_hiddenByMark)
+            return DataFileProblem::HiddenByMark;
         if (m_droppedRows > 0)
             return DataFileProblem::TooManyRows;
         return DataFileProblem::None;
@@ -102,6 +109,8 @@ private:
     bool m_longestIsJoined = false;
     bool m_sawContent = false;
     bool m_markup = false;
+    bool m_nul = false;
+    bool m_hiddenByMark = false;
     std::size_t m_rows = 0;
     std::size_t m_usefulRows = 0;
     std::size_t m_droppedRows = 0;
@@ -120,6 +129,8 @@ DataFileProblem checkDataFile(DataFile kind, ByteSource &source)
             survey.add(line, reader.lineLength());
             continue;
         case LineReader::Status::End:
+            if (reader.textAfterEndMark())
+                survey.endMarkHidesText();
             return survey.problem();
         case LineReader::Status::Error:
             return DataFileProblem::None;
@@ -139,7 +150,18 @@ DataFileProblem checkDataFile(DataFile kind, const std::filesystem::path &file)
 
 bool rulesOutData(DataFileProblem problem)
 {
-    return problem != DataFileProblem::None && problem != DataFileProblem::TooManyRows;
+    switch (problem) {
+    case DataFileProblem::Empty:
+    case DataFileProblem::Markup:
+    case DataFileProblem::OneHugeLine:
+        return true;
+    case DataFileProblem::None:
+    case DataFileProblem::NulByte:
+    case DataFileProblem::HiddenByMark:
+    case DataFileProblem::TooManyRows:
+        break;
+    }
+    return false;
 }
 
 std::string_view explain(DataFileProblem problem)
@@ -153,8 +175,46 @@ std::string_view explain(DataFileProblem problem)
         return "it is an HTML or XML page, not a data file";
     case DataFileProblem::OneHugeLine:
         return "it has LF line ends, or none; Vorn reads CR or CR LF";
+    case DataFileProblem::NulByte:
+        return "it holds NUL bytes: it is not single-byte text (UTF-16, say)";
+    case DataFileProblem::HiddenByMark:
+        return "a byte 0x1A ends it before its last line; Vorn reads nothing after that byte";
     case DataFileProblem::TooManyRows:
         return "it holds more rows than Vorn's table takes; the last ones are left out";
     }
     return {};
+}
+
+namespace {
+
+class DataFileProblemCategory final : public std::error_category
+{
+public:
+    const char *name() const noexcept override { return "vorn-data"; }
+    std::string message(int problem) const override
+    {
+        const std::string_view text = explain(static_cast<DataFileProblem>(problem));
+        return text.empty() ? std::string("a sound data file") : std::string(text);
+    }
+};
+
+} // namespace
+
+const std::error_category &dataFileProblemCategory()
+{
+    static const DataFileProblemCategory category;
+    return category;
+}
+
+std::vector<RowWithoutBureau> rowsWithoutBureau(const CountryTable &countries,
+                                                const BureauTable &bureaus)
+{
+    std::vector<RowWithoutBureau> rows;
+    std::size_t line = 0;
+    for (const CountryRow &row : countries.rows()) {
+        ++line;
+        if (!row.entityCode.empty() && bureaus.firstOf(row.entityCode) == nullptr)
+            rows.push_back({line, row.prefix, row.entityCode});
+    }
+    return rows;
 }

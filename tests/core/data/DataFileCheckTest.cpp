@@ -1,5 +1,7 @@
 #include "core/data/DataFileCheck.h"
 
+#include "core/data/BureauTable.h"
+#include "core/data/CountryTable.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +11,7 @@ namespace {
 using Kind = DataFile;
 using Problem = DataFileProblem;
 
-std::string countryLines(std::size_t count, const char *end = "\r\n")
+std::string countryLines(std::size_t count, const std::string &end = "\r\n")
 {
     std::string text;
     for (std::size_t i = 1; i <= count; ++i)
@@ -28,6 +30,17 @@ std::string records(std::size_t count, const char *end = "\r\n")
         text += record + end;
     }
     return text;
+}
+
+// Single-byte text as UTF-16 in little-endian order, with its byte-order mark.
+std::string utf16(const std::string &text)
+{
+    std::string wide = "\xff\xfe";
+    for (const char c : text) {
+        wide += c;
+        wide += '\0';
+    }
+    return wide;
 }
 
 const std::string Page = "<!DOCTYPE html>\r\n<html><head><title>Log in</title></head></html>\r\n";
@@ -84,7 +97,22 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"BureauLfEnds", Kind::Bureau, records(20, "\n"), Problem::OneHugeLine},
         CheckCase{"BureauPage", Kind::Bureau, Page + std::string(70, 'x'), Problem::Markup},
         CheckCase{"BureauFull", Kind::Bureau, records(499), Problem::None},
-        CheckCase{"BureauOverfull", Kind::Bureau, records(500), Problem::TooManyRows}),
+        CheckCase{"BureauOverfull", Kind::Bureau, records(500), Problem::TooManyRows},
+        // Files that pass as data but are not what was meant.
+        CheckCase{"JunkRowsInFront", Kind::Country, countryLines(3600) + "1 DL DL\r\n",
+                  Problem::TooManyRows},
+        CheckCase{"Utf16", Kind::Country, utf16(countryLines(20)), Problem::NulByte},
+        CheckCase{"NulInEveryLine", Kind::Country, countryLines(20, std::string("\0\r\n", 3)),
+                  Problem::NulByte},
+        CheckCase{"BureauWithNul", Kind::Bureau, records(20) + std::string(1, '\0'),
+                  Problem::NulByte},
+        CheckCase{"EndMarkHidesTheRest", Kind::Country,
+                  countryLines(20) + "\x1a" + countryLines(20), Problem::HiddenByMark},
+        CheckCase{"EndMarkInsideALine", Kind::Bureau, records(3) + "DL  \x1a  Germany\r\n",
+                  Problem::HiddenByMark},
+        CheckCase{"EndMarkAtTheEnd", Kind::Country, countryLines(20) + "\x1a", Problem::None},
+        CheckCase{"EndMarkThenLineEndsOnly", Kind::Bureau, records(20) + "\x1a\r\n\x1a",
+                  Problem::None}),
     [](const testing::TestParamInfo<CheckCase> &row) { return row.param.name; });
 
 TEST(DataFileCheck, ShippedFilesAreSound)
@@ -94,12 +122,35 @@ TEST(DataFileCheck, ShippedFilesAreSound)
     EXPECT_EQ(checkDataFile(Kind::Bureau, shipped / "vorn.asc"), Problem::None);
 }
 
-TEST(DataFileCheck, OnlyAnOverfullFileMayStillBeData)
+// A user's file with rows beyond the table or odd bytes is still his data; a download is not.
+TEST(DataFileCheck, WhatRulesOutDataAndWhatRefusesADownload)
 {
-    EXPECT_FALSE(rulesOutData(Problem::None));
-    EXPECT_FALSE(rulesOutData(Problem::TooManyRows));
+    for (Problem problem :
+         {Problem::None, Problem::NulByte, Problem::HiddenByMark, Problem::TooManyRows})
+        EXPECT_FALSE(rulesOutData(problem));
     for (Problem problem : {Problem::Empty, Problem::Markup, Problem::OneHugeLine})
         EXPECT_TRUE(rulesOutData(problem));
+    EXPECT_FALSE(refusedAsDownload(Problem::None));
+    for (Problem problem : {Problem::Empty, Problem::Markup, Problem::OneHugeLine, Problem::NulByte,
+                            Problem::HiddenByMark, Problem::TooManyRows})
+        EXPECT_TRUE(refusedAsDownload(problem));
+    EXPECT_EQ(std::error_code(Problem::Markup).message(), explain(Problem::Markup));
+}
+
+TEST(DataFileCheck, RowsWithoutBureauRecordInFileOrder)
+{
+    CountryTable countries;
+    for (const char *line : {"x DL DL", "x QQ1 qq", "", "x K1", "x dz1 dl", "x ZZ ZZ"})
+        countries.append(parseCountryLine(line));
+    BureauTable bureaus;
+    bureaus.append({"DL", "Germany", "DL", "DARC", true});
+    bureaus.append({"QQ", "Nowhere", "QQ", "", false});
+
+    const std::vector<RowWithoutBureau> rows = rowsWithoutBureau(countries, bureaus);
+    ASSERT_EQ(rows.size(), 1u); // codes compare as the look-up compares them; no code, no row
+    EXPECT_EQ(rows[0].line, 6u);
+    EXPECT_EQ(rows[0].prefix, "ZZ");
+    EXPECT_EQ(rows[0].entityCode, "ZZ");
 }
 
 } // namespace
