@@ -1,10 +1,8 @@
 #include "core/settings/SettingsFile.h"
 
-#include "core/settings/SettingsStore.h"
 #include "core/text/FileReplacement.h"
 #include "support/TestFiles.h"
 
-#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -17,19 +15,6 @@ std::string readBytes(const std::filesystem::path &file)
 {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The names in the folder, sorted and joined by blanks.
-std::string names(const std::filesystem::path &folder)
-{
-    std::vector<std::string> found;
-    for (const auto &entry : std::filesystem::directory_iterator(folder))
-        found.push_back(entry.path().filename().string());
-    std::sort(found.begin(), found.end());
-    std::string text;
-    for (const std::string &name : found)
-        text += (text.empty() ? "" : " ") + name;
-    return text;
 }
 
 AppSettings with(void (*change)(AppSettings &))
@@ -186,7 +171,7 @@ TEST_P(SettingsFileWrite, WritesTheLines)
     const auto file = dir.path() / "vorn.set";
     ASSERT_FALSE(writeSettingsFile(file, GetParam().settings));
     EXPECT_EQ(readBytes(file), GetParam().expectedBytes);
-    EXPECT_EQ(names(dir.path()), "vorn.set");
+    EXPECT_EQ(dir.names(), "vorn.set");
 }
 
 // clang-format off
@@ -292,92 +277,8 @@ TEST(SettingsFileWriteTest, FailedReplaceLeavesNoWorkFile)
     std::filesystem::create_directory(dir.path() / "vorn.set");
     dir.write("vorn.set/keep", "x");
     EXPECT_EQ(writeSettingsFile(dir.path() / "vorn.set", AppSettings{}), std::errc::is_a_directory);
-    EXPECT_EQ(names(dir.path()), "vorn.set");
+    EXPECT_EQ(dir.names(), "vorn.set");
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "vorn.set"));
 }
-
-// What lies under vorn.set when the program starts, and what a run then does with it.
-enum class Found { Nothing, Settings, Fifo, Directory, Unreadable };
-
-struct StoreCase
-{
-    const char *name;
-    Found found;
-    // expected
-    bool firstStart;
-    bool readError;
-    AppSettings loaded;
-    bool replacedAtTheEnd; // save() writes the run's settings
-};
-
-void PrintTo(const StoreCase &row, std::ostream *out)
-{
-    *out << row.name;
-}
-
-class SettingsStoreTest : public testing::TestWithParam<StoreCase>
-{
-};
-
-TEST_P(SettingsStoreTest, NeverWritesOverSettingsItCouldNotRead)
-{
-    const StoreCase &row = GetParam();
-    if (row.found == Found::Unreadable && ::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not keep root from reading";
-    TempDir dir;
-    const auto file = dir.path() / "vorn.set";
-    switch (row.found) {
-    case Found::Nothing:
-        break;
-    case Found::Settings:
-        dir.write("vorn.set", "BW\r\nN2025093000\r\n");
-        break;
-    case Found::Fifo:
-        ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
-        break;
-    case Found::Directory:
-        std::filesystem::create_directory(file);
-        break;
-    case Found::Unreadable:
-        dir.write("vorn.set", "BW\r\nN2025093000\r\n");
-        std::filesystem::permissions(file, std::filesystem::perms::owner_write);
-        break;
-    }
-    const auto before = std::filesystem::symlink_status(file).type();
-
-    SettingsStore store(file);
-    EXPECT_EQ(store.load(), row.loaded);
-    EXPECT_EQ(store.firstStart(), row.firstStart);
-    EXPECT_EQ(static_cast<bool>(store.readError()), row.readError) << store.readError().message();
-    AppSettings changed;
-    changed.speakSort = true;
-    EXPECT_FALSE(store.save(changed));
-
-    if (row.replacedAtTheEnd) {
-        EXPECT_EQ(readBytes(file), formatSettings(changed));
-    } else {
-        EXPECT_EQ(std::filesystem::symlink_status(file).type(), before);
-        if (row.found == Found::Unreadable) {
-            std::filesystem::permissions(file, std::filesystem::perms::owner_read,
-                                         std::filesystem::perm_options::add);
-            EXPECT_EQ(readBytes(file), "BW\r\nN2025093000\r\n");
-        }
-    }
-}
-
-const AppSettings Written = with([](AppSettings &s) {
-    s.background = Background::PlainWhite;
-    s.dataVersion = 2025093000;
-});
-
-INSTANTIATE_TEST_SUITE_P(
-    Found, SettingsStoreTest,
-    testing::Values(StoreCase{"FirstStart", Found::Nothing, true, false, AppSettings{}, true},
-                    StoreCase{"Settings", Found::Settings, false, false, Written, true},
-                    StoreCase{"Fifo", Found::Fifo, false, true, AppSettings{}, false},
-                    StoreCase{"Directory", Found::Directory, false, true, AppSettings{}, false},
-                    StoreCase{"NoReadPermission", Found::Unreadable, false, true, AppSettings{},
-                              false}),
-    [](const testing::TestParamInfo<StoreCase> &row) { return std::string(row.param.name); });
 
 } // namespace

@@ -397,7 +397,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(FirstStartCase{"FirstStart", true, File::Good, true, 2025093000},
                     FirstStartCase{"SettingsFileWasThere", false, File::Good, true, 0},
                     FirstStartCase{"NoVersionInTheHeading", true, File::Good, false, 0},
-                    FirstStartCase{"CountryFileMissing", true, File::Missing, true, 0},
                     FirstStartCase{"CountryFileAPage", true, File::Page, true, 0}),
     [](const testing::TestParamInfo<FirstStartCase> &row) { return std::string(row.param.name); });
 

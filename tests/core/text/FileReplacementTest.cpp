@@ -137,28 +137,6 @@ TEST(FileReplacement, KeepsThePermissionsAndLeavesNothingWhenGivenUp)
     EXPECT_EQ(listing(dir.path()), "log.adi=new;");
 }
 
-// Two replacements of one file at once, as two programs in one folder would run them.
-TEST(FileReplacement, EachWorkFileHasANameOfItsOwn)
-{
-    TempDir dir;
-    const fs::path target = dir.path() / "vorn.set";
-    FileReplacement first(target, {"vorn.set"});
-    FileReplacement second(target, {"vorn.set"});
-    ASSERT_FALSE(first.open());
-    ASSERT_FALSE(second.open());
-    EXPECT_NE(first.workFile(), second.workFile());
-    const std::string prefix = "vorn.set." + std::to_string(::getpid()) + "-";
-    for (const FileReplacement *replacement : {&first, &second}) {
-        const std::string name = replacement->workFile().filename().string();
-        EXPECT_TRUE(name.starts_with(prefix) && name.ends_with(".tmp")) << name;
-    }
-    ASSERT_FALSE(first.write("first"));
-    ASSERT_FALSE(second.write("second"));
-    ASSERT_FALSE(second.commit());
-    ASSERT_FALSE(first.commit());
-    EXPECT_EQ(listing(dir.path()), "vorn.set=first;");
-}
-
 TEST(FileReplacement, StaleWorkFilesOfEndedProgramsGo)
 {
     const pid_t child = ::fork();

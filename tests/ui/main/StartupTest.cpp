@@ -61,7 +61,6 @@ private slots:
     void settingsThatCannotBeReadAreNeverWrittenOver_data();
     void settingsThatCannotBeReadAreNeverWrittenOver();
     void settingsThatCannotBeWrittenAreReportedOnce();
-    void firstStartTakesTheVersionOfTheData();
     void aboutBoxShowsTheDataInUse_data();
     void aboutBoxShowsTheDataInUse();
 };
@@ -318,17 +317,6 @@ void StartupTest::settingsThatCannotBeWrittenAreReportedOnce()
                                 "cannot write vorn.set: Is a directory\r\nThe settings of this "
                                 "run are lost."});
     QVERIFY(h.boxes.details.first().startsWith(h.path("vorn.set") + ": "));
-}
-
-void StartupTest::firstStartTakesTheVersionOfTheData()
-{
-    Harness h;
-    QVERIFY(
-        writeFile(h.path("vorn.asc"), "Vorn QSL bureaus, data 2025093000\r\n" + testBureauFile()));
-    QVERIFY(h.start());
-    QCOMPARE(h.settings.dataVersion, 2025093000);
-    h.form->close();
-    QVERIFY(readFile(h.path("vorn.set")).contains("\r\nN2025093000\r\n"));
 }
 
 void StartupTest::aboutBoxShowsTheDataInUse_data()

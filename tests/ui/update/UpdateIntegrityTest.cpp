@@ -7,29 +7,17 @@
 #include "core/shell/MessageBoxes.h"
 #include "core/shell/UpdatePolicy.h"
 #include "support/FakeServer.h"
+#include "support/TestDataFiles.h"
 #include "ui/update/DownloadForm.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace std::chrono_literals;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Says Yes to every question and keeps the texts without their heading.
 class YesBoxes final : public MessageBoxes
