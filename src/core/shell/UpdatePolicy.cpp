@@ -45,9 +45,13 @@ UpdatePolicy::UpdatePolicy(AppState &state, MessageBoxes &boxes, Downloader &dow
 
 DownloadResult UpdatePolicy::fetchUpdateInfo()
 {
-    m_deadline = std::chrono::steady_clock::now() + m_clock.wholeUpdate;
+    const auto start = std::chrono::steady_clock::now();
+    m_deadline = start + m_clock.wholeUpdate;
     DownloadResult info =
         m_downloader.download(DownloadRequest{DownloadKind::UpdateInfo, false, {}, m_deadline});
+    // The time a question then waits for the user is not the server's.
+    m_timeLeft = std::chrono::duration_cast<std::chrono::milliseconds>(
+        m_clock.wholeUpdate - (std::chrono::steady_clock::now() - start));
     if (info.succeeded() && !isPlausibleDataVersion(info.published.data, m_clock.today())) {
         // Stored, it would make every later publication look old.
         info.failure = DownloadFailure::NoDataVersion;
@@ -66,6 +70,7 @@ DownloadResult UpdatePolicy::fetchUpdateInfo()
 void UpdatePolicy::endUpdate()
 {
     m_deadline.reset();
+    m_timeLeft.reset();
 }
 
 bool UpdatePolicy::isNewer(std::int32_t published, std::int32_t installed) const
@@ -134,10 +139,12 @@ bool UpdatePolicy::keepOnlyFittingFiles(const std::set<std::string> &codesBefore
 
 bool UpdatePolicy::downloadDataFiles()
 {
+    m_deadline = std::chrono::steady_clock::now() + m_timeLeft.value_or(m_clock.wholeUpdate);
     const std::set<std::string> codesBefore = codesWithoutBureau(m_state.folder);
     // The bureau file is fetched even when the country file failed.
     const bool countryReplaced = downloadDataFile(DataFile::Country);
     const bool bureauReplaced = downloadDataFile(DataFile::Bureau);
+    endUpdate();
     if (!countryReplaced && !bureauReplaced)
         return false;
     return keepOnlyFittingFiles(codesBefore, countryReplaced, bureauReplaced) && countryReplaced &&

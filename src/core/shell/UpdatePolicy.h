@@ -83,6 +83,7 @@ private:
     bool m_checkNowRequested = false; // "Check now" was the last button pressed in the dialog
     // What the last check of this run found published: the data files are measured against it.
     std::optional<Publication> m_published;
-    // When the update under way must have ended.
+    // When the update under way must have ended, and what the check left of its time.
     std::optional<std::chrono::steady_clock::time_point> m_deadline;
+    std::optional<std::chrono::milliseconds> m_timeLeft;
 };
