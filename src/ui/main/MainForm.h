@@ -47,8 +47,8 @@ public:
     MainForm(AppState &state, MainFormSeams seams, QWidget *parent = nullptr);
     ~MainForm() override;
 
-    // Writes vorn.set now, as closing does; false when it could not be written, which the first
-    // time is reported.
+    // Writes vorn.set now, as closing does; false when it could not be written. The first such
+    // failure of a run is reported.
     bool saveSettings();
 
     bool resultsShown() const { return m_resultsShown; }
