@@ -12,7 +12,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libespeak-ng-dev espeak-ng-data libjpeg-dev
-    libboost-dev
+    libboost-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core poppler-utils
     xvfb xauth xdotool openbox python3 python3-pyatspi at-spi2-core dbus dbus-x11

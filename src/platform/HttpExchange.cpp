@@ -45,6 +45,13 @@ QString HttpExchange::seconds(std::chrono::milliseconds limit) const
     return QString::number(limit.count() / 1000);
 }
 
+void HttpExchange::setLimits(ExchangeLimits limits)
+{
+    m_limits = limits;
+    m_silenceTimer->setInterval(m_limits.silence);
+    m_wholeTimer->setInterval(m_limits.whole);
+}
+
 void HttpExchange::start(std::string request)
 {
     end();

@@ -46,6 +46,8 @@ public:
                  QObject *parent = nullptr);
     ~HttpExchange() override;
 
+    // The limits of the exchanges started from now on.
+    void setLimits(ExchangeLimits limits);
     // Starts an exchange, giving up one that is still under way; the request goes out once the
     // connection is made.
     void start(std::string request);

@@ -113,9 +113,11 @@ int main(int argc, char *argv[])
                      &MainForm::queryButtonClick);
 
     // Asked to end by the system, a terminal or the desktop session: close as Exit does, which
-    // saves the settings, and leave every event loop, an open dialog's included.
+    // saves the settings, and leave every event loop, an open dialog's included. No box may hold
+    // the end up; a failure goes to standard error.
     SignalWatcher signalWatcher;
-    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &mainForm, [&mainForm] {
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &mainForm, [&] {
+        boxes.dismissFromNowOn();
         mainForm.close();
         QApplication::quit();
     });

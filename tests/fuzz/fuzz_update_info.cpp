@@ -1,6 +1,8 @@
-// The integer syntaxes of the files, against a second reading of the same rules.
+// The integer syntaxes of the files, against a second reading of the same rules, and the whole
+// update information with the sizes and digests of the data files.
 
 #include "FuzzInput.h"
+#include "core/net/Download.h"
 #include "core/text/Integer.h"
 
 #include <cerrno>
@@ -41,9 +43,36 @@ std::optional<std::int32_t> reference(std::string text, IntegerSyntax syntax)
 
 } // namespace
 
+// What the reading found, written as the generator writes it, reads back the same.
+void readsBack(const Publication &published)
+{
+    std::string text = "1\r\n2\r\n";
+    if (published.country)
+        text += "country.asc " + std::to_string(published.country->size) + " " +
+                Sha256::toHex(published.country->sha256) + "\r\n";
+    if (published.bureau)
+        text += "vorn.asc " + std::to_string(published.bureau->size) + " " +
+                Sha256::toHex(published.bureau->sha256) + "\r\n";
+    PieceSource source(text, text.size());
+    const UpdateInfoReading again = readUpdateInfo(source);
+    FUZZ_CHECK(again.published.country == published.country);
+    FUZZ_CHECK(again.published.bureau == published.bureau);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char *>(data), size);
+    // However the bytes arrive, the reading is the same.
+    PieceSource whole(text, text.size() + 1);
+    PieceSource pieces(text, size % 7 + 1);
+    const UpdateInfoReading once = readUpdateInfo(whole);
+    const UpdateInfoReading inPieces = readUpdateInfo(pieces);
+    FUZZ_CHECK(once.failure == inPieces.failure);
+    FUZZ_CHECK(once.published.data == inPieces.published.data);
+    FUZZ_CHECK(once.published.country == inPieces.published.country);
+    FUZZ_CHECK(once.published.bureau == inPieces.published.bureau);
+    readsBack(once.published);
+
     if (text.find('\0') != std::string::npos)
         return 0;
     for (const IntegerSyntax syntax :

@@ -34,8 +34,10 @@ import tempfile
 import time
 
 DATA_FILES = ("country.asc", "vorn.asc", "vorn.hlp")
-# Settings a first run writes on exit: defaults, lines ended by CR LF.
-DEFAULT_SETTINGS = b"BM\r\nUN\r\nCN\r\nN0\r\nR\r\n"
+# Settings a first run writes on exit: defaults, lines ended by CR LF, and the data version that
+# the heading of the shipped vorn.asc names.
+FIRST_RUN_SETTINGS = b"BM\r\nUN\r\nCN\r\nN%d\r\nR\r\n"
+DATA_VERSION_HEADING = b"Vorn QSL bureaus, data "
 # The answer labels describe themselves by the caption beside them.
 ANSWER_CAPTIONS = ("Sort QSL under", "QSL bureau", "DXCC / WAE")
 # The line below the three answers, for portable and guest calls.
@@ -520,11 +522,20 @@ def run(arguments, session):
     with open(settings_path, "rb") as settings:
         written = settings.read()
     log(f"vorn.set holds {written!r}")
-    expected_settings = AUTO_QUERY_SETTINGS if arguments.qslinfo_service else DEFAULT_SETTINGS
+    expected_settings = (AUTO_QUERY_SETTINGS if arguments.qslinfo_service else
+                         FIRST_RUN_SETTINGS % shipped_data_version(arguments.files))
     if written != expected_settings:
         raise Failure(f"vorn.set holds {written!r}, expected {expected_settings!r}")
     checks += 1
     return checks
+
+
+def shipped_data_version(files):
+    with open(os.path.join(files, "vorn.asc"), "rb") as bureaus:
+        for line in bureaus.read().split(b"\r\n"):
+            if line.startswith(DATA_VERSION_HEADING):
+                return int(line[len(DATA_VERSION_HEADING):])
+    raise Failure("the shipped vorn.asc names no data version")
 
 
 def check_query_answer(reader, memo, session, call):

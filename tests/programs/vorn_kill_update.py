@@ -126,7 +126,7 @@ def main():
     parser.add_argument("--seconds-per-file", type=float, default=2.0)
     arguments = parser.parse_args()
 
-    server = Server(("127.0.0.1", 0), trickling_handler(arguments.files, 2099010101,
+    server = Server(("127.0.0.1", 0), trickling_handler(arguments.files, 2025093001,
                                                           arguments.seconds_per_file))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     port = server.server_address[1]
@@ -171,7 +171,7 @@ def main():
                 written = f.read()
             if written != b"BM\r\nUN\r\nCN\r\nN5\r\nR\r\n":
                 raise Failure(f"at {moment:.2f} s: SIGTERM left vorn.set as {written!r}")
-        steps = {"a file arriving": ".part", "the header being cut": "vorn_file.tmp",
+        steps = {"a file arriving": ".part", "the header being cut": "vorn_file.",
                  "a backup copy made": "_old.asc"}
         for step, mark in steps.items():
             hit = any(any(mark in name for name in held) for held in seen)

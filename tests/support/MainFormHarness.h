@@ -15,7 +15,7 @@
 // A web server that cannot be reached, for the real update operations.
 struct UnreachableServer final : Downloader
 {
-    DownloadResult download(DownloadKind, bool) override
+    DownloadResult download(const DownloadRequest &) override
     {
         return {DownloadFailure::CannotConnect, "no connection", {}};
     }
@@ -23,7 +23,7 @@ struct UnreachableServer final : Downloader
 
 struct UnusedUpdateDialog final : UpdateDialog
 {
-    Choice exec(UpdateMode) override { return {}; }
+    Choice exec(UpdateMode, const std::string &) override { return {}; }
 };
 
 // One main window over its own directory of data files, with every seam recording.

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <stdlib.h>
+#include <vector>
 
 TempDir::TempDir()
 {
@@ -28,6 +30,24 @@ std::filesystem::path TempDir::write(const std::string &name, std::string_view b
     if (!out)
         throw std::runtime_error("cannot write " + file.string());
     return file;
+}
+
+std::string TempDir::read(const std::string &name) const
+{
+    std::ifstream in(m_path / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string TempDir::names() const
+{
+    std::vector<std::string> found;
+    for (const auto &entry : std::filesystem::directory_iterator(m_path))
+        found.push_back(entry.path().filename().string());
+    std::sort(found.begin(), found.end());
+    std::string text;
+    for (const std::string &name : found)
+        text += (text.empty() ? "" : " ") + name;
+    return text;
 }
 
 std::ptrdiff_t FailingSource::read(char *buffer, std::size_t size)

@@ -18,6 +18,10 @@ public:
     const std::filesystem::path &path() const { return m_path; }
     // Writes bytes exactly as given to a file in this directory and returns its path.
     std::filesystem::path write(const std::string &name, std::string_view bytes) const;
+    // The bytes of a file in this directory; empty when it cannot be read.
+    std::string read(const std::string &name) const;
+    // The names in this directory, sorted and separated by blanks.
+    std::string names() const;
 
 private:
     std::filesystem::path m_path;

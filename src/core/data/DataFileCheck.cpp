@@ -59,14 +59,14 @@ public:
         m_kind == DataFile::Country ? addCountryLine(line) : addBureauLine(line);
     }
 
+    void endMarkHidesText() { m_hiddenByMark = true; }
+
     DataFileProblem problem() const
     {
         // Text of ASCII characters in UTF-16 has a NUL beside each of them: about half its bytes.
         if (m_utf16Mark || (m_nulBytes * 3 >= m_keptLength && m_nulBytes * 3 <= 2 * m_keptLength &&
                             m_nulBytes > 0))
             return DataFileProblem::Utf16;
-        if (m_nulBytes > 0)
-            return DataFileProblem::NulBytes;
         if (m_markup)
             return DataFileProblem::Markup;
         // Most of the file in one line that holds line feeds, or is too long for any data line.
@@ -74,6 +74,10 @@ public:
             return DataFileProblem::OneHugeLine;
         if (m_usefulRows == 0)
             return DataFileProblem::Empty;
+        if (m_nulBytes > 0)
+            return DataFileProblem::NulBytes;
+        if (m_hiddenByMark)
+            return DataFileProblem::HiddenByMark;
         if (m_droppedRows > 0)
             return DataFileProblem::TooManyRows;
         return DataFileProblem::None;
@@ -116,6 +120,7 @@ private:
     bool m_longestIsJoined = false;
     bool m_sawContent = false;
     bool m_markup = false;
+    bool m_hiddenByMark = false;
     std::size_t m_rows = 0;
     std::size_t m_usefulRows = 0;
     std::size_t m_droppedRows = 0;
@@ -134,6 +139,8 @@ DataFileProblem checkDataFile(DataFile kind, ByteSource &source)
             survey.add(line, reader.lineLength());
             continue;
         case LineReader::Status::End:
+            if (reader.textAfterEndMark())
+                survey.endMarkHidesText();
             return survey.problem();
         case LineReader::Status::Error:
             return DataFileProblem::None;
@@ -153,7 +160,19 @@ DataFileProblem checkDataFile(DataFile kind, const std::filesystem::path &file)
 
 bool rulesOutData(DataFileProblem problem)
 {
-    return problem != DataFileProblem::None && problem != DataFileProblem::TooManyRows;
+    switch (problem) {
+    case DataFileProblem::Empty:
+    case DataFileProblem::Markup:
+    case DataFileProblem::OneHugeLine:
+    case DataFileProblem::Utf16:
+        return true;
+    case DataFileProblem::None:
+    case DataFileProblem::NulBytes:
+    case DataFileProblem::HiddenByMark:
+    case DataFileProblem::TooManyRows:
+        break;
+    }
+    return false;
 }
 
 std::string_view explain(DataFileProblem problem)
@@ -170,9 +189,45 @@ std::string_view explain(DataFileProblem problem)
     case DataFileProblem::Utf16:
         return "it is UTF-16 text; Vorn reads single-byte text";
     case DataFileProblem::NulBytes:
-        return "it holds NUL bytes: it is damaged or not a text file";
+        return "it holds NUL bytes: it is damaged or not single-byte text";
+    case DataFileProblem::HiddenByMark:
+        return "a byte 0x1A ends it before its last line; Vorn reads nothing after that byte";
     case DataFileProblem::TooManyRows:
         return "it holds more rows than Vorn's table takes; the last ones are left out";
     }
     return {};
+}
+
+namespace {
+
+class DataFileProblemCategory final : public std::error_category
+{
+public:
+    const char *name() const noexcept override { return "vorn-data"; }
+    std::string message(int problem) const override
+    {
+        const std::string_view text = explain(static_cast<DataFileProblem>(problem));
+        return text.empty() ? std::string("a sound data file") : std::string(text);
+    }
+};
+
+} // namespace
+
+const std::error_category &dataFileProblemCategory()
+{
+    static const DataFileProblemCategory category;
+    return category;
+}
+
+std::vector<RowWithoutBureau> rowsWithoutBureau(const CountryTable &countries,
+                                                const BureauTable &bureaus)
+{
+    std::vector<RowWithoutBureau> rows;
+    std::size_t line = 0;
+    for (const CountryRow &row : countries.rows()) {
+        ++line;
+        if (!row.entityCode.empty() && bureaus.firstOf(row.entityCode) == nullptr)
+            rows.push_back({line, row.prefix, row.entityCode});
+    }
+    return rows;
 }

@@ -3,18 +3,27 @@
 #include "core/data/DataFiles.h"
 #include "core/text/ByteSource.h"
 
+#include <cstddef>
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <system_error>
+#include <type_traits>
+#include <vector>
+
+class BureauTable;
+class CountryTable;
 
 // Why a file that loads may still not be a sound data file.
 enum class DataFileProblem {
     None,
-    Empty,       // no line that gives a row (country) / no record (bureau)
-    Markup,      // an HTML or XML page, e.g. a captive portal served with status 200
-    OneHugeLine, // LF or no line ends: the CR line rule reads the file as one huge line
-    Utf16,       // UTF-16 text: every other byte is NUL, and no line reads as data
-    NulBytes,    // lines that hold NUL bytes: a damaged or binary file
-    TooManyRows, // loads, but holds more rows than the table takes: the last are dropped
+    Empty,        // no line that gives a row (country) / no record (bureau)
+    Markup,       // an HTML or XML page, e.g. a captive portal served with status 200
+    OneHugeLine,  // LF or no line ends: the CR line rule reads the file as one huge line
+    Utf16,        // UTF-16 text: every other byte is NUL, and no line reads as data
+    NulBytes,     // lines that hold NUL bytes: damaged, or not single-byte text
+    HiddenByMark, // a byte 0x1A before the last line ends the file there, hiding the rest
+    TooManyRows,  // loads, but holds more rows than the table takes: the last are dropped
 };
 
 // Reads the file as the loader reads it and tells the most serious reason why it is not a sound
@@ -23,8 +32,40 @@ enum class DataFileProblem {
 DataFileProblem checkDataFile(DataFile kind, const std::filesystem::path &file);
 DataFileProblem checkDataFile(DataFile kind, ByteSource &source);
 
-// True for the problems that mean the file is not data at all (all but None and TooManyRows).
+// True for the problems that mean the file is not data at all (Empty, Markup, OneHugeLine): a
+// file of the user's with any other problem is still his data and is used.
 bool rulesOutData(DataFileProblem problem);
+
+// A downloaded file must have no problem at all before it may replace a data file.
+inline bool refusedAsDownload(DataFileProblem problem)
+{
+    return problem != DataFileProblem::None;
+}
 
 // A short English explanation for messages, e.g. "it has LF line ends; Vorn reads CR or CR LF".
 std::string_view explain(DataFileProblem problem);
+
+// As an error code, so that a file that cannot be data is reported like one that cannot be read:
+// its message is the explanation.
+const std::error_category &dataFileProblemCategory();
+inline std::error_code make_error_code(DataFileProblem problem)
+{
+    return {static_cast<int>(problem), dataFileProblemCategory()};
+}
+template<> struct std::is_error_code_enum<DataFileProblem> : std::true_type
+{
+};
+
+// A row of country.asc whose entity code no record of vorn.asc has: the look-up answers
+// "unknown" for every call that it fits.
+struct RowWithoutBureau
+{
+    std::size_t line; // counted from 1: each line of the country file fills one row
+    std::string prefix;
+    std::string entityCode;
+};
+
+// The rows, in file order, whose entity code has no bureau record; rows without a code are not
+// counted. Codes are compared as the look-up compares them.
+std::vector<RowWithoutBureau> rowsWithoutBureau(const CountryTable &countries,
+                                                const BureauTable &bureaus);

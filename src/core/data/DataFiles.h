@@ -11,6 +11,9 @@ inline constexpr char BureauFile[] = "vorn.asc";
 inline constexpr char UpdateInfoFile[] = "vorn_update.asc";
 inline constexpr char CountryBackup[] = "country_old.asc";
 inline constexpr char BureauBackup[] = "vorn_old.asc";
+// The strip step's work file is "vorn_file.<pid>-<attempt>.tmp", a name of its own for each
+// download; "vorn_file.tmp" is what versions before used, removed where found.
+inline constexpr char DownloadWorkFileStem[] = "vorn_file";
 inline constexpr char DownloadWorkFile[] = "vorn_file.tmp";
 inline constexpr char SettingsFile[] = "vorn.set";
 inline constexpr char HelpFile[] = "vorn.hlp";

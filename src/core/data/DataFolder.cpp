@@ -1,6 +1,8 @@
 #include "core/data/DataFolder.h"
 
+#include "core/data/DataFileCheck.h"
 #include "core/data/DataFiles.h"
+#include "core/text/FileReplacement.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -47,17 +49,34 @@ std::string_view DataFolder::shownName(DataFile file)
     return file == DataFile::Country ? "COUNTRY.ASC" : "VORN.ASC";
 }
 
-void DataFolder::backUp(DataFile file) const
+namespace {
+
+bool isData(DataFile file, const std::filesystem::path &path, std::string &bytes)
 {
-    if (!anythingAt(fileOf(file)))
-        return;
-    std::error_code ignored;
-    std::filesystem::remove(backupOf(file), ignored);
-    // A second name costs nothing; a file system without them gets a copy.
-    std::error_code error;
-    std::filesystem::create_hard_link(fileOf(file), backupOf(file), error);
-    if (error)
-        std::filesystem::copy_file(fileOf(file), backupOf(file), ignored);
+    if (!readWholeFile(path, bytes))
+        return false;
+    MemorySource source(bytes);
+    return !rulesOutData(checkDataFile(file, source));
+}
+
+} // namespace
+
+bool DataFolder::holdsData(DataFile file) const
+{
+    std::string bytes;
+    return isData(file, fileOf(file), bytes);
+}
+
+std::error_code DataFolder::backUp(DataFile file) const
+{
+    std::string bytes;
+    if (!isData(file, fileOf(file), bytes))
+        return {};
+    // A copy, not a second name: a file changed in place must not change its backup too.
+    const std::filesystem::path backup = backupOf(file);
+    const WorkFileName workName{backup.filename().string()};
+    removeStaleWorkFiles(m_directory, workName);
+    return replaceFile(backup, bytes, workName);
 }
 
 bool DataFolder::hasBackup(DataFile file) const

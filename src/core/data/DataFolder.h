@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 // The folder that holds the data files, their backup copies, the downloads and the settings,
 // and the moves that put a data file aside and bring its backup copy back. Every file lies
@@ -20,10 +21,14 @@ public:
     // The name that messages give the file: "COUNTRY.ASC" or "VORN.ASC".
     static std::string_view shownName(DataFile file);
 
-    // Before a download replaces the file: the file becomes the backup copy as well, in place of
-    // an older one, and stays under its own name until its replacement is complete. A missing
-    // file leaves the older backup copy where it is, so the last good copy is never lost.
-    void backUp(DataFile file) const;
+    // Before a download replaces the file: a copy of it, a file of its own, becomes the backup
+    // copy in place of an older one, in one step, while the file stays under its own name until
+    // its replacement is complete. Only a file that can be read and is data is copied: a
+    // missing, unreadable or broken file leaves the older backup copy where it is, so the last
+    // good copy is never lost. The error says why a copy could not be made.
+    std::error_code backUp(DataFile file) const;
+    // The file can be read and is data (see rulesOutData): a copy worth keeping.
+    bool holdsData(DataFile file) const;
     bool hasBackup(DataFile file) const;
     // Deletes whatever lies under the file's name and moves the backup copy there. False when
     // there was no backup copy or it could not be moved; once it succeeded the backup is gone.

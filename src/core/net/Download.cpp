@@ -5,6 +5,8 @@
 #include "core/text/Integer.h"
 #include "core/text/TextLines.h"
 
+#include <charconv>
+
 int checkFailureCode(DownloadFailure failure)
 {
     switch (failure) {
@@ -17,12 +19,15 @@ int checkFailureCode(DownloadFailure failure)
     case DownloadFailure::CannotSend:
         return -3;
     case DownloadFailure::ReceiveFailed:
+    case DownloadFailure::CannotBackUp:
     case DownloadFailure::Cancelled:
         return -4;
     case DownloadFailure::NoVersionNumber:
+    case DownloadFailure::NoDataVersion:
         return -5;
     case DownloadFailure::BadResponse:
     case DownloadFailure::NotDataFile:
+    case DownloadFailure::NotAsPublished:
         return -6;
     }
     return -1;
@@ -83,14 +88,32 @@ std::string Download::request(DownloadKind kind, std::string_view host)
     return text;
 }
 
-UpdateInfoReading readUpdateInfo(const std::filesystem::path &file)
+namespace {
+
+// "<name> <size> <sha256>" for the named file; nothing when the line is not of that form.
+std::optional<PublishedFile> publishedFile(std::string_view line, std::string_view name)
+{
+    if (!line.starts_with(name) || line.size() <= name.size() || line[name.size()] != ' ')
+        return std::nullopt;
+    line.remove_prefix(name.size() + 1);
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos || blank == 0)
+        return std::nullopt;
+    const std::string_view size = line.substr(0, blank);
+    PublishedFile file;
+    const auto [end, error] = std::from_chars(size.data(), size.data() + size.size(), file.size);
+    const std::optional<Sha256::Digest> digest = Sha256::fromHex(line.substr(blank + 1));
+    if (error != std::errc{} || end != size.data() + size.size() || !digest)
+        return std::nullopt;
+    file.sha256 = *digest;
+    return file;
+}
+
+} // namespace
+
+UpdateInfoReading readUpdateInfo(ByteSource &source)
 {
     UpdateInfoReading reading;
-    FileSource source;
-    if (!source.open(file)) {
-        reading.failure = DownloadFailure::UnreadableInfo;
-        return reading;
-    }
     LineReader reader(source);
     std::string lines[2];
     for (std::string &line : lines) {
@@ -105,8 +128,28 @@ UpdateInfoReading readUpdateInfo(const std::filesystem::path &file)
         reading.failure = DownloadFailure::NoVersionNumber;
         return reading;
     }
-    reading.published = {*data, parseInt32(lines[1], IntegerSyntaxes::UpdateInfo).value_or(0)};
+    reading.published.data = *data;
+    reading.published.program = parseInt32(lines[1], IntegerSyntaxes::UpdateInfo).value_or(0);
+    // The sizes and digests follow; a server that does not publish them is read as before.
+    std::string line;
+    LineReader::Status status;
+    while ((status = reader.next(line)) == LineReader::Status::Line) {
+        if (auto file = publishedFile(line, DataFiles::CountryFile))
+            reading.published.country = file;
+        else if (auto bureau = publishedFile(line, DataFiles::BureauFile))
+            reading.published.bureau = bureau;
+    }
+    if (status == LineReader::Status::Error)
+        reading.failure = DownloadFailure::UnreadableInfo;
     return reading;
+}
+
+UpdateInfoReading readUpdateInfo(const std::filesystem::path &file)
+{
+    FileSource source;
+    if (!source.open(file))
+        return {DownloadFailure::UnreadableInfo, {}};
+    return readUpdateInfo(source);
 }
 
 bool stripHttpHeader(ByteSource &received, const std::function<bool(std::string_view)> &write)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/data/DataFolder.h"
+#include "core/net/Sha256.h"
 #include "core/text/ByteSource.h"
 #include "core/text/FileReplacement.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -24,30 +26,61 @@ enum class DownloadFailure {
     CannotConnect,   // the name was not found, or no connection could be made
     CannotSend,      // the request could not be sent
     ReceiveFailed,   // the connection broke, went silent, or the file could not be written
-    BadResponse,     // not a complete answer with a 2xx status, or its header could not be cut
+    BadResponse,     // not a complete answer with status 200, or its header could not be cut
     NotDataFile,     // a data file arrived, but it cannot be one (an error or portal page, say)
+    NotAsPublished,  // a data file arrived, but its size or SHA-256 is not the published one
+    CannotBackUp,    // the backup copy of the data file could not be made, so nothing was fetched
     UnreadableInfo,  // the update information arrived but could not be read
     NoVersionNumber, // the update information's first line holds no integer
+    NoDataVersion,   // ... or one that cannot be a data version (see isPlausibleDataVersion)
     Cancelled,       // the user closed the dialog
 };
 
 // The number that "failed to check for updates (...)" shows for a failed check.
 int checkFailureCode(DownloadFailure failure);
 
-// The two numbers of the update information.
-struct PublishedVersions
+// What the publisher says of a data file: its size and SHA-256, as the file was published.
+struct PublishedFile
+{
+    std::uint64_t size = 0;
+    Sha256::Digest sha256{};
+
+    bool operator==(const PublishedFile &) const = default;
+};
+
+// The update information: the two numbers that every reader takes from its first two lines and,
+// from a server that publishes them, the size and SHA-256 of each data file.
+struct Publication
 {
     std::int32_t data = 0;
     std::int32_t program = 0; // 0 when the second line holds no integer
+    std::optional<PublishedFile> country;
+    std::optional<PublishedFile> bureau;
+
+    const std::optional<PublishedFile> &fileOf(DataFile file) const
+    {
+        return file == DataFile::Country ? country : bureau;
+    }
 };
 
 struct DownloadResult
 {
     DownloadFailure failure = DownloadFailure::None;
-    std::string detail;          // what went wrong, in words
-    PublishedVersions published; // the update information, when it was fetched
+    std::string detail;    // what went wrong, in words
+    Publication published; // the update information, when it was fetched
 
     bool succeeded() const { return failure == DownloadFailure::None; }
+};
+
+struct DownloadRequest
+{
+    DownloadKind kind = DownloadKind::UpdateInfo;
+    // For the data files: the current file is backed up before the connection is made.
+    bool backupFirst = false;
+    // For the data files: what the file must be, when the server published it.
+    std::optional<PublishedFile> expected;
+    // When the whole update of which this download is a part must have ended.
+    std::optional<std::chrono::steady_clock::time_point> deadline;
 };
 
 // Runs one download to its end and says how it went. The program shows a modal dialog while it
@@ -56,9 +89,12 @@ class Downloader
 {
 public:
     virtual ~Downloader() = default;
-    // backupFirst: for the data files, the current file becomes the backup copy before the
-    // connection is made.
-    virtual DownloadResult download(DownloadKind kind, bool backupFirst) = 0;
+    virtual DownloadResult download(const DownloadRequest &request) = 0;
+
+    DownloadResult download(DownloadKind kind, bool backupFirst)
+    {
+        return download(DownloadRequest{kind, backupFirst, {}, {}});
+    }
 };
 
 namespace Download {
@@ -72,14 +108,17 @@ std::string statusText(DownloadKind kind, std::string_view host);
 std::string request(DownloadKind kind, std::string_view host);
 } // namespace Download
 
-// Reads the first two lines of a received update information file: integers with leading
-// blanks, a sign, and decimal digits or hexadecimal ones after "$" or "0x".
+// Reads a received update information file. Its first two lines are integers with leading
+// blanks, a sign, and decimal digits or hexadecimal ones after "$" or "0x". Any later line of
+// the form "country.asc <size> <sha256>" or "vorn.asc <size> <sha256>" (decimal size, 64
+// hexadecimal digits, single blanks) gives that file's size and digest; other lines are ignored.
 struct UpdateInfoReading
 {
     DownloadFailure failure = DownloadFailure::None; // UnreadableInfo or NoVersionNumber
-    PublishedVersions published;
+    Publication published;
 };
 UpdateInfoReading readUpdateInfo(const std::filesystem::path &file);
+UpdateInfoReading readUpdateInfo(ByteSource &source);
 
 // Cuts the response header off a received file: drops every line up to and including the
 // first empty one and writes every later line with CR LF to the replacement's work file,

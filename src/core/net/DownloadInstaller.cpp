@@ -6,11 +6,18 @@
 
 #include <cerrno>
 #include <cstring>
-#include <optional>
-#include <system_error>
+#include <unistd.h>
 
-DownloadInstaller::DownloadInstaller(const DataFolder &folder, DownloadKind kind, std::string host)
-    : m_folder(folder), m_kind(kind), m_host(std::move(host))
+namespace {
+
+// The strip step's work file: "vorn_file.<pid>-<attempt>.tmp".
+const WorkFileName StripWorkFile{DataFiles::DownloadWorkFileStem, ".tmp"};
+
+} // namespace
+
+DownloadInstaller::DownloadInstaller(const DataFolder &folder, DownloadKind kind, std::string host,
+                                     std::optional<PublishedFile> expected)
+    : m_folder(folder), m_kind(kind), m_host(std::move(host)), m_expected(expected)
 {}
 
 DownloadInstaller::~DownloadInstaller()
@@ -23,62 +30,128 @@ std::filesystem::path DownloadInstaller::targetPath() const
     return m_folder.path(Download::targetName(m_kind));
 }
 
-std::filesystem::path DownloadInstaller::receivedPath() const
-{
-    // The answer arrives beside the file it replaces, which stays whole until the end.
-    return targetPath().string() + ".part";
-}
-
-void DownloadInstaller::backUp() const
+std::error_code DownloadInstaller::backUp() const
 {
     if (const std::optional<DataFile> file = Download::dataFileOf(m_kind))
-        m_folder.backUp(*file);
+        return m_folder.backUp(*file);
+    return {};
+}
+
+void DownloadInstaller::removeStaleFiles() const
+{
+    const std::filesystem::path &directory = m_folder.directory();
+    removeStaleWorkFiles(directory, {std::string(Download::targetName(m_kind)), ".part"});
+    removeStaleWorkFiles(directory, StripWorkFile);
+    // The names that versions before this one used for every download.
+    std::error_code ignored;
+    std::filesystem::remove(targetPath().string() + ".part", ignored);
+    std::filesystem::remove(m_folder.path(DataFiles::DownloadWorkFile), ignored);
 }
 
 bool DownloadInstaller::create()
 {
     close();
-    m_received = std::fopen(receivedPath().c_str(), "wb");
-    if (m_received != nullptr)
+    removeStaleFiles();
+    // Beside the file it replaces, which stays whole until the end.
+    m_received = createWorkFile(
+        m_folder.directory(), {std::string(Download::targetName(m_kind)), ".part"}, m_receivedPath);
+    m_headerSize = 0;
+    m_bodySize = 0;
+    m_bodyDigest.finish();
+    if (m_received >= 0)
         return true;
-    m_error = "cannot create " + receivedPath().string() + ": " + std::strerror(errno);
+    m_error = "cannot create " + m_receivedPath.string() + ": " + std::strerror(errno);
+    m_receivedPath.clear();
     return false;
 }
 
 bool DownloadInstaller::append(std::string_view bytes)
 {
-    if (m_received != nullptr &&
-        std::fwrite(bytes.data(), 1, bytes.size(), m_received) == bytes.size() &&
-        std::fflush(m_received) == 0)
+    while (m_received >= 0 && !bytes.empty()) {
+        const ssize_t n = ::write(m_received, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    if (m_received >= 0 && bytes.empty())
         return true;
-    m_error = "cannot write " + receivedPath().string() + ": " + std::strerror(errno);
+    m_error = "cannot write " + m_receivedPath.string() + ": " +
+              std::strerror(m_received >= 0 ? errno : EBADF);
     return false;
+}
+
+bool DownloadInstaller::appendHeader(std::string_view bytes)
+{
+    m_headerSize += bytes.size();
+    return append(bytes);
+}
+
+bool DownloadInstaller::appendBody(std::string_view bytes)
+{
+    m_bodySize += bytes.size();
+    m_bodyDigest.add(bytes);
+    return append(bytes);
 }
 
 void DownloadInstaller::close()
 {
-    if (m_received != nullptr)
-        std::fclose(m_received);
-    m_received = nullptr;
+    if (m_received >= 0)
+        ::close(m_received);
+    m_received = -1;
+}
+
+std::optional<std::string> DownloadInstaller::differenceFromPublication()
+{
+    const std::optional<Sha256::Digest> digest = m_bodyDigest.finish();
+    if (!m_expected)
+        return std::nullopt;
+    const std::string name(Download::targetName(m_kind));
+    if (m_bodySize != m_expected->size)
+        return name + " from " + m_host + " holds " + std::to_string(m_bodySize) +
+               " bytes; it was published with " + std::to_string(m_expected->size);
+    if (digest != m_expected->sha256)
+        return name + " from " + m_host + " is not the file that was published: its SHA-256 is " +
+               (digest ? Sha256::toHex(*digest) : std::string("unknown")) + ", not " +
+               Sha256::toHex(m_expected->sha256);
+    return std::nullopt;
+}
+
+DataFileProblem DownloadInstaller::checkReceivedBody(DataFile file) const
+{
+    std::string received;
+    if (!readWholeFile(m_receivedPath, received) || received.size() < m_headerSize)
+        return DataFileProblem::Empty;
+    MemorySource body(std::string_view(received).substr(m_headerSize));
+    return checkDataFile(file, body);
 }
 
 DownloadResult DownloadInstaller::install()
 {
     close();
     DownloadResult result;
-    FileReplacement replacement(targetPath(), m_folder.path(DataFiles::DownloadWorkFile));
-    if (!stripHttpHeader(receivedPath(), replacement)) {
+    // A body cut short where its framing said it was whole, or changed on the way, is caught here.
+    if (std::optional<std::string> difference = differenceFromPublication()) {
+        result.failure = DownloadFailure::NotAsPublished;
+        result.detail = std::move(*difference);
+        return result;
+    }
+    FileReplacement replacement(targetPath(), StripWorkFile);
+    if (m_receivedPath.empty() || !stripHttpHeader(m_receivedPath, replacement)) {
         result.failure = DownloadFailure::BadResponse;
         result.detail = "the answer from " + m_host + " could not be stored";
         return result;
     }
     if (const std::optional<DataFile> file = Download::dataFileOf(m_kind)) {
-        // Only data replaces data: an error or portal page served as the file is refused.
-        const DataFileProblem problem = checkDataFile(*file, replacement.workFile());
-        if (rulesOutData(problem)) {
+        // Only sound data replaces data: an error or portal page, a file in another encoding or
+        // one that would not fit the table is refused. The body is judged as it arrived, since
+        // cutting the header drops what follows a byte 0x1A.
+        const DataFileProblem problem = checkReceivedBody(*file);
+        if (refusedAsDownload(problem)) {
             result.failure = DownloadFailure::NotDataFile;
-            result.detail =
-                "what " + m_host + " sent is not a data file: " + std::string(explain(problem));
+            result.detail = "what " + m_host +
+                            " sent is not a sound data file: " + std::string(explain(problem));
             return result;
         }
     } else {
@@ -101,6 +174,8 @@ void DownloadInstaller::removeLeftovers()
 {
     close();
     std::error_code ignored;
-    std::filesystem::remove(receivedPath(), ignored);
-    std::filesystem::remove(m_folder.path(DataFiles::DownloadWorkFile), ignored);
+    if (!m_receivedPath.empty())
+        std::filesystem::remove(m_receivedPath, ignored);
+    m_receivedPath.clear();
+    removeStaleFiles();
 }

@@ -1,49 +1,71 @@
 #pragma once
 
+#include "core/data/DataFileCheck.h"
 #include "core/data/DataFolder.h"
 #include "core/net/Download.h"
+#include "core/net/Sha256.h"
 
-#include <cstdio>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // The files of one download in the data folder. The answer, header and body, is written as it
-// arrives to a file beside the target, which stays whole until the end; once the answer is
-// complete, its header is cut off, the rest is checked and takes the target's name in one step.
-// A failed download leaves the target as it was, and no work file survives the download.
+// arrives to a file of its own beside the target, which stays whole until the end; once the
+// answer is complete, its header is cut off, the rest is checked and takes the target's name in
+// one step. A failed download leaves the target as it was, and no work file survives the
+// download. Work files are named for this process and attempt, so that two programs updating one
+// folder never write into each other's.
 class DownloadInstaller
 {
 public:
-    // host: the web server, as messages name it.
-    DownloadInstaller(const DataFolder &folder, DownloadKind kind, std::string host);
+    // host: the web server, as messages name it. expected: what the server published the data
+    // file to be; the body must match it before it may replace the file.
+    DownloadInstaller(const DataFolder &folder, DownloadKind kind, std::string host,
+                      std::optional<PublishedFile> expected = {});
     ~DownloadInstaller();
     DownloadInstaller(const DownloadInstaller &) = delete;
     DownloadInstaller &operator=(const DownloadInstaller &) = delete;
 
-    // Before the connection is made: a data file becomes the backup copy as well.
-    void backUp() const;
-    // Creates the file that receives the answer, emptying one left from before.
+    // Before the connection is made: a copy of a data file becomes its backup copy.
+    std::error_code backUp() const;
+    // Creates the file that receives the answer.
     bool create();
-    // Appends received bytes and flushes them, so that what has arrived is on disk.
-    bool append(std::string_view bytes);
+    // Appends received bytes and flushes them, so that what has arrived is on disk: first the
+    // header as it came, then the body, decoded, which is measured against the publication.
+    bool appendHeader(std::string_view bytes);
+    bool appendBody(std::string_view bytes);
     // Why create or append failed, in words.
     const std::string &error() const { return m_error; }
     // The transfer has ended; errors in closing are of no account.
     void close();
     // Cuts the header off the complete answer, checks the rest and puts it in the target's place;
-    // for the update information the result carries the published versions.
+    // for the update information the result carries the publication.
     DownloadResult install();
-    // Deletes both work files, so that a later download never processes a stale one.
+    // Deletes the work files of this download and those that ended programs left behind, so that
+    // a later download never processes a stale one.
     void removeLeftovers();
 
     std::filesystem::path targetPath() const;
-    std::filesystem::path receivedPath() const;
+    // Empty until create.
+    const std::filesystem::path &receivedPath() const { return m_receivedPath; }
 
 private:
+    bool append(std::string_view bytes);
+    void removeStaleFiles() const;
+    std::optional<std::string> differenceFromPublication();
+    DataFileProblem checkReceivedBody(DataFile file) const;
+
     const DataFolder &m_folder;
     DownloadKind m_kind;
     std::string m_host;
-    std::FILE *m_received = nullptr;
+    std::optional<PublishedFile> m_expected;
+    std::filesystem::path m_receivedPath;
+    int m_received = -1;
+    std::size_t m_headerSize = 0;
+    std::uint64_t m_bodySize = 0;
+    Sha256 m_bodyDigest;
     std::string m_error;
 };

@@ -87,7 +87,8 @@ void applySettingsLine(std::string_view line, AppSettings &settings)
 
 LoadResult readSettings(ByteSource &source, AppSettings &settings)
 {
-    LineReader reader(source);
+    // Editors write LF; every line end of theirs must count, or the file reads as one line.
+    LineReader reader(source, LineReader::LineEnds::CrOrLf);
     std::string line;
     for (;;) {
         switch (reader.next(line)) {
@@ -136,10 +137,10 @@ std::string formatSettings(const AppSettings &settings)
     return text;
 }
 
-bool writeSettingsFile(const std::filesystem::path &file, const AppSettings &settings)
+std::error_code writeSettingsFile(const std::filesystem::path &file, const AppSettings &settings)
 {
     // The work file lies beside the settings file, so the final rename stays on one file system.
-    std::filesystem::path workFile = file;
-    workFile += ".tmp";
-    return !replaceFile(file, formatSettings(settings), workFile);
+    const WorkFileName workName{file.filename().string()};
+    removeStaleWorkFiles(file.parent_path(), workName);
+    return replaceFile(file, formatSettings(settings), workName);
 }

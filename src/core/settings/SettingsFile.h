@@ -6,9 +6,10 @@
 
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 // The settings file vorn.set: one short code per line, "N" with the data version and "R" with
-// the user's own call.
+// the user's own call. Lines end in CR LF when written; when read, CR, CR LF and LF all end one.
 
 // Applies one line of the file to the settings; a line that matches no rule changes nothing.
 void applySettingsLine(std::string_view line, AppSettings &settings);
@@ -27,6 +28,7 @@ AppSettings readSettingsFile(const std::filesystem::path &file);
 // The file's contents for the settings, lines ended by CR LF.
 std::string formatSettings(const AppSettings &settings);
 
-// Replaces the file in one step through the work file "vorn.set.tmp" beside it, so that a
-// failed write leaves the previous file as it was. False when anything failed.
-bool writeSettingsFile(const std::filesystem::path &file, const AppSettings &settings);
+// Replaces the file in one step through a work file of its own beside it
+// ("vorn.set.<pid>-<n>.tmp"), so that a failed write leaves the previous file as it was. The error
+// says why it failed.
+std::error_code writeSettingsFile(const std::filesystem::path &file, const AppSettings &settings);

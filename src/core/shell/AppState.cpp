@@ -2,7 +2,21 @@
 
 LoadResult AppState::load(DataFile file)
 {
-    if (file == DataFile::Country)
-        return loadCountryTable(countries, folder.fileOf(file));
-    return loadBureauTable(bureaus, folder.fileOf(file));
+    const std::filesystem::path path = folder.fileOf(file);
+    DataFileProblem &findings = file == DataFile::Country ? m_countryFindings : m_bureauFindings;
+    findings = DataFileProblem::None;
+    if (file == DataFile::Bureau)
+        bureauFileVersion.reset();
+    const LoadResult result = file == DataFile::Country ? loadCountryTable(countries, path)
+                                                        : loadBureauTable(bureaus, path);
+    if (!result)
+        return result;
+    // A page or a file without line ends loads, and would answer "unknown" to every call.
+    const DataFileProblem problem = checkDataFile(file, path);
+    if (rulesOutData(problem))
+        return {make_error_code(problem)};
+    findings = problem;
+    if (file == DataFile::Bureau)
+        bureauFileVersion = bureauFileDataVersion(path);
+    return result;
 }

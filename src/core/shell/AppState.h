@@ -2,11 +2,14 @@
 
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
+#include "core/data/DataFileCheck.h"
 #include "core/data/DataFolder.h"
 #include "core/settings/AppSettings.h"
 #include "core/text/LoadResult.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 
 // What the windows share for the whole run: the user's settings, the two tables and the folder
 // that holds the files. main() owns it and hands it to the main window, the update operations
@@ -20,7 +23,24 @@ struct AppState
     CountryTable countries;
     BureauTable bureaus;
     DataFolder folder;
+    // The data version that the loaded vorn.asc names in its heading, if it names one.
+    std::optional<std::int32_t> bureauFileVersion;
 
-    // Refills the table of one data file from that file; the result says why it could not be read.
+    // Refills the table of one data file from that file and checks it. The result says why the
+    // file could not be read, or why it cannot be a data file (a DataFileProblem that rules out
+    // data), which the program handles alike; the table then holds what the loader put into it.
     LoadResult load(DataFile file);
+    // What the last load of the file found that does not keep it from being used, such as rows
+    // beyond the table's size; None when it found nothing.
+    DataFileProblem findings(DataFile file) const
+    {
+        return file == DataFile::Country ? m_countryFindings : m_bureauFindings;
+    }
+    // The version of the data in use: the one the loaded vorn.asc names, else the one the last
+    // update installed.
+    std::int32_t dataInUse() const { return bureauFileVersion.value_or(settings.dataVersion); }
+
+private:
+    DataFileProblem m_countryFindings = DataFileProblem::None;
+    DataFileProblem m_bureauFindings = DataFileProblem::None;
 };

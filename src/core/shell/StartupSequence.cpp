@@ -1,14 +1,23 @@
 #include "core/shell/StartupSequence.h"
 
+#include "core/data/DataFiles.h"
 #include "core/shell/AppState.h"
 #include "core/shell/MessageBoxes.h"
 #include "core/shell/UpdateOperations.h"
 
 #include <string>
+#include <vector>
+
+namespace {
+
+// How many rows without a bureau record the warning names one by one.
+constexpr std::size_t RowsNamed = 8;
+
+} // namespace
 
 StartupSequence::StartupSequence(AppState &state, MessageBoxes &boxes, UpdateOperations &updates,
-                                 StartupWindow &window)
-    : m_state(state), m_boxes(boxes), m_updates(updates), m_window(window)
+                                 StartupWindow &window, bool firstStart)
+    : m_state(state), m_boxes(boxes), m_updates(updates), m_window(window), m_firstStart(firstStart)
 {}
 
 bool StartupSequence::run()
@@ -20,6 +29,7 @@ bool StartupSequence::run()
     bool dataReplaced = false;
     std::int32_t publishedDataVersion = 0;
     bool loaded = true;
+    bool allLoaded = true; // with updates off, a file that failed is reported and the run goes on
     if (settings.updateMode != UpdateMode::None) {
         const StartupUpdateResult update =
             m_updates.startupUpdateCheck(settings.updateMode, settings.dataVersion);
@@ -30,11 +40,18 @@ bool StartupSequence::run()
         loaded = loadWithRecovery(DataFile::Country, dataReplaced);
         loaded = loadWithRecovery(DataFile::Bureau, dataReplaced) && loaded;
     } else {
-        loadWithoutUpdates(DataFile::Country);
-        loadWithoutUpdates(DataFile::Bureau);
+        const bool countryLoaded = loadWithoutUpdates(DataFile::Country);
+        allLoaded = loadWithoutUpdates(DataFile::Bureau) && countryLoaded;
     }
     if (dataReplaced)
         settings.dataVersion = publishedDataVersion;
+    const bool bothLoaded = loaded && allLoaded;
+    if (!dataReplaced && m_firstStart && bothLoaded && m_state.bureauFileVersion)
+        // The data shipped with the program are as new as their heading says: a first check must
+        // not offer them again.
+        settings.dataVersion = *m_state.bureauFileVersion;
+    if (bothLoaded && !m_windowClosed)
+        warnOfUnusableRows();
     return loaded;
 }
 
@@ -76,14 +93,49 @@ bool StartupSequence::loadWithRecovery(DataFile file, bool &dataReplaced)
     return loaded;
 }
 
-void StartupSequence::loadWithoutUpdates(DataFile file)
+bool StartupSequence::loadWithoutUpdates(DataFile file)
 {
     const LoadResult result = m_state.load(file);
     if (result)
-        return;
+        return true;
     m_boxes.inform(MessageBoxes::Kind::Error,
                    withHeading("error reading " + std::string(DataFolder::shownName(file)) +
                                "\r\nYou need to update"),
                    describeFailure(file, result));
     m_state.settings.dataVersion = 0;
+    return false;
+}
+
+void StartupSequence::warnOfUnusableRows()
+{
+    std::string text;
+    std::string details;
+    for (const DataFile file : {DataFile::Country, DataFile::Bureau}) {
+        const DataFileProblem problem = m_state.findings(file);
+        if (problem == DataFileProblem::None)
+            continue;
+        text += "\r\n" + m_state.folder.fileOf(file).filename().string() + ": " +
+                std::string(explain(problem));
+        details +=
+            m_state.folder.fileOf(file).string() + ": " + std::string(explain(problem)) + "\n";
+    }
+    const std::vector<RowWithoutBureau> rows =
+        rowsWithoutBureau(m_state.countries, m_state.bureaus);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const RowWithoutBureau &row = rows[i];
+        const std::string line = std::string(DataFiles::CountryFile) + " line " +
+                                 std::to_string(row.line) + ", " + row.prefix + ": entity code " +
+                                 row.entityCode + " not in " + DataFiles::BureauFile;
+        if (i < RowsNamed)
+            text += "\r\n" + line;
+        details += line + "\n";
+    }
+    if (rows.size() > RowsNamed)
+        text += "\r\nand " + std::to_string(rows.size() - RowsNamed) + " rows more";
+    if (text.empty())
+        return;
+    // The rows stay as they are: they may be the user's own.
+    m_boxes.inform(MessageBoxes::Kind::Warning,
+                   withHeading("the data files hold rows that Vorn cannot answer for:" + text),
+                   m_state.folder.directory().string() + "\n" + details);
 }

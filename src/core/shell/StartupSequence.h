@@ -23,12 +23,16 @@ public:
 
 // Brings both data files into memory on the first activation of the main window: runs the
 // update check when updates are on, loads country.asc and vorn.asc, and recovers a file that
-// cannot be read by a download or its backup copy; ends the program when that fails too.
+// cannot be read, or cannot be a data file, by a download or its backup copy; ends the program
+// when that fails too. Rows that the data files hold but cannot answer for are named in a
+// warning: they stay the user's.
 class StartupSequence
 {
 public:
+    // firstStart: no settings file was there, so the data version is taken from the heading of
+    // the vorn.asc that loads.
     StartupSequence(AppState &state, MessageBoxes &boxes, UpdateOperations &updates,
-                    StartupWindow &window);
+                    StartupWindow &window, bool firstStart = false);
 
     // Runs the whole sequence once. False when the data could not be loaded and the main window
     // was closed.
@@ -37,7 +41,8 @@ public:
 private:
     bool loadWithRecovery(DataFile file, bool &dataReplaced);
     bool download(DataFile file);
-    void loadWithoutUpdates(DataFile file);
+    bool loadWithoutUpdates(DataFile file);
+    void warnOfUnusableRows();
     // The full path and the system's reason, for a box's details.
     std::string describeFailure(DataFile file, const LoadResult &result) const;
 
@@ -45,5 +50,6 @@ private:
     MessageBoxes &m_boxes;
     UpdateOperations &m_updates;
     StartupWindow &m_window;
+    bool m_firstStart;
     bool m_windowClosed = false;
 };

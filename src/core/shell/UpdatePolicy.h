@@ -3,13 +3,17 @@
 #include "core/net/Download.h"
 #include "core/shell/UpdateOperations.h"
 
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <set>
 #include <string>
 
 struct AppState;
 class MessageBoxes;
 
-// The update settings dialog as the update command uses it: shows the stored mode and says how
-// it was closed.
+// The update settings dialog as the update command uses it: shows the stored mode and the data in
+// use, and says how it was closed.
 class UpdateDialog
 {
 public:
@@ -21,7 +25,20 @@ public:
     };
 
     virtual ~UpdateDialog() = default;
-    virtual Choice exec(UpdateMode stored) = 0;
+    // dataInUse: the data version in words, e.g. "data of 2025-09-30, revision 0".
+    virtual Choice exec(UpdateMode stored, const std::string &dataInUse) = 0;
+};
+
+// Today's date, against which published data versions are judged, and how long one whole update
+// may take. Tests set both.
+struct UpdateClock
+{
+    std::function<std::chrono::sys_days()> today = [] {
+        return std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
+    };
+    // The update information and both data files together, however slowly each arrives within
+    // its own limits: a start-up is not held in the download dialog for longer.
+    std::chrono::milliseconds wholeUpdate{std::chrono::minutes(3)};
 };
 
 // When the update information is fetched, what its numbers mean, and how both data files are
@@ -30,30 +47,43 @@ class UpdatePolicy final : public UpdateOperations
 {
 public:
     UpdatePolicy(AppState &state, MessageBoxes &boxes, Downloader &downloader, UpdateDialog &dialog,
-                 std::string host);
+                 std::string host, UpdateClock clock = {});
 
     StartupUpdateResult startupUpdateCheck(UpdateMode mode, std::int32_t dataVersion) override;
     bool downloadCountryFile() override;
     bool downloadBureauFile() override;
     void updateMenuClick() override;
 
-    // Fetches vorn_update.asc; reports nothing.
+    // Fetches vorn_update.asc and starts the time of a whole update; reports nothing. A data
+    // version that cannot be one fails the check.
     DownloadResult fetchUpdateInfo();
-    // Replaces both data files, each after moving it to its backup name, and moves the backup
-    // back when its download fails. True when both were replaced; the tables are not reloaded.
+    // Replaces both data files, each checked against its publication and backed up first, and
+    // puts a backup copy back when its download fails, or when the new files do not fit
+    // together. True when both were replaced; the tables are not reloaded.
     bool downloadDataFiles();
 
 private:
+    DownloadRequest requestFor(DataFile file, bool backupFirst) const;
     bool downloadDataFile(DataFile file);
     bool downloadWithoutBackup(DataFile file);
+    bool keepOnlyFittingFiles(const std::set<std::string> &codesBefore, bool countryReplaced,
+                              bool bureauReplaced);
     void installUpdate(std::int32_t publishedVersion);
     bool reloadOrRestore(DataFile file);
     void reportFailedCheck(const DownloadResult &result);
+    bool isNewer(std::int32_t published, std::int32_t installed) const;
+    void endUpdate();
 
     AppState &m_state;
     MessageBoxes &m_boxes;
     Downloader &m_downloader;
     UpdateDialog &m_dialog;
     std::string m_host;
+    UpdateClock m_clock;
     bool m_checkNowRequested = false; // "Check now" was the last button pressed in the dialog
+    // What the last check of this run found published: the data files are measured against it.
+    std::optional<Publication> m_published;
+    // When the update under way must have ended, and what the check left of its time.
+    std::optional<std::chrono::steady_clock::time_point> m_deadline;
+    std::optional<std::chrono::milliseconds> m_timeLeft;
 };

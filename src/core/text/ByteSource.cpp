@@ -1,6 +1,8 @@
 #include "core/text/ByteSource.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,6 +69,14 @@ bool FileSource::open(const std::filesystem::path &path, Kinds kinds)
     return true;
 }
 
+std::ptrdiff_t MemorySource::read(char *buffer, std::size_t size)
+{
+    const std::size_t n = std::min(size, m_bytes.size());
+    std::memcpy(buffer, m_bytes.data(), n);
+    m_bytes.remove_prefix(n);
+    return static_cast<std::ptrdiff_t>(n);
+}
+
 std::ptrdiff_t DescriptorSource::read(char *buffer, std::size_t size)
 {
     if (m_fd < 0) {
@@ -105,4 +115,20 @@ LoadResult readFile(const std::filesystem::path &path,
     if (!source.close() && !result.error)
         result.error = source.error();
     return result;
+}
+
+LoadResult readWholeFile(const std::filesystem::path &path, std::string &bytes)
+{
+    bytes.clear();
+    return readFile(path, [&bytes](ByteSource &source) {
+        char buffer[16384];
+        for (;;) {
+            const std::ptrdiff_t n = source.read(buffer, sizeof buffer);
+            if (n < 0)
+                return LoadResult{source.error()};
+            if (n == 0)
+                return LoadResult{};
+            bytes.append(buffer, static_cast<std::size_t>(n));
+        }
+    });
 }

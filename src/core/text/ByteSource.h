@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <string_view>
 #include <system_error>
 
 // A sequential source of bytes for the text-file readers. Tests hand in sources that fail on
@@ -18,6 +19,18 @@ public:
     virtual std::ptrdiff_t read(char *buffer, std::size_t size) = 0;
     // Why the last read failed.
     virtual std::error_code error() const { return std::make_error_code(std::errc::io_error); }
+};
+
+// Bytes held in memory, read as a file would be; the bytes must outlive the source.
+class MemorySource final : public ByteSource
+{
+public:
+    explicit MemorySource(std::string_view bytes) : m_bytes(bytes) {}
+
+    std::ptrdiff_t read(char *buffer, std::size_t size) override;
+
+private:
+    std::string_view m_bytes;
 };
 
 // Reads from a file descriptor that is opened and closed elsewhere, such as standard input.
@@ -58,6 +71,9 @@ public:
 private:
     bool fail(std::error_code error);
 };
+
+// Reads a whole regular file into bytes; the result says why it could not be read.
+LoadResult readWholeFile(const std::filesystem::path &path, std::string &bytes);
 
 // Opens a regular file, hands it to read and closes it. The first failure wins: opening, then
 // what read gives, then closing.

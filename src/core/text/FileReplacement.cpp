@@ -1,8 +1,9 @@
 #include "core/text/FileReplacement.h"
 
-#include "core/text/LoadResult.h"
-
+#include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
@@ -11,18 +12,81 @@
 
 namespace {
 
-// Names tried for a work file of its own before giving up: "log.adi.tmp", "log.adi.tmp1", ...
-constexpr int WorkFileNames = 100;
+// Names tried before giving up; only leftovers of an earlier process with the same number, or
+// names taken by someone else on purpose, make a second one necessary.
+constexpr int WorkFileAttempts = 100;
+
+std::atomic<unsigned> nextAttempt{0};
 
 std::error_code lastError()
 {
     return {errno != 0 ? errno : EIO, std::system_category()};
 }
 
+// The process number in a name of the form "<stem>.<pid>-<attempt><suffix>", or 0.
+pid_t workFileOwner(std::string_view fileName, const WorkFileName &name)
+{
+    if (fileName.size() <= name.stem.size() + 1 + name.suffix.size() ||
+        !fileName.starts_with(name.stem) || !fileName.ends_with(name.suffix) ||
+        fileName[name.stem.size()] != '.')
+        return 0;
+    std::string_view middle = fileName.substr(name.stem.size() + 1);
+    middle.remove_suffix(name.suffix.size());
+    const std::size_t dash = middle.find('-');
+    if (dash == std::string_view::npos)
+        return 0;
+    const auto digitsOnly = [](std::string_view text) {
+        return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    pid_t pid = 0;
+    const std::string_view pidText = middle.substr(0, dash);
+    if (!digitsOnly(pidText) || !digitsOnly(middle.substr(dash + 1)) ||
+        std::from_chars(pidText.data(), pidText.data() + pidText.size(), pid).ec != std::errc{})
+        return 0;
+    return pid;
+}
+
+bool processEnded(pid_t pid)
+{
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
 } // namespace
 
-FileReplacement::FileReplacement(std::filesystem::path target, std::filesystem::path workFile)
-    : m_target(std::move(target)), m_workFile(std::move(workFile)), m_nameChosen(m_workFile.empty())
+int createWorkFile(const std::filesystem::path &directory, const WorkFileName &name,
+                   std::filesystem::path &created)
+{
+    const std::string prefix = name.stem + "." + std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < WorkFileAttempts; ++attempt) {
+        created = directory / (prefix + std::to_string(nextAttempt++) + name.suffix);
+        int fd;
+        do {
+            fd =
+                ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        } while (fd < 0 && errno == EINTR);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+void removeStaleWorkFiles(const std::filesystem::path &directory, const WorkFileName &name)
+{
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(directory.empty() ? "." : directory, error), end;
+         !error && entry != end; entry.increment(error)) {
+        const pid_t owner = workFileOwner(entry->path().filename().native(), name);
+        if (owner > 0 && processEnded(owner)) {
+            std::error_code ignored;
+            std::filesystem::remove(entry->path(), ignored);
+        }
+    }
+}
+
+FileReplacement::FileReplacement(std::filesystem::path target, WorkFileName workName)
+    : m_target(std::move(target)), m_workName(std::move(workName)),
+      m_followLink(m_workName.stem.empty())
 {}
 
 FileReplacement::~FileReplacement()
@@ -43,47 +107,27 @@ std::error_code FileReplacement::fail(std::error_code error)
     return m_error;
 }
 
-int FileReplacement::openWorkFile(int flags) const
-{
-    // O_NONBLOCK: a FIFO under the work file's name must not block the program.
-    int fd;
-    do {
-        fd = ::open(m_workFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | flags, 0666);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
 std::error_code FileReplacement::open()
 {
     if (m_error || m_fd >= 0)
         return m_error;
-    if (m_nameChosen) {
+    if (m_followLink) {
         std::error_code ignored;
         if (std::filesystem::is_symlink(std::filesystem::symlink_status(m_target, ignored))) {
             const auto resolved = std::filesystem::weakly_canonical(m_target, ignored);
             if (!resolved.empty())
                 m_target = resolved;
         }
-        // Never over a file of the user's that happens to bear the name.
-        for (int n = 0; n < WorkFileNames && m_fd < 0; ++n) {
-            m_workFile = m_target;
-            m_workFile += n == 0 ? std::string(".tmp") : ".tmp" + std::to_string(n);
-            m_fd = openWorkFile(O_EXCL);
-            if (m_fd < 0 && errno != EEXIST)
-                break;
-        }
-    } else {
-        m_fd = openWorkFile(O_TRUNC);
+        m_workName.stem = m_target.filename().string();
     }
+    // Never a file that lies there already: neither a user's file that happens to bear the name
+    // nor another program's work file, nor a link that would lead the bytes elsewhere.
+    m_fd = createWorkFile(m_target.parent_path(), m_workName, m_workFile);
     if (m_fd < 0)
         return fail(lastError());
     m_ours = true;
-    struct stat status;
-    if (::fstat(m_fd, &status) != 0)
-        return fail(lastError());
-    if (!S_ISREG(status.st_mode))
-        return fail(FileError::NotRegularFile);
     // The old file's permissions, if there is one; a failure here costs only those.
+    struct stat status;
     if (::stat(m_target.c_str(), &status) == 0 && S_ISREG(status.st_mode))
         (void)::fchmod(m_fd, status.st_mode & 07777);
     return {};
@@ -124,9 +168,9 @@ std::error_code FileReplacement::commit()
 }
 
 std::error_code replaceFile(const std::filesystem::path &target, std::string_view bytes,
-                            const std::filesystem::path &workFile)
+                            const WorkFileName &workName)
 {
-    FileReplacement replacement(target, workFile);
+    FileReplacement replacement(target, workName);
     if (const std::error_code error = replacement.open())
         return error;
     if (const std::error_code error = replacement.write(bytes))

@@ -1,8 +1,28 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <system_error>
+
+// How the program names a work file of its own: "<stem>.<pid>-<attempt><suffix>" beside the file
+// it works on, e.g. "vorn_file.4242-3.tmp". The name is unique per process and attempt, so that
+// two programs working in one folder never share a work file, and still tells whose it is.
+struct WorkFileName
+{
+    std::string stem;
+    std::string suffix = ".tmp";
+};
+
+// Creates a new work file in the folder under a name of that form that nothing has yet, never
+// opening what lies under a name already (O_CREAT | O_EXCL | O_NOFOLLOW); the descriptor, open
+// for writing, with its path in created, or -1 with errno set.
+int createWorkFile(const std::filesystem::path &directory, const WorkFileName &name,
+                   std::filesystem::path &created);
+
+// Removes the work files of that form in the folder that belong to processes that have ended,
+// such as a program killed in the middle of its work. Errors are of no account.
+void removeStaleWorkFiles(const std::filesystem::path &directory, const WorkFileName &name);
 
 // Puts a new version of a file in place in one step. The bytes go to a work file beside the
 // file and reach the disk before the work file is renamed over it, so that whoever reads the
@@ -12,17 +32,16 @@
 class FileReplacement
 {
 public:
-    // workFile names the program's own work file, which a leftover of an earlier run may
-    // hold. Without it the work file gets a name beside the target that nothing has yet, and a
-    // target that is a symbolic link stays one: the file it leads to is replaced.
-    explicit FileReplacement(std::filesystem::path target, std::filesystem::path workFile = {});
+    // workName names the program's own work files for the target, e.g. {"vorn.set"}. Without it
+    // the work file is named after the target, and a target that is a symbolic link stays one:
+    // the file it leads to is replaced.
+    explicit FileReplacement(std::filesystem::path target, WorkFileName workName = {});
     ~FileReplacement();
     FileReplacement(const FileReplacement &) = delete;
     FileReplacement &operator=(const FileReplacement &) = delete;
 
     // Each step gives the system's reason when it fails, and after a failure every later step
-    // fails with the first reason. A work file that is no regular file (a FIFO, a directory)
-    // is not written to.
+    // fails with the first reason.
     std::error_code open();
     std::error_code write(std::string_view bytes);
     // Brings the work file to disk and renames it over the target.
@@ -33,16 +52,16 @@ public:
 
 private:
     std::error_code fail(std::error_code error);
-    int openWorkFile(int flags) const;
 
     std::filesystem::path m_target;
+    WorkFileName m_workName;
+    bool m_followLink; // the work name was not given: a link at the target is followed
     std::filesystem::path m_workFile;
-    bool m_nameChosen;   // the work file's name was found here, not given
-    bool m_ours = false; // the work file was opened, so it is removed if not committed
+    bool m_ours = false; // the work file was created, so it is removed if not committed
     int m_fd = -1;
     std::error_code m_error;
 };
 
 // Replaces the file with the bytes in one step; the error tells why it failed.
 std::error_code replaceFile(const std::filesystem::path &target, std::string_view bytes,
-                            const std::filesystem::path &workFile = {});
+                            const WorkFileName &workName = {});

@@ -46,6 +46,7 @@ LineReader::Status LineReader::next(std::string &line)
         return m_failed ? Status::Error : Status::End;
     if (m_buffer[m_pos] == EndOfText) {
         m_ended = true;
+        m_atEndMark = true;
         return Status::End;
     }
     for (;;) {
@@ -58,7 +59,7 @@ LineReader::Status LineReader::next(std::string &line)
         const char *const begin = m_buffer.data() + m_pos;
         const char *const end = m_buffer.data() + m_size;
         const char *stop = begin;
-        while (stop != end && *stop != Cr && *stop != EndOfText)
+        while (stop != end && *stop != Cr && *stop != EndOfText && (*stop != Lf || !m_lfEndsLine))
             ++stop;
         const auto length = static_cast<std::size_t>(stop - begin);
         line.append(begin, std::min(length, MaxLineLength - line.size()));
@@ -68,13 +69,36 @@ LineReader::Status LineReader::next(std::string &line)
             continue;
         if (*stop == EndOfText) {
             m_ended = true;
+            m_atEndMark = true;
             return Status::Line;
         }
         ++m_pos;
+        if (*stop == Lf)
+            return Status::Line;
         // The LF of a CR LF pair belongs to the line end. A device error while looking for it
         // surfaces on the next call, after this complete line has been handed out.
         if (fill() && m_buffer[m_pos] == Lf)
             ++m_pos;
         return Status::Line;
+    }
+}
+
+bool LineReader::textAfterEndMark()
+{
+    if (!m_atEndMark)
+        return false;
+    m_atEndMark = false;
+    ++m_pos; // past the mark
+    for (;;) {
+        for (; m_pos < m_size; ++m_pos) {
+            const char c = m_buffer[m_pos];
+            if (c != Cr && c != Lf && c != EndOfText)
+                return true;
+        }
+        const std::ptrdiff_t n = m_source.read(m_buffer.data(), m_buffer.size());
+        if (n <= 0)
+            return false;
+        m_pos = 0;
+        m_size = static_cast<std::size_t>(n);
     }
 }

@@ -13,7 +13,8 @@ std::string_view withoutBlanks(std::string_view text);
 
 // Splits single-byte text into lines the way every text file of Vorn is read: a line ends at
 // CR, an LF right after that CR belongs to the line end, a lone LF is an ordinary character,
-// and the byte 0x1A ends the input wherever it stands. The last line needs no line end.
+// and the byte 0x1A ends the input wherever it stands. The last line needs no line end. The
+// settings file, which users write with any editor, also takes a lone LF as a line end.
 //
 // Only the first MaxLineLength bytes of a line are kept; the rest is read and dropped, so that
 // memory stays bounded whatever a file holds (a file with LF line ends, or none, is one line).
@@ -30,7 +31,14 @@ public:
         Error, // the device failed; the line being read is lost
     };
 
-    explicit LineReader(ByteSource &source) : m_source(source) {}
+    enum class LineEnds {
+        Cr,     // CR or CR LF; a lone LF is an ordinary character
+        CrOrLf, // CR, CR LF or LF
+    };
+
+    explicit LineReader(ByteSource &source, LineEnds ends = LineEnds::Cr)
+        : m_source(source), m_lfEndsLine(ends == LineEnds::CrOrLf)
+    {}
 
     // Reads the next line into line. The end of the input is tested before the line, so an
     // empty input, or one that ends right after a line end, gives End without a line.
@@ -38,6 +46,11 @@ public:
 
     // The length of the last line read as the input holds it, the dropped part included.
     std::size_t lineLength() const { return m_lineLength; }
+
+    // Once next() has given End: whether the input went on after the byte 0x1A that ended it
+    // with anything but line ends and more such bytes, text that no reader of Vorn sees. Reads
+    // the rest of the input to tell.
+    bool textAfterEndMark();
 
 private:
     // Makes sure a byte is waiting in the buffer; false at the end of the input or on an error.
@@ -50,4 +63,6 @@ private:
     std::size_t m_lineLength = 0;
     bool m_ended = false;
     bool m_failed = false;
+    bool m_lfEndsLine;
+    bool m_atEndMark = false; // the input ended at a byte 0x1A, which m_pos points to
 };

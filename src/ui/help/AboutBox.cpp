@@ -80,8 +80,8 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     const QString licenceText =
         tr("Licence :\nVorn is free software under the GNU General Public License, version 3 or "
            "later (GPL-3.0-or-later), with ABSOLUTELY NO WARRANTY; see LICENSE. Its country "
-           "data, from cty.dat in Debian's hamradio-files, are under the MIT licence (see "
-           "COPYING.cty).");
+           "data are generated from cty.dat by the country-files project and keep its MIT "
+           "licence (see COPYING.cty).");
     auto *licence = addLabel(panel, "LicenceLabel", licenceText, QRect(8, 94, 399, 65),
                              Qt::AlignLeft | Qt::AlignTop);
     setTextColour(licence, QColor(0, 0, 255));
@@ -96,10 +96,20 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     setTextColour(disclaimer, QColor(255, 0, 0));
     describe(disclaimer, disclaimerText, tr("Limits of the makers' liability"));
 
+    m_dataLabel = addLabel(this, "DataLabel", QString(), QRect(9, 236, 160, 36),
+                           Qt::AlignLeft | Qt::AlignVCenter);
+
     m_okButton = addControl<QPushButton>(this, "OKButton", tr("OK"), QRect(178, 243, 75, 25));
     m_okButton->setDefault(true);
     describe(m_okButton, tr("OK"), tr("Close the about box"));
     connect(m_okButton, &QPushButton::clicked, this, &AboutBox::accept);
+}
+
+void AboutBox::setDataInUse(const QString &text)
+{
+    const QString shown = tr("Installed: %1").arg(text);
+    m_dataLabel->setText(shown);
+    describe(m_dataLabel, shown, tr("The version of the data files in use"));
 }
 
 void AboutBox::showEvent(QShowEvent *event)

@@ -5,7 +5,8 @@
 class QLabel;
 class QPushButton;
 
-// Says what the program is, who makes it and on what terms. Shows no data and changes nothing.
+// Says what the program is, who makes it, on what terms, and which data it answers from.
+// Changes nothing.
 class AboutBox : public QDialog
 {
     Q_OBJECT
@@ -13,9 +14,13 @@ class AboutBox : public QDialog
 public:
     explicit AboutBox(QWidget *parent = nullptr);
 
+    // The version of the data in use, e.g. "data of 2025-09-30, revision 0".
+    void setDataInUse(const QString &text);
+
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    QLabel *m_dataLabel = nullptr;
     QPushButton *m_okButton = nullptr;
 };

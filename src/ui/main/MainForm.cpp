@@ -1,10 +1,10 @@
 #include "ui/main/MainForm.h"
 
 #include "core/data/DataFiles.h"
+#include "core/data/DataVersion.h"
 #include "core/lookup/CallLookup.h"
 #include "core/lookup/PortableLookup.h"
 #include "core/net/QslInfoRequest.h"
-#include "core/settings/SettingsFile.h"
 #include "core/settings/ShippedFiles.h"
 #include "core/shell/AppState.h"
 #include "core/shell/MessageBoxes.h"
@@ -28,11 +28,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <algorithm>
 #include <utility>
+
+Q_LOGGING_CATEGORY(lcSettings, "vorn.settings")
 
 namespace {
 
@@ -69,7 +72,8 @@ QFont labelFont()
 } // namespace
 
 MainForm::MainForm(AppState &state, MainFormSeams seams, QWidget *parent)
-    : QMainWindow(parent), m_state(state), m_boxes(seams.messageBoxes),
+    : QMainWindow(parent), m_state(state),
+      m_settingsStore(state.folder.path(DataFiles::SettingsFile)), m_boxes(seams.messageBoxes),
       m_speechEngine(seams.speechEngine), m_sleep(std::move(seams.sleep)), m_updates(seams.updates),
       m_qslInfo(seams.qslInfo)
 {
@@ -91,7 +95,7 @@ MainForm::MainForm(AppState &state, MainFormSeams seams, QWidget *parent)
     setAcceptDrops(true);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_state.settings = readSettingsFile(m_state.folder.path(DataFiles::SettingsFile));
+    m_state.settings = m_settingsStore.load();
 
     // The other windows come after the main window, which they may read from.
     m_aboutBox = new AboutBox(this);
@@ -329,12 +333,24 @@ void MainForm::showEvent(QShowEvent *event)
 
 bool MainForm::saveSettings()
 {
-    return writeSettingsFile(m_state.folder.path(DataFiles::SettingsFile), m_state.settings);
+    const std::error_code error = m_settingsStore.save(m_state.settings);
+    if (!error)
+        return true;
+    const std::string where = m_settingsStore.file().string() + ": " + error.message();
+    qCWarning(lcSettings, "cannot write %s", where.c_str());
+    // Once: the program ends all the same, and the previous file stays as it was.
+    if (!m_settingsWriteReported) {
+        m_settingsWriteReported = true;
+        m_boxes.inform(MessageBoxes::Kind::Warning,
+                       withHeading(std::string("cannot write ") + DataFiles::SettingsFile + ": " +
+                                   error.message() + "\r\nThe settings of this run are lost."),
+                       where);
+    }
+    return false;
 }
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
-    // Failures are not reported: the program ends all the same, and the previous file stays.
     saveSettings();
     m_boxes.dismissFromNowOn();
     event->accept();
@@ -359,7 +375,15 @@ void MainForm::formActivate()
 
 void MainForm::runStartupSequence()
 {
-    StartupSequence sequence(m_state, m_boxes, m_updates, *this);
+    if (const std::error_code &error = m_settingsStore.readError()) {
+        m_boxes.inform(MessageBoxes::Kind::Warning,
+                       withHeading(std::string("cannot read ") + DataFiles::SettingsFile + ": " +
+                                   error.message() +
+                                   "\r\nVorn starts with the default settings and leaves the "
+                                   "file as it is."),
+                       m_settingsStore.file().string() + ": " + error.message());
+    }
+    StartupSequence sequence(m_state, m_boxes, m_updates, *this, m_settingsStore.firstStart());
     m_startupFailed = !sequence.run();
     m_firstActivation = false;
     if (m_startupFailed)
@@ -441,6 +465,7 @@ void MainForm::speakResult()
 
 void MainForm::aboutMenuClick()
 {
+    m_aboutBox->setDataInUse(QString::fromStdString(describeDataVersion(m_state.dataInUse())));
     m_aboutBox->exec();
 }
 

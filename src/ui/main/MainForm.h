@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/settings/SettingsStore.h"
 #include "core/shell/StartupSequence.h"
 
 #include <QMainWindow>
@@ -34,7 +35,8 @@ struct MainFormSeams
 
 // The program's main window: the call field, the three answer lines and the menu. Reads
 // vorn.set into the shared state when it is made, loads the data files on its first activation
-// and writes vorn.set when it closes.
+// and writes vorn.set when it closes; a settings file that cannot be read or written is
+// reported once.
 class MainForm : public QMainWindow, private StartupWindow
 {
     Q_OBJECT
@@ -46,7 +48,8 @@ public:
     MainForm(AppState &state, MainFormSeams seams, QWidget *parent = nullptr);
     ~MainForm() override;
 
-    // Writes vorn.set now, as closing does; false when it could not be written.
+    // Writes vorn.set now, as closing does; false when it could not be written. The first such
+    // failure of a run is reported.
     bool saveSettings();
 
     bool resultsShown() const { return m_resultsShown; }
@@ -108,12 +111,14 @@ private:
     void applyCurrentBackground();
 
     AppState &m_state;
+    SettingsStore m_settingsStore;
     MessageBoxGate &m_boxes;
     SpeechEngine &m_speechEngine;
     std::function<void(int)> m_sleep;
     UpdateOperations &m_updates;
     QslInfoQuery &m_qslInfo;
 
+    bool m_settingsWriteReported = false;
     bool m_resultsShown = false;
     bool m_firstActivation = true;
     bool m_startupScheduled = false;

@@ -53,14 +53,16 @@ DownloadForm::DownloadForm(NetPeer peer, const DataFolder &folder, QWidget *pare
 
 DownloadForm::~DownloadForm() = default;
 
-DownloadResult DownloadForm::download(DownloadKind kind, bool backupFirst)
+DownloadResult DownloadForm::download(const DownloadRequest &request)
 {
-    m_kind = kind;
-    m_backupFirst = backupFirst;
+    m_kind = request.kind;
+    m_backupFirst = request.backupFirst;
+    m_deadline = request.deadline;
+    m_cutByDeadline = false;
     m_result = {};
-    m_installer.emplace(m_folder, kind, m_peer.host);
+    m_installer.emplace(m_folder, m_kind, m_peer.host, request.expected);
     setWindowTitle(windowCaption());
-    m_msgLabel->setText(fromText(Download::statusText(kind, m_peer.host)));
+    m_msgLabel->setText(fromText(Download::statusText(m_kind, m_peer.host)));
     m_stage = Stage::Waiting;
     startWait();
     centreOnScreen(this);
@@ -92,9 +94,30 @@ void DownloadForm::timerTimer()
 
 void DownloadForm::openConnection()
 {
-    if (m_backupFirst)
-        m_installer->backUp();
     m_stage = Stage::Connecting;
+    ExchangeLimits limits = m_timing.limits;
+    if (m_deadline) {
+        // The whole update is bounded as well as each of its files.
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            *m_deadline - std::chrono::steady_clock::now());
+        if (left <= std::chrono::milliseconds(0)) {
+            endTransfer(DownloadFailure::ReceiveFailed, "the update ran out of time");
+            return;
+        }
+        m_cutByDeadline = left < limits.whole;
+        limits.whole = std::min(limits.whole, left);
+    }
+    m_exchange->setLimits(limits);
+    if (m_backupFirst) {
+        // Without a backup copy the file is not put at risk.
+        if (const std::error_code error = m_installer->backUp()) {
+            endTransfer(DownloadFailure::CannotBackUp,
+                        "cannot make the backup copy " +
+                            m_folder.backupOf(*Download::dataFileOf(m_kind)).string() + ": " +
+                            error.message());
+            return;
+        }
+    }
     m_exchange->start(Download::request(m_kind, m_peer.host));
 }
 
@@ -111,17 +134,18 @@ void DownloadForm::exchangeConnected()
 void DownloadForm::exchangeHeaderReceived()
 {
     const HttpResponseReader &response = m_exchange->response();
-    // An error page is not the file asked for.
-    if (!response.statusOk())
+    // An error page is not the file asked for, and neither is part of it (206) nor anything
+    // else that is not the whole file.
+    if (response.status() != 200)
         endTransfer(DownloadFailure::BadResponse,
                     m_peer.host + " answered " + response.statusText());
-    else if (!m_installer->append(response.headerBytes()))
+    else if (!m_installer->appendHeader(response.headerBytes()))
         endTransfer(DownloadFailure::ReceiveFailed, m_installer->error());
 }
 
 void DownloadForm::exchangeBodyReceived(const QByteArray &bytes)
 {
-    if (!m_installer->append(
+    if (!m_installer->appendBody(
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
         endTransfer(DownloadFailure::ReceiveFailed, m_installer->error());
 }
@@ -150,6 +174,10 @@ void DownloadForm::exchangeFailed(HttpExchange::Failure failure, const QString &
     case HttpExchange::Failure::CutShort:
         download = DownloadFailure::ReceiveFailed;
         break;
+    }
+    if (failure == HttpExchange::Failure::TooSlow && m_cutByDeadline) {
+        endTransfer(download, "the update ran out of time: " + reason.toStdString());
+        return;
     }
     endTransfer(download, reason.toStdString());
 }

@@ -15,8 +15,8 @@ class QTimer;
 // The small modal dialog that fetches one file from the web server and stores its body in the
 // data folder: it shows what it fetches and drives the exchange with the server and the
 // installing of the received file, and closes by itself once the response is complete. Anything
-// but a complete 2xx answer is a failed download, and a failed download leaves the target as it
-// was.
+// but a complete answer with status 200 is a failed download, and a failed download leaves the
+// target as it was.
 class DownloadForm : public QDialog, public Downloader
 {
     Q_OBJECT
@@ -29,8 +29,9 @@ public:
                  DownloadTiming timing = {});
     ~DownloadForm() override;
 
+    using Downloader::download;
     // Shows the dialog modally until the download has ended.
-    DownloadResult download(DownloadKind kind, bool backupFirst) override;
+    DownloadResult download(const DownloadRequest &request) override;
 
     void reject() override;
 
@@ -62,6 +63,8 @@ private:
     Stage m_stage = Stage::Idle;
     DownloadKind m_kind = DownloadKind::UpdateInfo;
     bool m_backupFirst = false;
+    std::optional<std::chrono::steady_clock::time_point> m_deadline;
+    bool m_cutByDeadline = false; // the whole update's end came before this download's limit
     int m_waitTicks = 0;
     DownloadResult m_result;
     std::optional<DownloadInstaller> m_installer;

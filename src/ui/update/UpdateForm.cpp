@@ -2,13 +2,14 @@
 
 #include "ui/widgets/DialogFrame.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
 UpdateForm::UpdateForm(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("UpdateForm"));
-    setUpDialogFrame(this, 292, 146);
+    setUpDialogFrame(this, ClientWidth, ClientHeight);
     setWindowTitle(windowCaption(tr("Updates")));
     // A fixed dialog frame: a title and a close box, nothing to minimise or maximise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -26,6 +27,11 @@ UpdateForm::UpdateForm(QWidget *parent) : QDialog(parent)
         addControl<QPushButton>(this, "CheckButton", tr("Check now"), QRect(109, 112, 75, 25));
     m_cancelButton =
         addControl<QPushButton>(this, "CancelButton", tr("Cancel"), QRect(209, 112, 75, 25));
+
+    // Below the buttons, so that the settings keep their places: what a check compares with.
+    m_dataLabel = addControl<QLabel>(this, "DataLabel", QString(), QRect(10, 144, 272, 14));
+    m_dataLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_dataLabel->setForegroundRole(QPalette::PlaceholderText);
 
     describe(m_autoButton, m_autoButton->text(),
              tr("At start-up, download new data files without asking"));
@@ -49,9 +55,12 @@ UpdateForm::UpdateForm(QWidget *parent) : QDialog(parent)
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { closeWith(Button::Cancel); });
 }
 
-UpdateDialog::Choice UpdateForm::exec(UpdateMode stored)
+UpdateDialog::Choice UpdateForm::exec(UpdateMode stored, const std::string &dataInUse)
 {
     m_stored = stored;
+    const QString installed = tr("Installed: %1").arg(QString::fromStdString(dataInUse));
+    m_dataLabel->setText(installed);
+    describe(m_dataLabel, installed, tr("The version of the data files in use"));
     m_button = Button::CloseBox;
     QDialog::exec();
     return {m_button, selectedMode()};

@@ -4,12 +4,14 @@
 
 #include <QDialog>
 
+class QLabel;
 class QPushButton;
 class QRadioButton;
 
 // The update settings: whether Vorn checks for new data at start-up and asks first, and the
-// "Check now" button. A pure view: exec shows the stored mode and says how the dialog was closed
-// and which mode was selected; the update command decides what to keep.
+// "Check now" button, under the version of the data in use. A pure view: exec shows the stored
+// mode and says how the dialog was closed and which mode was selected; the update command
+// decides what to keep.
 class UpdateForm : public QDialog, public UpdateDialog
 {
     Q_OBJECT
@@ -17,7 +19,10 @@ class UpdateForm : public QDialog, public UpdateDialog
 public:
     explicit UpdateForm(QWidget *parent = nullptr);
 
-    Choice exec(UpdateMode stored) override;
+    static constexpr int ClientWidth = 292;
+    static constexpr int ClientHeight = 166;
+
+    Choice exec(UpdateMode stored, const std::string &dataInUse) override;
 
     void reject() override;
 
@@ -31,6 +36,7 @@ private:
 
     UpdateMode m_stored = UpdateMode::None;
     Button m_button = Button::CloseBox;
+    QLabel *m_dataLabel = nullptr;
     QRadioButton *m_autoButton = nullptr;
     QRadioButton *m_manualButton = nullptr;
     QRadioButton *m_noButton = nullptr;

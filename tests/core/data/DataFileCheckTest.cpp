@@ -1,5 +1,7 @@
 #include "core/data/DataFileCheck.h"
 
+#include "core/data/BureauTable.h"
+#include "core/data/CountryTable.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +11,7 @@ namespace {
 using Kind = DataFile;
 using Problem = DataFileProblem;
 
-std::string countryLines(std::size_t count, const char *end = "\r\n")
+std::string countryLines(std::size_t count, const std::string &end = "\r\n")
 {
     std::string text;
     for (std::size_t i = 1; i <= count; ++i)
@@ -93,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"CountryNulLine", Kind::Country,
                   countryLines(20) + std::string(40, '\0') + "\r\n" + countryLines(20),
                   Problem::NulBytes},
-        CheckCase{"OnlyNulBytes", Kind::Country, std::string(4000, '\0'), Problem::NulBytes},
+        // No row at all is the reason that matters: such a file is no data.
+        CheckCase{"OnlyNulBytes", Kind::Country, std::string(4000, '\0'), Problem::Empty},
         CheckCase{"BureauFile", Kind::Bureau, records(20), Problem::None},
         CheckCase{"BureauUtf16", Kind::Bureau, utf16(records(20), true), Problem::Utf16},
         CheckCase{"BureauNulInARecord", Kind::Bureau,
@@ -103,7 +106,21 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"BureauLfEnds", Kind::Bureau, records(20, "\n"), Problem::OneHugeLine},
         CheckCase{"BureauPage", Kind::Bureau, Page + std::string(70, 'x'), Problem::Markup},
         CheckCase{"BureauFull", Kind::Bureau, records(499), Problem::None},
-        CheckCase{"BureauOverfull", Kind::Bureau, records(500), Problem::TooManyRows}),
+        CheckCase{"BureauOverfull", Kind::Bureau, records(500), Problem::TooManyRows},
+        // Files that pass as data but are not what was meant.
+        CheckCase{"JunkRowsInFront", Kind::Country, countryLines(3600) + "1 DL DL\r\n",
+                  Problem::TooManyRows},
+        CheckCase{"NulInEveryLine", Kind::Country, countryLines(20, std::string("\0\r\n", 3)),
+                  Problem::NulBytes},
+        CheckCase{"BureauWithNul", Kind::Bureau, records(20) + std::string(1, '\0'),
+                  Problem::NulBytes},
+        CheckCase{"EndMarkHidesTheRest", Kind::Country,
+                  countryLines(20) + "\x1a" + countryLines(20), Problem::HiddenByMark},
+        CheckCase{"EndMarkInsideALine", Kind::Bureau, records(3) + "DL  \x1a  Germany\r\n",
+                  Problem::HiddenByMark},
+        CheckCase{"EndMarkAtTheEnd", Kind::Country, countryLines(20) + "\x1a", Problem::None},
+        CheckCase{"EndMarkThenLineEndsOnly", Kind::Bureau, records(20) + "\x1a\r\n\x1a",
+                  Problem::None}),
     [](const testing::TestParamInfo<CheckCase> &row) { return row.param.name; });
 
 TEST(DataFileCheck, ShippedFilesAreSound)
@@ -113,13 +130,35 @@ TEST(DataFileCheck, ShippedFilesAreSound)
     EXPECT_EQ(checkDataFile(Kind::Bureau, shipped / "vorn.asc"), Problem::None);
 }
 
-TEST(DataFileCheck, OnlyAnOverfullFileMayStillBeData)
+// A user's file with rows beyond the table or odd bytes is still his data; a download is not.
+TEST(DataFileCheck, WhatRulesOutDataAndWhatRefusesADownload)
 {
-    EXPECT_FALSE(rulesOutData(Problem::None));
-    EXPECT_FALSE(rulesOutData(Problem::TooManyRows));
     for (Problem problem :
-         {Problem::Empty, Problem::Markup, Problem::OneHugeLine, Problem::Utf16, Problem::NulBytes})
+         {Problem::None, Problem::NulBytes, Problem::HiddenByMark, Problem::TooManyRows})
+        EXPECT_FALSE(rulesOutData(problem));
+    for (Problem problem : {Problem::Empty, Problem::Markup, Problem::OneHugeLine, Problem::Utf16})
         EXPECT_TRUE(rulesOutData(problem));
+    EXPECT_FALSE(refusedAsDownload(Problem::None));
+    for (Problem problem : {Problem::Empty, Problem::Markup, Problem::OneHugeLine, Problem::Utf16,
+                            Problem::NulBytes, Problem::HiddenByMark, Problem::TooManyRows})
+        EXPECT_TRUE(refusedAsDownload(problem));
+    EXPECT_EQ(std::error_code(Problem::Markup).message(), explain(Problem::Markup));
+}
+
+TEST(DataFileCheck, RowsWithoutBureauRecordInFileOrder)
+{
+    CountryTable countries;
+    for (const char *line : {"x DL DL", "x QQ1 qq", "", "x K1", "x dz1 dl", "x ZZ ZZ"})
+        countries.append(parseCountryLine(line));
+    BureauTable bureaus;
+    bureaus.append({"DL", "Germany", "DL", "DARC", true});
+    bureaus.append({"QQ", "Nowhere", "QQ", "", false});
+
+    const std::vector<RowWithoutBureau> rows = rowsWithoutBureau(countries, bureaus);
+    ASSERT_EQ(rows.size(), 1u); // codes compare as the look-up compares them; no code, no row
+    EXPECT_EQ(rows[0].line, 6u);
+    EXPECT_EQ(rows[0].prefix, "ZZ");
+    EXPECT_EQ(rows[0].entityCode, "ZZ");
 }
 
 } // namespace

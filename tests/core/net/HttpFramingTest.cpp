@@ -129,10 +129,10 @@ TEST(StripHttpHeaderTest, KeepsTheBodyInCrLfLines)
     for (const StripCase &c : cases) {
         TempDir dir;
         const auto received = dir.write("country.asc.part", c.received);
-        FileReplacement stripped(dir.path() / "country.asc", dir.path() / "vorn_file.tmp");
+        FileReplacement stripped(dir.path() / "country.asc", {"vorn_file"});
         EXPECT_EQ(stripHttpHeader(received, stripped), c.stripped) << c.received;
         if (c.stripped) {
-            EXPECT_EQ(readAll(dir.path() / "vorn_file.tmp"), c.stored) << c.received;
+            EXPECT_EQ(readAll(stripped.workFile()), c.stored) << c.received;
             ASSERT_FALSE(stripped.commit());
             EXPECT_EQ(readAll(dir.path() / "country.asc"), c.stored) << c.received;
         }

@@ -1,11 +1,13 @@
 #include "core/settings/SettingsFile.h"
 
+#include "core/text/FileReplacement.h"
 #include "support/TestFiles.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -90,12 +92,22 @@ INSTANTIATE_TEST_SUITE_P(Lines, SettingsFileRead, testing::Values(
     ReadCase{"LastLineWithoutEnd", "UA\r\nBB", with([](AppSettings &s) {
                  s.background = Background::PlainBlue; s.updateMode = UpdateMode::Auto; })},
     // A lone LF does not end a line, so this is one line that matches nothing.
-    ReadCase{"LineFeedsOnly", "BW\nUA\n", AppSettings{}},
+    ReadCase{"LineFeedsOnly", "BW\nUA\n", with([](AppSettings &s) {
+                 s.background = Background::PlainWhite; s.updateMode = UpdateMode::Auto; })},
     ReadCase{"EndOfTextByte", "BW\r\n\x1a" "UA\r\n", with([](AppSettings &s) { s.background = Background::PlainWhite; })},
     ReadCase{"FullFile", "BB\r\nSS\r\nSB\r\nSD\r\nUC\r\nCA\r\nN17\r\nRPA3XYZ\r\n", with([](AppSettings &s) {
                  s.background = Background::PlainBlue; s.speakSort = s.speakBureau = s.speakDxcc = true;
                  s.updateMode = UpdateMode::Manual; s.qslInfoMode = QslInfoMode::Auto;
-                 s.dataVersion = 17; s.ownCall = "PA3XYZ"; })}
+                 s.dataVersion = 17; s.ownCall = "PA3XYZ"; })},
+    // As an editor saves it: every line must count, the data version above all.
+    ReadCase{"LfLineEnds", "BB\nSS\nUA\nCR\nN2025093000\nRPA3XYZ\n", with([](AppSettings &s) {
+                 s.background = Background::PlainBlue; s.speakSort = true; s.updateMode = UpdateMode::Auto;
+                 s.qslInfoMode = QslInfoMode::Manual; s.dataVersion = 2025093000; s.ownCall = "PA3XYZ"; })},
+    ReadCase{"MixedLineEndsAndNoLastOne", "BW\r\nSD\nN12\rRDL1ABC", with([](AppSettings &s) {
+                 s.background = Background::PlainWhite; s.speakDxcc = true; s.dataVersion = 12;
+                 s.ownCall = "DL1ABC"; })},
+    ReadCase{"LfBeforeCrGivesAnEmptyLine", "SB\n\rSS\n", with([](AppSettings &s) {
+                 s.speakBureau = s.speakSort = true; })}
 ), [](const testing::TestParamInfo<ReadCase> &row) { return std::string(row.param.name); });
 // clang-format on
 
@@ -130,9 +142,11 @@ TEST(SettingsFileReadTest, FifoIsRefusedWithoutBlocking)
     AppSettings settings;
     EXPECT_EQ(readSettingsFile(file, settings).error, FileError::NotRegularFile);
     EXPECT_EQ(settings, AppSettings{});
-    // Nor does a FIFO under the work file's name block the writer.
+    // Nor does a FIFO under the work file's name of earlier versions stop the writer.
     ASSERT_EQ(::mkfifo((dir.path() / "vorn.set.tmp").c_str(), 0600), 0);
-    EXPECT_FALSE(writeSettingsFile(dir.path() / "vorn.set", settings));
+    std::filesystem::remove(file);
+    EXPECT_FALSE(writeSettingsFile(file, settings));
+    EXPECT_EQ(readBytes(file), formatSettings(settings));
 }
 
 struct WriteCase
@@ -155,9 +169,9 @@ TEST_P(SettingsFileWrite, WritesTheLines)
 {
     TempDir dir;
     const auto file = dir.path() / "vorn.set";
-    ASSERT_TRUE(writeSettingsFile(file, GetParam().settings));
+    ASSERT_FALSE(writeSettingsFile(file, GetParam().settings));
     EXPECT_EQ(readBytes(file), GetParam().expectedBytes);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "vorn.set.tmp"));
+    EXPECT_EQ(dir.names(), "vorn.set");
 }
 
 // clang-format off
@@ -199,7 +213,7 @@ TEST(SettingsFileRoundTrip, WhatIsWrittenReadsBack)
     settings.qslInfoMode = QslInfoMode::Manual;
     settings.dataVersion = -3;
     settings.ownCall = " DL1ABC ";
-    ASSERT_TRUE(writeSettingsFile(file, settings));
+    ASSERT_FALSE(writeSettingsFile(file, settings));
     AppSettings expected = settings;
     expected.ownCall = "DL1ABC";
     EXPECT_EQ(readSettingsFile(file), expected);
@@ -209,28 +223,50 @@ TEST(SettingsFileWriteTest, ReplacesALongerFileCompletely)
 {
     TempDir dir;
     const auto file = dir.write("vorn.set", std::string(500, 'x'));
-    ASSERT_TRUE(writeSettingsFile(file, AppSettings{}));
+    ASSERT_FALSE(writeSettingsFile(file, AppSettings{}));
     EXPECT_EQ(readBytes(file), "BM\r\nUN\r\nCN\r\nN0\r\nR\r\n");
 }
 
 TEST(SettingsFileWriteTest, FailedWriteKeepsThePreviousFile)
 {
-    // The work file cannot be made: its name is taken by a directory with something in it.
+    // The work file cannot be made: every name it could take next is taken by a directory.
     TempDir dir;
     const auto file = dir.write("vorn.set", "BW\r\nN5\r\n");
-    std::filesystem::create_directory(dir.path() / "vorn.set.tmp");
-    dir.write("vorn.set.tmp/keep", "x");
+    std::filesystem::path probe;
+    const int fd = createWorkFile(dir.path(), {"vorn.set"}, probe);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    std::filesystem::remove(probe);
+    const std::string name = probe.filename().string();
+    const std::size_t dash = name.rfind('-');
+    const int next = std::stoi(name.substr(dash + 1)) + 1;
+    for (int attempt = next; attempt < next + 100; ++attempt)
+        std::filesystem::create_directory(
+            dir.path() / (name.substr(0, dash + 1) + std::to_string(attempt) + ".tmp"));
     AppSettings settings;
     settings.dataVersion = 99;
-    EXPECT_FALSE(writeSettingsFile(file, settings));
+    EXPECT_EQ(writeSettingsFile(file, settings), std::errc::file_exists);
     EXPECT_EQ(readBytes(file), "BW\r\nN5\r\n");
+}
+
+TEST(SettingsFileWriteTest, LinkUnderTheOldWorkNameLeadsNowhere)
+{
+    TempDir dir;
+    const auto file = dir.write("vorn.set", "BW\r\n");
+    const auto precious = dir.write("precious", "mine");
+    std::filesystem::create_symlink(precious, dir.path() / "vorn.set.tmp");
+    ASSERT_FALSE(writeSettingsFile(file, AppSettings{}));
+    EXPECT_EQ(readBytes(precious), "mine");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "vorn.set.tmp"));
+    EXPECT_FALSE(std::filesystem::is_symlink(file));
+    EXPECT_EQ(readBytes(file), formatSettings(AppSettings{}));
 }
 
 TEST(SettingsFileWriteTest, FailsInAMissingDirectory)
 {
     TempDir dir;
     const auto file = dir.path() / "gone" / "vorn.set";
-    EXPECT_FALSE(writeSettingsFile(file, AppSettings{}));
+    EXPECT_EQ(writeSettingsFile(file, AppSettings{}), std::errc::no_such_file_or_directory);
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 
@@ -240,8 +276,8 @@ TEST(SettingsFileWriteTest, FailedReplaceLeavesNoWorkFile)
     TempDir dir;
     std::filesystem::create_directory(dir.path() / "vorn.set");
     dir.write("vorn.set/keep", "x");
-    EXPECT_FALSE(writeSettingsFile(dir.path() / "vorn.set", AppSettings{}));
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "vorn.set.tmp"));
+    EXPECT_EQ(writeSettingsFile(dir.path() / "vorn.set", AppSettings{}), std::errc::is_a_directory);
+    EXPECT_EQ(dir.names(), "vorn.set");
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "vorn.set"));
 }
 

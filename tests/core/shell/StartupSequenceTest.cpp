@@ -13,10 +13,12 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 // Two prefixes; the backup copy has three, a downloaded file four, so the counts tell them apart.
-const std::string CountryFile = "x DL DL\r\nx F F\r\n";
-const std::string CountryBackup = "x DL DL\r\nx F F\r\nx G G\r\n";
-const std::string CountryDownload = "x DL DL\r\nx F F\r\nx G G\r\nx I I\r\n";
+const std::string CountryFile = "x DL DL\r\nx DA DL\r\n";
+const std::string CountryBackup = "x DL DL\r\nx DA DL\r\nx DB DL\r\n";
+const std::string CountryDownload = "x DL DL\r\nx DA DL\r\nx DB DL\r\nx DC DL\r\n";
 // Records of 61 characters; headings of 60 or fewer take no slot.
 const std::string DlRecord = "DL    Germany                DL    DARC                     Y";
 const std::string FRecord = "F     France                 F     REF                      Y";
@@ -31,7 +33,11 @@ enum class File {
     Missing,    // nothing there
     Unreadable, // an empty directory: opens, cannot be read, can be deleted
     Stuck,      // a directory with something in it: cannot be read or deleted
+    Page,       // an HTML page: it loads, but cannot be a data file
+    OwnRows,    // the usual file with rows of the user's that the other file has no answer for
 };
+
+const std::string Page = "<!DOCTYPE html>\r\n<html><body>Log in</body></html>\r\n";
 
 // What a single-file download does.
 enum class Download {
@@ -54,6 +60,15 @@ void prepare(const TempDir &dir, const char *name, File state, const std::string
     case File::Stuck:
         std::filesystem::create_directory(dir.path() / name);
         dir.write(std::string(name) + "/inside", "x");
+        break;
+    case File::Page:
+        dir.write(name, Page);
+        break;
+    case File::OwnRows:
+        // A country row of a code without a record, and a NUL in the bureau file's heading.
+        dir.write(name, name == std::string(DataFiles::CountryFile)
+                            ? "x QQ1ABC QQ\r\n" + contents
+                            : "Vorn \0 bureaus\r\n"s + contents);
         break;
     }
 }
@@ -220,6 +235,10 @@ const std::string AskBureau = "error? error reading VORN.ASC, download this file
 const std::string CountryRestored = "info: old copy of COUNTRY.ASC restored";
 const std::string BureauRestored = "info: old copy of VORN.ASC restored";
 const std::string Check = "check mode 1 version 5";
+const std::string OwnRowsWarning =
+    "warning: the data files hold rows that Vorn cannot answer for:\r\n"
+    "vorn.asc: it holds NUL bytes: it is damaged or not single-byte text\r\n"
+    "country.asc line 1, QQ1ABC: entity code QQ not in vorn.asc";
 const std::string CheckAuto = "check mode 2 version 5";
 
 constexpr auto Off = UpdateMode::None;
@@ -247,7 +266,14 @@ INSTANTIATE_TEST_SUITE_P(UpdatesOff, StartupSequenceTest, testing::Values(
                  "error: error reading VORN.ASC\r\nYou need to update"}, true, 0, 0, 0, true, true},
     StartupCase{"QueryWindowFirst", Off, QslInfoMode::Manual, File::Missing, File::Good, File::Missing, File::Missing,
                 {}, Fails, Fails, {},
-                {"query window", "error: error reading COUNTRY.ASC\r\nYou need to update"}, true, 0, 0, 1, false, false}
+                {"query window", "error: error reading COUNTRY.ASC\r\nYou need to update"}, true, 0, 0, 1, false, false},
+    // It loads, but would answer "unknown" to every call.
+    StartupCase{"CountryPage", Off, NoQuery, File::Page, File::Good, File::Missing, File::Missing,
+                {}, Fails, Fails, {},
+                {"error: error reading COUNTRY.ASC\r\nYou need to update"}, true, 0, 2, 1, false, false},
+    StartupCase{"OwnRowsAreNamedAndKept", Off, NoQuery, File::OwnRows, File::OwnRows, File::Good, File::Good,
+                {}, Fails, Fails, {},
+                {OwnRowsWarning}, true, 5, 3, 1, true, true}
 ), [](const testing::TestParamInfo<StartupCase> &row) { return std::string(row.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(UpdatesOn, StartupSequenceTest, testing::Values(
@@ -296,7 +322,19 @@ INSTANTIATE_TEST_SUITE_P(UpdatesOn, StartupSequenceTest, testing::Values(
                 {Check, AskCountry, "close"}, false, 5, 0, 0, false, false},
     StartupCase{"BureauBackupRestoredAfterClose", Manual, NoQuery, File::Missing, File::Missing, File::Missing, File::Good,
                 NothingNew, Fails, Fails, {A::No},
-                {Check, AskCountry, "close"}, false, 5, 0, 2, false, false}
+                {Check, AskCountry, "close"}, false, 5, 0, 2, false, false},
+    StartupCase{"BureauPageYesDownloadLoads", Manual, NoQuery, File::Good, File::Page, File::Missing, File::Good,
+                NothingNew, Fails, Succeeds, {A::Yes},
+                {Check, AskBureau, "download bureau"}, true, 5, 2, 3, false, true},
+    StartupCase{"CountryPageNoBackupRestored", Auto, NoQuery, File::Page, File::Good, File::Good, File::Missing,
+                NothingNew, Fails, Fails, {A::No},
+                {CheckAuto, AskCountry, CountryRestored}, true, 5, 3, 1, false, false},
+    // The user's own rows are never a reason to download or restore.
+    StartupCase{"OwnRowsWithUpdatesOn", Manual, NoQuery, File::OwnRows, File::Good, File::Good, File::Good,
+                NothingNew, Fails, Fails, {},
+                {Check, "warning: the data files hold rows that Vorn cannot answer for:\r\n"
+                        "country.asc line 1, QQ1ABC: entity code QQ not in vorn.asc"},
+                true, 5, 3, 1, true, true}
 ), [](const testing::TestParamInfo<StartupCase> &row) { return std::string(row.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(DataVersion, StartupSequenceTest, testing::Values(
@@ -314,6 +352,53 @@ INSTANTIATE_TEST_SUITE_P(DataVersion, StartupSequenceTest, testing::Values(
                 {Check}, true, 5, 2, 1, false, false}
 ), [](const testing::TestParamInfo<StartupCase> &row) { return std::string(row.param.name); });
 // clang-format on
+
+struct FirstStartCase
+{
+    const char *name;
+    bool firstStart;
+    File country;
+    bool heading; // vorn.asc names its data version
+    // expected
+    std::int32_t dataVersion; // it starts at 0, the default
+};
+
+void PrintTo(const FirstStartCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class FirstStartTest : public testing::TestWithParam<FirstStartCase>
+{
+};
+
+// Without a settings file the data version would be 0, and the first check would offer the very
+// data that came with the program.
+TEST_P(FirstStartTest, TakesTheDataVersionOfTheShippedData)
+{
+    const FirstStartCase &row = GetParam();
+    TempDir dir;
+    prepare(dir, DataFiles::CountryFile, row.country, CountryFile);
+    dir.write(DataFiles::BureauFile,
+              (row.heading ? "Vorn QSL bureaus, data 2025093000\r\n" : "") + BureauFile);
+    Events events;
+    RecordingBoxes boxes(events, {});
+    MessageBoxGate gate(boxes);
+    ScriptedUpdates updates(events, gate, dir);
+    RecordingWindow window(events, gate);
+    AppState state(dir.path());
+
+    StartupSequence(state, gate, updates, window, row.firstStart).run();
+    EXPECT_EQ(state.settings.dataVersion, row.dataVersion);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, FirstStartTest,
+    testing::Values(FirstStartCase{"FirstStart", true, File::Good, true, 2025093000},
+                    FirstStartCase{"SettingsFileWasThere", false, File::Good, true, 0},
+                    FirstStartCase{"NoVersionInTheHeading", true, File::Good, false, 0},
+                    FirstStartCase{"CountryFileAPage", true, File::Page, true, 0}),
+    [](const testing::TestParamInfo<FirstStartCase> &row) { return std::string(row.param.name); });
 
 TEST(MessageBoxGateTest, PassesBoxesOnUntilDismissing)
 {

@@ -1,6 +1,7 @@
 #include "core/shell/UpdatePolicy.h"
 
 #include "core/data/DataFiles.h"
+#include "core/net/Sha256.h"
 #include "core/shell/AppState.h"
 #include "core/shell/MessageBoxes.h"
 #include "support/RecordingBoxes.h"
@@ -17,6 +18,11 @@ using A = MessageBoxes::Answer;
 using Button = UpdateDialog::Button;
 using F = DownloadFailure;
 
+// Data versions: what is installed, and what a server publishes.
+constexpr std::int32_t Older = 2025090100;
+constexpr std::int32_t Installed = 2025093000;
+constexpr std::int32_t Newer = 2025100100;
+
 // Installed files: one row each; published ones: two, so the row counts tell them apart.
 const std::string OldCountry = "x DL DL\r\n";
 const std::string NewCountry = "x DL DL\r\nx F F\r\n";
@@ -24,6 +30,17 @@ const std::string DlRecord = "DL    Germany                DL    DARC           
 const std::string FRecord = "F     France                 F     REF                      Y\r\n";
 const std::string OldBureau = DlRecord;
 const std::string NewBureau = DlRecord + FRecord;
+
+// What arrives when a data file downloads.
+enum class Arrives {
+    Sound,             // the published files, which fit together
+    CountryUnloadable, // a country file that cannot be read
+    BureauLacksEntity, // a bureau file without the record for an entity the country file uses
+};
+
+// Today, for the tests: every version above lies within a year of it.
+const UpdateClock Clock{[] { return std::chrono::sys_days(std::chrono::year(2025) / 12 / 1); },
+                        std::chrono::minutes(3)};
 
 // Downloads as the real dialog does to the files, with the outcome the test chooses.
 class ScriptedServer final : public Downloader
@@ -34,29 +51,34 @@ public:
     DownloadResult info;
     F country = F::None;
     F bureau = F::None;
-    bool countryUnloadable = false; // the new country file arrives but cannot be read
+    Arrives arrives = Arrives::Sound;
 
-    DownloadResult download(DownloadKind kind, bool backupFirst) override
+    std::vector<DownloadRequest> requests;
+
+    DownloadResult download(const DownloadRequest &request) override
     {
-        m_events.push_back(std::string("download ") + static_cast<char>(kind) +
-                           (backupFirst ? " with backup" : ""));
-        if (kind == DownloadKind::UpdateInfo)
+        requests.push_back(request);
+        m_events.push_back(std::string("download ") + static_cast<char>(request.kind) +
+                           (request.backupFirst ? " with backup" : ""));
+        if (request.kind == DownloadKind::UpdateInfo)
             return info;
-        const DataFile file = *Download::dataFileOf(kind);
+        const DataFile file = *Download::dataFileOf(request.kind);
         DownloadResult result;
-        if (backupFirst)
-            m_folder.backUp(file);
+        if (request.backupFirst && m_folder.backUp(file))
+            return {F::CannotBackUp, "no backup", {}};
         result.failure = file == DataFile::Country ? country : bureau;
         if (!result.succeeded())
             return result;
         const auto path = m_folder.fileOf(file);
         std::filesystem::remove(path);
-        if (file == DataFile::Country && countryUnloadable) {
+        if (file == DataFile::Country && arrives == Arrives::CountryUnloadable) {
             std::filesystem::create_directory(path);
             return result;
         }
-        std::ofstream(path, std::ios::binary)
-            << (file == DataFile::Country ? NewCountry : NewBureau);
+        const bool lacking = file == DataFile::Bureau && arrives == Arrives::BureauLacksEntity;
+        std::ofstream(path, std::ios::binary) << (file == DataFile::Country ? NewCountry
+                                                  : lacking                 ? OldBureau
+                                                                            : NewBureau);
         return result;
     }
 
@@ -69,7 +91,7 @@ class ScriptedDialog final : public UpdateDialog
 {
 public:
     explicit ScriptedDialog(std::deque<Choice> choices) : m_choices(std::move(choices)) {}
-    Choice exec(UpdateMode) override
+    Choice exec(UpdateMode, const std::string &) override
     {
         const Choice choice = m_choices.front();
         m_choices.pop_front();
@@ -90,11 +112,11 @@ struct PolicyCase
     DownloadResult info;
     F country;
     F bureau;
-    bool countryUnloadable;
+    Arrives arrives;
     std::deque<A> answers;
     // expected
     Events events;
-    std::int32_t dataVersion; // installed: 12
+    std::int32_t dataVersion; // installed: Installed
     UpdateMode mode;          // stored: Manual
     std::size_t countryRows;  // after the menu command's reload
     std::size_t bureauRows;
@@ -116,7 +138,7 @@ TEST_P(UpdatePolicyTest, DecidesAndReplaces)
     dir.write(DataFiles::CountryFile, OldCountry);
     dir.write(DataFiles::BureauFile, OldBureau);
     AppState state(dir.path());
-    state.settings.dataVersion = 12;
+    state.settings.dataVersion = Installed;
     state.settings.updateMode = UpdateMode::Manual;
     ASSERT_TRUE(state.load(DataFile::Country) && state.load(DataFile::Bureau));
 
@@ -126,16 +148,16 @@ TEST_P(UpdatePolicyTest, DecidesAndReplaces)
     server.info = row.info;
     server.country = row.country;
     server.bureau = row.bureau;
-    server.countryUnloadable = row.countryUnloadable;
+    server.arrives = row.arrives;
     ScriptedDialog dialog(row.dialog);
-    UpdatePolicy policy(state, boxes, server, dialog, "data.example");
+    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
 
     if (row.entry == Entry::Menu) {
         for (std::size_t i = 0; i < row.dialog.size(); ++i)
             policy.updateMenuClick();
     } else {
         const StartupUpdateResult result = policy.startupUpdateCheck(
-            row.entry == Entry::StartupAuto ? UpdateMode::Auto : UpdateMode::Manual, 12);
+            row.entry == Entry::StartupAuto ? UpdateMode::Auto : UpdateMode::Manual, Installed);
         // The start-up sequence advances the version itself, after loading.
         if (result.dataReplaced)
             state.settings.dataVersion = result.publishedDataVersion;
@@ -150,10 +172,10 @@ TEST_P(UpdatePolicyTest, DecidesAndReplaces)
     EXPECT_EQ(state.bureaus.count(), row.bureauRows);
 }
 
-const DownloadResult Published13{F::None, {}, {13, 302}};
-const DownloadResult Published12{F::None, {}, {12, 302}};
-const DownloadResult Published11{F::None, {}, {11, 303}};
-const DownloadResult Program303{F::None, {}, {12, 303}};
+const DownloadResult Published13{F::None, {}, {Newer, 302, {}, {}}};
+const DownloadResult Published12{F::None, {}, {Installed, 302, {}, {}}};
+const DownloadResult Published11{F::None, {}, {Older, 303, {}, {}}};
+const DownloadResult Program303{F::None, {}, {Installed, 303, {}, {}}};
 const DownloadResult Unreachable{F::CannotConnect, "refused", {}};
 const DownloadResult NotUpdateInfo{F::NoVersionNumber, {}, {}};
 const UpdateDialog::Choice CheckNow{Button::CheckNow, UpdateMode::Auto};
@@ -165,44 +187,62 @@ const std::string Ask = "info? new update available, download now ?";
 const std::string NoNews = "info: no new update available";
 const std::string Notice = "info: a new version of Vorn is can be downloaded from data.example";
 const auto Menu = Entry::Menu;
+const auto Sound = Arrives::Sound;
+const auto Unloadable = Arrives::CountryUnloadable;
 const auto Manual = UpdateMode::Manual;
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Matrix, UpdatePolicyTest, testing::Values(
-    PolicyCase{"SameVersion", Menu, {CheckNow}, Published12, F::None, F::None, false, {},
-               {Info, NoNews}, 12, Manual, 1, 1},
-    PolicyCase{"LowerVersionWithNewProgram", Menu, {CheckNow}, Published11, F::None, F::None, false, {},
-               {Info, NoNews, Notice}, 12, Manual, 1, 1},
-    PolicyCase{"NewerAndYes", Menu, {CheckNow}, Published13, F::None, F::None, false, {A::Yes},
-               {Info, Ask, GetCountry, GetBureau}, 13, Manual, 2, 2},
-    PolicyCase{"NewerAndNoStillGivesTheNotice", Menu, {CheckNow}, {F::None, {}, {13, 303}}, F::None, F::None, false, {A::No},
-               {Info, Ask, Notice}, 12, Manual, 1, 1},
-    PolicyCase{"CheckFails", Menu, {CheckNow}, Unreachable, F::None, F::None, false, {},
-               {Info, "error: failed to check for updates (-2)"}, 12, Manual, 1, 1},
-    PolicyCase{"NoVersionNumber", Menu, {CheckNow}, NotUpdateInfo, F::None, F::None, false, {},
-               {Info, "error: failed to check for updates (-5)"}, 12, Manual, 1, 1},
-    PolicyCase{"FailedCountryStillFetchesBureau", Menu, {CheckNow}, Published13, F::BadResponse, F::None, false, {A::Yes},
-               {Info, Ask, GetCountry, "error: failed to download COUNTRY.ASC, old file restored", GetBureau}, 12, Manual, 1, 2},
-    PolicyCase{"FailedBureau", Menu, {CheckNow}, Published13, F::None, F::ReceiveFailed, false, {A::Yes},
-               {Info, Ask, GetCountry, GetBureau, "error: failed to download VORN.ASC, old file restored"}, 12, Manual, 2, 1},
-    PolicyCase{"NewFileDoesNotLoad", Menu, {CheckNow}, Published13, F::None, F::None, true, {A::Yes},
-               {Info, Ask, GetCountry, GetBureau, "info: failed to download COUNTRY.ASC"}, 12, Manual, 1, 2},
-    PolicyCase{"OkStoresTheModeAndChecksNothing", Menu, {{Button::Ok, UpdateMode::Auto}}, Published13, F::None, F::None, false, {},
-               {}, 12, UpdateMode::Auto, 1, 1},
-    PolicyCase{"CancelEndsCheckNow", Menu, {CheckNow, {Button::Cancel, UpdateMode::None}, CloseBox}, Published12, F::None, F::None, false, {},
-               {Info, NoNews}, 12, Manual, 1, 1},
-    PolicyCase{"CloseBoxKeepsCheckNow", Menu, {CheckNow, CloseBox}, Published12, F::None, F::None, false, {},
-               {Info, NoNews, Info, NoNews}, 12, Manual, 1, 1},
-    PolicyCase{"StartupAutoDoesNotAsk", Entry::StartupAuto, {}, Published13, F::None, F::None, false, {},
-               {Info, GetCountry, GetBureau}, 13, Manual, 2, 2},
-    PolicyCase{"StartupManualNo", Entry::StartupManual, {}, Published13, F::None, F::None, false, {A::No},
-               {Info, Ask}, 12, Manual, 1, 1},
-    PolicyCase{"StartupShowsNoNoticeAndNoNews", Entry::StartupManual, {}, Program303, F::None, F::None, false, {},
-               {Info}, 12, Manual, 1, 1},
-    PolicyCase{"StartupCheckFails", Entry::StartupAuto, {}, Unreachable, F::None, F::None, false, {},
-               {Info, "error: failed to check for updates (-2)"}, 12, Manual, 1, 1},
-    PolicyCase{"StartupFailedDownloadKeepsTheVersion", Entry::StartupAuto, {}, Published13, F::Cancelled, F::None, false, {},
-               {Info, GetCountry, "error: failed to download COUNTRY.ASC, old file restored", GetBureau}, 12, Manual, 1, 2}
+    PolicyCase{"SameVersion", Menu, {CheckNow}, Published12, F::None, F::None, Sound, {},
+               {Info, NoNews}, Installed, Manual, 1, 1},
+    PolicyCase{"LowerVersionWithNewProgram", Menu, {CheckNow}, Published11, F::None, F::None, Sound, {},
+               {Info, NoNews, Notice}, Installed, Manual, 1, 1},
+    PolicyCase{"NewerAndYes", Menu, {CheckNow}, Published13, F::None, F::None, Sound, {A::Yes},
+               {Info, Ask, GetCountry, GetBureau}, Newer, Manual, 2, 2},
+    PolicyCase{"NewerAndNoStillGivesTheNotice", Menu, {CheckNow}, {F::None, {}, {Newer, 303, {}, {}}}, F::None, F::None, Sound, {A::No},
+               {Info, Ask, Notice}, Installed, Manual, 1, 1},
+    PolicyCase{"CheckFails", Menu, {CheckNow}, Unreachable, F::None, F::None, Sound, {},
+               {Info, "error: failed to check for updates (-2)"}, Installed, Manual, 1, 1},
+    PolicyCase{"NoVersionNumber", Menu, {CheckNow}, NotUpdateInfo, F::None, F::None, Sound, {},
+               {Info, "error: failed to check for updates (-5)"}, Installed, Manual, 1, 1},
+    PolicyCase{"FailedCountryStillFetchesBureau", Menu, {CheckNow}, Published13, F::BadResponse, F::None, Sound, {A::Yes},
+               {Info, Ask, GetCountry, "error: failed to download COUNTRY.ASC, old file restored", GetBureau}, Installed, Manual, 1, 2},
+    // The new country file uses F, which the old bureau file has no record for: it goes back too.
+    PolicyCase{"FailedBureau", Menu, {CheckNow}, Published13, F::None, F::ReceiveFailed, Sound, {A::Yes},
+               {Info, Ask, GetCountry, GetBureau, "error: failed to download VORN.ASC, old file restored",
+                "error: failed to download COUNTRY.ASC, old file restored"}, Installed, Manual, 1, 1},
+    PolicyCase{"NewFileDoesNotLoad", Menu, {CheckNow}, Published13, F::None, F::None, Unloadable, {A::Yes},
+               {Info, Ask, GetCountry, GetBureau, "info: failed to download COUNTRY.ASC"}, Installed, Manual, 1, 2},
+    PolicyCase{"OkStoresTheModeAndChecksNothing", Menu, {{Button::Ok, UpdateMode::Auto}}, Published13, F::None, F::None, Sound, {},
+               {}, Installed, UpdateMode::Auto, 1, 1},
+    PolicyCase{"CancelEndsCheckNow", Menu, {CheckNow, {Button::Cancel, UpdateMode::None}, CloseBox}, Published12, F::None, F::None, Sound, {},
+               {Info, NoNews}, Installed, Manual, 1, 1},
+    PolicyCase{"CloseBoxKeepsCheckNow", Menu, {CheckNow, CloseBox}, Published12, F::None, F::None, Sound, {},
+               {Info, NoNews, Info, NoNews}, Installed, Manual, 1, 1},
+    PolicyCase{"StartupAutoDoesNotAsk", Entry::StartupAuto, {}, Published13, F::None, F::None, Sound, {},
+               {Info, GetCountry, GetBureau}, Newer, Manual, 2, 2},
+    PolicyCase{"StartupManualNo", Entry::StartupManual, {}, Published13, F::None, F::None, Sound, {A::No},
+               {Info, Ask}, Installed, Manual, 1, 1},
+    PolicyCase{"StartupShowsNoNoticeAndNoNews", Entry::StartupManual, {}, Program303, F::None, F::None, Sound, {},
+               {Info}, Installed, Manual, 1, 1},
+    PolicyCase{"StartupCheckFails", Entry::StartupAuto, {}, Unreachable, F::None, F::None, Sound, {},
+               {Info, "error: failed to check for updates (-2)"}, Installed, Manual, 1, 1},
+    PolicyCase{"StartupFailedDownloadKeepsTheVersion", Entry::StartupAuto, {}, Published13, F::Cancelled, F::None, Sound, {},
+               {Info, GetCountry, "error: failed to download COUNTRY.ASC, old file restored", GetBureau}, Installed, Manual, 1, 2},
+    // Stored, such a number would make every later publication look old.
+    PolicyCase{"VersionThatIsNoDate", Menu, {CheckNow}, {F::None, {}, {2147483647, 302, {}, {}}}, F::None, F::None, Sound, {},
+               {Info, "error: failed to check for updates (-5)"}, Installed, Manual, 1, 1},
+    PolicyCase{"VersionMoreThanAYearAhead", Entry::StartupAuto, {}, {F::None, {}, {2026120200, 302, {}, {}}}, F::None, F::None, Sound, {},
+               {Info, "error: failed to check for updates (-5)"}, Installed, Manual, 1, 1},
+    PolicyCase{"VersionAYearAhead", Entry::StartupAuto, {}, {F::None, {}, {2026120100, 302, {}, {}}}, F::None, F::None, Sound, {},
+               {Info, GetCountry, GetBureau}, 2026120100, Manual, 2, 2},
+    // F would have no bureau: both files go back to the pair that was installed.
+    PolicyCase{"FilesThatDoNotFitTogether", Menu, {CheckNow}, Published13, F::None, F::None, Arrives::BureauLacksEntity, {A::Yes},
+               {Info, Ask, GetCountry, GetBureau, "error: failed to download COUNTRY.ASC, old file restored",
+                "error: failed to download VORN.ASC, old file restored"}, Installed, Manual, 1, 1},
+    PolicyCase{"NewBureauFileAloneFits", Entry::StartupAuto, {}, Published13, F::BadResponse, F::None, Sound, {},
+               {Info, GetCountry, "error: failed to download COUNTRY.ASC, old file restored", GetBureau},
+               Installed, Manual, 1, 2}
 ), [](const testing::TestParamInfo<PolicyCase> &row) { return std::string(row.param.name); });
 // clang-format on
 
@@ -215,10 +255,82 @@ TEST(UpdatePolicyTest, SingleFileDownloadsTakeNoBackup)
     ScriptedServer server(events, state.folder);
     server.bureau = F::CannotConnect;
     ScriptedDialog dialog({});
-    UpdatePolicy policy(state, boxes, server, dialog, "data.example");
+    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
     EXPECT_TRUE(policy.downloadCountryFile());
     EXPECT_FALSE(policy.downloadBureauFile());
     EXPECT_EQ(events, (Events{"download C", "download Q", "error: failed to download VORN.ASC"}));
+}
+
+TEST(UpdatePolicyTest, StoredVersionThatIsNoDateHoldsNothingBack)
+{
+    TempDir dir;
+    dir.write(DataFiles::CountryFile, OldCountry);
+    dir.write(DataFiles::BureauFile, OldBureau);
+    AppState state(dir.path());
+    state.settings.dataVersion = 2147483647;
+    Events events;
+    RecordingBoxes boxes(events, {A::No});
+    ScriptedServer server(events, state.folder);
+    server.info = Published13;
+    ScriptedDialog dialog({CheckNow});
+    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
+    policy.updateMenuClick();
+    EXPECT_EQ(events, (Events{Info, Ask}));
+}
+
+TEST(UpdatePolicyTest, DataFilesAreMeasuredAgainstThePublicationWithinTheUpdatesTime)
+{
+    TempDir dir;
+    dir.write(DataFiles::CountryFile, OldCountry);
+    dir.write(DataFiles::BureauFile, OldBureau);
+    AppState state(dir.path());
+    Events events;
+    RecordingBoxes boxes(events, {});
+    ScriptedServer server(events, state.folder);
+    const PublishedFile country{12, *Sha256::fromHex(std::string(64, 'a'))};
+    server.info = {F::None, {}, {Newer, 302, country, {}}};
+    ScriptedDialog dialog({});
+    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
+
+    ASSERT_TRUE(policy.startupUpdateCheck(UpdateMode::Auto, Installed).dataReplaced);
+    // One end for both files of the update; what the server did not publish is left to the
+    // other checks.
+    ASSERT_EQ(server.requests.size(), 3u);
+    ASSERT_TRUE(server.requests[0].deadline && server.requests[1].deadline);
+    EXPECT_LE(*server.requests[1].deadline, std::chrono::steady_clock::now() + Clock.wholeUpdate);
+    EXPECT_EQ(server.requests[1].expected, country);
+    EXPECT_EQ(server.requests[2].expected, std::nullopt);
+    EXPECT_EQ(server.requests[2].deadline, server.requests[1].deadline);
+    // A file fetched later, outside the update, is measured against the same publication.
+    EXPECT_TRUE(policy.downloadCountryFile());
+    EXPECT_EQ(server.requests.back().expected, country);
+    EXPECT_EQ(server.requests.back().deadline, std::nullopt);
+}
+
+// country.asc is an empty directory, which loads as nothing; the backup copy is good.
+TEST(UpdatePolicyTest, FailedUpdateOverAFileThatIsNoDataKeepsTheGoodCopy)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.path() / DataFiles::CountryFile);
+    dir.write(DataFiles::CountryBackup, NewCountry);
+    dir.write(DataFiles::BureauFile, OldBureau);
+    AppState state(dir.path());
+    state.settings.dataVersion = Installed;
+    Events events;
+    RecordingBoxes boxes(events, {A::Yes});
+    ScriptedServer server(events, state.folder);
+    server.info = Published13;
+    server.country = F::ReceiveFailed;
+    server.bureau = F::ReceiveFailed;
+    ScriptedDialog dialog({CheckNow});
+    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
+    policy.updateMenuClick();
+
+    EXPECT_EQ(events, (Events{Info, Ask, GetCountry,
+                              "error: failed to download COUNTRY.ASC, old file restored", GetBureau,
+                              "error: failed to download VORN.ASC, old file restored"}));
+    EXPECT_EQ(state.countries.count(), 2u);
+    EXPECT_EQ(state.settings.dataVersion, Installed);
 }
 
 } // namespace

@@ -8,10 +8,13 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 std::string readBytes(const fs::path &file)
 {
@@ -48,7 +51,7 @@ struct ReplaceCase
     const char *name;
     std::function<void(const fs::path &)> before; // lays out the folder
     const char *target;
-    const char *workFile; // "" for a name of its own
+    const char *workName; // the program's name for its work files; "" for the target's
     std::error_condition error;
     std::string after; // listing() once the replacement is done
 };
@@ -75,8 +78,8 @@ TEST_P(FileReplacementTest, ReplacesWholeOrNotAtAll)
     const ReplaceCase &row = GetParam();
     TempDir dir;
     row.before(dir.path());
-    const std::string work = *row.workFile ? (dir.path() / row.workFile).string() : "";
-    const std::error_code error = replaceFile(dir.path() / row.target, "new", work);
+    const std::error_code error =
+        replaceFile(dir.path() / row.target, "new", WorkFileName{row.workName});
     EXPECT_EQ(error.default_error_condition(), row.error) << error.message();
     EXPECT_EQ(listing(dir.path()), row.after);
 }
@@ -93,17 +96,22 @@ INSTANTIATE_TEST_SUITE_P(Folders, FileReplacementTest, testing::Values(
                     write(d / "real" / "a.csv", "old");
                     fs::create_symlink("real/a.csv", d / "a.csv"); },
                 "a.csv", "", Ok, "a.csv=->real/a.csv;real/a.csv=new;real=/;"},
-    ReplaceCase{"LeftoverWorkFileOfTheProgram", [](const fs::path &d) { write(d / "vorn.set.tmp", "half"); },
-                "vorn.set", "vorn.set.tmp", Ok, "vorn.set=new;"},
-    ReplaceCase{"GivenWorkFileIsADirectory", [](const fs::path &d) {
+    // What lies under the work name of earlier versions is not the program's to open.
+    ReplaceCase{"OldWorkFileIsLeftAlone", [](const fs::path &d) { write(d / "vorn.set.tmp", "half"); },
+                "vorn.set", "vorn.set", Ok, "vorn.set.tmp=half;vorn.set=new;"},
+    ReplaceCase{"LinkUnderTheOldWorkNameIsNotFollowed", [](const fs::path &d) {
+                    write(d / "vorn.set", "old");
+                    write(d / "precious", "mine");
+                    fs::create_symlink("precious", d / "vorn.set.tmp"); },
+                "vorn.set", "vorn.set", Ok, "precious=mine;vorn.set.tmp=->precious;vorn.set=new;"},
+    ReplaceCase{"DirectoryUnderTheOldWorkName", [](const fs::path &d) {
                     write(d / "vorn.set", "old");
                     fs::create_directory(d / "vorn.set.tmp"); },
-                "vorn.set", "vorn.set.tmp", IsADirectory, "vorn.set.tmp=/;vorn.set=old;"},
-    ReplaceCase{"GivenWorkFileIsAFifo", [](const fs::path &d) {
+                "vorn.set", "vorn.set", Ok, "vorn.set.tmp=/;vorn.set=new;"},
+    ReplaceCase{"FifoUnderTheOldWorkName", [](const fs::path &d) {
                     write(d / "vorn.set", "old");
                     ::mkfifo((d / "vorn.set.tmp").c_str(), 0600); },
-                "vorn.set", "vorn.set.tmp", std::errc::no_such_device_or_address,
-                "vorn.set.tmp=?;vorn.set=old;"},
+                "vorn.set", "vorn.set", Ok, "vorn.set.tmp=?;vorn.set=new;"},
     ReplaceCase{"TargetIsADirectory", [](const fs::path &d) {
                     fs::create_directory(d / "a.csv");
                     write(d / "a.csv" / "keep", "x"); },
@@ -127,6 +135,28 @@ TEST(FileReplacement, KeepsThePermissionsAndLeavesNothingWhenGivenUp)
         EXPECT_EQ(readBytes(abandoned.workFile()), "never");
     }
     EXPECT_EQ(listing(dir.path()), "log.adi=new;");
+}
+
+TEST(FileReplacement, StaleWorkFilesOfEndedProgramsGo)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    TempDir dir;
+    const std::string ended = std::to_string(child);
+    const std::string running = std::to_string(::getpid());
+    for (const std::string &name :
+         {"vorn_file." + ended + "-3.tmp", "vorn_file." + running + "-4.tmp", "vorn_file.tmp"s,
+          "vorn_file.x" + ended + "-1.tmp", "country.asc." + ended + "-1.part"})
+        write(dir.path() / name, "x");
+
+    removeStaleWorkFiles(dir.path(), {"vorn_file"});
+
+    EXPECT_EQ(listing(dir.path()), "country.asc." + ended + "-1.part=x;vorn_file." + running +
+                                       "-4.tmp=x;vorn_file.tmp=x;vorn_file.x" + ended +
+                                       "-1.tmp=x;");
 }
 
 } // namespace

@@ -95,7 +95,8 @@ void AboutBoxTest::texts_data()
                                          "prefix"}
                           << 1;
     QTest::newRow("licence") << "LicenceLabel"
-                             << QStringList{"Licence :\n", "GPL-3.0-or-later", "LICENSE",
+                             << QStringList{"Licence :\n", "GPL-3.0-or-later",
+                                            "LICENSE",     "country-files project",
                                             "MIT licence", "COPYING.cty"}
                              << 2;
     QTest::newRow("disclaimer")
@@ -205,8 +206,9 @@ void AboutBoxTest::returnPressesOk()
 void AboutBoxTest::accessibleTexts()
 {
     AboutBox box;
+    box.setDataInUse(QStringLiteral("data of 2025-09-30, revision 0"));
     const QList<QWidget *> controls = box.findChildren<QWidget *>();
-    QCOMPARE(controls.size(), 8);
+    QCOMPARE(controls.size(), 9);
     QCOMPARE(controlsWithoutAccessibleText(controls), QStringList());
 }
 

@@ -67,7 +67,8 @@ void SettingsDialogsTest::openingsStartOnTheFirstControl_data()
     QTest::newRow("Update") << DialogCase{[] { return std::make_unique<UpdateForm>(); },
                                           [](QDialog &dialog, int stored) {
                                               static_cast<UpdateForm &>(dialog).exec(
-                                                  static_cast<UpdateMode>(stored));
+                                                  static_cast<UpdateMode>(stored),
+                                                  "data of 2025-09-30, revision 0");
                                           }}
                             << QStringList{"ManualButton", "AutoButton"};
     QTest::newRow("QSL information service")

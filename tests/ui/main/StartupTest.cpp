@@ -1,8 +1,13 @@
 #include "support/MainFormHarness.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QTest>
+#include <QTimer>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +58,11 @@ private slots:
     void firstActivationLoadsTheData();
     void sequenceDoesNotRunAgainWhileItsBoxesAreOpen();
     void dataLoadsWithoutActivation();
+    void settingsThatCannotBeReadAreNeverWrittenOver_data();
+    void settingsThatCannotBeReadAreNeverWrittenOver();
+    void settingsThatCannotBeWrittenAreReportedOnce();
+    void aboutBoxShowsTheDataInUse_data();
+    void aboutBoxShowsTheDataInUse();
 };
 
 void StartupTest::initTestCase()
@@ -237,6 +247,106 @@ void StartupTest::dataLoadsWithoutActivation()
     QCOMPARE(h.state.countries.count(), std::size_t(7));
     QCOMPARE(h.form->windowTitle(), QStringLiteral("Vorn v3.02"));
     QCOMPARE(h.callEdit()->palette().color(QPalette::Base), QColor(192, 192, 192));
+}
+
+void StartupTest::settingsThatCannotBeReadAreNeverWrittenOver_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a FIFO") << "fifo"
+                            << "Not a regular file";
+    QTest::newRow("a directory") << "directory"
+                                 << "Is a directory";
+    QTest::newRow("no permission to read") << "unreadable"
+                                           << "Permission denied";
+}
+
+void StartupTest::settingsThatCannotBeReadAreNeverWrittenOver()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    if (kind == "unreadable" && ::geteuid() == 0)
+        QSKIP("permissions do not keep root from reading");
+    Harness h;
+    const QByteArray path = QFile::encodeName(h.path("vorn.set"));
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    else if (kind == "directory")
+        QVERIFY(QDir().mkdir(h.path("vorn.set")));
+    else
+        QVERIFY(writeFile(h.path("vorn.set"), "BW\r\nUC\r\n") &&
+                ::chmod(path.constData(), 0200) == 0);
+    // Taken now: the file must be the same one, untouched, when the run is over.
+    struct stat before
+    {
+    };
+    QCOMPARE(::stat(path.constData(), &before), 0);
+
+    QVERIFY(h.start());
+    h.settings.speakSort = true;
+    h.form->close();
+    h.form->saveSettings();
+
+    // Told once, with the reason; the run went on with the defaults.
+    QCOMPARE(h.log,
+             QStringList{QStringLiteral("warning: ") + Heading + "cannot read vorn.set: " + reason +
+                         "\r\nVorn starts with the default settings and leaves the file "
+                         "as it is."});
+    QVERIFY(h.boxes.details.first().contains(h.path("vorn.set")));
+    struct stat after
+    {
+    };
+    QCOMPARE(::stat(path.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+}
+
+void StartupTest::settingsThatCannotBeWrittenAreReportedOnce()
+{
+    Harness h;
+    QVERIFY(writeFile(h.path("vorn.set"), "BB\r\n"));
+    QVERIFY(h.start());
+    // Something takes the file's place while Vorn runs; it cannot be written over.
+    QVERIFY(QFile::remove(h.path("vorn.set")) && QDir().mkdir(h.path("vorn.set")));
+    QVERIFY(writeFile(h.path("vorn.set/keep"), "x"));
+
+    h.form->close();
+    QVERIFY(!h.form->saveSettings());
+    QCOMPARE(h.log, QStringList{QStringLiteral("warning: ") + Heading +
+                                "cannot write vorn.set: Is a directory\r\nThe settings of this "
+                                "run are lost."});
+    QVERIFY(h.boxes.details.first().startsWith(h.path("vorn.set") + ": "));
+}
+
+void StartupTest::aboutBoxShowsTheDataInUse_data()
+{
+    QTest::addColumn<QByteArray>("heading");
+    QTest::addColumn<QString>("shown");
+    // The data that answer are what the user asks about: the loaded file says best what it is.
+    QTest::newRow("named by the loaded vorn.asc")
+        << QByteArray("Vorn QSL bureaus, data 2025093001\r\n") << "data of 2025-09-30, revision 1";
+    QTest::newRow("else the version the last update installed")
+        << QByteArray() << "data of 2025-10-01, revision 2";
+}
+
+void StartupTest::aboutBoxShowsTheDataInUse()
+{
+    QFETCH(QByteArray, heading);
+    QFETCH(QString, shown);
+    Harness h;
+    QVERIFY(writeFile(h.path("vorn.set"), "N2025100102\r\n"));
+    QVERIFY(writeFile(h.path("vorn.asc"), heading + testBureauFile()));
+    QVERIFY(h.start());
+    QString text;
+    QTimer::singleShot(0, h.form.get(), [&text] {
+        QWidget *box = QApplication::activeModalWidget();
+        QVERIFY(box != nullptr);
+        text = box->findChild<QLabel *>(QStringLiteral("DataLabel"))->text();
+        box->close();
+    });
+    h.form->findChild<QAction *>(QStringLiteral("AboutMenu"))->trigger();
+    QCOMPARE(text, QStringLiteral("Installed: ") + shown);
 }
 
 QTEST_MAIN(StartupTest)

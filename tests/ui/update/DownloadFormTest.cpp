@@ -46,6 +46,7 @@ private slots:
     void readsTheUpdateInformation_data();
     void readsTheUpdateInformation();
     void refusedConnectionKeepsTheBackup();
+    void backupThatCannotBeMadeFetchesNothing();
     void closeBoxGivesTheTransferUp();
 };
 
@@ -80,6 +81,11 @@ void DownloadFormTest::fetchesTheCountryFile_data()
         << false << F(DownloadFailure::BadResponse) << Installed;
     QTest::newRow("500") << QList<QByteArray>{"HTTP/1.1 500 Oops\r\n\r\n"} << true
                          << F(DownloadFailure::BadResponse) << Installed;
+    // Part of the file, however well framed, is not the file.
+    QTest::newRow("206")
+        << QList<QByteArray>{"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 0-8/16\r\n"
+                             "Content-Length: 9\r\n\r\nx DL DL\r\n"}
+        << true << F(DownloadFailure::BadResponse) << Installed;
     QTest::newRow("short body") << QList<QByteArray>{Ok + "Content-Length: 99\r\n\r\n" + Country}
                                 << true << F(DownloadFailure::ReceiveFailed) << Installed;
     QTest::newRow("disconnect inside a chunk")
@@ -165,7 +171,9 @@ void DownloadFormTest::refusedConnectionKeepsTheBackup()
 {
     QTemporaryDir dir;
     const DataFolder folder(dir.path().toStdString());
-    QVERIFY(writeFile(dir.filePath("vorn.asc"), Installed));
+    const QByteArray installed =
+        "DL    Germany                DL    DARC                     Y\r\n";
+    QVERIFY(writeFile(dir.filePath("vorn.asc"), installed));
     QVERIFY(writeFile(dir.filePath("vorn_old.asc"), "older"));
     quint16 port = 0;
     {
@@ -178,9 +186,29 @@ void DownloadFormTest::refusedConnectionKeepsTheBackup()
     const DownloadResult result = form.download(DownloadKind::BureauFile, true);
     QCOMPARE(result.failure, DownloadFailure::CannotConnect);
     QCOMPARE(checkFailureCode(result.failure), -2);
-    // The current file became the backup before the connection was tried, and stays in place.
-    QCOMPARE(readFile(dir.filePath("vorn_old.asc")), Installed);
-    QCOMPARE(readFile(dir.filePath("vorn.asc")), Installed);
+    // A copy of the current file became the backup before the connection was tried, and the
+    // file stays in place.
+    QCOMPARE(readFile(dir.filePath("vorn_old.asc")), installed);
+    QCOMPARE(readFile(dir.filePath("vorn.asc")), installed);
+}
+
+void DownloadFormTest::backupThatCannotBeMadeFetchesNothing()
+{
+    QTemporaryDir dir;
+    const DataFolder folder(dir.path().toStdString());
+    QVERIFY(writeFile(dir.filePath("country.asc"), Installed));
+    QVERIFY(QDir(dir.path()).mkpath("country_old.asc/keep"));
+    FakeServer server;
+    server.pieces = {Ok + "Content-Length: 16\r\n\r\n" + Country};
+    QVERIFY(server.listen());
+    DownloadForm form(NetPeer{"127.0.0.1", server.port()}, folder, nullptr, Quick);
+
+    const DownloadResult result = form.download(DownloadKind::CountryFile, true);
+    QCOMPARE(result.failure, DownloadFailure::CannotBackUp);
+    QVERIFY2(result.detail.find("country_old.asc: Is a directory") != std::string::npos,
+             result.detail.c_str());
+    QVERIFY(server.request.isEmpty());
+    QCOMPARE(readFile(dir.filePath("country.asc")), Installed);
 }
 
 void DownloadFormTest::closeBoxGivesTheTransferUp()

@@ -1,0 +1,57 @@
+#include "core/data/DataVersion.h"
+
+#include <optional>
+
+namespace {
+
+struct DateAndRevision
+{
+    std::chrono::year_month_day date;
+    std::string revision;
+};
+
+// The first eight digits as a date, and the digits after them; nothing without a real date.
+std::optional<DateAndRevision> split(std::int32_t version)
+{
+    const std::string digits = std::to_string(version);
+    if (version <= 0 || digits.size() < 8)
+        return std::nullopt;
+    const int number = std::stoi(digits.substr(0, 8));
+    const std::chrono::year_month_day date{
+        std::chrono::year(number / 10000),
+        std::chrono::month(static_cast<unsigned>(number / 100 % 100)),
+        std::chrono::day(static_cast<unsigned>(number % 100))};
+    if (!date.ok())
+        return std::nullopt;
+    return DateAndRevision{date, digits.substr(8)};
+}
+
+} // namespace
+
+bool isPlausibleDataVersion(std::int32_t version, std::chrono::sys_days today)
+{
+    const std::optional<DateAndRevision> parts = split(version);
+    if (!parts)
+        return false;
+    std::chrono::year_month_day latest = std::chrono::year_month_day(today) + std::chrono::years(1);
+    if (!latest.ok()) // a year after 29 February
+        latest = latest.year() / latest.month() / std::chrono::last;
+    return std::chrono::sys_days(parts->date) <= std::chrono::sys_days(latest);
+}
+
+std::string describeDataVersion(std::int32_t version)
+{
+    if (version == 0)
+        return "data version unknown";
+    const std::optional<DateAndRevision> parts = split(version);
+    if (!parts)
+        return "data version " + std::to_string(version);
+    const auto twoDigits = [](unsigned value) {
+        return std::string(value < 10 ? "0" : "") + std::to_string(value);
+    };
+    const std::chrono::year_month_day &date = parts->date;
+    return "data of " + std::to_string(static_cast<int>(date.year())) + "-" +
+           twoDigits(static_cast<unsigned>(date.month())) + "-" +
+           twoDigits(static_cast<unsigned>(date.day())) + ", revision " +
+           std::to_string(parts->revision.empty() ? 0 : std::stoi(parts->revision));
+}

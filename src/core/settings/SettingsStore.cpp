@@ -1,0 +1,20 @@
+#include "core/settings/SettingsStore.h"
+
+#include "core/settings/SettingsFile.h"
+
+AppSettings SettingsStore::load()
+{
+    AppSettings settings;
+    const LoadResult result = readSettingsFile(m_file, settings);
+    m_firstStart = result.error == std::errc::no_such_file_or_directory;
+    m_readError = m_firstStart ? std::error_code{} : result.error;
+    // What was read before a failure may be half a file: the run takes none of it.
+    return m_readError ? AppSettings{} : settings;
+}
+
+std::error_code SettingsStore::save(const AppSettings &settings) const
+{
+    if (m_readError)
+        return {};
+    return writeSettingsFile(m_file, settings);
+}
