@@ -3,6 +3,7 @@
 #include "logbook/LabelPlan.h"
 #include "logbook/PileListing.h"
 #include "ui/sortlog/PileModel.h"
+#include "ui/sortlog/PrintStyle.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
@@ -25,22 +26,9 @@ constexpr qreal SmallestQsoPoints = 5.0;
 constexpr qreal InchLabelMm = 25.4;
 constexpr qreal LargestScale = 1.2;
 
-const QColor HeadingColour(225, 230, 240);
-const QColor SetApartHeadingColour(245, 222, 222);
-const QColor SetApartColour(150, 0, 0);
-
 QString tr(const char *text)
 {
     return QCoreApplication::translate("LabelSheet", text);
-}
-
-QFont labelFont(qreal points, bool bold = false)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Verdana")});
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
 }
 
 QString fromUtf8(std::string_view text)
@@ -93,27 +81,29 @@ public:
         const QRectF area = inner(labelRect(0));
         const qreal free =
             area.height() - lineHeight(titleFont()) - lineHeight(headFont(qsoPoints()));
-        return static_cast<std::size_t>(std::max(1.0, free / lineHeight(labelFont(qsoPoints()))));
+        return static_cast<std::size_t>(
+            std::max(1.0, free / lineHeight(PrintStyle::font(qsoPoints()))));
     }
 
     void heading(const QRectF &label, const CardPile &pile)
     {
         const QRectF band = label.adjusted(px(1.5), px(1.5), -px(1.5), -px(1.5));
-        m_painter.fillRect(band, pile.setApart() ? SetApartHeadingColour : HeadingColour);
+        m_painter.fillRect(band,
+                           pile.setApart() ? PrintStyle::SetApartBand : PrintStyle::HeadingBand);
         QRectF area = inner(label);
-        m_painter.setPen(pile.setApart() ? SetApartColour : Qt::black);
-        line(area, labelFont(16 * m_scale, true), PileModel::displayText(pileTitle(pile)));
+        m_painter.setPen(pile.setApart() ? PrintStyle::SetApartText : Qt::black);
+        line(area, PrintStyle::font(16 * m_scale, true), PileModel::displayText(pileTitle(pile)));
         m_painter.setPen(Qt::black);
         for (const std::string *text : {&pile.bureauText, &pile.entityText}) {
             if (!text->empty())
-                line(area, labelFont(8 * m_scale), PileModel::displayText(*text));
+                line(area, PrintStyle::font(8 * m_scale), PileModel::displayText(*text));
         }
-        line(area, labelFont(8 * m_scale),
+        line(area, PrintStyle::font(8 * m_scale),
              QString::fromStdString(counted(pile.cards.size(), "card") + ", " +
                                     counted(pile.qsoCount, "QSO")));
         if (pile.setApart()) {
-            m_painter.setPen(SetApartColour);
-            line(area, labelFont(7 * m_scale), QString::fromLatin1(pileNote(pile.kind)));
+            m_painter.setPen(PrintStyle::SetApartText);
+            line(area, PrintStyle::font(7 * m_scale), QString::fromLatin1(pileNote(pile.kind)));
         }
         m_painter.setPen(Qt::black);
     }
@@ -131,7 +121,7 @@ public:
         const CardPile &pile = *content.pile;
         if (!pile.setApart()) {
             // The pile beside the call, for sorting the cards once the labels are on them.
-            const QFont font = labelFont(7 * m_scale);
+            const QFont font = PrintStyle::font(7 * m_scale);
             m_painter.setFont(font);
             m_painter.setPen(Qt::darkGray);
             m_painter.drawText(
@@ -154,7 +144,7 @@ public:
         qreal points = qsoPoints();
         std::array<qreal, QsoColumns> widths{};
         for (;;) {
-            const QFontMetricsF metrics(labelFont(points), &m_printer);
+            const QFontMetricsF metrics(PrintStyle::font(points), &m_printer);
             const QFontMetricsF headMetrics(headFont(points), &m_printer);
             qreal total = px(ColumnGapMm) * (QsoColumns - 1);
             for (std::size_t c = 0; c < QsoColumns; ++c) {
@@ -172,13 +162,13 @@ public:
         rowLine(area, headFont(points), heads, widths);
         m_painter.setPen(Qt::black);
         for (const QsoRow &row : rows)
-            rowLine(area, labelFont(points), row, widths);
+            rowLine(area, PrintStyle::font(points), row, widths);
     }
 
 private:
     qreal qsoPoints() const { return QsoPoints * m_scale; }
-    QFont titleFont() const { return labelFont(9 * m_scale, true); }
-    static QFont headFont(qreal points) { return labelFont(points * 0.8); }
+    QFont titleFont() const { return PrintStyle::font(9 * m_scale, true); }
+    static QFont headFont(qreal points) { return PrintStyle::font(points * 0.8); }
 
     qreal lineHeight(const QFont &font) const
     {

@@ -2,6 +2,7 @@
 
 #include "logbook/PileListing.h"
 #include "ui/sortlog/PileModel.h"
+#include "ui/sortlog/PrintStyle.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
@@ -12,22 +13,9 @@
 
 namespace {
 
-const QColor BandColour(225, 230, 240);
-const QColor SetApartBandColour(245, 222, 222);
-const QColor SetApartColour(150, 0, 0);
-
 QString tr(const char *text)
 {
     return QCoreApplication::translate("SortSheet", text);
-}
-
-QFont sheetFont(qreal points, bool bold = false)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Verdana")});
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
 }
 
 QString cardText(const CardPile &pile, const QslCard &card)
@@ -67,7 +55,7 @@ public:
 
     void legend()
     {
-        const QFont font = sheetFont(9);
+        const QFont font = PrintStyle::font(9);
         m_painter.setFont(font);
         m_painter.setPen(Qt::darkGray);
         const QString text = tr("One line per card, in the order the bureau sorts them. "
@@ -82,12 +70,12 @@ public:
 
     void section(PileKind kind)
     {
-        const QFont font = sheetFont(11, true);
+        const QFont font = PrintStyle::font(11, true);
         const qreal height = lineHeight(font) * 1.5;
-        if (m_y + height + 3 * lineHeight(sheetFont(10)) > m_height)
+        if (m_y + height + 3 * lineHeight(PrintStyle::font(10)) > m_height)
             newPage();
         m_painter.setFont(font);
-        m_painter.setPen(SetApartColour);
+        m_painter.setPen(PrintStyle::SetApartText);
         drawText(QRectF(0, m_y, m_width, height), Qt::AlignLeft | Qt::AlignVCenter,
                  tr("Set apart: %1").arg(QString::fromLatin1(pileNote(kind))));
         m_painter.setPen(Qt::black);
@@ -96,7 +84,7 @@ public:
 
     void pile(const CardPile &pile)
     {
-        const QFont font = sheetFont(10);
+        const QFont font = PrintStyle::font(10);
         const QFontMetricsF metrics(font, &m_printer);
         const qreal line = lineHeight(font);
         const qreal box = metrics.ascent() * 0.8;
@@ -125,8 +113,8 @@ public:
             }
             m_painter.setFont(font);
             // About a quarter of a millimetre: a hairline is too faint to tick on paper.
-            m_painter.setPen(
-                QPen(pile.setApart() ? SetApartColour : Qt::black, m_printer.resolution() / 100.0));
+            m_painter.setPen(QPen(pile.setApart() ? PrintStyle::SetApartText : Qt::black,
+                                  m_printer.resolution() / 100.0));
             for (int column = 0; column < columns; ++column) {
                 const qsizetype i = row * columns + column;
                 if (i >= texts.size())
@@ -145,7 +133,7 @@ public:
 
     void totals(const QString &text)
     {
-        const QFont font = sheetFont(10, true);
+        const QFont font = PrintStyle::font(10, true);
         if (m_y + 2 * lineHeight(font) > m_height)
             newPage();
         m_painter.setFont(font);
@@ -158,7 +146,7 @@ private:
     {
         return QFontMetricsF(font, &m_printer).lineSpacing() * 1.2;
     }
-    qreal bandHeight() const { return lineHeight(sheetFont(11, true)) * 1.3; }
+    qreal bandHeight() const { return lineHeight(PrintStyle::font(11, true)) * 1.3; }
 
     void drawText(const QRectF &area, int flags, const QString &text)
     {
@@ -171,18 +159,19 @@ private:
         const qreal height = bandHeight();
         const QRectF area(0, m_y, m_width, height - 4);
         if (m_paint)
-            m_painter.fillRect(area, pile.setApart() ? SetApartBandColour : BandColour);
+            m_painter.fillRect(area, pile.setApart() ? PrintStyle::SetApartBand
+                                                     : PrintStyle::HeadingBand);
         const qreal pad = height / 4;
         const QRectF inner = area.adjusted(pad, 0, -pad, 0);
 
-        const QFont counts = sheetFont(9);
+        const QFont counts = PrintStyle::font(9);
         const QString countText = QString::fromStdString(counted(pile.cards.size(), "card") + ", " +
                                                          counted(pile.qsoCount, "QSO"));
         m_painter.setFont(counts);
         drawText(inner, Qt::AlignRight | Qt::AlignVCenter, countText);
         const qreal countWidth = QFontMetricsF(counts, &m_printer).horizontalAdvance(countText);
 
-        const QFont titleFont = sheetFont(11, true);
+        const QFont titleFont = PrintStyle::font(11, true);
         QString title = PileModel::displayText(pileTitle(pile));
         if (continued)
             title += tr(" (continued)");
@@ -195,7 +184,7 @@ private:
             if (!text->empty())
                 about << PileModel::displayText(*text);
         }
-        const QFont aboutFont = sheetFont(10);
+        const QFont aboutFont = PrintStyle::font(10);
         const QFontMetricsF aboutMetrics(aboutFont, &m_printer);
         const qreal aboutX = titleWidth + aboutMetrics.horizontalAdvance(QStringLiteral("MM"));
         const qreal aboutWidth = inner.width() - aboutX - countWidth - pad;
@@ -210,7 +199,7 @@ private:
     void startPage()
     {
         ++m_page;
-        const QFont font = sheetFont(9);
+        const QFont font = PrintStyle::font(9);
         m_painter.setFont(font);
         m_painter.setPen(Qt::black);
         const qreal height = lineHeight(font);
