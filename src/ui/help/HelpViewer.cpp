@@ -11,9 +11,8 @@
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
-#include <QVBoxLayout>
 
-HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
+HelpViewer::HelpViewer(QWidget *parent) : QMainWindow(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HelpViewer"));
     setWindowTitle(windowCaption(tr("Help")));
@@ -31,9 +30,7 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
                 "Escape closes the window"));
     connect(m_browser, &QTextBrowser::anchorClicked, this, &HelpViewer::followLink);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_browser);
+    setCentralWidget(m_browser);
 
     auto *closeShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(closeShortcut, &QShortcut::activated, this, &HelpViewer::close);

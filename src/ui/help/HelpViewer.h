@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QWidget>
+#include <QMainWindow>
 
 class QTextBrowser;
 class QUrl;
 
 // The program's own help window: shows an HTML help file from its top. Non-modal, so the user can
-// keep looking up calls while reading.
-class HelpViewer : public QWidget
+// keep looking up calls while reading. A main window of its own, so that screen readers present
+// it as a window, not as a pane of another.
+class HelpViewer : public QMainWindow
 {
     Q_OBJECT
 

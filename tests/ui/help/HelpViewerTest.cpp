@@ -2,6 +2,7 @@
 
 #include "support/DialogTestSupport.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -75,6 +76,10 @@ void HelpViewerTest::window()
     // Resizable: no fixed size.
     QVERIFY(m_viewer->minimumSize() != m_viewer->maximumSize());
     QVERIFY(m_viewer->width() >= 400 && m_viewer->height() >= 300);
+    // Screen readers present it as a window of its own.
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(m_viewer);
+    QVERIFY(accessible != nullptr);
+    QCOMPARE(accessible->role(), QAccessible::Window);
 }
 
 void HelpViewerTest::showsFileAtItsTop()
