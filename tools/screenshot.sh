@@ -1,17 +1,18 @@
 #!/bin/sh
-# Makes docs/screenshot.png: the main window showing the answer for a German call, in its
-# openbox frame, taken on a private X display by the end-to-end test's harness.
+# Makes docs/screenshot.png: the main window showing the answers for a German operator in
+# Australia, with the line that names his home call's pile, in its openbox frame, taken on a
+# private X display by the end-to-end test's harness.
 #
 #   tools/screenshot.sh [BUILD_DIR] [CALL]
 #
 # BUILD_DIR holds a build of vorn and vorn-lookup (default: build); CALL is the call typed
-# (default: DL1ABC). Needs Xvfb, openbox, xdotool, dbus-run-session, at-spi2-core,
+# (default: VK2/DL1ABC). Needs Xvfb, openbox, xdotool, dbus-run-session, at-spi2-core,
 # python3-pyatspi and ImageMagick, as the end-to-end tests do.
 set -eu
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${1:-"$source_dir/build"}
-call=${2:-DL1ABC}
+call=${2:-VK2/DL1ABC}
 
 find_built() {
     found="$build_dir/src/programs/$1"
