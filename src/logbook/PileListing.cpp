@@ -40,10 +40,14 @@ void writeCardsCsv(std::ostream &out, const SortedLog &sorted)
 {
     out << "sort_prefix,bureau,entity,call,via,qsos\r\n";
     for (const CardPile &pile : sorted.piles) {
+        // A card that goes no bureau's way says so, as the "none" pile does, and carries its note
+        // where a manager would stand: a row with a bureau's sort prefix would be filed there.
+        const bool viaBureau = pile.kind != PileKind::NotViaBureau;
         for (const QslCard &card : pile.cards) {
-            out << csvField(card.answer.sortText) << ',' << csvField(card.answer.bureauText) << ','
+            out << csvField(viaBureau ? card.answer.sortText : "") << ','
+                << csvField(viaBureau ? card.answer.bureauText : pileTitle(pile)) << ','
                 << csvField(card.answer.entityText) << ',' << csvField(card.call) << ','
-                << csvField(card.via) << ',' << card.qsos.size() << "\r\n";
+                << csvField(viaBureau ? card.via : card.note) << ',' << card.qsos.size() << "\r\n";
         }
     }
 }

@@ -12,8 +12,9 @@
 std::string csvField(std::string_view text);
 
 // One row per card in pile order, under the header sort_prefix,bureau,entity,call,via,qsos;
-// the first three columns are the look-up's answers for the card's route call. Lines end in
-// CR LF.
+// the first three columns are the look-up's answers for the card's route call, but for a card
+// that goes no bureau's way (a QSL_VIA of "direct", say): its sort prefix is then empty, its
+// bureau "not via the bureau" and its via the note. Lines end in CR LF.
 void writeCardsCsv(std::ostream &out, const SortedLog &sorted);
 
 // One row per counted QSO in pile and card order, under the header

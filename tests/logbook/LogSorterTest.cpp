@@ -320,6 +320,10 @@ TEST(Piles, notesThatAskForAnotherWayAreSetApart)
     EXPECT_EQ(waiting.unreadNotes.size(), 1u);
     EXPECT_EQ(entriesInBureauPiles(sorted, 9),
               (std::vector<bool>{false, true, false, false, false, true, true, true, true}));
+    // The CSV files them nowhere near the DL pile.
+    EXPECT_NE(csv(sorted).find("\r\n,not via the bureau,Germany,DL3AAA,direct,1\r\n"),
+              std::string::npos)
+        << csv(sorted);
 }
 
 TEST(Piles, cardsCarryTheirQsos)
