@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -92,7 +93,9 @@ public:
                            pile.setApart() ? PrintStyle::SetApartBand : PrintStyle::HeadingBand);
         QRectF area = inner(label);
         m_painter.setPen(pile.setApart() ? PrintStyle::SetApartText : Qt::black);
-        line(area, PrintStyle::font(16 * m_scale, true), PileModel::displayText(pileTitle(pile)));
+        const QString title = PileModel::displayText(pileTitle(pile));
+        line(area, fitted(PrintStyle::font(16 * m_scale, true), title, area.width(), 10 * m_scale),
+             title);
         m_painter.setPen(Qt::black);
         for (const std::string *text : {&pile.bureauText, &pile.entityText}) {
             if (!text->empty())
@@ -103,7 +106,8 @@ public:
                                     counted(pile.qsoCount, "QSO")));
         if (pile.setApart()) {
             m_painter.setPen(PrintStyle::SetApartText);
-            line(area, PrintStyle::font(7 * m_scale), QString::fromLatin1(pileNote(pile.kind)));
+            paragraph(area, PrintStyle::font(7 * m_scale),
+                      QString::fromLatin1(pileNote(pile.kind)));
         }
         m_painter.setPen(Qt::black);
     }
@@ -173,6 +177,33 @@ private:
     qreal lineHeight(const QFont &font) const
     {
         return QFontMetricsF(font, &m_printer).lineSpacing();
+    }
+
+    // The font made smaller, down to the smallest size given, until the text fits the width: a
+    // pile's title is read from across the table, and cut it would not say which pile it is.
+    QFont fitted(QFont font, const QString &text, qreal width, qreal smallestPoints) const
+    {
+        while (font.pointSizeF() > smallestPoints &&
+               QFontMetricsF(font, &m_printer).horizontalAdvance(text) > width)
+            font.setPointSizeF(std::max(smallestPoints, font.pointSizeF() - 0.5));
+        return font;
+    }
+
+    // Text wrapped over as many lines as the area has left; what does not fit is left out.
+    void paragraph(QRectF &area, const QFont &font, const QString &text)
+    {
+        const qreal height = lineHeight(font);
+        const qreal lines = std::floor((area.height() + 0.5) / height);
+        if (lines < 1)
+            return;
+        const QRectF box(area.topLeft(), QSizeF(area.width(), lines * height));
+        m_painter.setFont(font);
+        m_painter.save();
+        m_painter.setClipRect(box);
+        QRectF used;
+        m_painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text, &used);
+        m_painter.restore();
+        area.setTop(area.top() + std::min(used.height(), box.height()));
     }
 
     // One line of text at the top of the area, which then shrinks by it; nothing once full.

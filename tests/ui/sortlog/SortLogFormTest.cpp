@@ -393,7 +393,7 @@ void SortLogFormTest::labelsHoldTheCardsAndTheirQsos()
     qsizetype at = 0;
     for (const char *expected : {"DL\n", "DARC", "2 cards, 3 QSOs", "DA0XX via DL1ABC", "DL1ABC",
                                  "20M", "PSE QSL", "40M", "PSE QSL", "K1\n", "W1AW", "3A\n",
-                                 "3A2XX", "none\n", "P5AB", "unknown or incomplete", "XX1XX"}) {
+                                 "3A2XX", "none\n", "P5AB", "unknown or incomplete\n", "XX1XX"}) {
         const QString part = QLatin1String(expected);
         const qsizetype found = text.indexOf(part, at);
         QVERIFY2(found >= 0, qPrintable(part + " after " + QString::number(at) + " in " + text));
