@@ -83,7 +83,7 @@ MainForm::MainForm(AppState &state, MainFormSeams seams, QWidget *parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(windowCaption());
-    setWindowIcon(QIcon(QStringLiteral(":/vorn/icon.png")));
+    setWindowIcon(programIcon());
     setFont(dialogFont());
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::white);

@@ -46,7 +46,7 @@ QueryForm::QueryForm(AppSettings &settings, QslInfoServer server, QWidget *paren
     setFont(dialogFont());
     setWindowTitle(
         windowCaption(QString::fromStdString(m_server.displayName()) + QStringLiteral(" query")));
-    setWindowIcon(QIcon(QStringLiteral(":/vorn/icon.png")));
+    setWindowIcon(programIcon());
     // Beside the main window, which keeps the focus: the user goes on typing calls.
     setAttribute(Qt::WA_ShowWithoutActivating);
     // The program ends with the main window, whether this one is open or not.

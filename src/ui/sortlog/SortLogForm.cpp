@@ -63,7 +63,7 @@ SortLogForm::SortLogForm(AppState &state, QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("SortLogForm"));
     setWindowTitle(windowCaption(tr("Sort log")));
-    setWindowIcon(QIcon(QStringLiteral(":/vorn/icon.png")));
+    setWindowIcon(programIcon());
     // A window for reading lists: the desktop's own font and colours, not the main window's.
     setPalette(QApplication::palette());
     setFont(QApplication::font());
