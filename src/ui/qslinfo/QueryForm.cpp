@@ -1,6 +1,7 @@
 #include "ui/qslinfo/QueryForm.h"
 
 #include "core/settings/AppSettings.h"
+#include "ui/widgets/CoreText.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QCloseEvent>
@@ -283,8 +284,7 @@ void QueryForm::appendEntry(const std::vector<std::string> &lines)
         const QTextCharFormat &format = i == 0 ? own : service;
         if (!document->isEmpty())
             cursor.insertBlock(QTextBlockFormat(), format);
-        cursor.insertText(
-            QString::fromUtf8(lines[i].data(), static_cast<qsizetype>(lines[i].size())), format);
+        cursor.insertText(fromUtf8(lines[i]), format);
     }
     m_entryLines.push_back(static_cast<int>(lines.size()));
     dropOldestEntries();

@@ -7,6 +7,7 @@
 #include "ui/sortlog/LabelForm.h"
 #include "ui/sortlog/PileModel.h"
 #include "ui/sortlog/SortSheet.h"
+#include "ui/widgets/CoreText.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QAction>
@@ -37,16 +38,6 @@ namespace {
 // Each step of reading leaves the event loop alone for about this long at most.
 constexpr std::chrono::milliseconds StepBudget(15);
 constexpr int ProgressSteps = 1000;
-
-std::filesystem::path localPath(const QString &path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-QString fromUtf8(const std::string &text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // "cannot read …" as the first words of a sentence.
 QString sentence(const std::string &text)
@@ -234,7 +225,7 @@ void SortLogForm::openLog(const QString &path)
 
     m_job = std::make_unique<SortJob>(m_state.countries, m_state.bureaus);
     m_job->keepRecords();
-    m_job->addLog(localPath(path));
+    m_job->addLog(toLocalPath(path));
     m_progress->setValue(0);
     m_progress->setVisible(true);
     enableCommands();
@@ -331,10 +322,7 @@ QString SortLogForm::dialogFolder(const QString &logPath, const QString &dataFol
 
 QString SortLogForm::dialogFolder() const
 {
-    return dialogFolder(
-        m_logPath,
-        QFile::decodeName(QByteArray::fromStdString(m_state.folder.directory().native())),
-        QDir::homePath());
+    return dialogFolder(m_logPath, fromLocalPath(m_state.folder.directory()), QDir::homePath());
 }
 
 QString SortLogForm::askSaveFile(const QString &title, const QString &suffix, const QString &filter)
@@ -365,7 +353,7 @@ bool SortLogForm::exportCsv(const QString &path)
     std::ostringstream csv;
     writeCardsCsv(csv, m_sorted);
     std::string error;
-    if (!saveTextFile(localPath(path), csv.str(), error)) {
+    if (!saveTextFile(toLocalPath(path), csv.str(), error)) {
         setStatus(sentence(error));
         return false;
     }
@@ -415,7 +403,7 @@ bool SortLogForm::markAsSent(const QString &path, QDate today)
     const std::vector<bool> inBureauPiles = entriesInBureauPiles(m_sorted, m_job->records().size());
     std::string error;
     MarkReport report;
-    if (!saveMarkedLog(localPath(path), localPath(m_logPath), m_job->records(), inBureauPiles,
+    if (!saveMarkedLog(toLocalPath(path), toLocalPath(m_logPath), m_job->records(), inBureauPiles,
                        today.toString(QStringLiteral("yyyyMMdd")).toStdString(), report, error)) {
         setStatus(sentence(error));
         return false;
@@ -436,7 +424,7 @@ void SortLogForm::markButtonClick()
     if (path.isEmpty())
         return;
     // Refused before anyone is asked whether to replace it.
-    if (isSameFile(localPath(path), localPath(m_logPath))) {
+    if (isSameFile(toLocalPath(path), toLocalPath(m_logPath))) {
         setStatus(tr("Vorn never writes over the log it read (%1): choose another file.")
                       .arg(QDir::toNativeSeparators(m_logPath)));
         return;
