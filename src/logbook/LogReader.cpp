@@ -4,7 +4,6 @@
 #include "logbook/AdifReader.h"
 #include "logbook/AdxReader.h"
 #include "logbook/CallListReader.h"
-#include "logbook/QslRoute.h"
 
 #include <algorithm>
 
