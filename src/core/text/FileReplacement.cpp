@@ -177,3 +177,10 @@ std::error_code replaceFile(const std::filesystem::path &target, std::string_vie
         return error;
     return replacement.commit();
 }
+
+std::error_code replaceOwnFile(const std::filesystem::path &target, std::string_view bytes)
+{
+    const WorkFileName workName{target.filename().string()};
+    removeStaleWorkFiles(target.parent_path(), workName);
+    return replaceFile(target, bytes, workName);
+}

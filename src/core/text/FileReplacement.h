@@ -65,3 +65,8 @@ private:
 // Replaces the file with the bytes in one step; the error tells why it failed.
 std::error_code replaceFile(const std::filesystem::path &target, std::string_view bytes,
                             const WorkFileName &workName = {});
+
+// The same for a file of the program's own, such as vorn.set: its work files are named after it
+// ("vorn.set.<pid>-<n>.tmp") and never reached through a link, and those that ended programs
+// left beside it are removed first.
+std::error_code replaceOwnFile(const std::filesystem::path &target, std::string_view bytes);
