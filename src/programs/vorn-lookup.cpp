@@ -9,10 +9,10 @@
 #include "core/settings/Version.h"
 #include "core/text/ByteSource.h"
 #include "core/text/CallText.h"
+#include "core/text/FileReplacement.h"
 #include "programs/CommandLineData.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -88,17 +88,8 @@ public:
     // Writes what the buffer holds; false once any write has failed.
     bool flush()
     {
-        std::size_t written = 0;
-        while (!m_error && written < m_buffer.size()) {
-            const ssize_t n =
-                ::write(STDOUT_FILENO, m_buffer.data() + written, m_buffer.size() - written);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                m_error = std::error_code(n < 0 ? errno : EIO, std::system_category());
-            else
-                written += static_cast<std::size_t>(n);
-        }
+        if (!m_error)
+            m_error = writeAll(STDOUT_FILENO, m_buffer);
         m_buffer.clear();
         return !m_error;
     }

@@ -14,6 +14,10 @@ struct WorkFileName
     std::string suffix = ".tmp";
 };
 
+// Writes every byte to the descriptor, going on after interruptions and partial writes; the
+// system's reason when it cannot (EIO for a write that takes nothing).
+std::error_code writeAll(int fd, std::string_view bytes);
+
 // Creates a new work file in the folder under a name of that form that nothing has yet, never
 // opening what lies under a name already (O_CREAT | O_EXCL | O_NOFOLLOW); the descriptor, open
 // for writing, with its path in created, or -1 with errno set.
