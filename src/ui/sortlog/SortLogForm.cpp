@@ -6,6 +6,7 @@
 #include "logbook/SortJob.h"
 #include "ui/sortlog/LabelForm.h"
 #include "ui/sortlog/PileModel.h"
+#include "ui/sortlog/PrintCommands.h"
 #include "ui/sortlog/SortSheet.h"
 #include "ui/widgets/CoreText.h"
 #include "ui/widgets/DialogFrame.h"
@@ -24,9 +25,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeView>
@@ -434,19 +432,16 @@ void SortLogForm::markButtonClick()
     markAsSent(path, QDateTime::currentDateTimeUtc().date());
 }
 
-bool SortLogForm::printSheet(QPrinter *printer)
+PrintJob SortLogForm::sheetJob() const
 {
-    const SortSheet sheet(m_sorted, logName(), QDate::currentDate());
-    return sheet.print(printer);
+    return {tr("QSL sorting sheet"), {}, [this](QPrinter *printer) {
+                return SortSheet(m_sorted, logName(), QDate::currentDate()).print(printer);
+            }};
 }
 
 bool SortLogForm::saveSheetAsPdf(const QString &path)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setDocName(tr("QSL sorting sheet"));
-    if (!printSheet(&printer)) {
+    if (!PrintCommands::saveAsPdf(path, sheetJob())) {
         setStatus(tr("Cannot write %1.").arg(QDir::toNativeSeparators(path)));
         return false;
     }
@@ -488,23 +483,14 @@ void SortLogForm::previewButtonClick()
 {
     if (!m_previewButton->isEnabled())
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(tr("QSL sorting sheet"));
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setWindowTitle(windowCaption(tr("Sorting sheet")));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, &SortLogForm::printSheet);
-    preview.exec();
+    PrintCommands::preview(this, windowCaption(tr("Sorting sheet")), sheetJob());
 }
 
 void SortLogForm::printButtonClick()
 {
     if (!m_printButton->isEnabled())
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(tr("QSL sorting sheet"));
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(windowCaption(tr("Print the sorting sheet")));
-    if (dialog.exec() == QDialog::Accepted && !printSheet(&printer))
+    if (!PrintCommands::print(this, windowCaption(tr("Print the sorting sheet")), sheetJob()))
         setStatus(tr("The sorting sheet could not be printed."));
 }
 
