@@ -1,6 +1,7 @@
 #include "logbook/AdxReader.h"
 
 #include "core/text/Ascii.h"
+#include "core/text/Utf8.h"
 
 #include <array>
 
@@ -35,26 +36,6 @@ bool isXmlCharacter(char32_t code)
 {
     return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
            (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
-}
-
-void appendUtf8(std::string &text, char32_t code)
-{
-    const auto byte = [](char32_t bits) { return static_cast<char>(bits); };
-    if (code < 0x80) {
-        text += byte(code);
-    } else if (code < 0x800) {
-        text += byte(0xC0 | (code >> 6));
-        text += byte(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        text += byte(0xE0 | (code >> 12));
-        text += byte(0x80 | ((code >> 6) & 0x3F));
-        text += byte(0x80 | (code & 0x3F));
-    } else {
-        text += byte(0xF0 | (code >> 18));
-        text += byte(0x80 | ((code >> 12) & 0x3F));
-        text += byte(0x80 | ((code >> 6) & 0x3F));
-        text += byte(0x80 | (code & 0x3F));
-    }
 }
 
 // windows-1252 from 0x80 to 0x9F; 0 where it has no character.

@@ -1,15 +1,5 @@
 #include "logbook/CallListReader.h"
 
-namespace {
-
-bool separates(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ';' || c == '\f' ||
-           c == '\v';
-}
-
-} // namespace
-
 void CallListReader::feed(std::string_view bytes)
 {
     for (const char c : bytes) {

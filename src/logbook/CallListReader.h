@@ -15,6 +15,13 @@ public:
     void finish() override;
     std::size_t heldBytes() const override { return m_call.size(); }
 
+    // What stands between two calls of a list: blanks, tabs, commas, semicolons and line ends.
+    static bool separates(char c)
+    {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ';' ||
+               c == '\f' || c == '\v';
+    }
+
 private:
     void emitCall();
 

@@ -42,3 +42,9 @@ inline constexpr std::string_view QslRcvd = "QSL_RCVD";
 
 // The data of the first field of that name, empty when the entry has none.
 std::string_view fieldValue(LogFields fields, std::string_view name);
+
+// The field's data without blanks, tabs and line ends at either end.
+std::string_view trimmed(std::string_view value);
+// The first character of the trimmed data in capitals, as fields of one letter (QSL_SENT,
+// QSL_SENT_VIA, QSL_RCVD) are read; a blank when the data are empty.
+char firstLetter(std::string_view value);

@@ -4,7 +4,6 @@
 #include "logbook/AdifReader.h"
 #include "logbook/AdxReader.h"
 #include "logbook/CallListReader.h"
-#include "logbook/QslRoute.h"
 
 #include <algorithm>
 
@@ -47,12 +46,6 @@ bool holdsAdifTag(std::string_view text)
     return false;
 }
 
-bool separatesCalls(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ';' || c == '\f' ||
-           c == '\v';
-}
-
 // Letters and digits with at least one of each, and strokes: DL1ABC, 9A2AA, KH6/K1ABC.
 bool isCallShaped(std::string_view word)
 {
@@ -72,12 +65,12 @@ bool isListOfCalls(std::string_view text)
     std::string_view last;
     std::size_t at = 0;
     while (at < text.size()) {
-        if (separatesCalls(text[at])) {
+        if (CallListReader::separates(text[at])) {
             ++at;
             continue;
         }
         std::size_t end = at;
-        while (end < text.size() && !separatesCalls(text[end]))
+        while (end < text.size() && !CallListReader::separates(text[end]))
             ++end;
         if (!last.empty()) {
             ++words;

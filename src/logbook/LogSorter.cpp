@@ -1,7 +1,6 @@
 #include "logbook/LogSorter.h"
 
 #include "core/lookup/PortableLookup.h"
-#include "core/text/Ascii.h"
 #include "core/text/CallText.h"
 #include "logbook/QslRoute.h"
 
@@ -11,15 +10,6 @@
 #include <tuple>
 
 namespace {
-
-char firstLetter(std::string_view value)
-{
-    value = trimmed(value);
-    if (value.empty())
-        return ' ';
-    const char c = value.front();
-    return Ascii::upper(c);
-}
 
 RouteAnswer unknownAnswer()
 {
@@ -187,7 +177,7 @@ void LogSorter::record(LogFields fields)
     };
     for (const LogFieldView &field : fields) {
         for (const auto &[name, value] : wanted) {
-            // The first of each field counts, as everywhere else.
+            // The first of each field counts, as everywhere else; its data are trimmed once here.
             if (field.name == name) {
                 if (value->empty())
                     *value = trimmed(field.value);
@@ -221,7 +211,7 @@ void LogSorter::record(LogFields fields)
         via.clear();
     const bool elsewhere = route.kind == QslViaKind::NotViaBureau;
     const std::uint32_t unreadNote =
-        route.kind == QslViaKind::Unrecognised ? unreadNoteIndex(trimmed(qslVia)) : NoNote;
+        route.kind == QslViaKind::Unrecognised ? unreadNoteIndex(qslVia) : NoNote;
     std::string key = station;
     key += ' ';
     key += via;
@@ -232,7 +222,7 @@ void LogSorter::record(LogFields fields)
     if (added) {
         const std::uint32_t routeCall = routeIndex(via.empty() ? station : via);
         m_cards.push_back({std::move(station), std::move(via),
-                           elsewhere ? std::string(trimmed(qslVia)) : std::string(), routeCall});
+                           elsewhere ? std::string(qslVia) : std::string(), routeCall});
     }
     m_entries.push_back({found->second, log, unreadNote, flags});
 }

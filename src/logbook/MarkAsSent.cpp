@@ -1,9 +1,7 @@
 #include "logbook/MarkAsSent.h"
 
-#include "core/text/Ascii.h"
 #include "core/text/FileReplacement.h"
 #include "logbook/PileListing.h"
-#include "logbook/QslRoute.h"
 
 #include <array>
 
@@ -18,13 +16,6 @@ void appendField(std::string &out, std::string_view name, std::string_view value
     out += '>';
     out += value;
     out += ' ';
-}
-
-// The first letter of a field's data in capitals, as sorting reads QSL_SENT and QSL_SENT_VIA.
-char firstLetter(LogFields fields, std::string_view name)
-{
-    const std::string_view value = trimmed(fieldValue(fields, name));
-    return value.empty() ? ' ' : Ascii::upper(value.front());
 }
 
 } // namespace
@@ -47,10 +38,10 @@ std::vector<bool> entriesInBureauPiles(const SortedLog &sorted, std::size_t entr
 
 QslState qslState(LogFields fields)
 {
-    const char via = firstLetter(fields, LogField::QslSentVia);
+    const char via = firstLetter(fieldValue(fields, LogField::QslSentVia));
     if (via == 'D' || via == 'E' || via == 'M')
         return QslState::SentOtherWay;
-    switch (firstLetter(fields, LogField::QslSent)) {
+    switch (firstLetter(fieldValue(fields, LogField::QslSent))) {
     case 'Q':
     case 'R':
     case ' ':

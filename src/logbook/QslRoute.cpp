@@ -70,15 +70,6 @@ std::vector<std::string> noteWords(std::string_view qslVia)
 
 } // namespace
 
-std::string_view trimmed(std::string_view value)
-{
-    constexpr std::string_view blanks = " \t\r\n\f\v";
-    const std::size_t first = value.find_first_not_of(blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return value.substr(first, value.find_last_not_of(blanks) - first + 1);
-}
-
 std::string managerCall(std::string_view qslVia)
 {
     const std::string text = Ascii::upperText(qslVia);

@@ -26,6 +26,3 @@ struct QslVia
 };
 
 QslVia readQslVia(std::string_view qslVia);
-
-// The field's data without blanks, tabs and line ends at either end.
-std::string_view trimmed(std::string_view value);

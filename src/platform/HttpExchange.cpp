@@ -61,7 +61,6 @@ void HttpExchange::start(std::string request)
         std::make_unique<HttpResponseReader>(HttpResponseReader::Limits{HeaderLimit, m_bodyLimit});
     m_connected = false;
     m_received = 0;
-    m_socketError = QAbstractSocket::UnknownSocketError;
     m_socketErrorString.clear();
 
     // A socket per exchange, so that late events of one given up cannot reach the next.
@@ -196,7 +195,6 @@ void HttpExchange::socketErrorOccurred(QAbstractSocket::SocketError error)
     // A server that closes the connection is handled by the disconnect.
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
-    m_socketError = error;
     m_socketErrorString = m_socket->errorString();
     if (m_starting) {
         m_startFailed = true;

@@ -27,7 +27,8 @@ class HttpExchange final : public QObject
 public:
     enum class Failure {
         CannotOpen,  // the attempt could not even start; signalled before start returns
-        SocketError, // no such host, refused, unreachable, or broken: socketError() says which
+        SocketError, // no such host, refused, unreachable, or broken: socketErrorString() says
+                     // which
         Silent,      // nothing arrived for the silence limit, while connecting or after
         TooSlow,     // the response was not complete within the whole limit
         CannotSend,  // the request could not be handed to the connection
@@ -54,9 +55,7 @@ public:
     bool running() const { return m_socket != nullptr; }
     // The response's status and header, once headerReceived has been signalled.
     const HttpResponseReader &response() const { return *m_reader; }
-    // The socket's own error and words after a SocketError or CannotOpen, for messages that
-    // quote them.
-    QAbstractSocket::SocketError socketError() const { return m_socketError; }
+    // The socket's own words after a SocketError or CannotOpen, for messages that quote them.
     const QString &socketErrorString() const { return m_socketErrorString; }
 
 public slots:
@@ -105,6 +104,5 @@ private:
     bool m_starting = false;
     bool m_startFailed = false;
     qint64 m_received = 0;
-    QAbstractSocket::SocketError m_socketError = QAbstractSocket::UnknownSocketError;
     QString m_socketErrorString;
 };

@@ -3,19 +3,16 @@
 // batches: input is read in large blocks, each line keeps only what the call field would take,
 // and the answers are written through one buffer without building a string per call.
 
-#include "core/data/BureauTable.h"
-#include "core/data/CountryTable.h"
-#include "core/data/DataFileCheck.h"
 #include "core/data/DataFiles.h"
 #include "core/lookup/CallLookup.h"
 #include "core/lookup/PortableLookup.h"
-#include "core/settings/ShippedFiles.h"
 #include "core/settings/Version.h"
 #include "core/text/ByteSource.h"
 #include "core/text/CallText.h"
+#include "core/text/FileReplacement.h"
+#include "programs/CommandLineData.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -50,11 +47,9 @@ constexpr std::string_view Help =
     "  --help     show this text\n"
     "  --version  show the program's version and the version of the data\n"
     "  --         end of the options: every later argument is a call\n"
-    "\n"
-    "Without -C the data come from the current directory when it holds country.asc,\n"
-    "else from Vorn's data directory ($XDG_DATA_HOME/vorn, by default\n"
-    "~/.local/share/vorn), else from the installed shared data; a note on standard\n"
-    "error names the directory.\n"
+    "\n";
+
+constexpr std::string_view HelpOnCalls =
     "\n"
     "Without CALL arguments every line of standard input is looked up. Calls are\n"
     "treated as typed into the call field: control characters are left out, letters\n"
@@ -93,17 +88,8 @@ public:
     // Writes what the buffer holds; false once any write has failed.
     bool flush()
     {
-        std::size_t written = 0;
-        while (!m_error && written < m_buffer.size()) {
-            const ssize_t n =
-                ::write(STDOUT_FILENO, m_buffer.data() + written, m_buffer.size() - written);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                m_error = std::error_code(n < 0 ? errno : EIO, std::system_category());
-            else
-                written += static_cast<std::size_t>(n);
-        }
+        if (!m_error)
+            m_error = writeAll(STDOUT_FILENO, m_buffer);
         m_buffer.clear();
         return !m_error;
     }
@@ -189,19 +175,6 @@ bool answerInput(const Tables &tables, Output &out, std::error_code &readError)
     return true;
 }
 
-template<typename Table>
-bool load(Table &table, const fs::path &file, DataFile kind,
-          LoadResult (*loader)(Table &, const fs::path &))
-{
-    if (const LoadResult loaded = loader(table, file); !loaded) {
-        say("vorn-lookup: cannot read " + file.string() + ": " + loaded.error.message() + "\n");
-        return false;
-    }
-    if (const DataFileProblem problem = checkDataFile(kind, file); problem != DataFileProblem::None)
-        say("vorn-lookup: warning: " + file.string() + ": " + std::string(explain(problem)) + "\n");
-    return true;
-}
-
 struct Options
 {
     std::optional<fs::path> dataDirectory;
@@ -256,16 +229,15 @@ int main(int argc, char **argv)
         return ExitUsage;
     }
     if (options->help) {
-        std::fputs((std::string(UsageLine) + std::string(Help)).c_str(), stdout);
+        std::fputs((std::string(UsageLine) + std::string(Help) + std::string(DataSourceHelp) +
+                    std::string(HelpOnCalls))
+                       .c_str(),
+                   stdout);
         return std::fflush(stdout) == 0 ? 0 : ExitUsage;
     }
 
-    std::optional<fs::path> dataDirectory = options->dataDirectory;
-    if (!dataDirectory) {
-        dataDirectory = findDataDirectory();
-        if (dataDirectory)
-            say("vorn-lookup: data from " + dataDirectory->string() + "\n");
-    }
+    const std::optional<fs::path> dataDirectory =
+        chooseDataDirectory("vorn-lookup", options->dataDirectory);
     if (options->version) {
         std::optional<std::int32_t> dataVersion;
         if (dataDirectory)
@@ -275,17 +247,13 @@ int main(int argc, char **argv)
         return std::fflush(stdout) == 0 ? 0 : ExitUsage;
     }
     if (!dataDirectory) {
-        say("vorn-lookup: no country.asc in the current directory, in Vorn's data directory or "
-            "in the installed data; name the directory with -C\n");
+        reportNoDataDirectory("vorn-lookup");
         return ExitDataError;
     }
-    const fs::path countryFile = *dataDirectory / DataFiles::CountryFile;
-    const fs::path bureauFile = *dataDirectory / DataFiles::BureauFile;
 
     Tables tables;
     tables.portable = options->portable;
-    if (!load(tables.countries, countryFile, DataFile::Country, &loadCountryTable) ||
-        !load(tables.bureaus, bureauFile, DataFile::Bureau, &loadBureauTable))
+    if (!loadDataTables("vorn-lookup", *dataDirectory, tables.countries, tables.bureaus))
         return ExitDataError;
 
     Output out;

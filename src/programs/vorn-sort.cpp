@@ -1,19 +1,14 @@
 // vorn-sort: sorts the QSL cards of whole logs into bureau piles, as Vorn's "Sort log" window
 // does, for scripts and shells.
 
-#include "core/data/BureauTable.h"
-#include "core/data/CountryTable.h"
-#include "core/data/DataFileCheck.h"
-#include "core/data/DataFiles.h"
-#include "core/settings/ShippedFiles.h"
 #include "logbook/PileListing.h"
 #include "logbook/SortJob.h"
+#include "programs/CommandLineData.h"
 
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -51,11 +46,8 @@ void printUsage(std::ostream &out)
            "            band,mode,rst_sent\n"
            "  --help    show this text\n"
            "\n"
-           "Without -C the data come from the current directory when it holds country.asc,\n"
-           "else from Vorn's data directory ($XDG_DATA_HOME/vorn, by default\n"
-           "~/.local/share/vorn), else from the installed shared data; a note on standard\n"
-           "error names the directory.\n"
-           "\n"
+        << DataSourceHelp
+        << "\n"
            "Damaged records are skipped and counted on standard error, and so is an ADX\n"
            "log that breaks off; QSL_VIA notes that are not understood are listed there.\n"
            "A file that is neither ADIF, ADX nor a list of calls is refused. A data file\n"
@@ -113,34 +105,15 @@ int main(int argc, char **argv)
         return usageError("no log file given");
     if (qsos && !csv)
         return usageError("--qsos goes with --csv");
+    dataDir = chooseDataDirectory("vorn-sort", dataDir);
     if (!dataDir) {
-        dataDir = findDataDirectory();
-        if (!dataDir) {
-            std::cerr << "vorn-sort: no country.asc in the current directory, in Vorn's data "
-                         "directory or in the installed data; name the directory with -C\n";
-            return ExitCannotRead;
-        }
-        std::cerr << "vorn-sort: data from " << dataDir->string() << '\n';
+        reportNoDataDirectory("vorn-sort");
+        return ExitCannotRead;
     }
-
     CountryTable countries;
     BureauTable bureaus;
-    const auto countryFile = *dataDir / DataFiles::CountryFile;
-    const auto bureauFile = *dataDir / DataFiles::BureauFile;
-    for (const auto &[file, kind, loaded] :
-         {std::tuple{countryFile, DataFile::Country, loadCountryTable(countries, countryFile)},
-          std::tuple{bureauFile, DataFile::Bureau, loadBureauTable(bureaus, bureauFile)}}) {
-        if (!loaded) {
-            std::cerr << "vorn-sort: cannot read " << file.string() << ": "
-                      << loaded.error.message() << '\n';
-            return ExitCannotRead;
-        }
-        // A page or a damaged download loads, and every card would then be "unknown".
-        if (const DataFileProblem problem = checkDataFile(kind, file);
-            problem != DataFileProblem::None)
-            std::cerr << "vorn-sort: warning: " << file.string() << ": " << explain(problem)
-                      << '\n';
-    }
+    if (!loadDataTables("vorn-sort", *dataDir, countries, bureaus))
+        return ExitCannotRead;
 
     SortJob job(countries, bureaus);
     for (const auto &log : logs)

@@ -12,11 +12,11 @@
 #include "ui/qslinfo/QueryForm.h"
 #include "ui/update/DownloadForm.h"
 #include "ui/update/UpdateForm.h"
+#include "ui/widgets/DialogFrame.h"
 #include "ui/widgets/QtMessageBoxes.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QIcon>
 #include <QThread>
 
 namespace {
@@ -48,7 +48,7 @@ void nameTheApplication()
 {
     QApplication::setApplicationName(QStringLiteral("Vorn"));
     QApplication::setDesktopFileName(QStringLiteral("vorn"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/vorn/icon.png")));
+    QApplication::setWindowIcon(programIcon());
 }
 
 // Another Vorn works on this folder: it gets the logs, or is only brought to the front.

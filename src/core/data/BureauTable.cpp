@@ -52,21 +52,12 @@ std::optional<BureauRow> parseBureauLine(std::string_view line)
 LoadResult loadBureauTable(BureauTable &table, ByteSource &source)
 {
     table.clear();
-    LineReader reader(source);
-    std::string line;
-    while (table.count() < BureauTable::MaxRows) {
-        switch (reader.next(line)) {
-        case LineReader::Status::Line:
+    return readLinesUntilFull(
+        source, [&table] { return table.count() >= BureauTable::MaxRows; },
+        [&table](const std::string &line) {
             if (auto row = parseBureauLine(line))
                 table.append(std::move(*row));
-            continue;
-        case LineReader::Status::End:
-            return {};
-        case LineReader::Status::Error:
-            return {source.error()};
-        }
-    }
-    return {};
+        });
 }
 
 LoadResult loadBureauTable(BureauTable &table, const std::filesystem::path &file)

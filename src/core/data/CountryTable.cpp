@@ -61,20 +61,9 @@ CountryRow parseCountryLine(std::string_view line)
 LoadResult loadCountryTable(CountryTable &table, ByteSource &source)
 {
     table.clear();
-    LineReader reader(source);
-    std::string line;
-    while (table.count() < CountryTable::MaxRows) {
-        switch (reader.next(line)) {
-        case LineReader::Status::Line:
-            table.append(parseCountryLine(line));
-            continue;
-        case LineReader::Status::End:
-            return {};
-        case LineReader::Status::Error:
-            return {source.error()};
-        }
-    }
-    return {};
+    return readLinesUntilFull(
+        source, [&table] { return table.count() >= CountryTable::MaxRows; },
+        [&table](const std::string &line) { table.append(parseCountryLine(line)); });
 }
 
 LoadResult loadCountryTable(CountryTable &table, const std::filesystem::path &file)

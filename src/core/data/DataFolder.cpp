@@ -73,10 +73,7 @@ std::error_code DataFolder::backUp(DataFile file) const
     if (!isData(file, fileOf(file), bytes))
         return {};
     // A copy, not a second name: a file changed in place must not change its backup too.
-    const std::filesystem::path backup = backupOf(file);
-    const WorkFileName workName{backup.filename().string()};
-    removeStaleWorkFiles(m_directory, workName);
-    return replaceFile(backup, bytes, workName);
+    return replaceOwnFile(backupOf(file), bytes);
 }
 
 bool DataFolder::hasBackup(DataFile file) const

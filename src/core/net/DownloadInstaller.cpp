@@ -67,18 +67,12 @@ bool DownloadInstaller::create()
 
 bool DownloadInstaller::append(std::string_view bytes)
 {
-    while (m_received >= 0 && !bytes.empty()) {
-        const ssize_t n = ::write(m_received, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    if (m_received >= 0 && bytes.empty())
+    const std::error_code error = m_received >= 0
+                                      ? writeAll(m_received, bytes)
+                                      : std::make_error_code(std::errc::bad_file_descriptor);
+    if (!error)
         return true;
-    m_error = "cannot write " + m_receivedPath.string() + ": " +
-              std::strerror(m_received >= 0 ? errno : EBADF);
+    m_error = "cannot write " + m_receivedPath.string() + ": " + error.message();
     return false;
 }
 

@@ -49,8 +49,6 @@ public:
     void removeLeftovers();
 
     std::filesystem::path targetPath() const;
-    // Empty until create.
-    const std::filesystem::path &receivedPath() const { return m_receivedPath; }
 
 private:
     bool append(std::string_view bytes);

@@ -4,6 +4,7 @@
 #include "core/text/Ascii.h"
 #include "core/text/CallText.h"
 #include "core/text/TextLines.h"
+#include "core/text/Utf8.h"
 
 #include <array>
 #include <charconv>
@@ -12,25 +13,6 @@
 namespace {
 
 constexpr std::string_view Crlf = "\r\n";
-
-void appendUtf8(std::string &text, char32_t code)
-{
-    if (code < 0x80) {
-        text += static_cast<char>(code);
-    } else if (code < 0x800) {
-        text += static_cast<char>(0xc0 | (code >> 6));
-        text += static_cast<char>(0x80 | (code & 0x3f));
-    } else if (code < 0x10000) {
-        text += static_cast<char>(0xe0 | (code >> 12));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-        text += static_cast<char>(0x80 | (code & 0x3f));
-    } else {
-        text += static_cast<char>(0xf0 | (code >> 18));
-        text += static_cast<char>(0x80 | ((code >> 12) & 0x3f));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-        text += static_cast<char>(0x80 | (code & 0x3f));
-    }
-}
 
 // The settings and the call field hold single-byte text; the request declares UTF-8.
 std::string latin1ToUtf8(std::string_view text)

@@ -140,7 +140,5 @@ std::string formatSettings(const AppSettings &settings)
 std::error_code writeSettingsFile(const std::filesystem::path &file, const AppSettings &settings)
 {
     // The work file lies beside the settings file, so the final rename stays on one file system.
-    const WorkFileName workName{file.filename().string()};
-    removeStaleWorkFiles(file.parent_path(), workName);
-    return replaceFile(file, formatSettings(settings), workName);
+    return replaceOwnFile(file, formatSettings(settings));
 }

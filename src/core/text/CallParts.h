@@ -23,12 +23,6 @@ struct CallParts
 
     // The call holds more than its home call: a location, a mark or both.
     bool split() const { return !prefix.empty() || !suffix.empty() || !mark.empty(); }
-    // Where he operates differs from where his call says, or is no entity at all.
-    bool awayFromHome() const
-    {
-        return !prefix.empty() || !suffix.empty() || markKind == CallMark::Maritime ||
-               markKind == CallMark::Aeronautical;
-    }
 };
 
 // A prefix, a digit and letters, only letters and digits: DL1ABC, 2E0XYZ, 9A2AA, K1A, VP2E;

@@ -53,6 +53,21 @@ bool processEnded(pid_t pid)
 
 } // namespace
 
+std::error_code writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return lastError();
+        if (n == 0)
+            return std::make_error_code(std::errc::io_error);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return {};
+}
+
 int createWorkFile(const std::filesystem::path &directory, const WorkFileName &name,
                    std::filesystem::path &created)
 {
@@ -137,16 +152,8 @@ std::error_code FileReplacement::write(std::string_view bytes)
 {
     if (m_fd < 0)
         return fail(std::make_error_code(std::errc::bad_file_descriptor));
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return fail(lastError());
-        if (n == 0)
-            return fail(std::make_error_code(std::errc::io_error));
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
+    if (const std::error_code error = writeAll(m_fd, bytes))
+        return fail(error);
     return {};
 }
 
@@ -176,4 +183,11 @@ std::error_code replaceFile(const std::filesystem::path &target, std::string_vie
     if (const std::error_code error = replacement.write(bytes))
         return error;
     return replacement.commit();
+}
+
+std::error_code replaceOwnFile(const std::filesystem::path &target, std::string_view bytes)
+{
+    const WorkFileName workName{target.filename().string()};
+    removeStaleWorkFiles(target.parent_path(), workName);
+    return replaceFile(target, bytes, workName);
 }

@@ -14,6 +14,10 @@ struct WorkFileName
     std::string suffix = ".tmp";
 };
 
+// Writes every byte to the descriptor, going on after interruptions and partial writes; the
+// system's reason when it cannot (EIO for a write that takes nothing).
+std::error_code writeAll(int fd, std::string_view bytes);
+
 // Creates a new work file in the folder under a name of that form that nothing has yet, never
 // opening what lies under a name already (O_CREAT | O_EXCL | O_NOFOLLOW); the descriptor, open
 // for writing, with its path in created, or -1 with errno set.
@@ -65,3 +69,8 @@ private:
 // Replaces the file with the bytes in one step; the error tells why it failed.
 std::error_code replaceFile(const std::filesystem::path &target, std::string_view bytes,
                             const WorkFileName &workName = {});
+
+// The same for a file of the program's own, such as vorn.set: its work files are named after it
+// ("vorn.set.<pid>-<n>.tmp") and never reached through a link, and those that ended programs
+// left beside it are removed first.
+std::error_code replaceOwnFile(const std::filesystem::path &target, std::string_view bytes);

@@ -66,3 +66,24 @@ private:
     bool m_lfEndsLine;
     bool m_atEndMark = false; // the input ended at a byte 0x1A, which m_pos points to
 };
+
+// Reads the source line by line into a table: hands each line to take while full() is false,
+// and reads nothing more once it is true. The source's error when a read fails.
+template<typename Full, typename Take>
+LoadResult readLinesUntilFull(ByteSource &source, Full full, Take take)
+{
+    LineReader reader(source);
+    std::string line;
+    while (!full()) {
+        switch (reader.next(line)) {
+        case LineReader::Status::Line:
+            take(line);
+            continue;
+        case LineReader::Status::End:
+            return {};
+        case LineReader::Status::Error:
+            return {source.error()};
+        }
+    }
+    return {};
+}

@@ -19,13 +19,13 @@
 #include "ui/settings/SpeakForm.h"
 #include "ui/sortlog/SortLogForm.h"
 #include "ui/widgets/CallEdit.h"
+#include "ui/widgets/CoreText.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
 #include <QLabel>
 #include <QLayout>
 #include <QLoggingCategory>
@@ -43,22 +43,6 @@ const QColor LabelBlue(0, 0, 255);
 // The answer lines start at 285 and are at least 280 pixels wide; a longer text widens its line.
 constexpr int AnswerLeft = 285;
 constexpr int AnswerWidth = 280;
-
-QString fromSingleByte(const std::string &text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toSingleByte(const QString &text)
-{
-    const QByteArray bytes = text.toLatin1();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-QString fileName(const std::filesystem::path &path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
 
 // Verdana 10 pt (13 px) bold: the captions, the answers and the call field.
 QFont labelFont()
@@ -83,7 +67,7 @@ MainForm::MainForm(AppState &state, MainFormSeams seams, QWidget *parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(windowCaption());
-    setWindowIcon(QIcon(QStringLiteral(":/vorn/icon.png")));
+    setWindowIcon(programIcon());
     setFont(dialogFont());
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::white);
@@ -507,9 +491,10 @@ void MainForm::showHelp(const QString &anchor)
 {
     if (m_helpViewer == nullptr)
         m_helpViewer = new HelpViewer(this);
-    const QByteArray programDirectory = QFile::encodeName(QCoreApplication::applicationDirPath());
     m_helpViewer->showSection(
-        fileName(helpFilePath(programDirectory.toStdString(), m_state.folder.directory())), anchor);
+        fromLocalPath(helpFilePath(toLocalPath(QCoreApplication::applicationDirPath()),
+                                   m_state.folder.directory())),
+        anchor);
 }
 
 void MainForm::bringToFront(QWidget *window)

@@ -5,6 +5,7 @@
 #include "core/settings/BuildSettings.h"
 #include "core/text/TextLines.h"
 #include "ui/widgets/CallEdit.h"
+#include "ui/widgets/CoreText.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QCheckBox>
@@ -143,8 +144,7 @@ void DatabaseForm::formActivate()
     m_anonimousBox->setChecked(anonymous);
     anonimousBoxClick(anonymous);
     if (!anonymous)
-        m_callEdit->setText(QString::fromLatin1(
-            m_settings->ownCall.data(), static_cast<qsizetype>(m_settings->ownCall.size())));
+        m_callEdit->setText(fromSingleByte(m_settings->ownCall));
 }
 
 void DatabaseForm::anonimousBoxClick(bool ticked)
@@ -165,7 +165,7 @@ void DatabaseForm::okButtonClick()
         else
             m_settings->qslInfoMode = QslInfoMode::None;
         // Also while the service is off, so that the own call survives until it is on again.
-        m_settings->ownCall = trimBlanks(m_callEdit->text().toLatin1().toStdString());
+        m_settings->ownCall = trimBlanks(toSingleByte(m_callEdit->text()));
     }
     accept();
 }

@@ -1,6 +1,7 @@
 #include "ui/qslinfo/QueryForm.h"
 
 #include "core/settings/AppSettings.h"
+#include "ui/widgets/CoreText.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QCloseEvent>
@@ -46,7 +47,7 @@ QueryForm::QueryForm(AppSettings &settings, QslInfoServer server, QWidget *paren
     setFont(dialogFont());
     setWindowTitle(
         windowCaption(QString::fromStdString(m_server.displayName()) + QStringLiteral(" query")));
-    setWindowIcon(QIcon(QStringLiteral(":/vorn/icon.png")));
+    setWindowIcon(programIcon());
     // Beside the main window, which keeps the focus: the user goes on typing calls.
     setAttribute(Qt::WA_ShowWithoutActivating);
     // The program ends with the main window, whether this one is open or not.
@@ -283,8 +284,7 @@ void QueryForm::appendEntry(const std::vector<std::string> &lines)
         const QTextCharFormat &format = i == 0 ? own : service;
         if (!document->isEmpty())
             cursor.insertBlock(QTextBlockFormat(), format);
-        cursor.insertText(
-            QString::fromUtf8(lines[i].data(), static_cast<qsizetype>(lines[i].size())), format);
+        cursor.insertText(fromUtf8(lines[i]), format);
     }
     m_entryLines.push_back(static_cast<int>(lines.size()));
     dropOldestEntries();

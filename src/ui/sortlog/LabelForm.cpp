@@ -2,6 +2,7 @@
 
 #include "logbook/LabelPlan.h"
 #include "ui/sortlog/LabelSheet.h"
+#include "ui/sortlog/PrintCommands.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QApplication>
@@ -10,8 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -84,28 +83,23 @@ void LabelForm::chooseLetter(bool letter)
     (letter ? m_letter : m_a4)->setChecked(true);
 }
 
-void LabelForm::setUpPrinter(QPrinter &printer) const
+PrintJob LabelForm::labelJob() const
 {
-    printer.setDocName(tr("QSL labels"));
-    // The sheet's paper, edge to edge, before the preview or the printer's settings show it.
-    printer.setFullPage(true);
-    printer.setPageSize(QPageSize(stock().page));
-}
-
-bool LabelForm::printLabels(QPrinter *printer)
-{
-    if (m_sorted == nullptr)
-        return false;
-    return LabelSheet(*m_sorted, stock()).print(printer);
+    return {tr("QSL labels"),
+            [this](QPrinter &printer) {
+                // The sheet's paper, edge to edge, before the preview or the printer's settings
+                // show it.
+                printer.setFullPage(true);
+                printer.setPageSize(QPageSize(stock().page));
+            },
+            [this](QPrinter *printer) {
+                return m_sorted != nullptr && LabelSheet(*m_sorted, stock()).print(printer);
+            }};
 }
 
 bool LabelForm::saveAsPdf(const QString &path)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setDocName(tr("QSL labels"));
-    if (!printLabels(&printer)) {
+    if (!PrintCommands::saveAsPdf(path, labelJob())) {
         m_status->setText(tr("Cannot write %1.").arg(QDir::toNativeSeparators(path)));
         return false;
     }
@@ -122,20 +116,11 @@ void LabelForm::pdfButtonClick()
 
 void LabelForm::previewButtonClick()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPrinter(printer);
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setWindowTitle(windowCaption(tr("Labels")));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, &LabelForm::printLabels);
-    preview.exec();
+    PrintCommands::preview(this, windowCaption(tr("Labels")), labelJob());
 }
 
 void LabelForm::printButtonClick()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPrinter(printer);
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(windowCaption(tr("Print the labels")));
-    if (dialog.exec() == QDialog::Accepted && !printLabels(&printer))
+    if (!PrintCommands::print(this, windowCaption(tr("Print the labels")), labelJob()))
         m_status->setText(tr("The labels could not be printed."));
 }

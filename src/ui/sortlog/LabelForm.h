@@ -4,9 +4,9 @@
 #include <functional>
 
 struct LabelStock;
+struct PrintJob;
 struct SortedLog;
 class QLabel;
-class QPrinter;
 class QRadioButton;
 
 // "Print labels": the sheet of labels to print on, and the buttons that preview, print or save
@@ -34,8 +34,8 @@ private:
     void previewButtonClick();
     void printButtonClick();
     void pdfButtonClick();
-    void setUpPrinter(QPrinter &printer) const;
-    bool printLabels(QPrinter *printer);
+    // The labels of the log for the sheet chosen, for the printer, the preview and the PDF file.
+    PrintJob labelJob() const;
 
     AskPath m_askPdfPath;
     const SortedLog *m_sorted = nullptr;

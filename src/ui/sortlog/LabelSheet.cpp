@@ -2,8 +2,8 @@
 
 #include "logbook/LabelPlan.h"
 #include "logbook/PileListing.h"
-#include "ui/sortlog/PileModel.h"
 #include "ui/sortlog/PrintStyle.h"
+#include "ui/widgets/CoreText.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
@@ -30,11 +30,6 @@ constexpr qreal LargestScale = 1.2;
 QString tr(const char *text)
 {
     return QCoreApplication::translate("LabelSheet", text);
-}
-
-QString fromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 constexpr std::size_t QsoColumns = 6;
@@ -93,21 +88,20 @@ public:
                            pile.setApart() ? PrintStyle::SetApartBand : PrintStyle::HeadingBand);
         QRectF area = inner(label);
         m_painter.setPen(pile.setApart() ? PrintStyle::SetApartText : Qt::black);
-        const QString title = PileModel::displayText(pileTitle(pile));
+        const QString title = fromSingleByte(pileTitle(pile));
         line(area, fitted(PrintStyle::font(16 * m_scale, true), title, area.width(), 10 * m_scale),
              title);
         m_painter.setPen(Qt::black);
         for (const std::string *text : {&pile.bureauText, &pile.entityText}) {
             if (!text->empty())
-                line(area, PrintStyle::font(8 * m_scale), PileModel::displayText(*text));
+                line(area, PrintStyle::font(8 * m_scale), fromSingleByte(*text));
         }
         line(area, PrintStyle::font(8 * m_scale),
              QString::fromStdString(counted(pile.cards.size(), "card") + ", " +
                                     counted(pile.qsoCount, "QSO")));
         if (pile.setApart()) {
             m_painter.setPen(PrintStyle::SetApartText);
-            paragraph(area, PrintStyle::font(7 * m_scale),
-                      QString::fromLatin1(pileNote(pile.kind)));
+            paragraph(area, PrintStyle::font(7 * m_scale), fromSingleByte(pileNote(pile.kind)));
         }
         m_painter.setPen(Qt::black);
     }
@@ -117,9 +111,9 @@ public:
         const QslCard &card = *content.card;
         QRectF area = inner(label);
 
-        QString title = PileModel::displayText(card.call);
+        QString title = fromSingleByte(card.call);
         if (!card.via.empty())
-            title += QStringLiteral(" via ") + PileModel::displayText(card.via);
+            title += QStringLiteral(" via ") + fromSingleByte(card.via);
         if (content.parts > 1)
             title += QStringLiteral(" (%1/%2)").arg(content.part).arg(content.parts);
         const CardPile &pile = *content.pile;
@@ -130,7 +124,7 @@ public:
             m_painter.setPen(Qt::darkGray);
             m_painter.drawText(
                 QRectF(area.topLeft(), QSizeF(area.width(), lineHeight(titleFont()))),
-                Qt::AlignRight | Qt::AlignVCenter, PileModel::displayText(pile.sortText));
+                Qt::AlignRight | Qt::AlignVCenter, fromSingleByte(pile.sortText));
             m_painter.setPen(Qt::black);
         }
         line(area, titleFont(), title, area.width() * 0.8);

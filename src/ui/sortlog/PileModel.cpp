@@ -1,6 +1,7 @@
 #include "ui/sortlog/PileModel.h"
 
 #include "logbook/PileListing.h"
+#include "ui/widgets/CoreText.h"
 
 #include <QBrush>
 #include <QColor>
@@ -15,17 +16,7 @@ constexpr std::size_t HintQsos = 12;
 
 const QColor SetApartColour(150, 0, 0);
 
-QString fromUtf8(const std::string &text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
-
-QString PileModel::displayText(const std::string &text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 PileModel::PileModel(QObject *parent) : QAbstractItemModel(parent) {}
 
@@ -85,23 +76,23 @@ QVariant PileModel::pileData(const CardPile &pile, int column, int role) const
     case Qt::DisplayRole:
         switch (column) {
         case TitleColumn:
-            return displayText(pileTitle(pile));
+            return fromSingleByte(pileTitle(pile));
         case CardsColumn:
             return static_cast<qulonglong>(pile.cards.size());
         case QsosColumn:
             return static_cast<qulonglong>(pile.qsoCount);
         case BureauColumn:
-            return displayText(pile.bureauText);
+            return fromSingleByte(pile.bureauText);
         case EntityColumn:
-            return displayText(pile.entityText);
+            return fromSingleByte(pile.entityText);
         default:
             return {};
         }
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:
         if (pile.setApart())
-            return tr("Set apart: %1").arg(QString::fromLatin1(pileNote(pile.kind)));
-        return tr("Bureau pile %1").arg(displayText(pile.sortText));
+            return tr("Set apart: %1").arg(fromSingleByte(pileNote(pile.kind)));
+        return tr("Bureau pile %1").arg(fromSingleByte(pile.sortText));
     case Qt::FontRole: {
         if (column != TitleColumn)
             return {};
@@ -126,27 +117,27 @@ QVariant PileModel::cardData(const CardPile &pile, const QslCard &card, int colu
     case Qt::DisplayRole:
         switch (column) {
         case TitleColumn:
-            return displayText(card.call);
+            return fromSingleByte(card.call);
         case ViaColumn:
             // Why the card goes where it goes: the manager, the home call, or the note.
             if (!card.via.empty())
-                return displayText(card.via);
+                return fromSingleByte(card.via);
             return card.home.empty() ? fromUtf8(card.note)
-                                     : tr("home call %1").arg(displayText(card.home));
+                                     : tr("home call %1").arg(fromSingleByte(card.home));
         case QsosColumn:
             return static_cast<qulonglong>(card.qsos.size());
         case SortColumn:
-            return displayText(card.answer.sortText);
+            return fromSingleByte(card.answer.sortText);
         case BureauColumn:
-            return displayText(card.answer.bureauText);
+            return fromSingleByte(card.answer.bureauText);
         case EntityColumn:
-            return displayText(card.answer.entityText);
+            return fromSingleByte(card.answer.entityText);
         default:
             return {};
         }
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
-        QString hint = tr("Card for %1").arg(displayText(card.call));
+        QString hint = tr("Card for %1").arg(fromSingleByte(card.call));
         if (const std::string note = routeNote(card); !note.empty())
             hint += QStringLiteral(", ") + fromUtf8(note);
         const QString list = qsoList(card);

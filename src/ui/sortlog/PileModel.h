@@ -35,9 +35,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // The texts of the tables and of the calls, which are single-byte.
-    static QString displayText(const std::string &text);
-
 private:
     QVariant pileData(const CardPile &pile, int column, int role) const;
     QVariant cardData(const CardPile &pile, const QslCard &card, int column, int role) const;

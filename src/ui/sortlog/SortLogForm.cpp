@@ -6,7 +6,9 @@
 #include "logbook/SortJob.h"
 #include "ui/sortlog/LabelForm.h"
 #include "ui/sortlog/PileModel.h"
+#include "ui/sortlog/PrintCommands.h"
 #include "ui/sortlog/SortSheet.h"
+#include "ui/widgets/CoreText.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QAction>
@@ -23,9 +25,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeView>
@@ -37,16 +36,6 @@ namespace {
 // Each step of reading leaves the event loop alone for about this long at most.
 constexpr std::chrono::milliseconds StepBudget(15);
 constexpr int ProgressSteps = 1000;
-
-std::filesystem::path localPath(const QString &path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-QString fromUtf8(const std::string &text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // "cannot read …" as the first words of a sentence.
 QString sentence(const std::string &text)
@@ -63,7 +52,7 @@ SortLogForm::SortLogForm(AppState &state, QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("SortLogForm"));
     setWindowTitle(windowCaption(tr("Sort log")));
-    setWindowIcon(QIcon(QStringLiteral(":/vorn/icon.png")));
+    setWindowIcon(programIcon());
     // A window for reading lists: the desktop's own font and colours, not the main window's.
     setPalette(QApplication::palette());
     setFont(QApplication::font());
@@ -234,7 +223,7 @@ void SortLogForm::openLog(const QString &path)
 
     m_job = std::make_unique<SortJob>(m_state.countries, m_state.bureaus);
     m_job->keepRecords();
-    m_job->addLog(localPath(path));
+    m_job->addLog(toLocalPath(path));
     m_progress->setValue(0);
     m_progress->setVisible(true);
     enableCommands();
@@ -331,10 +320,7 @@ QString SortLogForm::dialogFolder(const QString &logPath, const QString &dataFol
 
 QString SortLogForm::dialogFolder() const
 {
-    return dialogFolder(
-        m_logPath,
-        QFile::decodeName(QByteArray::fromStdString(m_state.folder.directory().native())),
-        QDir::homePath());
+    return dialogFolder(m_logPath, fromLocalPath(m_state.folder.directory()), QDir::homePath());
 }
 
 QString SortLogForm::askSaveFile(const QString &title, const QString &suffix, const QString &filter)
@@ -365,7 +351,7 @@ bool SortLogForm::exportCsv(const QString &path)
     std::ostringstream csv;
     writeCardsCsv(csv, m_sorted);
     std::string error;
-    if (!saveTextFile(localPath(path), csv.str(), error)) {
+    if (!saveTextFile(toLocalPath(path), csv.str(), error)) {
         setStatus(sentence(error));
         return false;
     }
@@ -415,7 +401,7 @@ bool SortLogForm::markAsSent(const QString &path, QDate today)
     const std::vector<bool> inBureauPiles = entriesInBureauPiles(m_sorted, m_job->records().size());
     std::string error;
     MarkReport report;
-    if (!saveMarkedLog(localPath(path), localPath(m_logPath), m_job->records(), inBureauPiles,
+    if (!saveMarkedLog(toLocalPath(path), toLocalPath(m_logPath), m_job->records(), inBureauPiles,
                        today.toString(QStringLiteral("yyyyMMdd")).toStdString(), report, error)) {
         setStatus(sentence(error));
         return false;
@@ -436,7 +422,7 @@ void SortLogForm::markButtonClick()
     if (path.isEmpty())
         return;
     // Refused before anyone is asked whether to replace it.
-    if (isSameFile(localPath(path), localPath(m_logPath))) {
+    if (isSameFile(toLocalPath(path), toLocalPath(m_logPath))) {
         setStatus(tr("Vorn never writes over the log it read (%1): choose another file.")
                       .arg(QDir::toNativeSeparators(m_logPath)));
         return;
@@ -446,19 +432,16 @@ void SortLogForm::markButtonClick()
     markAsSent(path, QDateTime::currentDateTimeUtc().date());
 }
 
-bool SortLogForm::printSheet(QPrinter *printer)
+PrintJob SortLogForm::sheetJob() const
 {
-    const SortSheet sheet(m_sorted, logName(), QDate::currentDate());
-    return sheet.print(printer);
+    return {tr("QSL sorting sheet"), {}, [this](QPrinter *printer) {
+                return SortSheet(m_sorted, logName(), QDate::currentDate()).print(printer);
+            }};
 }
 
 bool SortLogForm::saveSheetAsPdf(const QString &path)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setDocName(tr("QSL sorting sheet"));
-    if (!printSheet(&printer)) {
+    if (!PrintCommands::saveAsPdf(path, sheetJob())) {
         setStatus(tr("Cannot write %1.").arg(QDir::toNativeSeparators(path)));
         return false;
     }
@@ -500,23 +483,14 @@ void SortLogForm::previewButtonClick()
 {
     if (!m_previewButton->isEnabled())
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(tr("QSL sorting sheet"));
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setWindowTitle(windowCaption(tr("Sorting sheet")));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, &SortLogForm::printSheet);
-    preview.exec();
+    PrintCommands::preview(this, windowCaption(tr("Sorting sheet")), sheetJob());
 }
 
 void SortLogForm::printButtonClick()
 {
     if (!m_printButton->isEnabled())
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(tr("QSL sorting sheet"));
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(windowCaption(tr("Print the sorting sheet")));
-    if (dialog.exec() == QDialog::Accepted && !printSheet(&printer))
+    if (!PrintCommands::print(this, windowCaption(tr("Print the sorting sheet")), sheetJob()))
         setStatus(tr("The sorting sheet could not be printed."));
 }
 

@@ -12,10 +12,10 @@
 struct AppState;
 class LabelForm;
 class PileModel;
+struct PrintJob;
 class QCheckBox;
 class QLabel;
 class QMimeData;
-class QPrinter;
 class QProgressBar;
 class QPushButton;
 class QTreeView;
@@ -107,7 +107,8 @@ private:
     // Says why Mark as sent cannot write the log back; false then.
     bool checkLogReadWhole();
     QString logName() const;
-    bool printSheet(QPrinter *printer);
+    // The sorting sheet of the log shown, for the printer, the preview and the PDF file.
+    PrintJob sheetJob() const;
 
     AppState &m_state;
     std::unique_ptr<SortJob> m_job;

@@ -1,8 +1,8 @@
 #include "ui/sortlog/SortSheet.h"
 
 #include "logbook/PileListing.h"
-#include "ui/sortlog/PileModel.h"
 #include "ui/sortlog/PrintStyle.h"
+#include "ui/widgets/CoreText.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
@@ -20,14 +20,14 @@ QString tr(const char *text)
 
 QString cardText(const CardPile &pile, const QslCard &card)
 {
-    QString text = PileModel::displayText(card.call);
+    QString text = fromSingleByte(card.call);
     if (!card.via.empty())
-        text += QStringLiteral(" via ") + PileModel::displayText(card.via);
+        text += QStringLiteral(" via ") + fromSingleByte(card.via);
     if (card.qsos.size() > 1)
         text += QStringLiteral(" (%1)").arg(card.qsos.size());
     const std::string detail = cardDetail(pile, card);
     if (!detail.empty())
-        text += QStringLiteral(" - ") + PileModel::displayText(detail);
+        text += QStringLiteral(" - ") + fromSingleByte(detail);
     return text;
 }
 
@@ -77,7 +77,7 @@ public:
         m_painter.setFont(font);
         m_painter.setPen(PrintStyle::SetApartText);
         drawText(QRectF(0, m_y, m_width, height), Qt::AlignLeft | Qt::AlignVCenter,
-                 tr("Set apart: %1").arg(QString::fromLatin1(pileNote(kind))));
+                 tr("Set apart: %1").arg(fromSingleByte(pileNote(kind))));
         m_painter.setPen(Qt::black);
         m_y += height;
     }
@@ -172,7 +172,7 @@ private:
         const qreal countWidth = QFontMetricsF(counts, &m_printer).horizontalAdvance(countText);
 
         const QFont titleFont = PrintStyle::font(11, true);
-        QString title = PileModel::displayText(pileTitle(pile));
+        QString title = fromSingleByte(pileTitle(pile));
         if (continued)
             title += tr(" (continued)");
         m_painter.setFont(titleFont);
@@ -182,7 +182,7 @@ private:
         QStringList about;
         for (const std::string *text : {&pile.bureauText, &pile.entityText}) {
             if (!text->empty())
-                about << PileModel::displayText(*text);
+                about << fromSingleByte(*text);
         }
         const QFont aboutFont = PrintStyle::font(10);
         const QFontMetricsF aboutMetrics(aboutFont, &m_printer);

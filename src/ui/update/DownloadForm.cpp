@@ -1,6 +1,7 @@
 #include "ui/update/DownloadForm.h"
 
 #include "core/data/DataFolder.h"
+#include "ui/widgets/CoreText.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QCloseEvent>
@@ -11,11 +12,6 @@ namespace {
 
 // Data files are a few dozen kilobytes; anything near this is not one.
 constexpr std::uint64_t BodyLimit = 4 * 1024 * 1024;
-
-QString fromText(const std::string &text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 
@@ -62,7 +58,7 @@ DownloadResult DownloadForm::download(const DownloadRequest &request)
     m_result = {};
     m_installer.emplace(m_folder, m_kind, m_peer.host, request.expected);
     setWindowTitle(windowCaption());
-    m_msgLabel->setText(fromText(Download::statusText(m_kind, m_peer.host)));
+    m_msgLabel->setText(fromSingleByte(Download::statusText(m_kind, m_peer.host)));
     m_stage = Stage::Waiting;
     startWait();
     centreOnScreen(this);

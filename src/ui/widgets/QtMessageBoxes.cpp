@@ -1,5 +1,6 @@
 #include "ui/widgets/QtMessageBoxes.h"
 
+#include "ui/widgets/CoreText.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QCoreApplication>
@@ -57,7 +58,7 @@ MessageBoxes::Answer QtMessageBoxes::show(Kind kind, Buttons buttons, const std:
     }
     // The program's texts are single-byte with CR LF line ends; the toolkit breaks lines at LF
     // and would show a CR as a line of its own.
-    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    QString shown = fromSingleByte(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const QMessageBox::StandardButtons choice = buttons == Buttons::YesNo
                                                     ? QMessageBox::Yes | QMessageBox::No
