@@ -273,6 +273,10 @@ void SortLogForm::showSorted()
     m_model->setLog(&m_sorted);
     m_totals->setText(fromUtf8(totalsText(m_sorted)));
     QStringList status{m_logNotes};
+    // A log whose QSOs are all sent or not queued would leave the window empty without a word.
+    if (!m_everyQso->isChecked() && m_sorted.entries > 0 && m_sorted.counted == 0)
+        status << tr("No QSO waits for the bureau (QSL_SENT Q or R): tick \"Every QSO\" to sort "
+                     "them all.");
     status << fromUtf8(unreadNotesText(m_sorted));
     status.removeAll(QString());
     setStatus(status.join(' '));

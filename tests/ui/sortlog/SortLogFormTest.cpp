@@ -58,6 +58,7 @@ private slots:
 
     void treeShowsThePilesWithCounts_data();
     void treeShowsThePilesWithCounts();
+    void aLogWithNothingWaitingSaysHowToSeeIt();
     void csvHoldsOneRowPerCard();
     void markAsSentWritesANewFileOnly();
     void markAsSentLeavesCardsThatAreNotWaiting();
@@ -188,6 +189,17 @@ void SortLogFormTest::treeShowsThePilesWithCounts()
     // The other choice is shown at once, without reading again.
     form->findChild<QCheckBox *>(QStringLiteral("EveryQsoCheck"))->setChecked(!everyQso);
     QVERIFY(pileRows(form) != piles);
+}
+
+void SortLogFormTest::aLogWithNothingWaitingSaysHowToSeeIt()
+{
+    SortLogForm *form = openedForm("sent.adi", "<CALL:6>DL1ABC <QSL_SENT:1>Y <EOR>\n"
+                                               "<CALL:4>W1AW <QSL_SENT:1>N <EOR>\n");
+    QVERIFY(form);
+    QVERIFY(status(form).contains("Every QSO"));
+    form->findChild<QCheckBox *>(QStringLiteral("EveryQsoCheck"))->setChecked(true);
+    QCOMPARE(pileRows(form), QStringList({"DL 1 1", "K1 1 1"}));
+    QCOMPARE(status(form), QString());
 }
 
 void SortLogFormTest::csvHoldsOneRowPerCard()
