@@ -261,6 +261,13 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
     for (std::size_t c = 0; c < m_cards.size(); ++c) {
         if (cardQsos[c].empty())
             continue;
+        // A card lists its QSOs as they were made, whatever order the log keeps them in.
+        std::stable_sort(
+            cardQsos[c].begin(), cardQsos[c].end(), [this](std::uint32_t a, std::uint32_t b) {
+                const QsoView first = (*m_qsoBook)[a];
+                const QsoView second = (*m_qsoBook)[b];
+                return std::tie(first.date, first.time) < std::tie(second.date, second.time);
+            });
         const CardKey &key = m_cards[c];
         const RouteAnswer &route = key.route < answers.size() ? answers[key.route] : unknown;
         QslCard card{key.call, key.via, route.home, key.note, route.texts, std::move(cardQsos[c])};

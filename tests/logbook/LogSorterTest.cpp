@@ -341,7 +341,7 @@ TEST(Piles, cardsCarryTheirQsos)
                       {"QSL_RCVD", "Y"}},
                      {{"BAND", "40m"}}, // no call: no card, but the QSOs keep their numbers
                      {{"CALL", "DL1ABC"},
-                      {"QSO_DATE", "2024011"},
+                      {"QSO_DATE", "2024031"},
                       {"TIME_ON", "0907"},
                       {"BAND", "40m"},
                       {"MODE", "SSB"},
@@ -355,15 +355,34 @@ TEST(Piles, cardsCarryTheirQsos)
     EXPECT_TRUE(first.qslReceived);
     EXPECT_EQ(qsoLine(first), "2024-01-15 1234 20m FT4 -10");
     EXPECT_FALSE(sorted.qso(card.qsos[1]).qslReceived);
-    EXPECT_EQ(qsoLine(sorted.qso(card.qsos[1])), "2024011 0907 40m SSB 59");
+    EXPECT_EQ(qsoLine(sorted.qso(card.qsos[1])), "2024031 0907 40m SSB 59");
     std::ostringstream out;
     writeQsosCsv(out, sorted);
     EXPECT_EQ(
         out.str(),
         "pile,sort_prefix,bureau,entity,call,via,route,qso_date,time_on,band,mode,rst_sent\r\n"
         "DL,DL,DARC,Germany,DL1ABC,,DL1ABC,20240115,123456,20m,FT4,-10\r\n"
-        "DL,DL,DARC,Germany,DL1ABC,,DL1ABC,2024011,0907,40m,SSB,59\r\n"
+        "DL,DL,DARC,Germany,DL1ABC,,DL1ABC,2024031,0907,40m,SSB,59\r\n"
         "none,,none,North Korea,P5ABC,,P5ABC,,,,CW,\r\n");
+}
+
+TEST(Piles, aCardListsItsQsosAsTheyWereMade)
+{
+    const World world;
+    LogSorter sorter;
+    feed(sorter,
+         {
+             {{"CALL", "DL1ABC"}, {"QSO_DATE", "20240301"}, {"TIME_ON", "1200"}},
+             {{"CALL", "DL1ABC"}, {"QSO_DATE", "20240115"}, {"TIME_ON", "0900"}},
+             {{"CALL", "DL1ABC"}, {"QSO_DATE", "20240115"}, {"TIME_ON", "083015"}},
+             {{"CALL", "DL1ABC"}, {"QSO_DATE", "20240115"}, {"TIME_ON", "0900"}, {"BAND", "40m"}},
+         });
+    const SortedLog sorted = sortLog(sorter, world.countries, world.bureaus, QsoSelection::All);
+    std::vector<std::string> lines;
+    for (const std::uint32_t entry : sorted.piles.at(0).cards.at(0).qsos)
+        lines.push_back(qsoLine(sorted.qso(entry)));
+    EXPECT_EQ(lines, (std::vector<std::string>{"2024-01-15 0830", "2024-01-15 0900",
+                                               "2024-01-15 0900 40m", "2024-03-01 1200"}));
 }
 
 TEST(LabelPlan, aHeadingPerPileAndCardsSpreadOverLabels)
