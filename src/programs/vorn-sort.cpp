@@ -136,6 +136,9 @@ int main(int argc, char **argv)
     const SortedLog sorted = job.result(selection);
     if (const std::string notes = unreadNotesText(sorted); !notes.empty())
         std::cerr << "vorn-sort: " << notes << '\n';
+    if (selection == QsoSelection::Waiting && sorted.entries > 0 && sorted.counted == 0)
+        std::cerr << "vorn-sort: no QSO waits for the bureau (QSL_SENT Q or R); --all sorts every "
+                     "QSO\n";
     if (qsos)
         writeQsosCsv(std::cout, sorted);
     else if (csv)

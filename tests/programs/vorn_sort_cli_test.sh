@@ -35,6 +35,9 @@ check qsos "$(printf 'pile,sort_prefix,bureau,entity,call,via,route,qso_date,tim
 check unread-note 'vorn-sort: QSL_VIA not understood, taken as no manager: "see QRZ" (1 QSO).' \
     "$("$tool" -C . guest.adi 2>&1 >/dev/null)"
 "$tool" -C . --qsos guest.adi 2>/dev/null; check qsos-without-csv 1 $?
+printf '<CALL:6>DL1ABC<QSL_SENT:1>Y<EOR>\n<CALL:4>W1AW<QSL_SENT:1>N<EOR>\n' > "$dir/sent.adi"
+check nothing-waiting "vorn-sort: no QSO waits for the bureau (QSL_SENT Q or R); --all sorts every QSO" \
+    "$("$tool" -C . sent.adi 2>&1 >/dev/null)"
 
 err=$("$tool" -C . log.adi missing.adi 2>&1 >/dev/null); status=$?
 check unreadable-status 2 "$status"
