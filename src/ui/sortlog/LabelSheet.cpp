@@ -243,14 +243,14 @@ private:
 const LabelStock &a4Labels()
 {
     static const LabelStock stock{
-        tr("A4, 3 × 8 labels of 70 × 37 mm"), QPageSize::A4, 3, 8, {70, 37}, {0, 0.5}, {70, 37}};
+        tr("&A4, 3 × 8 labels of 70 × 37 mm"), QPageSize::A4, 3, 8, {70, 37}, {0, 0.5}, {70, 37}};
     return stock;
 }
 
 const LabelStock &letterLabels()
 {
     constexpr qreal Inch = MmPerInch;
-    static const LabelStock stock{tr("US Letter, 3 × 10 labels of 2 5/8 × 1 in (Avery 5160)"),
+    static const LabelStock stock{tr("US &Letter, 3 × 10 labels of 2 5/8 × 1 in (Avery 5160)"),
                                   QPageSize::Letter,
                                   3,
                                   10,

@@ -12,7 +12,7 @@ class QPrinter;
 // A sheet of self-adhesive labels: the page, the size of a label and where they lie (mm).
 struct LabelStock
 {
-    QString name;
+    QString name; // as the label window offers it, with its access key
     QPageSize::PageSizeId page;
     int columns;
     int rows;
