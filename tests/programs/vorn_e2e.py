@@ -33,6 +33,8 @@ import sys
 import tempfile
 import time
 
+from xsession import Failure, start_xvfb, wait_for
+
 DATA_FILES = ("country.asc", "vorn.asc", "vorn.hlp")
 # Settings a first run writes on exit: defaults, lines ended by CR LF, and the data version that
 # the heading of the shipped vorn.asc names.
@@ -58,24 +60,9 @@ KEYBOARD_WAYS = [
 ]
 
 
-class Failure(Exception):
-    """A check that did not hold; the message says what was expected and what was seen."""
-
 
 def log(message):
     print(f"[e2e] {message}", flush=True)
-
-
-def wait_for(what, condition, timeout=20.0, interval=0.1):
-    """Polls condition() until it gives something true, and returns that."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
-        time.sleep(interval)
 
 
 def parse_arguments():
@@ -143,23 +130,7 @@ class Session:
 
     def start_display(self):
         xvfb = require_program(self.arguments.xvfb, "Xvfb (xvfb)")
-        read_end, write_end = os.pipe()
-        # -displayfd: Xvfb picks a free display itself and writes its number when ready.
-        self.xvfb = subprocess.Popen(
-            [xvfb, "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as reader:
-            while not number.endswith(b"\n"):
-                chunk = reader.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip():
-            raise Failure("Xvfb did not start")
-        self.display = ":" + number.decode().strip()
+        self.xvfb, self.display = start_xvfb(xvfb, "-noreset")
         os.environ["DISPLAY"] = self.display
         log(f"Xvfb on display {self.display}")
 

@@ -24,11 +24,10 @@ import tempfile
 import threading
 import time
 
+from xsession import Failure, start_xvfb
+
 CALLS = ("DL1ABC", "W1AW", "VK2ABC", "JA1ABC")
 
-
-class Failure(Exception):
-    pass
 
 
 def log(message):
@@ -74,22 +73,6 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     allow_reuse_address = True
 
 
-def start_display(xvfb):
-    read_end, write_end = os.pipe()
-    process = subprocess.Popen([xvfb, "-displayfd", str(write_end), "-screen", "0",
-                                "1024x768x24", "-nolisten", "tcp"], pass_fds=(write_end,),
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    number = b""
-    while not number.endswith(b"\n"):
-        chunk = os.read(read_end, 16)
-        if not chunk:
-            raise Failure("Xvfb did not start")
-        number += chunk
-    os.close(read_end)
-    return process, ":" + number.decode().strip()
-
-
 def prepare(folder, shipped, settings):
     os.makedirs(folder)
     for name in ("country.asc", "vorn.asc"):
@@ -130,7 +113,7 @@ def main():
                                                           arguments.seconds_per_file))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     port = server.server_address[1]
-    display_process, display = start_display(arguments.xvfb)
+    display_process, display = start_xvfb(arguments.xvfb)
     workdir = tempfile.mkdtemp(prefix="vorn-kill-")
     environment = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
                        VORN_TEST_UPDATE_PEER=f"127.0.0.1:{port}")

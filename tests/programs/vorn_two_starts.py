@@ -23,6 +23,8 @@ import sys
 import tempfile
 import time
 
+from xsession import Failure, start_xvfb, wait_for
+
 MAIN_WINDOW = "^Vorn v[0-9.]+$"
 LOG = (b"<ADIF_VER:5>3.1.4<EOH>\r\n<CALL:6>DL1ABC<QSL_SENT:1>Q<EOR>\r\n"
        b"<CALL:4>W1AW<QSL_SENT:1>Q<EOR>\r\n")
@@ -30,23 +32,9 @@ ADX = (b'<?xml version="1.0"?><ADX><HEADER/><RECORDS><RECORD><CALL>VK2ABC</CALL>
        b"</RECORD></RECORDS></ADX>\n")
 
 
-class Failure(Exception):
-    pass
-
 
 def log(message):
     print(f"[two starts] {message}", flush=True)
-
-
-def wait_for(what, condition, timeout=20.0):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
-        time.sleep(0.1)
 
 
 class Desktop:
@@ -55,20 +43,9 @@ class Desktop:
     def __init__(self, arguments, workdir):
         self.arguments = arguments
         self.processes = []
-        read_end, write_end = os.pipe()
-        xvfb = subprocess.Popen([arguments.xvfb, "-displayfd", str(write_end), "-screen", "0",
-                                 "1024x768x24", "-nolisten", "tcp"], pass_fds=(write_end,),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        xvfb, display = start_xvfb(arguments.xvfb)
         self.processes.append(xvfb)
-        os.close(write_end)
-        number = b""
-        while not number.endswith(b"\n"):
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                raise Failure("Xvfb did not start")
-            number += chunk
-        os.close(read_end)
-        os.environ["DISPLAY"] = ":" + number.decode().strip()
+        os.environ["DISPLAY"] = display
         ready = os.path.join(workdir, "openbox-ready")
         self.processes.append(subprocess.Popen(
             [arguments.openbox, "--sm-disable", "--startup", f"touch {ready}"],

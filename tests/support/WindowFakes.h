@@ -7,6 +7,7 @@
 #include "core/shell/UpdateOperations.h"
 #include "core/speech/SpeechEngine.h"
 #include "ui/qslinfo/QslInfoQuery.h"
+#include "ui/widgets/CoreText.h"
 
 #include <QStringList>
 #include <QTest>
@@ -15,11 +16,6 @@
 #include <string>
 
 using EventLog = QStringList;
-
-inline QString fromSingleByte(const std::string &text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Records "<kind><? for a question, : otherwise> <text>", and each box's details apart; answers
 // questions from a list.
@@ -57,6 +53,18 @@ public:
 
 private:
     EventLog &m_log;
+};
+
+// Says Yes to every question and keeps the texts without their heading.
+class YesBoxes final : public MessageBoxes
+{
+public:
+    QStringList texts;
+    Answer show(Kind, Buttons buttons, const std::string &text, const std::string &) override
+    {
+        texts << QString::fromStdString(text.substr(withHeading("").size()));
+        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
 };
 
 class FakeSpeechEngine final : public SpeechEngine

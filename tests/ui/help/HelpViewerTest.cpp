@@ -1,6 +1,7 @@
 #include "ui/help/HelpViewer.h"
 
 #include "support/DialogTestSupport.h"
+#include "support/TestDataFiles.h"
 
 #include <QAccessible>
 #include <QFile>
@@ -20,13 +21,6 @@ QByteArray longHelpPage(const QByteArray &title)
         page += "<p>Paragraph " + QByteArray::number(i) + " of the help text.</p>\n";
     page += "<h2><a name=\"last\"></a>The last section</h2>\n<p>End of help.</p>\n</body></html>\n";
     return page;
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(content) == content.size();
 }
 
 } // namespace

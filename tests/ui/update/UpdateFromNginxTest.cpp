@@ -5,6 +5,8 @@
 #include "core/shell/AppState.h"
 #include "core/shell/MessageBoxes.h"
 #include "core/shell/UpdatePolicy.h"
+#include "support/TestDataFiles.h"
+#include "support/WindowFakes.h"
 #include "ui/update/DownloadForm.h"
 #include "ui/update/UpdateForm.h"
 
@@ -19,30 +21,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Says Yes to every question and keeps the texts.
-class YesBoxes final : public MessageBoxes
-{
-public:
-    QStringList texts;
-    Answer show(Kind, Buttons buttons, const std::string &text, const std::string &) override
-    {
-        texts << QString::fromStdString(text.substr(withHeading("").size()));
-        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
-    }
-};
 
 bool publish(const QStringList &arguments)
 {

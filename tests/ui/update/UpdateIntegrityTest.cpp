@@ -8,6 +8,7 @@
 #include "core/shell/UpdatePolicy.h"
 #include "support/FakeServer.h"
 #include "support/TestDataFiles.h"
+#include "support/WindowFakes.h"
 #include "ui/update/DownloadForm.h"
 
 #include <QCryptographicHash>
@@ -18,18 +19,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// Says Yes to every question and keeps the texts without their heading.
-class YesBoxes final : public MessageBoxes
-{
-public:
-    QStringList texts;
-    Answer show(Kind, Buttons buttons, const std::string &text, const std::string &) override
-    {
-        texts << QString::fromStdString(text.substr(withHeading("").size()));
-        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
-    }
-};
 
 class CheckNowDialog final : public UpdateDialog
 {
