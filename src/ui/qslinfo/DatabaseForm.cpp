@@ -87,12 +87,8 @@ DatabaseForm::DatabaseForm(const QslInfoServer &server, QWidget *parent) : QDial
     describe(m_callEdit, tr("your callsign"), tr("Sent with each query; empty for anonymous"));
     describe(m_anonimousBox, tr("Anonimous"), tr("Send queries without your callsign"));
 
-    setTabOrder(m_autoButton, m_manualButton);
-    setTabOrder(m_manualButton, m_noButton);
-    setTabOrder(m_noButton, m_okButton);
-    setTabOrder(m_okButton, m_cancelButton);
-    setTabOrder(m_cancelButton, m_callEdit);
-    setTabOrder(m_callEdit, m_anonimousBox);
+    setTabChain({m_autoButton, m_manualButton, m_noButton, m_okButton, m_cancelButton, m_callEdit,
+                 m_anonimousBox});
 
     // The own call matters only while the service is on; the group shows it greyed otherwise.
     connect(m_noButton, &QRadioButton::toggled, m_callBox, &QGroupBox::setDisabled);

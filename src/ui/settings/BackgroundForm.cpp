@@ -27,10 +27,7 @@ BackgroundForm::BackgroundForm(QWidget *parent) : QDialog(parent)
     describe(m_blueButton, tr("Plain blue"), tr("Give the main window a plain dark blue colour"));
     describe(m_whiteButton, tr("Plain white"), tr("Give the main window a plain white colour"));
 
-    setTabOrder(m_okButton, m_cancelButton);
-    setTabOrder(m_cancelButton, m_mapButton);
-    setTabOrder(m_mapButton, m_blueButton);
-    setTabOrder(m_blueButton, m_whiteButton);
+    setTabChain({m_okButton, m_cancelButton, m_mapButton, m_blueButton, m_whiteButton});
 
     // Return takes the choice from wherever the focus is, but Cancel.
     m_okButton->setDefault(true);

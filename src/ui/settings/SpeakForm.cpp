@@ -26,10 +26,7 @@ SpeakForm::SpeakForm(QWidget *parent) : QDialog(parent)
     describe(m_bureauBox, tr("QSL bureau"), tr("Speak the QSL bureau that serves the call"));
     describe(m_dxccBox, tr("DXCC / WAE"), tr("Speak the DXCC or WAE entity of the call"));
 
-    setTabOrder(m_okButton, m_cancelButton);
-    setTabOrder(m_cancelButton, m_sortBox);
-    setTabOrder(m_sortBox, m_bureauBox);
-    setTabOrder(m_bureauBox, m_dxccBox);
+    setTabChain({m_okButton, m_cancelButton, m_sortBox, m_bureauBox, m_dxccBox});
 
     // Return takes the choices from wherever the focus is, but Cancel.
     m_okButton->setDefault(true);

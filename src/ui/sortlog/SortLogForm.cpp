@@ -195,8 +195,7 @@ void SortLogForm::createControls()
     layout->addWidget(m_status);
     layout->addLayout(buttons);
 
-    setTabOrder(m_tree, m_everyQso);
-    setTabOrder(m_everyQso, m_openButton);
+    setTabChain({m_tree, m_everyQso, m_openButton});
 }
 
 QString SortLogForm::logFileOf(const QMimeData *mime)

@@ -42,11 +42,8 @@ UpdateForm::UpdateForm(QWidget *parent) : QDialog(parent)
     describe(m_checkButton, tr("Check now"), tr("Close and check the web server for new data now"));
     describe(m_cancelButton, tr("Cancel"), tr("Close without changing the setting"));
 
-    setTabOrder(m_autoButton, m_manualButton);
-    setTabOrder(m_manualButton, m_noButton);
-    setTabOrder(m_noButton, m_okButton);
-    setTabOrder(m_okButton, m_checkButton);
-    setTabOrder(m_checkButton, m_cancelButton);
+    setTabChain(
+        {m_autoButton, m_manualButton, m_noButton, m_okButton, m_checkButton, m_cancelButton});
 
     // Return takes the choice from wherever the focus is, but the other two buttons.
     m_okButton->setDefault(true);

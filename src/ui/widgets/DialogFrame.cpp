@@ -57,3 +57,13 @@ void describe(QWidget *control, const QString &name, const QString &description)
     control->setAccessibleName(name);
     control->setAccessibleDescription(description);
 }
+
+void setTabChain(std::initializer_list<QWidget *> controls)
+{
+    QWidget *previous = nullptr;
+    for (QWidget *control : controls) {
+        if (previous != nullptr)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <initializer_list>
 
 // The small windows share one look: a fixed client area in the button-face colour, Verdana 8 pt
 // (11 px), centred on the screen.
@@ -26,6 +27,9 @@ void centreOnScreen(QWidget *window);
 
 // Screen readers announce the name and offer the description on request.
 void describe(QWidget *control, const QString &name, const QString &description);
+
+// Tab and Shift+Tab go through the controls in the order given.
+void setTabChain(std::initializer_list<QWidget *> controls);
 
 // Creates a captioned control at its fixed place; the object name is the one tests look for.
 template<typename Control>
