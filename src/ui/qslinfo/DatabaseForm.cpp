@@ -110,11 +110,7 @@ bool DatabaseForm::edit(AppSettings &settings)
 void DatabaseForm::showEvent(QShowEvent *event)
 {
     formActivate();
-    // Every opening starts on the stored choice, not where the focus was left last time.
-    for (QRadioButton *button : {m_autoButton, m_manualButton, m_noButton}) {
-        if (button->isChecked())
-            button->setFocus(Qt::OtherFocusReason);
-    }
+    focusChosen({m_autoButton, m_manualButton, m_noButton});
     centreOnScreen(this);
     QDialog::showEvent(event);
 }

@@ -48,11 +48,7 @@ void BackgroundForm::showEvent(QShowEvent *event)
     // Reloaded at every opening, so a choice left with Cancel does not linger.
     setWindowTitle(windowCaption(tr("Background")));
     showStoredChoice();
-    // Every opening starts on the choice in force, not where the focus was left last time.
-    for (QRadioButton *button : {m_mapButton, m_blueButton, m_whiteButton}) {
-        if (button->isChecked())
-            button->setFocus(Qt::OtherFocusReason);
-    }
+    focusChosen({m_mapButton, m_blueButton, m_whiteButton});
     centreOnScreen(this);
     QDialog::showEvent(event);
 }

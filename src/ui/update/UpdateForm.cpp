@@ -68,11 +68,7 @@ void UpdateForm::showEvent(QShowEvent *event)
     // Every opening shows the stored mode; a selection left with Cancel does not linger.
     setWindowTitle(windowCaption(tr("Updates")));
     showMode(m_stored);
-    // Every opening starts on the stored choice, not where the focus was left last time.
-    for (QRadioButton *button : {m_autoButton, m_manualButton, m_noButton}) {
-        if (button->isChecked())
-            button->setFocus(Qt::OtherFocusReason);
-    }
+    focusChosen({m_autoButton, m_manualButton, m_noButton});
     centreOnScreen(this);
     QDialog::showEvent(event);
 }

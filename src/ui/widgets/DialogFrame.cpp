@@ -67,3 +67,11 @@ void setTabChain(std::initializer_list<QWidget *> controls)
         previous = control;
     }
 }
+
+void focusChosen(std::initializer_list<QRadioButton *> buttons)
+{
+    for (QRadioButton *button : buttons) {
+        if (button->isChecked())
+            button->setFocus(Qt::OtherFocusReason);
+    }
+}

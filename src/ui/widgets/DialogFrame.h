@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QRadioButton>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -30,6 +31,10 @@ void describe(QWidget *control, const QString &name, const QString &description)
 
 // Tab and Shift+Tab go through the controls in the order given.
 void setTabChain(std::initializer_list<QWidget *> controls);
+
+// Puts the focus on the chosen one of a group of radio buttons, so that a dialog opens on the
+// choice in force and not where the focus was left the time before.
+void focusChosen(std::initializer_list<QRadioButton *> buttons);
 
 // Creates a captioned control at its fixed place; the object name is the one tests look for.
 template<typename Control>
