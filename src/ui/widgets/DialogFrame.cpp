@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 QFont dialogFont()
 {
@@ -47,9 +48,21 @@ void centreOnScreen(QWidget *window)
         screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
+    const QRect available = screen->availableGeometry();
+    // A window that may be resized takes at most nine tenths of a small or scaled screen: the
+    // rest is room for the frame that the window manager adds, whose size is not known before
+    // the window is mapped. Its title bar and its buttons stay within reach.
+    if (window->minimumSize() != window->maximumSize()) {
+        const QSize limit(available.width() * 9 / 10, available.height() * 9 / 10);
+        const QSize fitting = window->size().boundedTo(limit).expandedTo(window->minimumSize());
+        if (fitting != window->size())
+            window->resize(fitting);
+    }
     QRect frame(QPoint(0, 0), window->frameGeometry().size());
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
+    frame.moveCenter(available.center());
+    // A window larger than the screen keeps its top left corner, and with it the title bar, on
+    // the screen.
+    window->move(std::max(frame.left(), available.left()), std::max(frame.top(), available.top()));
 }
 
 void describe(QWidget *control, const QString &name, const QString &description)

@@ -23,7 +23,8 @@ QIcon programIcon();
 // Fixes the client area, the font, the colour and the icon of a small dialog.
 void setUpDialogFrame(QWidget *dialog, int clientWidth, int clientHeight);
 
-// Puts a window in the middle of the screen it is on; called just before it is mapped.
+// Puts a window in the middle of the screen it is on, made smaller first where a resizable
+// window would not fit; called just before it is mapped.
 void centreOnScreen(QWidget *window);
 
 // Screen readers announce the name and offer the description on request.
