@@ -24,9 +24,10 @@ LabelForm::LabelForm(AskPath askPdfPath, QWidget *parent)
     setPalette(QApplication::palette());
     setFont(QApplication::font());
 
-    auto *intro = new QLabel(tr("One label per card, in pile order, with a heading label for each "
-                                "pile. A card with more QSOs than fit goes on on the next label."),
-                             this);
+    auto *intro =
+        new QLabel(tr("One label per card, in pile order, with a heading label for each "
+                      "pile. A card with more QSOs than fit continues on the next label."),
+                   this);
     intro->setWordWrap(true);
 
     auto *sheets = new QGroupBox(tr("Sheet"), this);
