@@ -40,7 +40,7 @@ HttpExchange::~HttpExchange()
     end();
 }
 
-QString HttpExchange::seconds(std::chrono::milliseconds limit) const
+QString HttpExchange::seconds(std::chrono::milliseconds limit)
 {
     return QString::number(limit.count() / 1000);
 }

@@ -57,6 +57,8 @@ public:
     const HttpResponseReader &response() const { return *m_reader; }
     // The socket's own words after a SocketError or CannotOpen, for messages that quote them.
     const QString &socketErrorString() const { return m_socketErrorString; }
+    // A limit in whole seconds, as the texts of Silent and TooSlow give it.
+    static QString seconds(std::chrono::milliseconds limit);
 
 public slots:
     // Gives the exchange up: the connection is dropped and nothing more is signalled.
@@ -86,7 +88,6 @@ private:
     void complete();
     void fail(Failure failure, const QString &reason);
     void end();
-    QString seconds(std::chrono::milliseconds limit) const;
 
     NetPeer m_peer;
     std::uint64_t m_bodyLimit;

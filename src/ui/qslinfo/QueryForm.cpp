@@ -19,11 +19,6 @@ namespace {
 constexpr int MemoHeightManual = 271;
 constexpr int MemoHeightAuto = 304;
 
-QString seconds(std::chrono::milliseconds limit)
-{
-    return QString::number(limit.count() / 1000);
-}
-
 } // namespace
 
 QueryForm::QueryForm(AppSettings &settings, QslInfoServer server, QWidget *parent,
@@ -242,11 +237,12 @@ void QueryForm::qslInfoQueryFailed(HttpExchange::Failure failure)
         break;
     case HttpExchange::Failure::Silent:
         appendFailure("query to " + service,
-                      tr("no answer for %1 seconds").arg(seconds(m_limits.silence)));
+                      tr("no answer for %1 seconds").arg(HttpExchange::seconds(m_limits.silence)));
         break;
     case HttpExchange::Failure::TooSlow:
-        appendFailure("query to " + service,
-                      tr("no whole answer within %1 seconds").arg(seconds(m_limits.whole)));
+        appendFailure(
+            "query to " + service,
+            tr("no whole answer within %1 seconds").arg(HttpExchange::seconds(m_limits.whole)));
         break;
     case HttpExchange::Failure::CannotSend:
         appendFailure("query to " + service, tr("the request could not be sent"));
