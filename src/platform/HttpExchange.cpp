@@ -21,28 +21,17 @@ HttpExchange::HttpExchange(NetPeer peer, std::uint64_t bodyLimit, ExchangeLimits
     m_silenceTimer = new QTimer(this);
     m_silenceTimer->setSingleShot(true);
     m_silenceTimer->setInterval(m_limits.silence);
-    connect(m_silenceTimer, &QTimer::timeout, this, [this] {
-        fail(Failure::Silent, QStringLiteral("no answer from %1 for %2 seconds")
-                                  .arg(fromText(m_peer.host), seconds(m_limits.silence)));
-    });
+    connect(m_silenceTimer, &QTimer::timeout, this, [this] { fail(Failure::Silent); });
     m_wholeTimer = new QTimer(this);
     m_wholeTimer->setSingleShot(true);
     m_wholeTimer->setInterval(m_limits.whole);
-    connect(m_wholeTimer, &QTimer::timeout, this, [this] {
-        fail(Failure::TooSlow, QStringLiteral("%1 took longer than %2 seconds")
-                                   .arg(fromText(m_peer.host), seconds(m_limits.whole)));
-    });
+    connect(m_wholeTimer, &QTimer::timeout, this, [this] { fail(Failure::TooSlow); });
 }
 
 HttpExchange::~HttpExchange()
 {
     // The socket would report its end to an object that is half gone.
     end();
-}
-
-QString HttpExchange::seconds(std::chrono::milliseconds limit)
-{
-    return QString::number(limit.count() / 1000);
 }
 
 void HttpExchange::setLimits(ExchangeLimits limits)
@@ -79,8 +68,7 @@ void HttpExchange::start(std::string request)
     m_starting = false;
     if (m_generation == generation &&
         (m_startFailed || m_socket->state() == QAbstractSocket::UnconnectedState))
-        fail(Failure::CannotOpen,
-             fromText(m_peer.host) + QStringLiteral(": ") + m_socketErrorString);
+        fail(Failure::CannotOpen);
 }
 
 void HttpExchange::abort()
@@ -97,7 +85,7 @@ void HttpExchange::socketConnected()
         return;
     if (m_socket->write(m_request.data(), static_cast<qint64>(m_request.size())) !=
         static_cast<qint64>(m_request.size())) {
-        fail(Failure::CannotSend, m_socket->errorString());
+        fail(Failure::CannotSend);
         return;
     }
     m_silenceTimer->start();
@@ -136,8 +124,7 @@ bool HttpExchange::take(const QByteArray &bytes)
     if (!hand(body))
         return false;
     if (state == HttpResponseReader::State::Failed) {
-        fail(Failure::BadResponse, QStringLiteral("no valid answer from %1: %2")
-                                       .arg(fromText(m_peer.host), fromText(m_reader->error())));
+        fail(Failure::BadResponse);
         return false;
     }
     if (state == HttpResponseReader::State::Complete) {
@@ -165,8 +152,7 @@ bool HttpExchange::hand(const std::string &body)
 void HttpExchange::socketDisconnected()
 {
     if (!m_connected) {
-        fail(Failure::SocketError,
-             QStringLiteral("no connection to %1").arg(fromText(m_peer.host)));
+        fail(Failure::SocketError);
         return;
     }
     // What arrived before the end is still to be read.
@@ -180,14 +166,7 @@ void HttpExchange::socketDisconnected()
         complete();
         return;
     }
-    const QString error = fromText(m_reader->error());
-    if (m_reader->headerComplete())
-        fail(
-            Failure::CutShort,
-            QStringLiteral("the answer from %1 ended early: %2").arg(fromText(m_peer.host), error));
-    else
-        fail(Failure::BadResponse, QStringLiteral("no valid answer from %1 ended early: %2")
-                                       .arg(fromText(m_peer.host), error));
+    fail(m_reader->headerComplete() ? Failure::CutShort : Failure::BadResponse);
 }
 
 void HttpExchange::socketErrorOccurred(QAbstractSocket::SocketError error)
@@ -200,7 +179,7 @@ void HttpExchange::socketErrorOccurred(QAbstractSocket::SocketError error)
         m_startFailed = true;
         return;
     }
-    fail(Failure::SocketError, fromText(m_peer.host) + QStringLiteral(": ") + m_socketErrorString);
+    fail(Failure::SocketError);
 }
 
 void HttpExchange::complete()
@@ -210,10 +189,37 @@ void HttpExchange::complete()
     emit completed(status);
 }
 
-void HttpExchange::fail(Failure failure, const QString &reason)
+void HttpExchange::fail(Failure failure)
 {
+    // In words before the end lets go of what they quote.
+    const QString reason = failureText(failure);
     end();
     emit failed(failure, reason);
+}
+
+QString HttpExchange::failureText(Failure failure) const
+{
+    const auto seconds = [](std::chrono::milliseconds limit) {
+        return QString::number(limit.count() / 1000);
+    };
+    switch (failure) {
+    case Failure::CannotOpen:
+    case Failure::SocketError:
+        // The socket's own words: "Connection refused", "Host not found" and the like.
+        return m_socketErrorString.isEmpty() ? QStringLiteral("no connection")
+                                             : m_socketErrorString;
+    case Failure::Silent:
+        return QStringLiteral("no answer for %1 seconds").arg(seconds(m_limits.silence));
+    case Failure::TooSlow:
+        return QStringLiteral("no whole answer within %1 seconds").arg(seconds(m_limits.whole));
+    case Failure::CannotSend:
+        return QStringLiteral("the request could not be sent");
+    case Failure::BadResponse:
+        return QStringLiteral("no valid answer (%1)").arg(fromText(m_reader->error()));
+    case Failure::CutShort:
+        return QStringLiteral("the answer ended early");
+    }
+    return {};
 }
 
 void HttpExchange::end()

@@ -27,8 +27,7 @@ class HttpExchange final : public QObject
 public:
     enum class Failure {
         CannotOpen,  // the attempt could not even start; signalled before start returns
-        SocketError, // no such host, refused, unreachable, or broken: socketErrorString() says
-                     // which
+        SocketError, // no such host, refused, unreachable, or broken
         Silent,      // nothing arrived for the silence limit, while connecting or after
         TooSlow,     // the response was not complete within the whole limit
         CannotSend,  // the request could not be handed to the connection
@@ -55,10 +54,6 @@ public:
     bool running() const { return m_socket != nullptr; }
     // The response's status and header, once headerReceived has been signalled.
     const HttpResponseReader &response() const { return *m_reader; }
-    // The socket's own words after a SocketError or CannotOpen, for messages that quote them.
-    const QString &socketErrorString() const { return m_socketErrorString; }
-    // A limit in whole seconds, as the texts of Silent and TooSlow give it.
-    static QString seconds(std::chrono::milliseconds limit);
 
 public slots:
     // Gives the exchange up: the connection is dropped and nothing more is signalled.
@@ -75,6 +70,8 @@ signals:
     // The body bytes so far, and the whole body's length when the header gave it, else -1.
     void progress(qint64 received, qint64 total);
     void completed(int status);
+    // reason: what went wrong, in words that follow a caller's "... failed:"; the server is
+    // not named, the caller does that.
     void failed(HttpExchange::Failure failure, const QString &reason);
 
 private:
@@ -86,7 +83,8 @@ private:
     bool take(const QByteArray &bytes);
     bool hand(const std::string &body);
     void complete();
-    void fail(Failure failure, const QString &reason);
+    void fail(Failure failure);
+    QString failureText(Failure failure) const;
     void end();
 
     NetPeer m_peer;

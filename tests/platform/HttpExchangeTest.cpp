@@ -12,8 +12,8 @@ namespace {
 
 const QByteArray Ok = "HTTP/1.1 200 OK\r\n";
 const std::string Request = "GET /files/x   HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
-// Short limits: a server silent for 400 ms or unfinished after 800 ms is given up.
-const ExchangeLimits Quick{400ms, 800ms};
+// Short limits: a server silent for a second or unfinished after two is given up.
+const ExchangeLimits Quick{1000ms, 2000ms};
 constexpr std::uint64_t BodyLimit = 1024;
 
 // What an exchange signalled: its body, its progress and how it ended.
@@ -37,10 +37,11 @@ struct Recording
             endings << QStringLiteral("completed %1").arg(status);
         });
         QObject::connect(&exchange, &HttpExchange::failed, &exchange,
-                         [this](HttpExchange::Failure failure) {
+                         [this](HttpExchange::Failure failure, const QString &reason) {
                              endings << QStringLiteral("failed ") +
                                             QMetaEnum::fromType<HttpExchange::Failure>().valueToKey(
-                                                static_cast<int>(failure));
+                                                static_cast<int>(failure)) +
+                                            QStringLiteral(": ") + reason;
                          });
     }
 };
@@ -62,7 +63,7 @@ void HttpExchangeTest::endsOnce_data()
     QTest::addColumn<QList<QByteArray>>("pieces"); // none: the server accepts and stays silent
     QTest::addColumn<bool>("closes");
     QTest::addColumn<int>("trickle"); // then a byte every so many milliseconds; -1: nobody listens
-    QTest::addColumn<QString>("ending");
+    QTest::addColumn<QString>("ending"); // "completed <status>", or "failed <kind>: <reason>"
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<qint64>("total"); // as progress last gave it
 
@@ -82,20 +83,25 @@ void HttpExchangeTest::endsOnce_data()
         << 0 << "completed 404" << QByteArray("not found") << qint64(9);
     QTest::newRow("cut by the peer in the body")
         << QList<QByteArray>{Ok + "Content-Length: 9\r\n\r\nhello"} << true << 0
-        << "failed CutShort" << QByteArray("hello") << qint64(9);
+        << "failed CutShort: the answer ended early" << QByteArray("hello") << qint64(9);
     QTest::newRow("cut by the peer in the header")
-        << QList<QByteArray>{Ok + "Server: x\r\n"} << true << 0 << "failed BadResponse"
-        << QByteArray() << qint64(-1);
+        << QList<QByteArray>{Ok + "Server: x\r\n"} << true << 0
+        << "failed BadResponse: no valid answer (partial message)" << QByteArray() << qint64(-1);
     QTest::newRow("too large") << QList<QByteArray>{Ok + "Content-Length: 1025\r\n\r\n" +
                                                     QByteArray(1025, 'x')}
-                               << false << 0 << "failed BadResponse" << QByteArray() << qint64(-1);
-    QTest::newRow("not HTTP") << QList<QByteArray>{"SSH-2.0-x\r\n"} << false << 0
-                              << "failed BadResponse" << QByteArray() << qint64(-1);
-    QTest::newRow("silent") << none << false << 0 << "failed Silent" << QByteArray() << qint64(-1);
-    QTest::newRow("trickling") << QList<QByteArray>{Ok} << false << 100 << "failed TooSlow"
+                               << false << 0
+                               << "failed BadResponse: no valid answer (body limit exceeded)"
                                << QByteArray() << qint64(-1);
-    QTest::newRow("refused") << none << false << -1 << "failed SocketError" << QByteArray()
-                             << qint64(-1);
+    QTest::newRow("not HTTP") << QList<QByteArray>{"SSH-2.0-x\r\n"} << false << 0
+                              << "failed BadResponse: no valid answer (bad version)" << QByteArray()
+                              << qint64(-1);
+    QTest::newRow("silent") << none << false << 0 << "failed Silent: no answer for 1 seconds"
+                            << QByteArray() << qint64(-1);
+    QTest::newRow("trickling") << QList<QByteArray>{Ok} << false << 100
+                               << "failed TooSlow: no whole answer within 2 seconds" << QByteArray()
+                               << qint64(-1);
+    QTest::newRow("refused") << none << false << -1 << "failed SocketError: Connection refused"
+                             << QByteArray() << qint64(-1);
 }
 
 void HttpExchangeTest::endsOnce()

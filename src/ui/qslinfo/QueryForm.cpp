@@ -23,7 +23,7 @@ constexpr int MemoHeightAuto = 304;
 
 QueryForm::QueryForm(AppSettings &settings, QslInfoServer server, QWidget *parent,
                      ExchangeLimits limits)
-    : QMainWindow(parent), m_settings(settings), m_server(std::move(server)), m_limits(limits)
+    : QMainWindow(parent), m_settings(settings), m_server(std::move(server))
 {
     // One query at a time, each on a connection of its own.
     m_qslInfoExchange = new HttpExchange(m_server.peer, AnswerLimit, limits, this);
@@ -227,35 +227,12 @@ void QueryForm::qslInfoAnswerEnded()
     appendFailure("query to " + m_server.displayName() + " server", tr("no SOAP answer"));
 }
 
-void QueryForm::qslInfoQueryFailed(HttpExchange::Failure failure)
+void QueryForm::qslInfoQueryFailed(HttpExchange::Failure failure, const QString &reason)
 {
-    const std::string service = m_server.displayName() + " server";
-    switch (failure) {
-    case HttpExchange::Failure::CannotOpen:
-    case HttpExchange::Failure::SocketError:
-        appendFailure("connection to " + service, m_qslInfoExchange->socketErrorString());
-        break;
-    case HttpExchange::Failure::Silent:
-        appendFailure("query to " + service,
-                      tr("no answer for %1 seconds").arg(HttpExchange::seconds(m_limits.silence)));
-        break;
-    case HttpExchange::Failure::TooSlow:
-        appendFailure(
-            "query to " + service,
-            tr("no whole answer within %1 seconds").arg(HttpExchange::seconds(m_limits.whole)));
-        break;
-    case HttpExchange::Failure::CannotSend:
-        appendFailure("query to " + service, tr("the request could not be sent"));
-        break;
-    case HttpExchange::Failure::BadResponse:
-        appendFailure("query to " + service,
-                      tr("no valid answer (%1)")
-                          .arg(QString::fromStdString(m_qslInfoExchange->response().error())));
-        break;
-    case HttpExchange::Failure::CutShort:
-        appendFailure("query to " + service, tr("the answer ended early"));
-        break;
-    }
+    const bool unreached = failure == HttpExchange::Failure::CannotOpen ||
+                           failure == HttpExchange::Failure::SocketError;
+    appendFailure((unreached ? "connection to " : "query to ") + m_server.displayName() + " server",
+                  reason);
 }
 
 void QueryForm::appendFailure(const std::string &what, const QString &reason)

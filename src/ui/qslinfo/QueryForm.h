@@ -69,7 +69,7 @@ private:
     void queryButtonClick();
     void qslInfoAnswerRead(const QByteArray &text);
     void qslInfoAnswerEnded();
-    void qslInfoQueryFailed(HttpExchange::Failure failure);
+    void qslInfoQueryFailed(HttpExchange::Failure failure, const QString &reason);
     void appendFailure(const std::string &what, const QString &reason);
     void appendEntry(const std::vector<std::string> &lines);
     void dropOldestEntries();
@@ -78,7 +78,6 @@ private:
 
     AppSettings &m_settings;
     QslInfoServer m_server;
-    ExchangeLimits m_limits;
 
     QPlainTextEdit *m_memo = nullptr;
     QPushButton *m_queryButton = nullptr;

@@ -171,11 +171,10 @@ void DownloadForm::exchangeFailed(HttpExchange::Failure failure, const QString &
         download = DownloadFailure::ReceiveFailed;
         break;
     }
-    if (failure == HttpExchange::Failure::TooSlow && m_cutByDeadline) {
-        endTransfer(download, "the update ran out of time: " + reason.toStdString());
-        return;
-    }
-    endTransfer(download, reason.toStdString());
+    std::string detail = m_peer.host + ": " + reason.toStdString();
+    if (failure == HttpExchange::Failure::TooSlow && m_cutByDeadline)
+        detail = "the update ran out of time: " + detail;
+    endTransfer(download, std::move(detail));
 }
 
 void DownloadForm::endTransfer(DownloadFailure failure, std::string detail)
