@@ -4,6 +4,7 @@
 #include "core/shell/AppState.h"
 #include "core/shell/UpdatePolicy.h"
 #include "platform/EspeakEngine.h"
+#include "platform/QslInfoClient.h"
 #include "platform/SignalWatcher.h"
 #include "platform/SingleInstance.h"
 #include "ui/main/MainForm.h"
@@ -97,9 +98,11 @@ int main(int argc, char *argv[])
     UpdateForm updateForm;
     UpdatePolicy updates(state, boxes, downloadForm, updateForm, UpdateHost);
     const QslInfoServer server = qslInfoServer();
-    QueryForm queryForm(state.settings, server);
+    // The client first, so that the window that shows its answers goes before it.
+    QslInfoClient qslInfoClient(server);
+    QueryForm queryForm(state.settings, qslInfoClient);
     DatabaseForm databaseForm(server);
-    QslInfoService qslInfo(state.settings, queryForm, databaseForm);
+    QslInfoService qslInfo(state.settings, qslInfoClient, queryForm, databaseForm);
 
     MainForm mainForm(state,
                       MainFormSeams{boxes, speechEngine,

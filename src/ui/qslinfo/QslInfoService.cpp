@@ -1,5 +1,7 @@
 #include "ui/qslinfo/QslInfoService.h"
 
+#include "core/settings/AppSettings.h"
+#include "platform/QslInfoClient.h"
 #include "ui/qslinfo/DatabaseForm.h"
 #include "ui/qslinfo/QueryForm.h"
 
@@ -12,7 +14,8 @@ void QslInfoService::applyQslInfoMode()
 
 void QslInfoService::queryCall(const std::string &callFieldText)
 {
-    m_queryForm.queryCall(callFieldText);
+    // The own call as it is now: the settings dialog may have changed it.
+    m_client.query(callFieldText, m_settings.ownCall);
 }
 
 void QslInfoService::databaseMenuClick()

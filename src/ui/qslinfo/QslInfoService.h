@@ -4,15 +4,19 @@
 
 struct AppSettings;
 class DatabaseForm;
+class QslInfoClient;
 class QueryForm;
 
-// The QSL information service behind the main window: the query window and the settings
-// dialog, which the main window knows only through this seam.
+// The QSL information service behind the main window: the client that asks it, the query
+// window that shows its answers and the settings dialog, which the main window knows only
+// through this seam.
 class QslInfoService final : public QslInfoQuery
 {
 public:
-    QslInfoService(AppSettings &settings, QueryForm &queryForm, DatabaseForm &databaseForm)
-        : m_settings(settings), m_queryForm(queryForm), m_databaseForm(databaseForm)
+    QslInfoService(AppSettings &settings, QslInfoClient &client, QueryForm &queryForm,
+                   DatabaseForm &databaseForm)
+        : m_settings(settings), m_client(client), m_queryForm(queryForm),
+          m_databaseForm(databaseForm)
     {}
 
     void applyQslInfoMode() override;
@@ -24,6 +28,7 @@ public:
 
 private:
     AppSettings &m_settings;
+    QslInfoClient &m_client;
     QueryForm &m_queryForm;
     DatabaseForm &m_databaseForm;
 };

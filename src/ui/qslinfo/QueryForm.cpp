@@ -1,7 +1,7 @@
 #include "ui/qslinfo/QueryForm.h"
 
 #include "core/settings/AppSettings.h"
-#include "ui/widgets/CoreText.h"
+#include "platform/QslInfoClient.h"
 #include "ui/widgets/DialogFrame.h"
 
 #include <QCloseEvent>
@@ -21,15 +21,13 @@ constexpr int MemoHeightAuto = 304;
 
 } // namespace
 
-QueryForm::QueryForm(AppSettings &settings, QslInfoServer server, QWidget *parent,
-                     ExchangeLimits limits)
-    : QMainWindow(parent), m_settings(settings), m_server(std::move(server))
+QueryForm::QueryForm(AppSettings &settings, QslInfoClient &qslInfoClient, QWidget *parent)
+    : QMainWindow(parent), m_settings(settings), m_client(qslInfoClient)
 {
-    // One query at a time, each on a connection of its own.
-    m_qslInfoExchange = new HttpExchange(m_server.peer, AnswerLimit, limits, this);
-    connect(m_qslInfoExchange, &HttpExchange::bodyReceived, this, &QueryForm::qslInfoAnswerRead);
-    connect(m_qslInfoExchange, &HttpExchange::completed, this, &QueryForm::qslInfoAnswerEnded);
-    connect(m_qslInfoExchange, &HttpExchange::failed, this, &QueryForm::qslInfoQueryFailed);
+    connect(&m_client, &QslInfoClient::answerReceived, this, &QueryForm::appendEntry);
+    connect(&m_client, &QslInfoClient::queryFailed, this,
+            [this](const QString &message) { appendEntry({message}); });
+    const QString service = QString::fromStdString(m_client.server().displayName());
 
     // A main window of its own, so that screen readers present it as a frame.
     setObjectName(QStringLiteral("QueryForm"));
@@ -40,8 +38,7 @@ QueryForm::QueryForm(AppSettings &settings, QslInfoServer server, QWidget *paren
                    Qt::WindowCloseButtonHint);
     setFixedSize(ClientWidth, ClientHeight);
     setFont(dialogFont());
-    setWindowTitle(
-        windowCaption(QString::fromStdString(m_server.displayName()) + QStringLiteral(" query")));
+    setWindowTitle(windowCaption(service + QStringLiteral(" query")));
     setWindowIcon(programIcon());
     // Beside the main window, which keeps the focus: the user goes on typing calls.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -61,19 +58,13 @@ QueryForm::QueryForm(AppSettings &settings, QslInfoServer server, QWidget *paren
     m_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_memo->setGeometry(8, 8, 464, MemoHeightManual);
     describe(m_memo, tr("QSL information"),
-             tr("The answers of %1, one after another").arg(m_server.displayName().c_str()));
+             tr("The answers of %1, one after another").arg(service));
 
     m_queryButton =
         addControl<QPushButton>(client, "QueryButton", tr("&Query"), QRect(203, 287, 75, 25));
     describe(m_queryButton, tr("Query"),
-             tr("Ask %1 about the call in the main window").arg(m_server.displayName().c_str()));
+             tr("Ask %1 about the call in the main window").arg(service));
     connect(m_queryButton, &QPushButton::clicked, this, &QueryForm::queryButtonClick);
-}
-
-QueryForm::~QueryForm()
-{
-    // The exchange would report its end to a window that is half gone.
-    m_qslInfoExchange->abort();
 }
 
 void QueryForm::applyQslInfoMode()
@@ -185,7 +176,7 @@ void QueryForm::closeEvent(QCloseEvent *event)
     if (event->spontaneous())
         m_settings.qslInfoMode = QslInfoMode::None;
     // An answer still on its way is not wanted.
-    m_qslInfoExchange->abort();
+    m_client.abort();
     event->accept();
 }
 
@@ -197,53 +188,7 @@ void QueryForm::queryButtonClick()
         m_besideWindow->activateWindow();
 }
 
-void QueryForm::queryCall(const std::string &callFieldText)
-{
-    const std::string call = QslInfoRequest::queryCall(callFieldText);
-    if (!QslInfoRequest::worthAsking(call))
-        return;
-    // The newest call wins: a query still under way is given up.
-    m_qslInfoExchange->abort();
-    m_queryCall = call;
-    m_hiddenMemo.clear();
-    m_qslInfoExchange->start(QslInfoRequest::request(m_server, m_queryCall, m_settings.ownCall));
-}
-
-void QueryForm::qslInfoAnswerRead(const QByteArray &text)
-{
-    // Each read's text is one addition to the buffer, so a read that ends inside a line splits
-    // it; a read that brought only header bytes adds nothing.
-    m_hiddenMemo.add(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
-    if (const auto shown = m_hiddenMemo.shown(m_queryCall, m_server.creditMark())) {
-        // Shown once: whatever else the connection brings is not wanted.
-        m_qslInfoExchange->abort();
-        appendEntry(*shown);
-    }
-}
-
-void QueryForm::qslInfoAnswerEnded()
-{
-    // The whole answer came without the end of an envelope where one belongs.
-    appendFailure("query to " + m_server.displayName() + " server", tr("no SOAP answer"));
-}
-
-void QueryForm::qslInfoQueryFailed(HttpExchange::Failure failure, const QString &reason)
-{
-    const bool unreached = failure == HttpExchange::Failure::CannotOpen ||
-                           failure == HttpExchange::Failure::SocketError;
-    appendFailure((unreached ? "connection to " : "query to ") + m_server.displayName() + " server",
-                  reason);
-}
-
-void QueryForm::appendFailure(const std::string &what, const QString &reason)
-{
-    std::string line = "*** " + what + " failed for " + m_queryCall;
-    if (!reason.isEmpty())
-        line += ": " + reason.toStdString();
-    appendEntry({line + " ***"});
-}
-
-void QueryForm::appendEntry(const std::vector<std::string> &lines)
+void QueryForm::appendEntry(const QStringList &lines)
 {
     // The window's own line that opens each entry is bold, the service's text is not, so that an
     // answer cannot pass a line of its own off as the header of another.
@@ -253,11 +198,11 @@ void QueryForm::appendEntry(const std::vector<std::string> &lines)
     QTextDocument *document = m_memo->document();
     QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::End);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
         const QTextCharFormat &format = i == 0 ? own : service;
         if (!document->isEmpty())
             cursor.insertBlock(QTextBlockFormat(), format);
-        cursor.insertText(fromUtf8(lines[i]), format);
+        cursor.insertText(lines[i], format);
     }
     m_entryLines.push_back(static_cast<int>(lines.size()));
     dropOldestEntries();

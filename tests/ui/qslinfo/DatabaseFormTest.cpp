@@ -1,6 +1,7 @@
 #include "ui/qslinfo/DatabaseForm.h"
 
 #include "core/settings/AppSettings.h"
+#include "platform/QslInfoClient.h"
 #include "support/WindowFakes.h"
 #include "ui/qslinfo/QslInfoService.h"
 #include "ui/qslinfo/QueryForm.h"
@@ -26,9 +27,10 @@ struct DatabaseHarness
 {
     AppSettings settings;
     QslInfoServer server{{"127.0.0.1", 9}, "urn:test:qslinfo"};
-    QueryForm queryForm{settings, server};
+    QslInfoClient client{server};
+    QueryForm queryForm{settings, client};
     DatabaseForm databaseForm{server};
-    QslInfoService service{settings, queryForm, databaseForm};
+    QslInfoService service{settings, client, queryForm, databaseForm};
 
     template<typename T> T *control(const char *name) const
     {

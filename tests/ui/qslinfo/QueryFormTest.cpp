@@ -1,6 +1,7 @@
 #include "ui/qslinfo/QueryForm.h"
 
 #include "core/settings/AppSettings.h"
+#include "platform/QslInfoClient.h"
 #include "support/MainFormHarness.h"
 #include "ui/qslinfo/DatabaseForm.h"
 #include "ui/qslinfo/QslInfoService.h"
@@ -9,16 +10,12 @@
 #include <QApplication>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <QTextBlock>
 #include <QWindow>
-#include <QXmlStreamReader>
 
 namespace {
 
@@ -29,90 +26,27 @@ QString header(const char *call)
     return QStringLiteral("********** %1 **********").arg(call);
 }
 
-QByteArray httpAnswer(const QByteArray &body, const QByteArray &status = "200 OK")
-{
-    return "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\n\r\n" + body;
-}
-
 QStringList linesOf(const QPlainTextEdit &memo)
 {
     const QString text = memo.toPlainText();
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
-// The whole envelope on one line, broken only where the result's text is, as services send it.
-QByteArray soapAnswer(const QByteArray &result)
-{
-    return R"(<?xml version="1.0" encoding="utf-8"?><soap:Envelope xmlns:soap=")"
-           R"(http://schemas.xmlsoap.org/soap/envelope/"><soap:Body><qslinfoResponse><qslinfoResult>)" +
-           result + "</qslinfoResult></qslinfoResponse></soap:Body></soap:Envelope>";
-}
-
-// The query window over a QSL information service on loopback, which keeps every connection
-// with what arrived on it and answers only when the test says so.
+// The query window over a client whose signals the test gives, as the client gives them when an
+// answer or a failure arrives; nothing listens on the service's port.
 struct QueryHarness
 {
-    QTcpServer server;
-    QList<QTcpSocket *> connections;
-    QList<QByteArray> received;
     AppSettings settings;
-    std::unique_ptr<QueryForm> form;
+    QslInfoClient client{QslInfoServer{{"127.0.0.1", 9}, Namespace.toStdString()}};
+    QueryForm form{settings, client};
 
-    QueryHarness()
+    // The answer about the call with the result's lines, as the client signals it.
+    void answer(const char *call, const QStringList &result)
     {
-        server.listen(QHostAddress::LocalHost);
-        QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
-            while (QTcpSocket *socket = server.nextPendingConnection()) {
-                connections << socket;
-                received << QByteArray();
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    received[connections.indexOf(socket)] += socket->readAll();
-                });
-            }
-        });
-        const NetPeer peer{"127.0.0.1", server.serverPort()};
-        form = std::make_unique<QueryForm>(settings, QslInfoServer{peer, Namespace.toStdString()});
+        emit client.answerReceived(QStringList{header(call)} + result + QStringList{" "});
     }
 
-    // Starts a query and waits until the service holds its whole request.
-    bool ask(const char *callField)
-    {
-        const qsizetype connection = received.size();
-        form->queryCall(callField);
-        return QTest::qWaitFor([&] {
-            return connection < received.size() &&
-                   received.at(connection).endsWith("</soap:Envelope>\r\n\r\n");
-        });
-    }
-
-    // Sends one piece of the answer on connection i and waits until the window has read it, so
-    // that each piece is a read event of its own. The piece Close closes the connection.
-    void deliver(qsizetype i, const QByteArray &piece)
-    {
-        const auto sockets = form->findChildren<QTcpSocket *>();
-        if (piece == Close)
-            connections.at(i)->disconnectFromHost();
-        else
-            connections.at(i)->write(piece);
-        if (sockets.isEmpty())
-            return;
-        QPointer<QTcpSocket> client = sockets.last();
-        QSignalSpy read(client.data(), &QTcpSocket::readyRead);
-        QTRY_VERIFY(client.isNull() || read.count() > 0);
-    }
-
-    // Asks about the call and answers with the body.
-    bool answer(const char *call, const QByteArray &body)
-    {
-        if (!ask(call))
-            return false;
-        deliver(received.size() - 1, httpAnswer(body));
-        return QTest::qWaitFor([this] { return form->findChildren<QTcpSocket *>().isEmpty(); });
-    }
-
-    QStringList memoLines() const { return linesOf(*form->memo()); }
-    static inline const QByteArray Close = "<close>";
+    QStringList memoLines() const { return linesOf(*form.memo()); }
 };
 
 // The numbers of the lines shown in bold.
@@ -140,6 +74,7 @@ struct MainWithQuery
 {
     Harness main;
     quint16 port = 0;
+    std::unique_ptr<QslInfoClient> client;
     std::unique_ptr<QueryForm> form;
     std::unique_ptr<DatabaseForm> databaseForm;
     std::unique_ptr<QslInfoService> service;
@@ -155,9 +90,10 @@ struct MainWithQuery
         if (!file.open(QIODevice::WriteOnly) || file.write(settingsFile) != settingsFile.size())
             return false;
         file.close();
-        form = std::make_unique<QueryForm>(main.settings, server);
+        client = std::make_unique<QslInfoClient>(server);
+        form = std::make_unique<QueryForm>(main.settings, *client);
         databaseForm = std::make_unique<DatabaseForm>(server);
-        service = std::make_unique<QslInfoService>(main.settings, *form, *databaseForm);
+        service = std::make_unique<QslInfoService>(main.settings, *client, *form, *databaseForm);
         main.qslInfo = service.get();
         main.make();
         form->showBeside(main.form.get());
@@ -183,12 +119,7 @@ class QueryFormTest : public QObject
     Q_OBJECT
 
 private slots:
-    void requestIsValidSoap_data();
-    void requestIsValidSoap();
-    void shortCallsAreNotAsked();
-    void answers_data();
-    void answers();
-    void answersNameTheirCall();
+    void entriesOpenWithTheirOwnBoldLine();
     void serviceDownTypingGoesOn();
     void queryButtonHandsBackTheKeyboard();
     void memoKeepsTheLatestAnswers_data();
@@ -198,183 +129,19 @@ private slots:
     void placement();
 };
 
-void QueryFormTest::requestIsValidSoap_data()
-{
-    QTest::addColumn<QByteArray>("callField");
-    QTest::addColumn<QByteArray>("ownCall");
-    QTest::addColumn<QString>("call");
-    QTest::addColumn<QString>("client");
-    // For plain ASCII: 359 bytes of fixed text, the namespace, the call, the own call or
-    // "anonimous". Markup and other characters make the body longer (-1: not checked).
-    QTest::addColumn<int>("bodyLength");
-
-    QTest::newRow("anonymous") << QByteArray("DL1ABC") << QByteArray() << "DL1ABC"
-                               << "VORN-anonimous" << 359 + 16 + 6 + 9;
-    QTest::newRow("six-character own call")
-        << QByteArray("  dl1abc ") << QByteArray("G4XYZW") << "DL1ABC"
-        << "VORN-G4XYZW" << 359 + 16 + 6 + 6;
-    QTest::newRow("markup in the calls")
-        << QByteArray("DL1ABC&<") << QByteArray("A\"'>B") << "DL1ABC&<"
-        << "VORN-A\"'>B" << -1;
-    QTest::newRow("own call beyond ASCII")
-        << QByteArray("VK2QQQ") << QByteArray("F\xc9LIX") << "VK2QQQ"
-        << QString::fromUtf8("VORN-F\u00c9LIX") << -1;
-}
-
-void QueryFormTest::requestIsValidSoap()
-{
-    QFETCH(QByteArray, callField);
-    QFETCH(QByteArray, ownCall);
-    QFETCH(QString, call);
-    QFETCH(QString, client);
-    QFETCH(int, bodyLength);
-
-    QueryHarness h;
-    h.settings.ownCall = ownCall.toStdString();
-    QVERIFY(h.ask(callField.constData()));
-    const QByteArray request = h.received.at(0);
-    QVERIFY(request.startsWith("POST /qslinfo.asmx   HTTP/1.1\r\nHost: 127.0.0.1\r\n"));
-    QVERIFY(request.contains("\r\nSOAPAction: \"" + Namespace + "/qslinfo\"\r\n\r\n"));
-    const QByteArray body = request.mid(request.indexOf("\r\n\r\n") + 4);
-    QVERIFY(request.contains("\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n"));
-    if (bodyLength >= 0)
-        QCOMPARE(body.size(), bodyLength);
-
-    QXmlStreamReader xml(body);
-    QStringList sent;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        if (xml.name() == u"qslinfo")
-            sent << xml.namespaceUri().toString();
-        else if (xml.name() == u"callsign" || xml.name() == u"ClientInformation")
-            sent << xml.readElementText();
-    }
-    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-    QCOMPARE(sent, (QStringList{QString::fromLatin1(Namespace), call, client}));
-}
-
-void QueryFormTest::shortCallsAreNotAsked()
+// Only the window's own first line of each entry is bold: an answer that forges a header of
+// its own cannot pass it off as the start of another.
+void QueryFormTest::entriesOpenWithTheirOwnBoldLine()
 {
     QueryHarness h;
-    for (const char *callField : {"", "K", " DL ", "  "})
-        h.form->queryCall(callField);
-    QVERIFY(h.form->findChildren<QTcpSocket *>().isEmpty());
-}
+    h.answer("DL1ABC", {"QSL via bureau", " ", header("K1FAKE"), "fake"});
+    const QString failure =
+        QStringLiteral("*** query to 127.0.0.1 server failed for G4XYZ: no SOAP answer ***");
+    emit h.client.queryFailed(failure);
 
-void QueryFormTest::answers_data()
-{
-    QTest::addColumn<QList<QByteArray>>("pieces");
-    QTest::addColumn<QStringList>("shown");
-
-    const QString head = header("DL1ABC");
-    const QString failed = QStringLiteral("*** query to 127.0.0.1 server failed for DL1ABC: ");
-    const QByteArray bureau = httpAnswer(soapAnswer("DL1ABC\r\nQSL via bureau"));
-    const qsizetype split = bureau.indexOf("bureau<");
-    QTest::newRow("one piece") << QList<QByteArray>{bureau}
-                               << QStringList{head, "DL1ABC", "QSL via bureau", " "};
-    QTest::newRow("split inside a result line")
-        << QList<QByteArray>{bureau.left(split), bureau.mid(split)}
-        << QStringList{head, "DL1ABC", "QSL via ", "bureau", " "};
-
-    const QByteArray lastLine = "<qslinfoResult>found</qslinfoResult></soap:Envelope>";
-    QTest::newRow("end marker on line 99")
-        << QList<QByteArray>{httpAnswer(QByteArray("x\r\n").repeated(99) + lastLine)}
-        << QStringList{head, "found", " "};
-    QTest::newRow("end marker on line 100")
-        << QList<QByteArray>{httpAnswer(QByteArray("x\r\n").repeated(100) + lastLine)}
-        << QStringList{failed + "no SOAP answer ***"};
-
-    QTest::newRow("credit mark first")
-        << QList<QByteArray>{httpAnswer(soapAnswer("(c) 127.0.0.1 knows nothing\r\n"))}
-        << QStringList{head, "no entry found", "(c) 127.0.0.1 knows nothing", " "};
-    QTest::newRow("credit mark after the opening tag's line")
-        << QList<QByteArray>{httpAnswer(soapAnswer("\r\n(c) 127.0.0.1 x"))}
-        << QStringList{head, "no entry found", "(c) 127.0.0.1 x", " "};
-    QTest::newRow("credit mark later")
-        << QList<QByteArray>{httpAnswer(soapAnswer("QSL direct\r\n(c) 127.0.0.1 sample"))}
-        << QStringList{head, "QSL direct", "(c) 127.0.0.1 sample", " "};
-    QTest::newRow("both tags on one line")
-        << QList<QByteArray>{httpAnswer(
-               "<a>before<qslinfoResult>only this</qslinfoResult>after</a></soap:Envelope>")}
-        << QStringList{head, "only this", " "};
-
-    // The body is longer than the first piece, so the connection would stay open for more.
-    const QByteArray unclosed = "<qslinfoResult>open\r\nend</soap:Envelope>\r\n";
-    QTest::newRow("no closing tag: shown once")
-        << QList<QByteArray>{"HTTP/1.1 200 OK\r\nContent-Length: " +
-                                 QByteArray::number(unclosed.size() * 2) + "\r\n\r\n" + unclosed,
-                             unclosed}
-        << QStringList{head, "open", "end</soap:Envelope>", " "};
-    QTest::newRow("chunked") << QList<QByteArray>{"HTTP/1.1 200 OK\r\nTransfer-Encoding: "
-                                                  "chunked\r\n\r\n9\r\n<qslinfoR\r\n"
-                                                  "1d\r\nesult>QSL via bureau</qslinfo\r\n"
-                                                  "17\r\nResult></soap:Envelope>\r\n0\r\n\r\n"}
-                             << QStringList{head, "QSL via bureau", " "};
-    QTest::newRow("SOAP fault") << QList<QByteArray>{httpAnswer(
-                                       soapAnswer("").replace("qslinfoResult", "faultstring"),
-                                       "500 Internal Server Error")}
-                                << QStringList{head, " "};
-    QTest::newRow("references and UTF-8")
-        << QList<QByteArray>{httpAnswer(soapAnswer("2019 &amp; 2020 &lt;ok&gt; &#x263A; \xc3\xa9"))}
-        << QStringList{head, QString::fromUtf8("2019 & 2020 <ok> \u263a \u00e9"), " "};
-    // A reference to a control character would break the line; it stays as written.
-    QTest::newRow("reference to a line break")
-        << QList<QByteArray>{httpAnswer(soapAnswer("one&#10;two&#x0;"))}
-        << QStringList{head, "one&#10;two&#x0;", " "};
-    QTest::newRow("characters that break or reverse lines")
-        << QList<QByteArray>{httpAnswer(soapAnswer("a\xe2\x80\xae"
-                                                   "b&#x2028;c\r\n&#x202e;"))}
-        << QStringList{head, "abc", " "};
-    // Only the window's own first line is bold: a forged header in the answer is not.
-    QTest::newRow("a forged header")
-        << QList<QByteArray>{httpAnswer(soapAnswer("QSL via bureau\r\n \r\n"
-                                                   "********** K1FAKE **********\r\nfake"))}
-        << QStringList{head, "QSL via bureau", " ", header("K1FAKE"), "fake", " "};
-
-    // Answers that are dropped say so.
-    QTest::newRow("not HTTP") << QList<QByteArray>{"</soap:Envelope>\r\n\r\n"}
-                              << QStringList{failed + "no valid answer (bad version) ***"};
-    QTest::newRow("larger than an answer may be")
-        << QList<QByteArray>{httpAnswer(soapAnswer(QByteArray(QueryForm::AnswerLimit, 'x')))}
-        << QStringList{failed + "no valid answer (body limit exceeded) ***"};
-    QTest::newRow("cut short") << QList<QByteArray>{"HTTP/1.1 200 OK\r\nContent-Length: 500\r\n"
-                                                    "\r\n<qslinfoResult>QSL",
-                                                    QueryHarness::Close}
-                               << QStringList{failed + "the answer ended early ***"};
-}
-
-void QueryFormTest::answers()
-{
-    QFETCH(QList<QByteArray>, pieces);
-    QFETCH(QStringList, shown);
-
-    QueryHarness h;
-    QVERIFY(h.ask("DL1ABC"));
-    for (const QByteArray &piece : pieces) {
-        h.deliver(0, piece);
-        if (QTest::currentTestFailed())
-            return;
-    }
-    // Whatever the answer, the window lets the connection go once it is complete.
-    QTRY_VERIFY(h.form->findChildren<QTcpSocket *>().isEmpty());
-    QCOMPARE(h.memoLines(), shown);
-    QCOMPARE(boldLines(*h.form->memo()), shown.isEmpty() ? QList<int>() : QList<int>{0});
-}
-
-void QueryFormTest::answersNameTheirCall()
-{
-    QueryHarness h;
-    QVERIFY(h.ask("DL1ABC"));
-    h.deliver(0, httpAnswer(soapAnswer("QSL info of DL1ABC")));
-    QVERIFY(h.ask("G4XYZ"));
-    // A third query while the second still waits: the newest call wins, and the late answer to
-    // the second comes on a connection that the window has given up.
-    QVERIFY(h.ask("JA1ZZZ"));
-    h.connections.at(1)->write(httpAnswer(soapAnswer("QSL info of G4XYZ")));
-    h.deliver(2, httpAnswer(soapAnswer("QSL info of JA1ZZZ")));
-    QCOMPARE(h.memoLines(), (QStringList{header("DL1ABC"), "QSL info of DL1ABC", " ",
-                                         header("JA1ZZZ"), "QSL info of JA1ZZZ", " "}));
+    QCOMPARE(h.memoLines(), (QStringList{header("DL1ABC"), "QSL via bureau", " ", header("K1FAKE"),
+                                         "fake", " ", failure}));
+    QCOMPARE(boldLines(*h.form.memo()), (QList<int>{0, 6}));
 }
 
 void QueryFormTest::serviceDownTypingGoesOn()
@@ -429,27 +196,28 @@ void QueryFormTest::queryButtonHandsBackTheKeyboard()
 void QueryFormTest::memoKeepsTheLatestAnswers_data()
 {
     QTest::addColumn<int>("answers");
-    QTest::addColumn<QByteArray>("result");
+    QTest::addColumn<QStringList>("result");
 
-    QTest::newRow("long lines") << 12 << QByteArray(60000, 'x');
-    QTest::newRow("many lines") << 60 << QByteArray("line\r\n").repeated(97) + "last";
+    QTest::newRow("long lines") << 12 << QStringList{QString(60000, 'x')};
+    QTest::newRow("many lines") << 60
+                                << QStringList(97, QStringLiteral("line")) + QStringList{"last"};
 }
 
 void QueryFormTest::memoKeepsTheLatestAnswers()
 {
     QFETCH(int, answers);
-    QFETCH(QByteArray, result);
+    QFETCH(QStringList, result);
 
     QueryHarness h;
     const auto call = [](int i) { return QStringLiteral("K1A%1").arg(i, 3, 10, QLatin1Char('0')); };
     qsizetype entryLines = 0;
     for (int i = 0; i < answers; ++i) {
-        QVERIFY(h.answer(qPrintable(call(i)), soapAnswer(result)));
+        h.answer(qPrintable(call(i)), result);
         if (i == 0)
             entryLines = h.memoLines().size();
     }
     const QStringList lines = h.memoLines();
-    const QTextDocument *document = h.form->memo()->document();
+    const QTextDocument *document = h.form.memo()->document();
     QVERIFY(document->blockCount() <= QueryForm::MemoLineLimit);
     QVERIFY(document->characterCount() <= QueryForm::MemoCharacterLimit);
     // Whole answers are dropped, the oldest first, and no more than needed.
@@ -466,24 +234,24 @@ void QueryFormTest::memoKeepsTheLatestAnswers()
 void QueryFormTest::newAnswerScrollsIntoView()
 {
     QueryHarness h;
-    h.form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(h.form.get()));
-    QPlainTextEdit *memo = h.form->memo();
+    h.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.form));
+    QPlainTextEdit *memo = h.form.memo();
     for (int i = 0; i < 20; ++i)
-        QVERIFY(h.answer("DL1ABC", soapAnswer("QSL via bureau\r\n" + QByteArray(300, 'w'))));
+        h.answer("DL1ABC", {"QSL via bureau", QString(300, 'w')});
     // The user reads an old answer, scrolled away from the start of the lines.
     memo->verticalScrollBar()->setValue(0);
     memo->horizontalScrollBar()->setValue(memo->horizontalScrollBar()->maximum());
     QVERIFY(!lineVisible(*memo, memo->blockCount() - 1));
 
-    QVERIFY(h.answer("G4XYZ", soapAnswer("QSL direct")));
+    h.answer("G4XYZ", {"QSL direct"});
     const int last = memo->blockCount() - 1;
     QCOMPARE(linesOf(*memo).mid(last - 2), (QStringList{header("G4XYZ"), "QSL direct", " "}));
     QVERIFY(lineVisible(*memo, last - 2));
     QVERIFY(lineVisible(*memo, last));
 
     // An answer taller than the area shows its first lines.
-    QVERIFY(h.answer("JA1ZZZ", soapAnswer(QByteArray("line\r\n").repeated(60))));
+    h.answer("JA1ZZZ", QStringList(60, QStringLiteral("line")));
     const int top = memo->blockCount() - 62;
     QCOMPARE(linesOf(*memo).at(top), header("JA1ZZZ"));
     QVERIFY(lineVisible(*memo, top));
