@@ -4,6 +4,7 @@
 #include "core/shell/AppState.h"
 #include "core/shell/UpdatePolicy.h"
 #include "platform/EspeakEngine.h"
+#include "platform/FileDownloader.h"
 #include "platform/QslInfoClient.h"
 #include "platform/SignalWatcher.h"
 #include "platform/SingleInstance.h"
@@ -94,11 +95,12 @@ int main(int argc, char *argv[])
     MessageBoxGate boxes(qtBoxes);
     EspeakEngine speechEngine;
 
-    DownloadForm downloadForm(peer(NetPeer{UpdateHost}, "VORN_TEST_UPDATE_PEER"), state.folder);
+    // The services first, so that the windows that show them go before them.
+    FileDownloader downloader(peer(NetPeer{UpdateHost}, "VORN_TEST_UPDATE_PEER"), state.folder);
+    DownloadForm downloadForm(downloader);
     UpdateForm updateForm;
-    UpdatePolicy updates(state, boxes, downloadForm, updateForm, UpdateHost);
+    UpdatePolicy updates(state, boxes, downloader, updateForm, UpdateHost);
     const QslInfoServer server = qslInfoServer();
-    // The client first, so that the window that shows its answers goes before it.
     QslInfoClient qslInfoClient(server);
     QueryForm queryForm(state.settings, qslInfoClient);
     DatabaseForm databaseForm(server);

@@ -83,8 +83,8 @@ struct DownloadRequest
     std::optional<std::chrono::steady_clock::time_point> deadline;
 };
 
-// Runs one download to its end and says how it went. The program shows a modal dialog while it
-// runs; tests stand in for it.
+// Runs one download to its end and says how it went. The program's downloader keeps the event
+// loop running meanwhile, and its window shows the download; tests stand in for it.
 class Downloader
 {
 public:

@@ -21,11 +21,11 @@ struct ExchangeLimits
     std::chrono::milliseconds whole{120000};
 };
 
-// How long the download dialog waits: the status text stays half a second before the connection
-// is opened and after the transfer has ended. Tests shorten the waits and the transfer's limits.
+// How long a download pauses: its status text stays on screen half a second before the
+// connection is opened and half a second after the transfer has ended, before the file is
+// installed. Tests shorten the pauses and the transfer's limits.
 struct DownloadTiming
 {
-    int waitTicks = 5;
-    std::chrono::milliseconds tick{100};
+    std::chrono::milliseconds pause{500};
     ExchangeLimits limits;
 };

@@ -1,9 +1,12 @@
 #include "ui/update/DownloadForm.h"
 
 #include "core/data/DataFolder.h"
+#include "platform/FileDownloader.h"
 #include "support/FakeServer.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -11,28 +14,14 @@
 
 using namespace std::chrono_literals;
 
-Q_DECLARE_METATYPE(DownloadFailure)
-
 namespace {
 
-const QByteArray Ok = "HTTP/1.1 200 OK\r\nServer: test\r\n";
-const QByteArray Country = "x DL DL\r\nx F F\r\n";
-const QByteArray Installed = "x G G\r\n";
+const QByteArray Ok = "HTTP/1.1 200 OK\r\n";
 
-QByteArray readFile(const QString &path)
+QByteArray answer(const QByteArray &body)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    return Ok + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// No waits, and half a second of silence is enough to give a server up.
-const DownloadTiming Quick{0, 0ms, 500ms};
 
 } // namespace
 
@@ -41,174 +30,53 @@ class DownloadFormTest : public QObject
     Q_OBJECT
 
 private slots:
-    void fetchesTheCountryFile_data();
-    void fetchesTheCountryFile();
-    void readsTheUpdateInformation_data();
-    void readsTheUpdateInformation();
-    void refusedConnectionKeepsTheBackup();
-    void backupThatCannotBeMadeFetchesNothing();
+    void showsEachDownloadWithItsPauses();
     void closeBoxGivesTheTransferUp();
 };
 
-void DownloadFormTest::fetchesTheCountryFile_data()
+// The window shows the status text of the download under way, alone and in front, from a pause
+// before the connection until a pause after the transfer, when the file is installed.
+void DownloadFormTest::showsEachDownloadWithItsPauses()
 {
-    QTest::addColumn<QList<QByteArray>>("pieces");
-    QTest::addColumn<bool>("closes");
-    QTest::addColumn<DownloadFailure>("failure");
-    QTest::addColumn<QByteArray>("stored"); // country.asc afterwards; the old one is the backup
-
-    const QByteArray cl = "Content-Length: " + QByteArray::number(Country.size()) + "\r\n\r\n";
-    const auto F = [](DownloadFailure f) { return f; };
-    QTest::newRow("one piece") << QList<QByteArray>{Ok + cl + Country} << true
-                               << F(DownloadFailure::None) << Country;
-    QTest::newRow("many pieces, split inside lines")
-        << QList<QByteArray>{Ok.left(9), Ok.mid(9) + cl.left(5), cl.mid(5) + "x D", "L DL\r",
-                             "\nx F F\r\n"}
-        << true << F(DownloadFailure::None) << Country;
-    QTest::newRow("to the end of the connection, last line unended, empty lines kept")
-        << QList<QByteArray>{Ok + "\r\nx DL DL\r\n\r\nx F F"} << true << F(DownloadFailure::None)
-        << QByteArray("x DL DL\r\n\r\nx F F\r\n");
-    QTest::newRow("keep-alive with Content-Length")
-        << QList<QByteArray>{Ok + cl + Country} << false << F(DownloadFailure::None) << Country;
-    QTest::newRow("chunked") << QList<QByteArray>{Ok + "Transfer-Encoding: chunked\r\n\r\n",
-                                                  "9\r\nx DL DL\r", "\n\r\n7\r\nx F F\r\n\r\n",
-                                                  "0\r\n\r\n"}
-                             << false << F(DownloadFailure::None) << Country;
-    QTest::newRow("no empty line") << QList<QByteArray>{Ok + "x DL DL\r\n"} << true
-                                   << F(DownloadFailure::BadResponse) << Installed;
-    QTest::newRow("404")
-        << QList<QByteArray>{"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found"}
-        << false << F(DownloadFailure::BadResponse) << Installed;
-    QTest::newRow("500") << QList<QByteArray>{"HTTP/1.1 500 Oops\r\n\r\n"} << true
-                         << F(DownloadFailure::BadResponse) << Installed;
-    // Part of the file, however well framed, is not the file.
-    QTest::newRow("206")
-        << QList<QByteArray>{"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 0-8/16\r\n"
-                             "Content-Length: 9\r\n\r\nx DL DL\r\n"}
-        << true << F(DownloadFailure::BadResponse) << Installed;
-    QTest::newRow("short body") << QList<QByteArray>{Ok + "Content-Length: 99\r\n\r\n" + Country}
-                                << true << F(DownloadFailure::ReceiveFailed) << Installed;
-    QTest::newRow("disconnect inside a chunk")
-        << QList<QByteArray>{Ok + "Transfer-Encoding: chunked\r\n\r\n10\r\nx DL"} << true
-        << F(DownloadFailure::ReceiveFailed) << Installed;
-    QTest::newRow("a portal page served with 200")
-        << QList<QByteArray>{Ok + "\r\n<!DOCTYPE html>\r\n<html><body>Log in</body></html>\r\n"}
-        << true << F(DownloadFailure::NotDataFile) << Installed;
-    QTest::newRow("never answers")
-        << QList<QByteArray>{} << false << F(DownloadFailure::ReceiveFailed) << Installed;
-}
-
-void DownloadFormTest::fetchesTheCountryFile()
-{
-    QFETCH(QList<QByteArray>, pieces);
-    QFETCH(bool, closes);
-    QFETCH(DownloadFailure, failure);
-    QFETCH(QByteArray, stored);
-
-    QTemporaryDir dir;
-    const DataFolder folder(dir.path().toStdString());
-    QVERIFY(writeFile(dir.filePath("country.asc"), Installed));
-    FakeServer server;
-    server.pieces = pieces;
-    server.closeAfterAnswer = closes;
-    server.answer = !pieces.isEmpty();
-    QVERIFY(server.listen());
-
-    DownloadForm form(NetPeer{"127.0.0.1", server.port()}, folder, nullptr, Quick);
-    const DownloadResult result = form.download(DownloadKind::CountryFile, true);
-
-    QCOMPARE(result.failure, failure);
-    QCOMPARE(server.request,
-             QByteArray("GET /files/country.asc   HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
-    // The file is replaced whole or not at all, and the backup is the file as it was.
-    QCOMPARE(readFile(dir.filePath("country.asc")), stored);
-    QCOMPARE(readFile(dir.filePath("country_old.asc")), Installed);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
-             (QStringList{"country.asc", "country_old.asc"}));
-    QVERIFY(!form.isVisible());
-}
-
-void DownloadFormTest::readsTheUpdateInformation_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<DownloadFailure>("failure");
-    QTest::addColumn<int>("data");
-    QTest::addColumn<int>("program");
-
-    QTest::newRow("two numbers") << QByteArray("12\r\n302\r\n") << DownloadFailure::None << 12
-                                 << 302;
-    QTest::newRow("blank before, one line")
-        << QByteArray(" 12") << DownloadFailure::None << 12 << 0;
-    QTest::newRow("blank after") << QByteArray("12 \r\n302\r\n") << DownloadFailure::NoVersionNumber
-                                 << 0 << 0;
-    QTest::newRow("letters on line two")
-        << QByteArray("$C\r\nabc\r\n") << DownloadFailure::None << 12 << 0;
-}
-
-void DownloadFormTest::readsTheUpdateInformation()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(DownloadFailure, failure);
-    QFETCH(int, data);
-    QFETCH(int, program);
-
+    constexpr qint64 Pause = 300;
     QTemporaryDir dir;
     const DataFolder folder(dir.path().toStdString());
     FakeServer server;
-    server.pieces = {"HTTP/1.1 200 OK\r\n\r\n" + body};
     QVERIFY(server.listen());
-    DownloadForm form(NetPeer{"localhost", server.port()}, folder, nullptr, Quick);
+    FileDownloader downloader(NetPeer{"127.0.0.1", server.port()}, folder,
+                              DownloadTiming{std::chrono::milliseconds(Pause), {5000ms}});
+    DownloadForm form(downloader);
+    QCOMPARE(form.findChild<QLabel *>("MsgLabel")->text(), QStringLiteral("??? ..."));
 
-    const DownloadResult result = form.download(DownloadKind::UpdateInfo, false);
-    QCOMPARE(result.failure, failure);
-    QCOMPARE(result.published.data, data);
-    QCOMPARE(result.published.program, program);
-    QVERIFY(
-        server.request.startsWith("GET /files/vorn_update.asc   HTTP/1.1\r\nHost: localhost\r\n"));
-}
+    const std::pair<DownloadKind, QByteArray> downloads[] = {
+        {DownloadKind::UpdateInfo, "2025093000\r\n302\r\n"},
+        {DownloadKind::CountryFile, "x DL DL\r\nx F F\r\n"}};
+    for (const auto &[kind, body] : downloads) {
+        const QString target = dir.filePath(QString::fromLatin1(Download::targetName(kind)));
+        server.request.clear();
+        server.clientGone = false;
+        server.pieces = {answer(body)};
+        QElapsedTimer clock;
+        clock.start();
+        downloader.start(DownloadRequest{kind, false, {}, {}});
 
-void DownloadFormTest::refusedConnectionKeepsTheBackup()
-{
-    QTemporaryDir dir;
-    const DataFolder folder(dir.path().toStdString());
-    const QByteArray installed =
-        "DL    Germany                DL    DARC                     Y\r\n";
-    QVERIFY(writeFile(dir.filePath("vorn.asc"), installed));
-    QVERIFY(writeFile(dir.filePath("vorn_old.asc"), "older"));
-    quint16 port = 0;
-    {
-        FakeServer closed; // listens, then goes away: nothing is on the port any more
-        QVERIFY(closed.listen());
-        port = closed.port();
+        QVERIFY(form.isVisible());
+        QCOMPARE(QApplication::activeModalWidget(), &form);
+        QCOMPARE(form.findChild<QLabel *>("MsgLabel")->text(),
+                 QString::fromStdString(Download::statusText(kind, "127.0.0.1")));
+        QTRY_VERIFY(!server.request.isEmpty());
+        QVERIFY2(clock.elapsed() >= Pause * 9 / 10, qPrintable(QString::number(clock.elapsed())));
+        // The transfer is over: the text stays, and the file is not yet in place.
+        QTRY_VERIFY(server.clientGone);
+        const qint64 transferEnded = clock.elapsed();
+        QVERIFY(form.isVisible());
+        QVERIFY(!QFile::exists(target));
+        QTRY_VERIFY(!form.isVisible());
+        QVERIFY2(clock.elapsed() - transferEnded >= Pause / 2,
+                 qPrintable(QString::number(clock.elapsed() - transferEnded)));
+        QVERIFY(QFile::exists(target));
+        QVERIFY(downloader.result().succeeded());
     }
-    DownloadForm form(NetPeer{"127.0.0.1", port}, folder, nullptr, Quick);
-
-    const DownloadResult result = form.download(DownloadKind::BureauFile, true);
-    QCOMPARE(result.failure, DownloadFailure::CannotConnect);
-    QCOMPARE(checkFailureCode(result.failure), -2);
-    // A copy of the current file became the backup before the connection was tried, and the
-    // file stays in place.
-    QCOMPARE(readFile(dir.filePath("vorn_old.asc")), installed);
-    QCOMPARE(readFile(dir.filePath("vorn.asc")), installed);
-}
-
-void DownloadFormTest::backupThatCannotBeMadeFetchesNothing()
-{
-    QTemporaryDir dir;
-    const DataFolder folder(dir.path().toStdString());
-    QVERIFY(writeFile(dir.filePath("country.asc"), Installed));
-    QVERIFY(QDir(dir.path()).mkpath("country_old.asc/keep"));
-    FakeServer server;
-    server.pieces = {Ok + "Content-Length: 16\r\n\r\n" + Country};
-    QVERIFY(server.listen());
-    DownloadForm form(NetPeer{"127.0.0.1", server.port()}, folder, nullptr, Quick);
-
-    const DownloadResult result = form.download(DownloadKind::CountryFile, true);
-    QCOMPARE(result.failure, DownloadFailure::CannotBackUp);
-    QVERIFY2(result.detail.find("country_old.asc: Is a directory") != std::string::npos,
-             result.detail.c_str());
-    QVERIFY(server.request.isEmpty());
-    QCOMPARE(readFile(dir.filePath("country.asc")), Installed);
 }
 
 void DownloadFormTest::closeBoxGivesTheTransferUp()
@@ -216,18 +84,21 @@ void DownloadFormTest::closeBoxGivesTheTransferUp()
     QTemporaryDir dir;
     const DataFolder folder(dir.path().toStdString());
     FakeServer server;
-    // The body arrives after the user has closed the dialog.
+    // The body arrives after the user has closed the window.
     server.pieces = {Ok + "Content-Length: 16\r\n\r\nx DL", " DL\r\n", "x F F\r\n"};
     QVERIFY(server.listen());
-    DownloadForm form(NetPeer{"127.0.0.1", server.port()}, folder, nullptr,
-                      DownloadTiming{0, 0ms, 5000ms});
-    // The user closes the dialog once the request is out, before a byte of the answer is sent.
+    FileDownloader downloader(NetPeer{"127.0.0.1", server.port()}, folder,
+                              DownloadTiming{0ms, {5000ms}});
+    DownloadForm form(downloader);
+    // The user closes the window once the request is out, before a byte of the answer is sent.
     server.onRequest = [&form](FakeServer &, const QByteArray &) { form.close(); };
 
-    const DownloadResult result = form.download(DownloadKind::CountryFile, false);
+    const DownloadResult result = downloader.download(DownloadKind::CountryFile, false);
     QCOMPARE(result.failure, DownloadFailure::Cancelled);
+    QVERIFY(!form.isVisible());
     QTest::qWait(50);
     QVERIFY(!QFile::exists(dir.filePath("country.asc")));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
 }
 
 QTEST_MAIN(DownloadFormTest)

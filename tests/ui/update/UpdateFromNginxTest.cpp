@@ -5,6 +5,7 @@
 #include "core/shell/AppState.h"
 #include "core/shell/MessageBoxes.h"
 #include "core/shell/UpdatePolicy.h"
+#include "platform/FileDownloader.h"
 #include "support/TestDataFiles.h"
 #include "support/WindowFakes.h"
 #include "ui/update/DownloadForm.h"
@@ -80,10 +81,11 @@ void UpdateFromNginxTest::installsNewerData()
     app.settings.dataVersion = 5;
     QVERIFY(app.load(DataFile::Country) && app.load(DataFile::Bureau));
     YesBoxes boxes;
-    DownloadForm downloadForm(NetPeer{"127.0.0.1", port}, app.folder, nullptr,
-                              DownloadTiming{0, 0ms, 10000ms});
+    FileDownloader downloader(NetPeer{"127.0.0.1", port}, app.folder,
+                              DownloadTiming{0ms, {10000ms}});
+    DownloadForm downloadForm(downloader);
     UpdateForm updateForm;
-    UpdatePolicy policy(app, boxes, downloadForm, updateForm, "127.0.0.1");
+    UpdatePolicy policy(app, boxes, downloader, updateForm, "127.0.0.1");
     // The user presses "Check now" in the update dialog.
     QTimer::singleShot(0, &updateForm, [&] {
         QTRY_VERIFY(updateForm.isVisible());

@@ -3,9 +3,9 @@
 // files as they were.
 
 #include "core/data/DataFolder.h"
+#include "platform/FileDownloader.h"
 #include "platform/QslInfoClient.h"
 #include "support/FakeServer.h"
-#include "ui/update/DownloadForm.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -115,13 +115,13 @@ void HostileServerTest::downloadEndsSoonAndSmall()
     }
     FakeServer fake;
     QVERIFY(server.play(fake));
-    DownloadForm form(NetPeer{"127.0.0.1", fake.port()}, folder, nullptr,
-                      DownloadTiming{0, 0ms, 1000ms, 1500ms});
+    FileDownloader downloader(NetPeer{"127.0.0.1", fake.port()}, folder,
+                              DownloadTiming{0ms, {1000ms, 1500ms}});
 
     const long before = peakKilobytes();
     QElapsedTimer clock;
     clock.start();
-    const DownloadResult result = form.download(DownloadKind::CountryFile, true);
+    const DownloadResult result = downloader.download(DownloadKind::CountryFile, true);
     const qint64 took = clock.elapsed();
     const long grown = peakKilobytes() - before;
     qInfo("%s after %lld ms, %lld bytes sent, peak memory grew by %ld KiB: %s",

@@ -6,10 +6,10 @@
 #include "core/shell/AppState.h"
 #include "core/shell/MessageBoxes.h"
 #include "core/shell/UpdatePolicy.h"
+#include "platform/FileDownloader.h"
 #include "support/FakeServer.h"
 #include "support/TestDataFiles.h"
 #include "support/WindowFakes.h"
-#include "ui/update/DownloadForm.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -158,9 +158,9 @@ void UpdateIntegrityTest::cutFileIsNeverInstalled()
     QVERIFY(app.load(DataFile::Country) && app.load(DataFile::Bureau));
     YesBoxes boxes;
     CheckNowDialog dialog;
-    DownloadForm form(NetPeer{"127.0.0.1", server.port()}, app.folder, nullptr,
-                      DownloadTiming{0, 0ms, 2000ms});
-    UpdatePolicy policy(app, boxes, form, dialog, "127.0.0.1");
+    FileDownloader downloader(NetPeer{"127.0.0.1", server.port()}, app.folder,
+                              DownloadTiming{0ms, {2000ms}});
+    UpdatePolicy policy(app, boxes, downloader, dialog, "127.0.0.1");
     policy.updateMenuClick();
 
     const QByteArray country = readFile(dir.filePath("country.asc"));
@@ -209,11 +209,11 @@ void UpdateIntegrityTest::wholeUpdateIsBounded()
     app.settings.dataVersion = InstalledVersion;
     YesBoxes boxes;
     CheckNowDialog dialog;
-    DownloadForm form(NetPeer{"127.0.0.1", server.port()}, app.folder, nullptr,
-                      DownloadTiming{0, 0ms, ExchangeLimits{1000ms, PerFile}});
+    FileDownloader downloader(NetPeer{"127.0.0.1", server.port()}, app.folder,
+                              DownloadTiming{0ms, ExchangeLimits{1000ms, PerFile}});
     UpdateClock updateClock;
     updateClock.wholeUpdate = WholeUpdate;
-    UpdatePolicy policy(app, boxes, form, dialog, "127.0.0.1", updateClock);
+    UpdatePolicy policy(app, boxes, downloader, dialog, "127.0.0.1", updateClock);
     QElapsedTimer clock;
     clock.start();
     policy.updateMenuClick();
