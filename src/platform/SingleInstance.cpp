@@ -1,13 +1,17 @@
 #include "platform/SingleInstance.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
 #include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,71 +24,125 @@ constexpr int RetryMs = 100;
 // A peer that has not sent a whole request by then, or sends more than this, is dropped.
 constexpr int PeerMs = 5000;
 constexpr qsizetype MaxRequestBytes = 256 * 1024;
-// sun_path holds 108 bytes with its terminating zero.
-constexpr qsizetype MaxSocketPath = 100;
+// Out of descriptors or memory, a connection waits in the queue while others end.
+constexpr int AcceptRetryMs = 200;
+
+// Only a process of this user may hand files over, or take them: a socket of another user's
+// would learn the paths and answer for a program that never opens them.
+bool peerIsThisUser(qintptr socket)
+{
+    struct ucred credentials
+    {
+    };
+    socklen_t size = sizeof credentials;
+    return socket >= 0 &&
+           ::getsockopt(static_cast<int>(socket), SOL_SOCKET, SO_PEERCRED, &credentials, &size) ==
+               0 &&
+           credentials.uid == ::geteuid();
+}
 
 } // namespace
 
 SingleInstance::SingleInstance(const QString &folder, QObject *parent)
-    : QObject(parent), m_folder(folder), m_lock(QDir(folder).filePath(QLatin1String(LockFileName)))
-{
-    // A program may hold its folder for days: only a holder that no longer runs leaves a stale
-    // lock, never the lock's age.
-    m_lock.setStaleLockTime(0);
-}
+    : QObject(parent), m_folder(folder), m_lock(folder)
+{}
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (m_listener >= 0)
+        ::close(m_listener);
+}
 
 QString SingleInstance::serverName(const QString &folder)
 {
-    const QFileInfo info(folder);
-    const QString canonical = info.canonicalFilePath();
-    const QString path = canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-    const QString name =
-        QStringLiteral("vorn-") +
-        QString::fromLatin1(
-            QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(32));
-    // The session's runtime directory is the user's alone; without one the socket lies in the
-    // shared temporary directory, guarded by its access rights.
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
-        const QString inRuntime = QDir(runtime).filePath(name);
-        if (QFile::encodeName(inRuntime).size() < MaxSocketPath)
-            return inRuntime;
-    }
-    return name;
+    const QString own = FolderLock::userFolder();
+    return own.isEmpty() ? QString() : QDir(own).filePath(FolderLock::key(folder));
 }
 
 bool SingleInstance::claim()
 {
-    if (!m_lock.tryLock(0))
-        return m_lock.error() != QLockFile::LockFailedError;
-
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnection);
-    const QString name = serverName(m_folder);
-    // A killed holder leaves its socket behind; the lock shows that nobody listens on it now.
-    QLocalServer::removeServer(name);
-    // Without the socket later starts find nobody to hand over to, and say so.
-    m_server->listen(name);
+    if (!m_lock.take())
+        return false;
+    m_problem = m_lock.problem();
+    listen();
     return true;
 }
 
-void SingleInstance::acceptConnection()
+void SingleInstance::listen()
 {
-    while (QLocalSocket *peer = m_server->nextPendingConnection()) {
-        connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-        connect(peer, &QLocalSocket::readyRead, this, [this, peer] { readRequest(peer); });
-        QTimer::singleShot(PeerMs, peer, &QLocalSocket::abort);
+    QString noFolder;
+    const QString own = FolderLock::userFolder(&noFolder);
+    if (own.isEmpty()) {
+        m_problem = noFolder;
+        return;
     }
+    const QString name = QDir(own).filePath(FolderLock::key(m_folder));
+    const QByteArray path = QFile::encodeName(name);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    // A killed holder leaves its socket behind; the lock shows that nobody listens on it now.
+    ::unlink(path.constData());
+    m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_listener < 0 ||
+        ::bind(m_listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+        ::listen(m_listener, MaxPeers) != 0) {
+        m_problem =
+            QStringLiteral("%1: %2").arg(name, QString::fromLocal8Bit(std::strerror(errno)));
+        if (m_listener >= 0)
+            ::close(m_listener);
+        m_listener = -1;
+        return;
+    }
+    m_acceptNotifier = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
+    connect(m_acceptNotifier, &QSocketNotifier::activated, this,
+            &SingleInstance::acceptConnections);
+}
+
+void SingleInstance::acceptConnections()
+{
+    for (;;) {
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                // The toolkit's own server closes for good here; this one waits and goes on.
+                m_acceptNotifier->setEnabled(false);
+                QTimer::singleShot(AcceptRetryMs, m_acceptNotifier,
+                                   [this] { m_acceptNotifier->setEnabled(true); });
+            }
+            return;
+        }
+        if (!peerIsThisUser(fd)) {
+            ::close(fd);
+            continue;
+        }
+        if (m_peers.size() >= MaxPeers)
+            dropPeer(m_peers.first());
+        auto *peer = new QLocalSocket(this);
+        peer->setSocketDescriptor(fd, QLocalSocket::ConnectedState, QIODevice::ReadWrite);
+        m_peers.append(peer);
+        connect(peer, &QLocalSocket::disconnected, this, [this, peer] { dropPeer(peer); });
+        connect(peer, &QLocalSocket::readyRead, this, [this, peer] { readRequest(peer); });
+        QTimer::singleShot(PeerMs, peer, [this, peer] { dropPeer(peer); });
+    }
+}
+
+void SingleInstance::dropPeer(QLocalSocket *peer)
+{
+    if (!m_peers.removeOne(peer))
+        return;
+    peer->disconnect(this);
+    peer->abort();
+    peer->deleteLater();
 }
 
 void SingleInstance::readRequest(QLocalSocket *peer)
 {
     const QByteArray pending = peer->peek(peer->bytesAvailable());
     if (pending.size() > MaxRequestBytes) {
-        peer->abort();
+        dropPeer(peer);
         return;
     }
     const qsizetype end = pending.indexOf("\n\n");
@@ -92,7 +150,7 @@ void SingleInstance::readRequest(QLocalSocket *peer)
         return;
     const QList<QByteArray> lines = pending.left(end).split('\n');
     if (lines.first() != Greeting) {
-        peer->abort();
+        dropPeer(peer);
         return;
     }
     QStringList files;
@@ -103,8 +161,10 @@ void SingleInstance::readRequest(QLocalSocket *peer)
     }
     peer->read(end + 2);
     peer->write(Taken);
-    peer->disconnectFromServer();
-    emit filesHandedOver(files);
+    peer->flush();
+    dropPeer(peer);
+    // From the event loop: what opens the files may show a box and run an event loop of its own.
+    QTimer::singleShot(0, this, [this, files] { emit filesHandedOver(files); });
 }
 
 void SingleInstance::handOver(const QStringList &files, std::chrono::milliseconds patience)
@@ -117,7 +177,12 @@ void SingleInstance::handOver(const QStringList &files, std::chrono::millisecond
     m_handOverDone = false;
 
     m_socket = new QLocalSocket(this);
-    connect(m_socket, &QLocalSocket::connected, this, [this] { m_socket->write(m_request); });
+    connect(m_socket, &QLocalSocket::connected, this, [this] {
+        if (peerIsThisUser(m_socket->socketDescriptor()))
+            m_socket->write(m_request);
+        else
+            finishHandOver(false);
+    });
     connect(m_socket, &QLocalSocket::readyRead, this, [this] {
         if (m_socket->canReadLine())
             finishHandOver(m_socket->readLine() == Taken);
@@ -130,8 +195,13 @@ void SingleInstance::handOver(const QStringList &files, std::chrono::millisecond
 
 void SingleInstance::connectToHolder()
 {
-    if (!m_handOverDone)
-        m_socket->connectToServer(serverName(m_folder));
+    if (m_handOverDone)
+        return;
+    const QString name = serverName(m_folder);
+    if (name.isEmpty())
+        finishHandOver(false);
+    else
+        m_socket->connectToServer(name);
 }
 
 void SingleInstance::retryOrGiveUp()

@@ -1,25 +1,30 @@
 #pragma once
 
+#include "platform/FolderLock.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QLockFile>
+#include <QList>
 #include <QObject>
 #include <QStringList>
 #include <chrono>
 
-class QLocalServer;
 class QLocalSocket;
+class QSocketNotifier;
 
 // One program per data folder: two of them updating the same files would spoil each other's
-// work. The first to start holds a lock file in the folder and listens on a local socket named
-// after the folder; a later start hands its log files (or none) to that one and ends. A lock
-// left by a program that was killed does not count.
+// work. The first to start holds the folder (FolderLock) and listens on a local socket in the
+// user's own folder; a later start hands its log files (or none) to that one and ends. Either
+// side talks only to a process of the same user.
 class SingleInstance final : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr const char *LockFileName = "vorn.lock";
+    static constexpr const char *LockFileName = FolderLock::FileName;
+    // Connections served at once; a further one drops the oldest, which a stuck or hostile peer
+    // holds, while a later start sends its request at once.
+    static constexpr int MaxPeers = 16;
 
     explicit SingleInstance(const QString &folder, QObject *parent = nullptr);
     ~SingleInstance() override;
@@ -27,6 +32,10 @@ public:
     // Takes the folder for this process and listens for later starts. False only when another
     // running program holds the folder; a folder that cannot hold a lock file is not refused.
     bool claim();
+    // Who holds the folder, after a claim() that failed.
+    const FolderLock::Holder &holder() const { return m_lock.holder(); }
+    // After a claim() that succeeded: why later starts may not reach this program, or empty.
+    QString problem() const { return m_problem; }
 
     // For a later start: hands the files to the program that holds the folder, from the event
     // loop, and ends with handedOver(). Relative paths are taken from the current directory. The
@@ -34,8 +43,7 @@ public:
     void handOver(const QStringList &files,
                   std::chrono::milliseconds patience = std::chrono::seconds(10));
 
-    // The local socket of a folder: one per folder, however its path is spelled, and private to
-    // the user where the session has a runtime directory.
+    // The local socket of a folder, in the user's own folder; empty when there is none.
     static QString serverName(const QString &folder);
 
 signals:
@@ -45,15 +53,20 @@ signals:
     void handedOver(bool taken);
 
 private:
-    void acceptConnection();
+    void listen();
+    void acceptConnections();
+    void dropPeer(QLocalSocket *peer);
     void readRequest(QLocalSocket *peer);
     void connectToHolder();
     void retryOrGiveUp();
     void finishHandOver(bool taken);
 
     QString m_folder;
-    QLockFile m_lock;
-    QLocalServer *m_server = nullptr;
+    FolderLock m_lock;
+    QString m_problem;
+    int m_listener = -1;
+    QSocketNotifier *m_acceptNotifier = nullptr;
+    QList<QLocalSocket *> m_peers; // oldest first
     QLocalSocket *m_socket = nullptr;
     QByteArray m_request;
     QDeadlineTimer m_handOverDeadline;
