@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -53,24 +54,75 @@ void nameTheApplication()
     QApplication::setWindowIcon(programIcon());
 }
 
+// What keeps the folder, and what the user can do about it: a lock outlives nothing but its
+// process, so ending that process (or the Vorn it is) frees the folder.
+QString notAnswering(const FolderLock::Holder &holder)
+{
+    QString text = QCoreApplication::translate("main", "Vorn is already running in the folder "
+                                                       "%1, but does not answer.")
+                       .arg(QDir::toNativeSeparators(QDir::currentPath()));
+    const QString lockFile = QDir::toNativeSeparators(holder.lockFile);
+    if (holder.pid == 0)
+        text += QCoreApplication::translate("main", "\r\n\r\nAnother program holds the lock "
+                                                    "file %1. Close it, then start Vorn again.")
+                    .arg(lockFile);
+    else if (!holder.host.isEmpty())
+        text += QCoreApplication::translate("main", "\r\n\r\nProcess %1 on the computer %2 "
+                                                    "holds the lock file %3. Close Vorn there, "
+                                                    "then start Vorn again.")
+                    .arg(holder.pid)
+                    .arg(holder.host, lockFile);
+    else
+        text += QCoreApplication::translate("main", "\r\n\r\nProcess %1 holds the lock file "
+                                                    "%2. Close that Vorn, or end process %1 if "
+                                                    "it hangs, then start Vorn again.")
+                    .arg(holder.pid)
+                    .arg(lockFile);
+    return text;
+}
+
 // Another Vorn works on this folder: it gets the logs, or is only brought to the front.
 int handOverTo(SingleInstance &holder, const QStringList &logs)
 {
     // Ended by the hand-over alone, not by the box closing.
     QApplication::setQuitOnLastWindowClosed(false);
     QtMessageBoxes boxes;
-    QObject::connect(&holder, &SingleInstance::handedOver, [&boxes](bool taken) {
+    QObject::connect(&holder, &SingleInstance::handedOver, [&](bool taken) {
         if (!taken)
-            boxes.inform(MessageBoxes::Kind::Warning,
-                         QCoreApplication::translate("main",
-                                                     "Vorn is already running in the folder %1, "
-                                                     "but does not answer.")
-                             .arg(QDir::toNativeSeparators(QDir::currentPath()))
-                             .toStdString());
+            boxes.inform(MessageBoxes::Kind::Warning, notAnswering(holder.holder()).toStdString());
         QCoreApplication::exit(taken ? 0 : 1);
     });
     holder.handOver(logs);
     return QApplication::exec();
+}
+
+// A hand-over of a whole folder of logs, selected by mistake, would open a window for each: a
+// Sort log window takes 2.5 MB even for a small log, 5 GB for 2,000 logs. Ten windows already
+// cover a 1024 x 768 screen; more logs than that at once are a mistake, and are named instead.
+constexpr qsizetype MostLogsAtOnce = 10;
+constexpr qsizetype MostLogsNamed = 10;
+
+void openLogs(MainForm &mainForm, MessageBoxes &boxes, const QStringList &logs)
+{
+    mainForm.openLogs(logs.first(MostLogsAtOnce > logs.size() ? logs.size() : MostLogsAtOnce));
+    if (logs.size() <= MostLogsAtOnce)
+        return;
+    const QStringList left = logs.mid(MostLogsAtOnce);
+    QStringList named;
+    for (qsizetype i = 0; i < left.size() && i < MostLogsNamed; ++i)
+        named << QDir::toNativeSeparators(left[i]);
+    if (left.size() > MostLogsNamed)
+        named
+            << QCoreApplication::translate("main", "and %1 more").arg(left.size() - MostLogsNamed);
+    const QString text = QCoreApplication::translate("main", "Vorn opens at most %1 logs at a "
+                                                             "time. These %2 were not opened:")
+                             .arg(MostLogsAtOnce)
+                             .arg(left.size()) +
+                         QStringLiteral("\r\n") + named.join(QStringLiteral("\r\n"));
+    // After the windows: the box waits for the user.
+    QTimer::singleShot(0, &mainForm, [&boxes, text] {
+        boxes.inform(MessageBoxes::Kind::Information, text.toStdString());
+    });
 }
 
 } // namespace
@@ -130,15 +182,26 @@ int main(int argc, char *argv[])
 
     // A later start of Vorn on this folder, a double-click on a log say, hands its logs here.
     QObject::connect(&instance, &SingleInstance::filesHandedOver, &mainForm,
-                     [&mainForm](const QStringList &files) {
+                     [&mainForm, &boxes](const QStringList &files) {
                          if (files.isEmpty())
                              mainForm.comeToFront();
                          else
-                             mainForm.openLogs(files);
+                             openLogs(mainForm, boxes, files);
                      });
 
     mainForm.show();
-    mainForm.openLogs(logs);
+    openLogs(mainForm, boxes, logs);
+    // Later starts cannot reach a program without its socket: they would say that it does not
+    // answer, or, with no lock either, start beside it.
+    if (!instance.problem().isEmpty())
+        QTimer::singleShot(0, &mainForm, [&boxes, &instance] {
+            boxes.inform(MessageBoxes::Kind::Warning,
+                         QCoreApplication::translate("main",
+                                                     "Vorn runs, but a later start of Vorn in "
+                                                     "this folder cannot reach it.")
+                             .toStdString(),
+                         instance.problem().toStdString());
+        });
     const int status = QApplication::exec();
     // Whatever ran after the window closed (a start-up step left by a signal, say) is kept too.
     mainForm.saveSettings();
