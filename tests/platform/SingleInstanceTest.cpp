@@ -115,6 +115,7 @@ void SingleInstanceTest::cleanup()
         ::umount2(QFile::encodeName(m_mounted).constData(), MNT_DETACH);
     m_mounted.clear();
     qunsetenv("TMPDIR");
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 bool SingleInstanceTest::handOverTaken(const QStringList &files, std::chrono::milliseconds patience)
@@ -319,7 +320,6 @@ void SingleInstanceTest::socketFolderIsTheUsersOwn()
     QCOMPARE(info.st_mode & 077, 0u);
     QVERIFY(handOverTaken({QStringLiteral("/logs/a.adi")}, std::chrono::seconds(2)));
     QTRY_COMPARE(arrived.size(), 1);
-    qunsetenv("XDG_CACHE_HOME");
 }
 
 void SingleInstanceTest::otherUsersArePassedOver_data()

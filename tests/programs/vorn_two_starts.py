@@ -7,6 +7,8 @@
 3. Vorn C, started by the launcher from a folder of logs with two log names relative to it (as a
    file manager's double-click or a shell does), ends at once; A opens each log in a Sort log
    window of its own.
+   Later starts with ten logs and with eleven each open ten more windows; the eleventh log is
+   named in a message instead.
 4. Vorn D on another data folder runs beside A with its own main window.
 5. A is killed with SIGKILL; Vorn E on its folder starts normally on the lock A left, and ends
    normally on SIGTERM.
@@ -135,6 +137,24 @@ def run(arguments, workdir, desktop):
     if first.poll() is not None:
         raise Failure(f"A ended with status {first.returncode}")
     log("C ended at once; A opened both logs, each in a Sort log window")
+
+    for count in (10, 11):
+        given = [f"{count} {i}.adi" for i in range(count)]
+        for name in given:
+            shutil.copy(os.path.join(logs, "my log.adi"), os.path.join(logs, name))
+        ends_at_once(start(arguments, folder, *given, launcher=True, cwd=logs),
+                     f"a start with {count} logs")
+        wait_for(f"the windows of a start with {count} logs",
+                 lambda: desktop.visible(f"Sort log - {count} 9.adi$"))
+        time.sleep(1)
+        opened = sum(1 for name in given if desktop.visible(f"Sort log - {name}$"))
+        named = desktop.visible("^Information$")
+        if opened != 10 or bool(named) != (count > 10):
+            raise Failure(f"{count} logs opened {opened} windows, {len(named)} messages")
+        for box in named:
+            desktop.xdotool("windowactivate", "--sync", box)
+            desktop.xdotool("key", "Return")
+    log("ten logs opened ten windows; eleven opened ten and named the last")
 
     beside = start(arguments, other)
     wait_for("D's main window beside A's", lambda: len(desktop.visible(MAIN_WINDOW)) == 2)
