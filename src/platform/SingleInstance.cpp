@@ -49,8 +49,12 @@ SingleInstance::SingleInstance(const QString &folder, QObject *parent)
 
 SingleInstance::~SingleInstance()
 {
-    if (m_listener >= 0)
-        ::close(m_listener);
+    if (m_listener < 0)
+        return;
+    delete m_acceptNotifier;
+    ::close(m_listener);
+    // Still under the lock: nobody else listens at that name.
+    ::unlink(m_socketPath.constData());
 }
 
 QString SingleInstance::serverName(const QString &folder)
@@ -94,6 +98,7 @@ void SingleInstance::listen()
         m_listener = -1;
         return;
     }
+    m_socketPath = path;
     m_acceptNotifier = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
     connect(m_acceptNotifier, &QSocketNotifier::activated, this,
             &SingleInstance::acceptConnections);

@@ -65,6 +65,7 @@ private:
     FolderLock m_lock;
     QString m_problem;
     int m_listener = -1;
+    QByteArray m_socketPath;
     QSocketNotifier *m_acceptNotifier = nullptr;
     QList<QLocalSocket *> m_peers; // oldest first
     QLocalSocket *m_socket = nullptr;
