@@ -15,6 +15,8 @@
 
 namespace {
 
+using Status = struct stat;
+
 // A socket's path holds 107 bytes; the user folder leaves room for a key and its separator.
 constexpr qsizetype MaxUserFolderBytes = 107 - 1 - 32;
 // More than a lock file of ours ever holds.
@@ -31,6 +33,7 @@ QString systemReason(int error)
 bool makePrivate(const QString &path, QString *problem)
 {
     const QByteArray native = QFile::encodeName(path);
+    QDir().mkpath(QFileInfo(path).path());
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
         *problem = QStringLiteral("%1: %2").arg(path, systemReason(errno));
         return false;
@@ -42,9 +45,7 @@ bool makePrivate(const QString &path, QString *problem)
                                                           : systemReason(errno));
         return false;
     }
-    struct stat info
-    {
-    };
+    Status info{};
     bool own = ::fstat(fd, &info) == 0 && info.st_uid == ::geteuid();
     if (!own)
         *problem = QStringLiteral("%1 belongs to another user").arg(path);
@@ -65,9 +66,7 @@ bool fitsSocketPath(const QString &folder)
 // replaced (removing a link leaves what it points to alone). A folder is left as it is.
 void replaceUnlessFileOrFolder(const QByteArray &path)
 {
-    struct stat info
-    {
-    };
+    Status info{};
     if (::lstat(path.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
         ::unlink(path.constData());
 }
@@ -127,9 +126,7 @@ QString FolderLock::userFolder(QString *problem)
 {
     QStringList candidates;
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    struct stat info
-    {
-    };
+    Status info{};
     // The session's runtime folder, where it is a real folder of this user's.
     if (!runtime.isEmpty() && ::lstat(QFile::encodeName(runtime).constData(), &info) == 0 &&
         S_ISDIR(info.st_mode) && info.st_uid == ::geteuid())
@@ -139,7 +136,7 @@ QString FolderLock::userFolder(QString *problem)
     // writes to, named after the machine since a home folder may be shared by several.
     const QString cache =
         qEnvironmentVariable("XDG_CACHE_HOME", QDir::home().filePath(QStringLiteral(".cache")));
-    if (QDir::isAbsolutePath(cache) && QDir().mkpath(cache))
+    if (QDir::isAbsolutePath(cache))
         candidates << QDir(cache).filePath(QStringLiteral("vorn-") + QSysInfo::machineHostName());
     QStringList reasons;
     for (const QString &folder : std::as_const(candidates)) {
@@ -185,9 +182,7 @@ FolderLock::Outcome FolderLock::lockAt(const QString &path, bool inUserFolder, i
             m_problem = QStringLiteral("%1: %2").arg(path, systemReason(errno));
             return Outcome::Impossible;
         }
-        struct stat opened
-        {
-        };
+        Status opened{};
         if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
             ::close(fd);
             continue;
@@ -208,9 +203,7 @@ FolderLock::Outcome FolderLock::lockAt(const QString &path, bool inUserFolder, i
             return error == EWOULDBLOCK ? Outcome::Held : Outcome::Impossible;
         }
         // Still the file at that name, not one a link replacement took away meanwhile.
-        struct stat named
-        {
-        };
+        Status named{};
         if (::lstat(native.constData(), &named) != 0 || named.st_dev != opened.st_dev ||
             named.st_ino != opened.st_ino) {
             ::close(fd);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,8 +42,8 @@ private slots:
     void holderIsNamed();
     void socketFolderIsTheUsersOwn_data();
     void socketFolderIsTheUsersOwn();
-    void otherUsersArePassedOver_data();
-    void otherUsersArePassedOver();
+    void anotherUsersSocketGetsNothing();
+    void anotherUsersRequestIsNotRead();
     void serverOutlastsHeldConnections();
     void serverListensAfterFailedAccept();
     void fullDiskStillLocks_data();
@@ -66,27 +67,65 @@ namespace {
 
 constexpr uid_t Nobody = 65534;
 
-// Runs work in a child process as another user, or as this one with uid 0 left as it is, and
-// returns the child's process id; work returns the child's exit status.
-pid_t inChild(uid_t uid, const std::function<int()> &work)
+// A child process with the groups of uid (its user id it sets itself, when it is ready), whose
+// work reports through a pipe and gives its exit status.
+class Child
 {
-    const pid_t pid = ::fork();
-    if (pid != 0)
-        return pid;
-    ::alarm(20);
-    if (uid != ::geteuid() && (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0))
-        ::_exit(90);
-    ::_exit(work());
-}
+public:
+    Child(uid_t uid, const std::function<int(int report)> &work)
+    {
+        int report[2];
+        QVERIFY(::pipe(report) == 0);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::alarm(20);
+            const bool other = uid != ::geteuid();
+            ::_exit(other && (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0)
+                        ? 90
+                        : work(report[1]));
+        }
+        ::close(report[1]);
+        m_report = report[0];
+    }
+    ~Child() { finish(true); }
 
-// Waits for a child while the event loop runs, and gives its exit status.
-int finished(pid_t pid)
-{
-    int status = 0;
-    for (int i = 0; i < 2000 && ::waitpid(pid, &status, WNOHANG) == 0; ++i)
-        QTest::qWait(10);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+    // Waits, with the event loop running, for size bytes of report or the child's end.
+    QByteArray read(qsizetype size)
+    {
+        QByteArray got;
+        pollfd ready{m_report, POLLIN, 0};
+        for (int i = 0; i < 3000 && got.size() < size; ++i) {
+            char buffer[256];
+            const ssize_t count =
+                ::poll(&ready, 1, 0) == 1 ? ::read(m_report, buffer, sizeof buffer) : -1;
+            if (count == 0)
+                break;
+            if (count > 0)
+                got.append(buffer, count);
+            else
+                QTest::qWait(10);
+        }
+        return got;
+    }
+    // The rest of the report, once the child has ended ("exit N" when it failed).
+    QByteArray finish(bool kill = false)
+    {
+        if (m_pid <= 0)
+            return {};
+        if (kill)
+            ::kill(m_pid, SIGKILL);
+        const QByteArray rest = read(1 << 20);
+        int status = 0;
+        ::waitpid(std::exchange(m_pid, 0), &status, 0);
+        ::close(m_report);
+        const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return code == 0 || kill ? rest : "exit " + QByteArray::number(code);
+    }
+
+private:
+    pid_t m_pid = 0;
+    int m_report = -1;
+};
 
 sockaddr_un addressOf(const QString &path)
 {
@@ -95,6 +134,11 @@ sockaddr_un addressOf(const QString &path)
     const QByteArray native = QFile::encodeName(path);
     std::memcpy(address.sun_path, native.constData(), static_cast<size_t>(native.size()));
     return address;
+}
+
+const sockaddr *raw(const sockaddr_un &address)
+{
+    return reinterpret_cast<const sockaddr *>(&address);
 }
 
 } // namespace
@@ -311,9 +355,7 @@ void SingleInstanceTest::socketFolderIsTheUsersOwn()
     SingleInstance first(data());
     QVERIFY(first.claim());
     QSignalSpy arrived(&first, &SingleInstance::filesHandedOver);
-    struct stat info
-    {
-    };
+    struct stat info = {};
     QVERIFY(::lstat(QFile::encodeName(QFileInfo(socketPath()).path()), &info) == 0);
     QVERIFY(S_ISDIR(info.st_mode));
     QCOMPARE(info.st_uid, ::geteuid());
@@ -322,131 +364,98 @@ void SingleInstanceTest::socketFolderIsTheUsersOwn()
     QTRY_COMPARE(arrived.size(), 1);
 }
 
-void SingleInstanceTest::otherUsersArePassedOver_data()
+void SingleInstanceTest::anotherUsersSocketGetsNothing()
 {
-    QTest::addColumn<bool>("otherListens"); // else the other user connects
-    QTest::newRow("another user's program hands over") << false;
-    QTest::newRow("another user's socket takes the hand-over") << true;
-}
-
-void SingleInstanceTest::otherUsersArePassedOver()
-{
-    QFETCH(bool, otherListens);
     if (::geteuid() != 0)
         QSKIP("needs root to act as another user");
-    const QByteArray request = "VORN OPEN\nfile:///logs/a.adi\n\n";
-    std::unique_ptr<SingleInstance> first;
+    // The folder is held, and at the socket's name another user listens and answers OK.
     QLockFile lock(QDir(data()).filePath(SingleInstance::LockFileName));
-    int report[2];
-    QVERIFY(::pipe(report) == 0);
-    pid_t child = 0;
-    if (otherListens) {
-        // A socket bound at the name, listened on as another user.
-        QVERIFY(lock.tryLock(0));
-        const sockaddr_un address = addressOf(socketPath());
-        ::unlink(address.sun_path);
-        child = inChild(Nobody, [&] {
-            const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            if (::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
-                ::setuid(Nobody) != 0 || ::listen(server, 1) != 0)
-                return 91;
-            const int peer = ::accept(server, nullptr, nullptr);
-            char got[256];
-            const ssize_t size = ::read(peer, got, sizeof got);
-            ::send(peer, "OK\n", 3, MSG_NOSIGNAL);
-            // A mark for the connection, then what came in on it.
-            if (::write(report[1], "A", 1) < 0 || ::write(report[1], got, size > 0 ? size : 0) < 0)
-                return 92;
-            return 0;
-        });
-        QVERIFY(!handOverTaken({QStringLiteral("/logs/a.adi")}, std::chrono::seconds(2)));
-    } else {
-        first = std::make_unique<SingleInstance>(data());
-        QVERIFY(first->claim());
-        QSignalSpy arrived(first.get(), &SingleInstance::filesHandedOver);
-        // Rights loosened after the start: only the peer's user id stands in the way.
-        const QString path = socketPath();
-        for (QString folder = QFileInfo(path).path(); folder.startsWith(m_dir->path());
-             folder = QFileInfo(folder).path())
-            QVERIFY(::chmod(QFile::encodeName(folder), 0711) == 0);
-        QVERIFY(::chmod(QFile::encodeName(path), 0777) == 0);
-        const sockaddr_un address = addressOf(path);
-        child = inChild(Nobody, [&] {
-            const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            if (::setuid(Nobody) != 0 ||
-                ::connect(client, reinterpret_cast<const sockaddr *>(&address), sizeof address) !=
-                    0)
-                return 91;
-            char got[16];
-            const ssize_t size = ::write(client, request.constData(), request.size()) > 0
-                                     ? ::read(client, got, sizeof got)
-                                     : 0;
-            return ::write(report[1], got, size > 0 ? size : 0) < 0 ? 92 : 0;
-        });
-        QCOMPARE(finished(child), 0);
-        QTest::qWait(100);
-        QVERIFY(arrived.isEmpty());
-    }
-    if (otherListens)
-        QCOMPARE(finished(child), 0);
-    ::close(report[1]);
-    char got[256];
-    const ssize_t size = ::read(report[0], got, sizeof got);
-    ::close(report[0]);
-    // The other user's side saw a connection and nothing on it.
-    QCOMPARE(QByteArray(got, std::max<ssize_t>(size, 0)), QByteArray(otherListens ? "A" : ""));
+    QVERIFY(lock.tryLock(0));
+    const sockaddr_un address = addressOf(socketPath());
+    ::unlink(address.sun_path);
+    Child other(Nobody, [&](int report) {
+        const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::bind(server, raw(address), sizeof address) != 0 || ::setuid(Nobody) != 0 ||
+            ::listen(server, 1) != 0)
+            return 91;
+        const int peer = ::accept(server, nullptr, nullptr);
+        char got[256];
+        const ssize_t size = std::max<ssize_t>(::read(peer, got, sizeof got), 0);
+        ::send(peer, "OK\n", 3, MSG_NOSIGNAL);
+        // A mark for the connection, then what came in on it.
+        return ::write(report, "A", 1) == 1 && ::write(report, got, size) == size ? 0 : 92;
+    });
+    QVERIFY(!handOverTaken({QStringLiteral("/logs/a.adi")}, std::chrono::seconds(2)));
+    QCOMPARE(other.finish(), QByteArray("A"));
+}
+
+void SingleInstanceTest::anotherUsersRequestIsNotRead()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to act as another user");
+    SingleInstance first(data());
+    QVERIFY(first.claim());
+    QSignalSpy arrived(&first, &SingleInstance::filesHandedOver);
+    // Rights loosened after the start: only the peer's user id stands in the way.
+    const QString path = socketPath();
+    for (QString folder = QFileInfo(path).path(); folder.startsWith(m_dir->path());
+         folder = QFileInfo(folder).path())
+        QVERIFY(::chmod(QFile::encodeName(folder), 0711) == 0);
+    QVERIFY(::chmod(QFile::encodeName(path), 0777) == 0);
+    const sockaddr_un address = addressOf(path);
+    Child other(Nobody, [&](int report) {
+        const QByteArray request = "VORN OPEN\nfile:///logs/a.adi\n\n";
+        const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::setuid(Nobody) != 0 || ::connect(client, raw(address), sizeof address) != 0 ||
+            ::write(client, request.constData(), request.size()) != request.size())
+            return 91;
+        char got[16];
+        const ssize_t size = std::max<ssize_t>(::read(client, got, sizeof got), 0);
+        return ::write(report, got, size) == size ? 0 : 92;
+    });
+    QCOMPARE(other.finish(), QByteArray());
+    QTest::qWait(100);
+    QVERIFY(arrived.isEmpty());
 }
 
 void SingleInstanceTest::serverOutlastsHeldConnections()
 {
     // 1,024 descriptors at most, as a desktop session gives a program.
-    rlimit limit{};
-    QVERIFY(::getrlimit(RLIMIT_NOFILE, &limit) == 0);
-    const rlimit before = limit;
-    limit.rlim_cur = std::min<rlim_t>(1024, limit.rlim_max);
-    QVERIFY(::setrlimit(RLIMIT_NOFILE, &limit) == 0);
+    rlimit before{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &before) == 0);
+    const rlimit desktop{std::min<rlim_t>(1024, before.rlim_max), before.rlim_max};
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &desktop) == 0);
+    const auto restore = qScopeGuard([&] { ::setrlimit(RLIMIT_NOFILE, &before); });
     SingleInstance first(data());
     QVERIFY(first.claim());
     const sockaddr_un address = addressOf(socketPath());
-    int report[2];
-    QVERIFY(::pipe(report) == 0);
     // 1,020 connections, held open and silent.
-    const pid_t child = inChild(::geteuid(), [&] {
-        const rlimit more{4096, std::max<rlim_t>(4096, before.rlim_max)};
-        ::setrlimit(RLIMIT_NOFILE, &more);
+    Child holder(::geteuid(), [&](int report) {
+        ::setrlimit(RLIMIT_NOFILE, &before);
         int held = 0;
-        for (int tries = 0; held < 1020 && tries < 200000; ++tries) {
+        while (held < 1020) {
             const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
-            if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0)
+            if (::connect(fd, raw(address), sizeof address) == 0) {
                 ++held;
-            else {
-                const int error = errno;
-                ::close(fd);
-                // A full queue waits for the server; a refusal means it stopped listening.
-                if (error != EAGAIN)
-                    break;
-                ::usleep(200);
+                continue;
             }
+            // A full queue waits for the server; a refusal means it stopped listening.
+            if (errno != EAGAIN)
+                break;
+            ::close(fd);
+            ::usleep(200);
         }
-        if (::write(report[1], &held, sizeof held) < 0)
+        if (::write(report, &held, sizeof held) != sizeof held)
             return 92;
         ::pause();
         return 0;
     });
-    pollfd ready{report[0], POLLIN, 0};
-    for (int i = 0; i < 3000 && ::poll(&ready, 1, 0) == 0; ++i)
-        QTest::qWait(10);
-    int held = 0;
-    const bool reported = ::read(report[0], &held, sizeof held) == sizeof held;
-    const bool taken = handOverTaken({QStringLiteral("/logs/a.adi")}, std::chrono::seconds(2));
-    ::kill(child, SIGKILL);
-    finished(child);
-    ::close(report[0]);
-    ::close(report[1]);
-    ::setrlimit(RLIMIT_NOFILE, &before);
-    QVERIFY(reported);
-    QCOMPARE(held, 1020);
-    QVERIFY(taken);
+    const QByteArray held = holder.read(sizeof(int));
+    QVERIFY(handOverTaken({QStringLiteral("/logs/a.adi")}, std::chrono::seconds(2)));
+    int count = 0;
+    QCOMPARE(held.size(), qsizetype(sizeof count));
+    std::memcpy(&count, held.constData(), sizeof count);
+    QCOMPARE(count, 1020);
 }
 
 void SingleInstanceTest::serverListensAfterFailedAccept()
@@ -456,16 +465,14 @@ void SingleInstanceTest::serverListensAfterFailedAccept()
     const sockaddr_un address = addressOf(socketPath());
     const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
     // No descriptor left for the server to accept with.
-    rlimit limit{};
-    QVERIFY(::getrlimit(RLIMIT_NOFILE, &limit) == 0);
-    const rlimit before = limit;
-    limit.rlim_cur = static_cast<rlim_t>(client) + 16;
-    QVERIFY(::setrlimit(RLIMIT_NOFILE, &limit) == 0);
+    rlimit before{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &before) == 0);
+    const rlimit few{static_cast<rlim_t>(client) + 16, before.rlim_max};
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &few) == 0);
     QList<int> filling;
     for (int fd = ::open("/dev/null", O_RDONLY); fd >= 0; fd = ::open("/dev/null", O_RDONLY))
         filling << fd;
-    const bool connected =
-        ::connect(client, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    const bool connected = ::connect(client, raw(address), sizeof address) == 0;
     QTest::qWait(100);
     for (const int fd : std::as_const(filling))
         ::close(fd);
