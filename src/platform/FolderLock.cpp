@@ -100,8 +100,8 @@ void writeHolder(int fd)
     const QByteArray text = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
                             name.toUtf8() + '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
     // Only a help for the message of a later start: a full disk may leave it empty.
-    if (::ftruncate(fd, 0) == 0 && ::pwrite(fd, text.constData(), text.size(), 0) < 0)
-        return;
+    [[maybe_unused]] const bool written =
+        ::ftruncate(fd, 0) == 0 && ::pwrite(fd, text.constData(), text.size(), 0) == text.size();
 }
 
 } // namespace
