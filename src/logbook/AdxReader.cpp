@@ -22,13 +22,12 @@ bool isBlank(char c)
 
 bool isNameStart(char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' ||
-           static_cast<unsigned char>(c) >= 0x80;
+    return Ascii::isLetter(c) || c == '_' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
 }
 
 bool isNameChar(char c)
 {
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    return isNameStart(c) || Ascii::isDigit(c) || c == '-' || c == '.';
 }
 
 // The characters XML allows.

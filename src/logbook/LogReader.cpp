@@ -16,17 +16,7 @@ constexpr std::size_t CallShapedPercent = 80;
 
 bool isNameChar(char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool isLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    return Ascii::isAlnum(c) || c == '_';
 }
 
 // "<EOR>", "<EOH>" or a field tag such as "<call:6": the marks of ADIF text.
@@ -40,7 +30,7 @@ bool holdsAdifTag(std::string_view text)
             return true;
         const auto nameEnd = std::find_if_not(tag.begin(), tag.end(), isNameChar);
         if (nameEnd != tag.begin() && nameEnd != tag.end() && *nameEnd == ':' &&
-            nameEnd + 1 != tag.end() && isDigit(nameEnd[1]))
+            nameEnd + 1 != tag.end() && Ascii::isDigit(nameEnd[1]))
             return true;
     }
     return false;
@@ -51,9 +41,9 @@ bool isCallShaped(std::string_view word)
 {
     return word.size() <= MaxCallLength &&
            std::all_of(word.begin(), word.end(),
-                       [](char c) { return isLetter(c) || isDigit(c) || c == '/'; }) &&
-           std::any_of(word.begin(), word.end(), isLetter) &&
-           std::any_of(word.begin(), word.end(), isDigit);
+                       [](char c) { return Ascii::isAlnum(c) || c == '/'; }) &&
+           std::any_of(word.begin(), word.end(), Ascii::isLetter) &&
+           std::any_of(word.begin(), word.end(), Ascii::isDigit);
 }
 
 // Most of the words are calls. The last word may be cut by the end of the sample, so it only

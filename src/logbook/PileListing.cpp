@@ -1,5 +1,7 @@
 #include "logbook/PileListing.h"
 
+#include "core/text/Ascii.h"
+
 #include <algorithm>
 #include <iomanip>
 
@@ -11,7 +13,7 @@ bool isSignedNumber(std::string_view text)
 {
     if (!text.empty() && (text.front() == '-' || text.front() == '+'))
         text.remove_prefix(1);
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+    return Ascii::isDigits(text);
 }
 
 } // namespace

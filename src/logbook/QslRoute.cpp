@@ -10,16 +10,6 @@
 
 namespace {
 
-bool isLetter(char c)
-{
-    return c >= 'A' && c <= 'Z';
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 bool isManagerShape(std::string_view word)
 {
     return word.size() <= CallText::MaxLength && hasCallShape(word);
@@ -58,7 +48,7 @@ std::vector<std::string> noteWords(std::string_view qslVia)
     std::vector<std::string> words(1);
     for (const char c : qslVia) {
         const char upper = Ascii::upper(c);
-        if (isLetter(upper) || isDigit(upper))
+        if (Ascii::isAlnum(upper))
             words.back() += upper;
         else if (c != '-' && !words.back().empty())
             words.emplace_back();
@@ -76,10 +66,10 @@ std::string managerCall(std::string_view qslVia)
     std::size_t at = 0;
     while (at < text.size()) {
         // Words are runs of letters and digits; '/' parts are words of their own.
-        while (at < text.size() && !isLetter(text[at]) && !isDigit(text[at]))
+        while (at < text.size() && !Ascii::isAlnum(text[at]))
             ++at;
         std::size_t end = at;
-        while (end < text.size() && (isLetter(text[end]) || isDigit(text[end])))
+        while (end < text.size() && Ascii::isAlnum(text[end]))
             ++end;
         const std::string_view word = std::string_view(text).substr(at, end - at);
         if (isManagerShape(word))

@@ -1,6 +1,6 @@
 #include "logbook/QsoBook.h"
 
-#include <algorithm>
+#include "core/text/Ascii.h"
 
 void QsoBook::reserve(std::size_t qsos)
 {
@@ -34,10 +34,7 @@ QsoView QsoBook::operator[](std::size_t entry) const
 
 std::string qsoDateText(std::string_view date)
 {
-    const bool digits = date.size() == 8 && std::all_of(date.begin(), date.end(), [](char c) {
-                            return c >= '0' && c <= '9';
-                        });
-    if (!digits)
+    if (date.size() != 8 || !Ascii::isDigits(date))
         return std::string(date);
     return std::string(date.substr(0, 4)) + '-' + std::string(date.substr(4, 2)) + '-' +
            std::string(date.substr(6, 2));

@@ -1,5 +1,7 @@
 #include "core/lookup/CallLookup.h"
 
+#include "core/text/Ascii.h"
+
 #include <algorithm>
 
 namespace {
@@ -43,11 +45,6 @@ constexpr std::string_view Unknown = "unknown";
 constexpr std::string_view NeedsTwoCharacters = "call incomplete (at least 2 characters needed)";
 constexpr std::string_view AreaMissing = "call incomplete (call area missing)";
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 LookupAnswer answer(LookupOutcome outcome, const BureauRow *bureau = nullptr, char digit = ' ')
 {
     return {outcome, bureau, digit};
@@ -78,7 +75,8 @@ LookupAnswer usCallArea(std::string_view key, const BureauRow &bureau)
     if (digit != '4')
         return answer(LookupOutcome::CallArea, &bureau, digit);
     // Area 4 has one bureau for one-letter prefixes (K4, N4, W4) and one for two-letter ones.
-    return answer(isDigit(key[1]) ? LookupOutcome::UsArea4a : LookupOutcome::UsArea4b, &bureau);
+    return answer(Ascii::isDigit(key[1]) ? LookupOutcome::UsArea4a : LookupOutcome::UsArea4b,
+                  &bureau);
 }
 
 LookupAnswer australianCallArea(std::string_view key, const BureauRow &bureau)
@@ -114,7 +112,7 @@ SearchKey::SearchKey(std::string_view typed)
 
 char firstDigit(std::string_view searchKey)
 {
-    const auto digit = std::find_if(searchKey.begin(), searchKey.end(), isDigit);
+    const auto digit = std::find_if(searchKey.begin(), searchKey.end(), Ascii::isDigit);
     return digit == searchKey.end() ? ' ' : *digit;
 }
 
@@ -134,7 +132,7 @@ std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTabl
     if (!isOneCharPrefix(key.front())) {
         if (typedLength == 1)
             return answer(LookupOutcome::OneCharacter);
-        if (country->prefix.size() == 1 && isDigit(key[1]))
+        if (country->prefix.size() == 1 && Ascii::isDigit(key[1]))
             return answer(LookupOutcome::NotFound);
     }
 

@@ -120,7 +120,7 @@ std::vector<SpeechStep> planSpeech(std::string_view sortText, std::string_view b
 std::string phoneticWord(char c)
 {
     const char upper = Ascii::upper(c);
-    if (upper >= 'A' && upper <= 'Z')
+    if (Ascii::isUpper(upper))
         return std::string(PhoneticAlphabet[static_cast<std::size_t>(upper - 'A')]);
     return std::string(1, c);
 }

@@ -5,19 +5,51 @@
 #include <string>
 #include <string_view>
 
-// Letter case as Vorn knows it: only 'a' to 'z' and 'A' to 'Z' have one. Every other byte, those
-// of single-byte text above 0x7f included, is compared exactly. Inline and constexpr, because
-// the look-up's indexes fold every byte they see.
+// Letters, digits and letter case as Vorn knows them: only 'a' to 'z' and 'A' to 'Z' are letters
+// and have a case, only '0' to '9' are digits. Every other byte, those of single-byte text above
+// 0x7f included, is none of them and is compared exactly; no locale is asked. Inline and
+// constexpr, because the look-up's indexes fold every byte they see.
 namespace Ascii {
+
+constexpr bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+constexpr bool isUpper(char c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+
+constexpr bool isLower(char c)
+{
+    return c >= 'a' && c <= 'z';
+}
+
+constexpr bool isLetter(char c)
+{
+    return isUpper(c) || isLower(c);
+}
+
+constexpr bool isAlnum(char c)
+{
+    return isLetter(c) || isDigit(c);
+}
+
+// One digit or more, and nothing else.
+constexpr bool isDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
+}
 
 constexpr char upper(char c)
 {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return isLower(c) ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 constexpr char lower(char c)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return isUpper(c) ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 inline std::string upperText(std::string_view text)

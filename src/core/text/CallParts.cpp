@@ -1,19 +1,11 @@
 #include "core/text/CallParts.h"
 
+#include "core/text/Ascii.h"
+
 #include <algorithm>
 #include <array>
 
 namespace {
-
-bool isLetter(char c)
-{
-    return c >= 'A' && c <= 'Z';
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 struct MarkWord
 {
@@ -45,9 +37,9 @@ CallMark markOf(std::string_view part)
         if (mark.text == part)
             return mark.kind;
     }
-    if (part.size() == 1 && isLetter(part.front()))
+    if (part.size() == 1 && Ascii::isUpper(part.front()))
         return CallMark::Ordinary;
-    if (part.size() >= 2 && std::all_of(part.begin(), part.end(), isDigit))
+    if (part.size() >= 2 && Ascii::isDigits(part))
         return CallMark::Ordinary;
     return CallMark::None;
 }
@@ -56,7 +48,7 @@ CallMark markOf(std::string_view part)
 std::size_t areaDigitAt(std::string_view text)
 {
     const std::size_t at = text.find_last_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    return at != std::string_view::npos && isDigit(text[at]) ? at : std::string_view::npos;
+    return at != std::string_view::npos && Ascii::isDigit(text[at]) ? at : std::string_view::npos;
 }
 
 } // namespace
@@ -67,7 +59,8 @@ bool hasCallShape(std::string_view word)
         return false;
     const std::size_t digit = areaDigitAt(word);
     return digit != std::string_view::npos && digit >= 1 && digit + 1 < word.size() &&
-           std::all_of(word.begin(), word.end(), [](char c) { return isLetter(c) || isDigit(c); });
+           std::all_of(word.begin(), word.end(),
+                       [](char c) { return Ascii::isUpper(c) || Ascii::isDigit(c); });
 }
 
 CallParts splitCall(std::string_view call)
@@ -109,7 +102,7 @@ CallParts splitCall(std::string_view call)
 
 std::string locationKey(const CallParts &parts)
 {
-    if (parts.suffix.size() == 1 && isDigit(parts.suffix.front())) {
+    if (parts.suffix.size() == 1 && Ascii::isDigit(parts.suffix.front())) {
         std::string key(parts.prefix.empty() ? parts.home : parts.prefix);
         if (const std::size_t at = areaDigitAt(key); at != std::string::npos)
             key[at] = parts.suffix.front();

@@ -1,5 +1,6 @@
 #include "core/text/Ascii.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -14,6 +15,26 @@ TEST(Ascii, OnlyAsciiLettersHaveACase)
         EXPECT_EQ(Ascii::upper(c), small ? static_cast<char>(byte - 32) : c) << byte;
         EXPECT_EQ(Ascii::lower(c), capital ? static_cast<char>(byte + 32) : c) << byte;
     }
+}
+
+// Against the C library in its "C" locale, which knows ASCII only: every byte above 0x7f, a
+// negative char included, is neither letter nor digit.
+TEST(Ascii, LettersAndDigitsAreAsciiOnly)
+{
+    for (int byte = 0; byte < 256; ++byte) {
+        const char c = static_cast<char>(byte);
+        EXPECT_EQ(Ascii::isDigit(c), std::isdigit(byte) != 0) << byte;
+        EXPECT_EQ(Ascii::isUpper(c), std::isupper(byte) != 0) << byte;
+        EXPECT_EQ(Ascii::isLower(c), std::islower(byte) != 0) << byte;
+        EXPECT_EQ(Ascii::isLetter(c), std::isalpha(byte) != 0) << byte;
+        EXPECT_EQ(Ascii::isAlnum(c), std::isalnum(byte) != 0) << byte;
+    }
+    // One digit at least, and digits alone ("\xb2" is a superscript two in Latin-1).
+    const std::pair<std::string_view, bool> digits[] = {
+        {"", false},   {"0", true},   {"0072", true}, {"12a", false},
+        {" 1", false}, {"-1", false}, {"\xb2", false}};
+    for (const auto &[text, expected] : digits)
+        EXPECT_EQ(Ascii::isDigits(text), expected) << text;
 }
 
 struct CompareCase
