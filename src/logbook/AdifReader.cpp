@@ -1,6 +1,7 @@
 #include "logbook/AdifReader.h"
 
 #include "core/text/Ascii.h"
+#include "core/text/Integer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,7 +11,8 @@ namespace {
 // Longer than any real tag ("<APP_SOMELOGGER_FIELDNAME:123456:S>"); a '<' with no '>' within
 // this reach is taken for text, not for a tag.
 constexpr std::size_t MaxTagLength = 96;
-constexpr std::size_t MaxLengthDigits = 9;
+// A field's length: decimal digits alone, at most nine of them.
+constexpr IntegerSyntax LengthSyntax{.maxDigits = 9};
 // A UTF-8 character takes up to four bytes: a count of characters reaches at most this many
 // bytes per character beyond a count of bytes.
 constexpr std::size_t MostExtraBytesPerCharacter = 3;
@@ -184,10 +186,8 @@ AdifReader::Step AdifReader::parseTag(std::size_t open, bool atEnd)
     std::string_view lengthText = tag.substr(colon + 1);
     lengthText = lengthText.substr(0, lengthText.find(':')); // the type is not needed
     const bool nameOk = !name.empty() && std::none_of(name.begin(), name.end(), isBlank);
-    const bool lengthOk = !lengthText.empty() && lengthText.size() <= MaxLengthDigits &&
-                          std::all_of(lengthText.begin(), lengthText.end(),
-                                      [](char c) { return c >= '0' && c <= '9'; });
-    if (!nameOk || !lengthOk) {
+    const std::optional<std::uint64_t> parsedLength = parseUnsigned(lengthText, LengthSyntax);
+    if (!nameOk || !parsedLength) {
         m_pos = close + 1;
         // Where the data of a broken field tag ends is anyone's guess, so its record is lost,
         // even when the tag is the record's first (<CALL:-6>, <CALL:abc>). In the free text of
@@ -197,9 +197,7 @@ AdifReader::Step AdifReader::parseTag(std::size_t open, bool atEnd)
         return Step::Parsed;
     }
 
-    std::size_t length = 0;
-    for (const char c : lengthText)
-        length = length * 10 + static_cast<std::size_t>(c - '0');
+    const std::size_t length = *parsedLength;
     const std::size_t valueAt = close + 1;
     if (length > m_limits.fieldBytes) {
         // Passed over by its length without being held.

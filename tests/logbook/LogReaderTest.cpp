@@ -230,6 +230,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "<CALL:4>K1AB<EOR><CALL:999999999>DL1ABC<EOR><CALL:4>W1AW<EOR>",
                  {"CALL=K1AB"},
                  1},
+        // A length has nine digits at most, leading zeros included.
+        ReadCase{"adif_length_of_ten_digits",
+                 LogFormat::Adif,
+                 "<CALL:000000004>K1AB<EOR><CALL:1000000000>DL1ABC<EOR><CALL:0000000004>W1AW<EOR>"
+                 "<CALL:4>G0AB<EOR>",
+                 {"CALL=K1AB", "CALL=G0AB"},
+                 2},
         ReadCase{"adif_record_without_eor_beyond_the_limit",
                  LogFormat::Adif,
                  "<CALL:4>W1AW<A:3>20M<B:3>20M<C:3>20M\n just text, and more text, and more\n"

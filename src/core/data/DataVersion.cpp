@@ -1,5 +1,7 @@
 #include "core/data/DataVersion.h"
 
+#include "core/text/Integer.h"
+
 #include <optional>
 
 namespace {
@@ -7,23 +9,28 @@ namespace {
 struct DateAndRevision
 {
     std::chrono::year_month_day date;
-    std::string revision;
+    std::int32_t revision = 0;
 };
 
-// The first eight digits as a date, and the digits after them; nothing without a real date.
+// The first eight digits as a date, and the number the digits after them make (0 for none);
+// nothing without a real date.
 std::optional<DateAndRevision> split(std::int32_t version)
 {
     const std::string digits = std::to_string(version);
     if (version <= 0 || digits.size() < 8)
         return std::nullopt;
-    const int number = std::stoi(digits.substr(0, 8));
+    const std::optional<std::int32_t> number =
+        parseInt32(std::string_view(digits).substr(0, 8), IntegerSyntaxes::Digits);
+    if (!number)
+        return std::nullopt;
     const std::chrono::year_month_day date{
-        std::chrono::year(number / 10000),
-        std::chrono::month(static_cast<unsigned>(number / 100 % 100)),
-        std::chrono::day(static_cast<unsigned>(number % 100))};
+        std::chrono::year(*number / 10000),
+        std::chrono::month(static_cast<unsigned>(*number / 100 % 100)),
+        std::chrono::day(static_cast<unsigned>(*number % 100))};
     if (!date.ok())
         return std::nullopt;
-    return DateAndRevision{date, digits.substr(8)};
+    const std::string_view revision = std::string_view(digits).substr(8);
+    return DateAndRevision{date, parseInt32(revision, IntegerSyntaxes::Digits).value_or(0)};
 }
 
 } // namespace
@@ -53,5 +60,5 @@ std::string describeDataVersion(std::int32_t version)
     return "data of " + std::to_string(static_cast<int>(date.year())) + "-" +
            twoDigits(static_cast<unsigned>(date.month())) + "-" +
            twoDigits(static_cast<unsigned>(date.day())) + ", revision " +
-           std::to_string(parts->revision.empty() ? 0 : std::stoi(parts->revision));
+           std::to_string(parts->revision);
 }

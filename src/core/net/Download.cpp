@@ -5,8 +5,6 @@
 #include "core/text/Integer.h"
 #include "core/text/TextLines.h"
 
-#include <charconv>
-
 int checkFailureCode(DownloadFailure failure)
 {
     switch (failure) {
@@ -99,14 +97,12 @@ std::optional<PublishedFile> publishedFile(std::string_view line, std::string_vi
     const std::size_t blank = line.find(' ');
     if (blank == std::string_view::npos || blank == 0)
         return std::nullopt;
-    const std::string_view size = line.substr(0, blank);
-    PublishedFile file;
-    const auto [end, error] = std::from_chars(size.data(), size.data() + size.size(), file.size);
+    const std::optional<std::uint64_t> size =
+        parseUnsigned(line.substr(0, blank), IntegerSyntaxes::Digits);
     const std::optional<Sha256::Digest> digest = Sha256::fromHex(line.substr(blank + 1));
-    if (error != std::errc{} || end != size.data() + size.size() || !digest)
+    if (!size || !digest)
         return std::nullopt;
-    file.sha256 = *digest;
-    return file;
+    return PublishedFile{*size, *digest};
 }
 
 } // namespace

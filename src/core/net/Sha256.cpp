@@ -1,5 +1,7 @@
 #include "core/net/Sha256.h"
 
+#include "core/text/Integer.h"
+
 #include <openssl/evp.h>
 
 void Sha256::Free::operator()(evp_md_ctx_st *context) const
@@ -51,24 +53,15 @@ std::optional<Sha256::Digest> Sha256::of(std::string_view bytes)
 
 std::optional<Sha256::Digest> Sha256::fromHex(std::string_view hex)
 {
-    const auto value = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     Digest digest{};
     if (hex.size() != 2 * digest.size())
         return std::nullopt;
     for (std::size_t i = 0; i < digest.size(); ++i) {
-        const int high = value(hex[2 * i]);
-        const int low = value(hex[2 * i + 1]);
-        if (high < 0 || low < 0)
+        const std::optional<std::uint64_t> byte =
+            parseUnsigned(hex.substr(2 * i, 2), IntegerSyntaxes::HexDigits);
+        if (!byte)
             return std::nullopt;
-        digest[i] = static_cast<std::uint8_t>(high * 16 + low);
+        digest[i] = static_cast<std::uint8_t>(*byte);
     }
     return digest;
 }

@@ -1,8 +1,10 @@
 #include "core/text/FileReplacement.h"
 
+#include "core/text/Ascii.h"
+#include "core/text/Integer.h"
+
 #include <atomic>
 #include <cerrno>
-#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -23,6 +25,8 @@ std::error_code lastError()
     return {errno != 0 ? errno : EIO, std::system_category()};
 }
 
+static_assert(sizeof(pid_t) == sizeof(std::int32_t), "a process number is read as a 32-bit one");
+
 // The process number in a name of the form "<stem>.<pid>-<attempt><suffix>", or 0.
 pid_t workFileOwner(std::string_view fileName, const WorkFileName &name)
 {
@@ -35,15 +39,11 @@ pid_t workFileOwner(std::string_view fileName, const WorkFileName &name)
     const std::size_t dash = middle.find('-');
     if (dash == std::string_view::npos)
         return 0;
-    const auto digitsOnly = [](std::string_view text) {
-        return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    pid_t pid = 0;
-    const std::string_view pidText = middle.substr(0, dash);
-    if (!digitsOnly(pidText) || !digitsOnly(middle.substr(dash + 1)) ||
-        std::from_chars(pidText.data(), pidText.data() + pidText.size(), pid).ec != std::errc{})
+    const std::optional<std::int32_t> pid =
+        parseInt32(middle.substr(0, dash), IntegerSyntaxes::Digits);
+    if (!pid || !Ascii::isDigits(middle.substr(dash + 1)))
         return 0;
-    return pid;
+    return *pid;
 }
 
 bool processEnded(pid_t pid)

@@ -1,17 +1,29 @@
 #include "core/text/Integer.h"
 
+#include "core/text/Ascii.h"
+
 #include <algorithm>
 
-std::optional<std::int32_t> parseInt32(std::string_view text, IntegerSyntax syntax)
+namespace {
+
+struct Magnitude
+{
+    bool negative = false;
+    std::uint64_t value = 0;
+};
+
+// The sign and the size of the number the text holds, as long as the size is at most `most`.
+std::optional<Magnitude> parseMagnitude(std::string_view text, IntegerSyntax syntax,
+                                        std::uint64_t most)
 {
     if (syntax.leadingBlanks)
         text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
-    bool negative = false;
+    Magnitude magnitude;
     if (syntax.sign && !text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
+        magnitude.negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    unsigned base = 10;
+    unsigned base = syntax.bareHexadecimal ? 16 : 10;
     if (syntax.hexadecimal && text.starts_with('$')) {
         base = 16;
         text.remove_prefix(1);
@@ -19,12 +31,11 @@ std::optional<std::int32_t> parseInt32(std::string_view text, IntegerSyntax synt
         base = 16;
         text.remove_prefix(2);
     }
-    if (text.empty())
+    if (text.empty() || (syntax.maxDigits != 0 && text.size() > syntax.maxDigits))
         return std::nullopt;
-    std::int64_t magnitude = 0;
     for (const char c : text) {
         unsigned digit = 0;
-        if (c >= '0' && c <= '9')
+        if (Ascii::isDigit(c))
             digit = static_cast<unsigned>(c - '0');
         else if (base == 16 && c >= 'a' && c <= 'f')
             digit = static_cast<unsigned>(c - 'a' + 10);
@@ -32,13 +43,34 @@ std::optional<std::int32_t> parseInt32(std::string_view text, IntegerSyntax synt
             digit = static_cast<unsigned>(c - 'A' + 10);
         else
             return std::nullopt;
-        magnitude = magnitude * base + digit;
-        // One past the largest magnitude is still needed for the most negative value.
-        if (magnitude > std::int64_t{INT32_MAX} + 1)
+        if (digit > most || magnitude.value > (most - digit) / base)
             return std::nullopt;
+        magnitude.value = magnitude.value * base + digit;
     }
-    const std::int64_t value = negative ? -magnitude : magnitude;
+    return magnitude;
+}
+
+} // namespace
+
+std::optional<std::int32_t> parseInt32(std::string_view text, IntegerSyntax syntax)
+{
+    // One past the largest magnitude is still needed for the most negative value.
+    const std::optional<Magnitude> magnitude =
+        parseMagnitude(text, syntax, std::uint64_t{INT32_MAX} + 1);
+    if (!magnitude)
+        return std::nullopt;
+    const std::int64_t value = magnitude->negative ? -static_cast<std::int64_t>(magnitude->value)
+                                                   : static_cast<std::int64_t>(magnitude->value);
     if (value > INT32_MAX)
         return std::nullopt;
     return static_cast<std::int32_t>(value);
+}
+
+std::optional<std::uint64_t> parseUnsigned(std::string_view text, IntegerSyntax syntax,
+                                           std::uint64_t most)
+{
+    const std::optional<Magnitude> magnitude = parseMagnitude(text, syntax, most);
+    if (!magnitude || magnitude->negative)
+        return std::nullopt;
+    return magnitude->value;
 }

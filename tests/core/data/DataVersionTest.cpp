@@ -37,6 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
                     VersionCase{2147483647, false, "data version 2147483647"},
                     VersionCase{2025023000, false, "data version 2025023000"},
                     VersionCase{202509301, true, "data of 2025-09-30, revision 1"},
+                    VersionCase{20250930, true, "data of 2025-09-30, revision 0"},
                     VersionCase{13, false, "data version 13"},
                     VersionCase{0, false, "data version unknown"},
                     VersionCase{-5, false, "data version -5"}));

@@ -60,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, UpdateInfoTest, testing::Values(
     InfoCase{"TwoNumbersOnly", "2025093000\r\n302\r\n", DownloadFailure::None, false, false},
     InfoCase{"NotOfTheForm", "2025093000\r\n302\r\ncountry.asc  46712 " + Digest +
              "\r\ncountry.asc 46712 " + Digest + "0\r\nvorn.asc -1 " + Digest +
-             "\r\nvorn.asc 46712 " + Digest + " \r\nCOUNTRY.ASC 46712 " + Digest + "\r\n",
+             "\r\nvorn.asc 46712 " + Digest + " \r\nCOUNTRY.ASC 46712 " + Digest +
+             "\r\nvorn.asc 18446744073709551616 " + Digest + "\r\n",
              DownloadFailure::None, false, false}
 ), [](const testing::TestParamInfo<InfoCase> &row) { return std::string(row.param.name); });
 // clang-format on

@@ -147,13 +147,18 @@ TEST(FileReplacement, StaleWorkFilesOfEndedProgramsGo)
     TempDir dir;
     const std::string ended = std::to_string(child);
     const std::string running = std::to_string(::getpid());
+    // The largest process number there can be (no process has it: the system gives out far
+    // smaller ones) and one past it, which is no process number.
     for (const std::string &name :
          {"vorn_file." + ended + "-3.tmp", "vorn_file." + running + "-4.tmp", "vorn_file.tmp"s,
-          "vorn_file.x" + ended + "-1.tmp", "country.asc." + ended + "-1.part"})
+          "vorn_file.x" + ended + "-1.tmp", "country.asc." + ended + "-1.part",
+          "vorn_file.2147483647-1.tmp"s, "vorn_file.2147483648-1.tmp"s})
         write(dir.path() / name, "x");
 
     removeStaleWorkFiles(dir.path(), {"vorn_file"});
 
+    EXPECT_FALSE(fs::exists(dir.path() / "vorn_file.2147483647-1.tmp"));
+    EXPECT_TRUE(fs::remove(dir.path() / "vorn_file.2147483648-1.tmp"));
     EXPECT_EQ(listing(dir.path()), "country.asc." + ended + "-1.part=x;vorn_file." + running +
                                        "-4.tmp=x;vorn_file.tmp=x;vorn_file.x" + ended +
                                        "-1.tmp=x;");

@@ -60,4 +60,56 @@ TEST(ParseInt32, EachSyntaxTakesItsOwnForms)
     }
 }
 
+using Unsigned = std::optional<std::uint64_t>;
+constexpr Unsigned NoValue;
+
+struct UnsignedCase
+{
+    std::string_view text;
+    IntegerSyntax syntax;
+    std::uint64_t most;
+    Unsigned expected;
+};
+
+// Each row at a bound has its neighbour one past it.
+TEST(ParseUnsigned, TakesTheSyntaxUpToTheLargestValue)
+{
+    using namespace IntegerSyntaxes;
+    constexpr IntegerSyntax NineDigits{.maxDigits = 9};
+    const UnsignedCase cases[] = {
+        {"0", Digits, UINT64_MAX, 0},
+        {"18446744073709551615", Digits, UINT64_MAX, UINT64_MAX},
+        {"18446744073709551616", Digits, UINT64_MAX, NoValue},
+        {"99999999999999999999999", Digits, UINT64_MAX, NoValue},
+        {"+1", Digits, UINT64_MAX, NoValue},
+        {"+1", SignedDecimal, UINT64_MAX, 1},
+        {"  7", SignedDecimal, UINT64_MAX, 7},
+        {"-1", SignedDecimal, UINT64_MAX, NoValue},
+        {"-0", SignedDecimal, UINT64_MAX, NoValue},
+        {"-$0", UpdateInfo, UINT64_MAX, NoValue},
+        {"$ff", UpdateInfo, UINT64_MAX, 255},
+        {"1114111", Digits, 0x10FFFF, 0x10FFFF},
+        {"1114112", Digits, 0x10FFFF, NoValue},
+        {"5", Digits, 4, NoValue},
+        {"ff", HexDigits, UINT64_MAX, 255},
+        {"fF", HexDigits, UINT64_MAX, 255},
+        {"10FFFF", HexDigits, 0x10FFFF, 0x10FFFF},
+        {"110000", HexDigits, 0x10FFFF, NoValue},
+        {"ffffffffffffffff", HexDigits, UINT64_MAX, UINT64_MAX},
+        {"10000000000000000", HexDigits, UINT64_MAX, NoValue},
+        {"fg", HexDigits, UINT64_MAX, NoValue},
+        {"0x41", HexDigits, UINT64_MAX, NoValue},
+        {"$41", HexDigits, UINT64_MAX, NoValue},
+        {" f", HexDigits, UINT64_MAX, NoValue},
+        {"", HexDigits, UINT64_MAX, NoValue},
+        {"ff", Digits, UINT64_MAX, NoValue},
+        {"999999999", NineDigits, UINT64_MAX, 999999999},
+        {"1000000000", NineDigits, UINT64_MAX, NoValue},
+        {"000000007", NineDigits, UINT64_MAX, 7},
+        {"0000000007", NineDigits, UINT64_MAX, NoValue},
+    };
+    for (const UnsignedCase &row : cases)
+        EXPECT_EQ(parseUnsigned(row.text, row.syntax, row.most), row.expected) << row.text;
+}
+
 } // namespace
