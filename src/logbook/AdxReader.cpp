@@ -2,6 +2,7 @@
 
 #include "core/text/Ascii.h"
 #include "core/text/Utf8.h"
+#include "core/text/XmlReference.h"
 
 #include <array>
 
@@ -30,55 +31,11 @@ bool isNameChar(char c)
     return isNameStart(c) || Ascii::isDigit(c) || c == '-' || c == '.';
 }
 
-// The characters XML allows.
-bool isXmlCharacter(char32_t code)
-{
-    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
-           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
-}
-
 // windows-1252 from 0x80 to 0x9F; 0 where it has no character.
 constexpr std::array<char16_t, 32> Windows1252High = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-// The code of a character reference's text ("#65", "#x41") or of a named entity; 0 for none.
-char32_t referencedCode(std::string_view reference)
-{
-    if (reference == "lt")
-        return '<';
-    if (reference == "gt")
-        return '>';
-    if (reference == "amp")
-        return '&';
-    if (reference == "quot")
-        return '"';
-    if (reference == "apos")
-        return '\'';
-    if (!reference.starts_with('#') || reference.size() < 2)
-        return 0;
-    const bool hex = reference[1] == 'x';
-    const std::string_view digits = reference.substr(hex ? 2 : 1);
-    if (digits.empty())
-        return 0;
-    char32_t code = 0;
-    for (const char c : digits) {
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        if (digit < 0)
-            return 0;
-        code = code * (hex ? 16 : 10) + static_cast<char32_t>(digit);
-        if (code > 0x10FFFF)
-            return 0;
-    }
-    return isXmlCharacter(code) ? code : 0;
-}
 
 // The value of encoding="…" in an XML declaration; empty when it names none.
 std::string declaredEncoding(std::string_view declaration)
@@ -466,7 +423,7 @@ void AdxReader::appendDecoded(std::string &text, char c) const
 
 void AdxReader::resolveReference()
 {
-    const char32_t code = referencedCode(m_reference);
+    const char32_t code = xmlReferencedCharacter(m_reference);
     if (code == 0) {
         damage("the unknown entity &" + m_reference + ";");
         return;

@@ -5,10 +5,7 @@
 #include "core/text/CallText.h"
 #include "core/text/TextLines.h"
 #include "core/text/Utf8.h"
-
-#include <array>
-#include <charconv>
-#include <cstdint>
+#include "core/text/XmlReference.h"
 
 namespace {
 
@@ -24,32 +21,13 @@ std::string latin1ToUtf8(std::string_view text)
     return utf8;
 }
 
-// The character a reference between '&' and ';' stands for; 0 when it is not one.
+// The character a reference between '&' and ';' stands for; 0 when it is not one. A shown line
+// holds no control character: a reference to one (a line break, say) stays as it was written.
 char32_t referencedCharacter(std::string_view name)
 {
-    static constexpr std::array<std::pair<std::string_view, char32_t>, 5> Entities{
-        {{"amp", U'&'}, {"lt", U'<'}, {"gt", U'>'}, {"quot", U'"'}, {"apos", U'\''}}};
-    for (const auto &[entity, character] : Entities) {
-        if (name == entity)
-            return character;
-    }
-    if (name.size() < 2 || name.front() != '#')
-        return 0;
-    name.remove_prefix(1);
-    int base = 10;
-    if (name.front() == 'x') {
-        base = 16;
-        name.remove_prefix(1);
-    }
-    std::uint32_t code = 0;
-    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), code, base);
-    // A shown line holds no control character: a reference to one (a line break, say) stays as
-    // it was written.
+    const char32_t code = xmlReferencedCharacter(name);
     const bool control = code < 0x20 || (code >= 0x7f && code <= 0x9f);
-    if (error != std::errc() || end != name.data() + name.size() || control || code > 0x10ffff ||
-        (code >= 0xd800 && code <= 0xdfff))
-        return 0;
-    return static_cast<char32_t>(code);
+    return control ? 0 : code;
 }
 
 } // namespace

@@ -41,7 +41,8 @@ std::string request(const QslInfoServer &server, std::string_view queryCall,
 // Text made safe for XML content and attribute values: & < > " ' become entity references.
 std::string xmlEscaped(std::string_view text);
 // The reverse for shown text: the five entity references and numeric character references
-// become the characters they stand for (UTF-8); anything else stays as it is.
+// become the characters they stand for (UTF-8, see xmlReferencedCharacter); anything else,
+// references to control characters included, stays as it is.
 std::string xmlUnescaped(std::string_view text);
 
 } // namespace QslInfoRequest

@@ -1,5 +1,7 @@
 #include "core/net/QslInfoAnswer.h"
 
+#include "core/net/QslInfoRequest.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -56,5 +58,24 @@ INSTANTIATE_TEST_SUITE_P(
         }
         return name;
     });
+
+// A reference becomes its character unless that would break the shown line: the control
+// characters at either end of their ranges, and what XML allows no reference to, stay as written.
+TEST(XmlUnescaped, LeavesReferencesToControlCharactersAsWritten)
+{
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"a &amp; b &lt;c&gt;", "a & b <c>"},
+        {"&#x1f;&#x20;", "&#x1f; "},
+        {"&#x7e;&#x7f;", "~&#x7f;"},
+        {"&#x9f;&#xa0;", "&#x9f;\u00a0"},
+        {"&#xFFFD;&#xFFFE;", "\ufffd&#xFFFE;"},
+        // A reference is ten characters long at most.
+        {"&#x0010FFFF;", "\U0010ffff"},
+        {"&#x00010FFFF;", "&#x00010FFFF;"},
+        {"&amp &#65", "&amp &#65"},
+    };
+    for (const auto &[text, plain] : cases)
+        EXPECT_EQ(QslInfoRequest::xmlUnescaped(text), plain) << text;
+}
 
 } // namespace
