@@ -133,15 +133,6 @@ std::string markedAdif(const LogRecords &records, const std::vector<bool> &inBur
     return out;
 }
 
-bool saveTextFile(const std::filesystem::path &target, std::string_view text, std::string &error)
-{
-    if (const std::error_code failure = replaceFile(target, text)) {
-        error = "cannot write " + target.string() + ": " + failure.message();
-        return false;
-    }
-    return true;
-}
-
 bool isSameFile(const std::filesystem::path &target, const std::filesystem::path &source)
 {
     std::error_code ignored;

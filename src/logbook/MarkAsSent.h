@@ -51,7 +51,3 @@ bool saveMarkedLog(const std::filesystem::path &target, const std::filesystem::p
 
 // Whether writing to `target` would write over the log `source`, by any name.
 bool isSameFile(const std::filesystem::path &target, const std::filesystem::path &source);
-
-// Writes text to a file in one piece: the old file stays whole if anything fails, and the
-// error then says why, naming the file.
-bool saveTextFile(const std::filesystem::path &target, std::string_view text, std::string &error);

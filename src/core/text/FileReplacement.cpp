@@ -191,3 +191,12 @@ std::error_code replaceOwnFile(const std::filesystem::path &target, std::string_
     removeStaleWorkFiles(target.parent_path(), workName);
     return replaceFile(target, bytes, workName);
 }
+
+bool saveTextFile(const std::filesystem::path &target, std::string_view text, std::string &error)
+{
+    if (const std::error_code failure = replaceFile(target, text)) {
+        error = "cannot write " + target.string() + ": " + failure.message();
+        return false;
+    }
+    return true;
+}

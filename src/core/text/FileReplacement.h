@@ -74,3 +74,7 @@ std::error_code replaceFile(const std::filesystem::path &target, std::string_vie
 // ("vorn.set.<pid>-<n>.tmp") and never reached through a link, and those that ended programs
 // left beside it are removed first.
 std::error_code replaceOwnFile(const std::filesystem::path &target, std::string_view bytes);
+
+// Writes text that the user saves to a file in one piece, as replaceFile does; false when it
+// failed, with the error then saying why, naming the file.
+bool saveTextFile(const std::filesystem::path &target, std::string_view text, std::string &error);

@@ -1,6 +1,7 @@
 #include "ui/sortlog/SortLogForm.h"
 
 #include "core/shell/AppState.h"
+#include "core/text/FileReplacement.h"
 #include "logbook/MarkAsSent.h"
 #include "logbook/PileListing.h"
 #include "logbook/SortJob.h"

@@ -137,6 +137,17 @@ TEST(FileReplacement, KeepsThePermissionsAndLeavesNothingWhenGivenUp)
     EXPECT_EQ(listing(dir.path()), "log.adi=new;");
 }
 
+TEST(FileReplacement, SavedTextNamesTheFileItCouldNotWrite)
+{
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(saveTextFile(dir.path() / "a.csv", "x", error));
+    EXPECT_EQ(readBytes(dir.path() / "a.csv"), "x");
+    const fs::path missing = dir.path() / "gone" / "a.csv";
+    EXPECT_FALSE(saveTextFile(missing, "x", error));
+    EXPECT_EQ(error, "cannot write " + missing.string() + ": No such file or directory");
+}
+
 TEST(FileReplacement, StaleWorkFilesOfEndedProgramsGo)
 {
     const pid_t child = ::fork();
