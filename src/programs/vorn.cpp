@@ -1,6 +1,7 @@
 // vorn: finds the IARU QSL bureau for a call sign or prefix.
 
 #include "core/settings/BuildSettings.h"
+#include "core/settings/ShippedFiles.h"
 #include "core/shell/AppState.h"
 #include "core/shell/UpdatePolicy.h"
 #include "platform/EspeakEngine.h"
@@ -21,6 +22,8 @@
 #include <QDir>
 #include <QThread>
 #include <QTimer>
+#include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -125,10 +128,29 @@ void openLogs(MainForm &mainForm, MessageBoxes &boxes, const QStringList &logs)
     });
 }
 
+// "vorn --print-data-dir": the user's data folder, for the launcher, which starts Vorn there. Asked
+// before the toolkit starts, so that no display is needed.
+int printDataDirectory()
+{
+    const std::optional<std::filesystem::path> folder = userDataDirectory();
+    if (!folder) {
+        std::fputs("vorn: no data folder: neither XDG_DATA_HOME nor HOME is set\n", stderr);
+        return 1;
+    }
+    std::printf("%s\n", folder->c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc >= 2 && std::string_view(argv[1]) == "--print-data-dir") {
+        if (argc == 2)
+            return printDataDirectory();
+        std::fputs("vorn: --print-data-dir takes no other argument\n", stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     // What is left after the toolkit's own options are the logs to sort.
     const QStringList logs = QApplication::arguments().mid(1);

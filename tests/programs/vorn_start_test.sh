@@ -1,10 +1,13 @@
 #!/bin/sh
-# The launcher fills the per-user data directory from the shipped data files, never overwrites
-# the user's own files, and starts the program there.
-# Usage: vorn_start_test.sh LAUNCHER INSTALLED_LAUNCHER
+# The launcher fills the per-user data directory that the program names from the shipped data
+# files, never overwrites the user's own files, and starts the program there.
+# Usage: vorn_start_test.sh LAUNCHER INSTALLED_LAUNCHER VORN
 set -eu
 launcher=$1
 installed_launcher=$2
+vorn=$3
+# The program names the data directory without a display.
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -15,10 +18,12 @@ printf 'x DL DL\r\n' > "$work/share/country.asc"
 printf 'bureaus\r\n' > "$work/share/vorn.asc"
 printf '<html></html>' > "$work/share/vorn.hlp"
 printf '7\r\n302\r\n' > "$work/share/vorn_update.asc"
-# Stands in for the program: tells where it runs and with which arguments.
-cat > "$work/program" <<'PROGRAM'
+# Stands in for the program: tells where it runs and with which arguments. Asked for the data
+# directory, the real program answers.
+cat > "$work/program" <<PROGRAM
 #!/bin/sh
-echo "$PWD $*"
+[ "\$*" != --print-data-dir ] || exec "$vorn" --print-data-dir
+echo "\$PWD \$*"
 PROGRAM
 chmod +x "$work/program"
 
@@ -48,10 +53,18 @@ rm "$work/data home/vorn/vorn.asc"
 [ "$(cat "$work/data home/vorn/country.asc")" = "$(printf 'x F F\r')" ] || fail "country.asc overwritten"
 [ -f "$work/data home/vorn/vorn.asc" ] || fail "vorn.asc not copied again"
 
-# Without XDG_DATA_HOME the directory lies under the home directory.
+# Without XDG_DATA_HOME, or with an empty one, the directory lies under the home directory.
 unset XDG_DATA_HOME
 out=$(HOME="$work/home" "$launcher")
 [ "$out" = "$work/home/.local/share/vorn " ] || fail "ran as: $out"
+out=$(XDG_DATA_HOME= HOME="$work/home2" "$launcher")
+[ "$out" = "$work/home2/.local/share/vorn " ] || fail "with an empty XDG_DATA_HOME ran as: $out"
+# Without either there is no data directory: the launcher says so and starts nothing.
+if out=$(env -u HOME "$launcher" 2>"$work/err"); then
+    fail "started without a data directory: $out"
+fi
+[ -z "$out" ] || fail "started without a data directory: $out"
+grep -q "neither XDG_DATA_HOME nor HOME is set" "$work/err" || fail "said: $(cat "$work/err")"
 
 # The installed launcher finds the program and the shipped files beside itself, wherever the
 # tree was installed.

@@ -24,7 +24,7 @@ std::optional<fs::path> runningProgramDirectory()
 std::optional<fs::path> userDataDirectory()
 {
     const char *dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && *dataHome) // as the launcher takes it
+    if (dataHome && *dataHome) // an empty one counts as none
         return fs::path(dataHome) / "vorn";
     const char *home = std::getenv("HOME");
     if (home && *home)

@@ -12,7 +12,8 @@ std::filesystem::path shippedFilesDirectory(const std::filesystem::path &program
 std::optional<std::filesystem::path> runningProgramDirectory();
 
 // The user's own data folder, where the launcher keeps the data files and the settings:
-// $XDG_DATA_HOME/vorn, else ~/.local/share/vorn; nothing when neither variable is set.
+// $XDG_DATA_HOME/vorn, else ~/.local/share/vorn; nothing when neither variable is set. The
+// launcher asks the program for it (vorn --print-data-dir), so this is the only place of the rule.
 std::optional<std::filesystem::path> userDataDirectory();
 
 // Where the command-line tools read the data files: the first folder that holds country.asc of
