@@ -85,8 +85,9 @@ private:
 // The first decimal digit anywhere in the key, or a blank when it holds none.
 char firstDigit(std::string_view searchKey);
 
-// Looks up a typed call or prefix: the first country row whose prefix fits, the first bureau
-// row of its entity, then the call-area rules. Nothing when the text is empty or blanks only.
+// Looks up a typed call or prefix: an exact row of country.asc, else the table's list of exact
+// calls, else the first country row whose prefix fits; then the first bureau row of its entity
+// and the call-area rules. Nothing when the text is empty or blanks only.
 std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTable &countries,
                                        const BureauTable &bureaus);
 
