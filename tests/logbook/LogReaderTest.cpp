@@ -384,6 +384,15 @@ TEST(LogFormat, isToldFromTheFirstBytes)
         {"\n<adx><records>", LogFormat::Adx},
         {"DL1ABC, W1AW\nK4XYZ", LogFormat::CallList},
         {"dl1abc\r\nKH6/K1ABC\r\nDLABC\r\n9A2AA\r\n2E0XYZ\r\nW1AW", LogFormat::CallList},
+        // Calls with a slashed zero, in UTF-8 and single-byte text, are calls.
+        {"W\xc3\x98"
+         "ABC K\xc3\xb8"
+         "XY",
+         LogFormat::CallList},
+        {"W\xd8"
+         "ABC K\xf8"
+         "XY",
+         LogFormat::CallList},
         // Vorn's own CSV, pictures, pages, prose and empty files are no logs.
         {"sort_prefix,bureau,entity,call,via,qsos\r\nDL,DARC,Germany,DL1ABC,,2\r\n"
          "K1,ARRL - call area 1,United States,W1AW,,1\r\n",
