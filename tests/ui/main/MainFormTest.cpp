@@ -66,6 +66,7 @@ private slots:
     void queryFollowsEveryLookUp();
     void silentWithoutVoiceOrQuery();
     void secondReturnSpeaksAgain();
+    void guestCallSpeaksTheHomePileLast();
     void failingSpeechSwitchesVoiceOff();
 
     void backgroundMenuAppliesTheChoice_data();
@@ -639,6 +640,20 @@ void MainFormTest::queryRunsBeforeSpeech()
     QCOMPARE(h.log.at(2), QStringLiteral("sleep 1000"));
     QVERIFY(h.log.at(3).startsWith(QStringLiteral("speak D X C C")));
     QVERIFY(h.log.at(3).endsWith(QStringLiteral("Germany")));
+}
+
+// The line below the answers is spoken after them, so a card goes where the Sort log puts it.
+void MainFormTest::guestCallSpeaksTheHomePileLast()
+{
+    Harness h;
+    QVERIFY(h.start());
+    h.settings.speakSort = true;
+    h.lookUp(QStringLiteral("VK2/DL1ABC"));
+    QCOMPARE(h.log, (QStringList{"speak sort this Q S L card under , Victor , Kielo , 2 , ",
+                                 "sleep 1000", "speak home call , sort under , Delta , Liema , "}));
+    h.log.clear();
+    h.lookUp(QStringLiteral("DL1ABC/P")); // no line below the answers: nothing more
+    QCOMPARE(h.log, (QStringList{"speak sort this Q S L card under , Delta , Liema , "}));
 }
 
 void MainFormTest::queryFollowsEveryLookUp()
