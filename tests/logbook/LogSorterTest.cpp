@@ -317,8 +317,8 @@ TEST(Piles, exactCallsAndSlashedZerosSortAsInTheWindow)
     EXPECT_EQ(cardLines(sorted), "F | DL0XYZ |  | REF | France\n"
                                  "F | VK2/DL0XYZ | home call DL0XYZ | REF | Australia\n"
                                  "K | 4U1WB |  | ARRL | United States\n"
-                                 "K0 | DL1ABC | via W0XYZ | ARRL - call area 0 | United States\n"
-                                 "K0 | W0ABC |  | ARRL - call area 0 | United States\n");
+                                 "K0 | W0ABC |  | ARRL - call area 0 | United States\n"
+                                 "K0 | DL1ABC | via W0XYZ | ARRL - call area 0 | United States\n");
 }
 
 TEST(Piles, notesThatAskForAnotherWayAreSetApart)
