@@ -254,7 +254,7 @@ int main(int argc, char **argv)
         }
         std::printf("vorn-lookup %s\ndata %s\n%s\n", ProgramVersion,
                     dataVersion ? std::to_string(*dataVersion).c_str() : "version unknown",
-                    describeExactCallList(callsLoad, calls.count()).c_str());
+                    describeExactCallList(callsLoad, calls.count(), true).c_str());
         return std::fflush(stdout) == 0 ? 0 : ExitUsage;
     }
     if (!dataDirectory) {

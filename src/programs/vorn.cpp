@@ -91,7 +91,7 @@ bool printVersion(int argc, char *argv[])
     const CallListLoad load = loadExactCallList(calls, DataFiles::CallsFile);
     std::printf("vorn %s\ndata %s\n%s\n", ProgramVersion,
                 dataVersion ? std::to_string(*dataVersion).c_str() : "version unknown",
-                describeExactCallList(load, calls.count()).c_str());
+                describeExactCallList(load, calls.count(), true).c_str());
     return true;
 }
 

@@ -83,12 +83,19 @@ void ExactCallList::clear()
 ExactCallList::Key ExactCallList::pack(std::string_view searchKey, bool addMarker)
 {
     char bytes[16] = {};
-    std::memcpy(bytes, searchKey.data(), std::min(searchKey.size(), sizeof bytes));
+    if (searchKey.size() > sizeof bytes)
+        return {~std::uint64_t{0}, ~std::uint64_t{0}}; // no key of the list: it has NUL bytes
+    std::memcpy(bytes, searchKey.data(), searchKey.size());
     if (addMarker && searchKey.size() < sizeof bytes)
         bytes[searchKey.size()] = EndMarker;
+    return packPadded(bytes);
+}
+
+ExactCallList::Key ExactCallList::packPadded(const char *sixteenBytes)
+{
     Key key;
-    std::memcpy(&key.low, bytes, 8);
-    std::memcpy(&key.high, bytes + 8, 8);
+    std::memcpy(&key.low, sixteenBytes, 8);
+    std::memcpy(&key.high, sixteenBytes + 8, 8);
     key.low = Ascii::upperBytes(key.low);
     key.high = Ascii::upperBytes(key.high);
     return key;
@@ -102,14 +109,28 @@ std::uint64_t ExactCallList::hash(const Key &key)
     return h ^ (h >> 29);
 }
 
-std::string_view ExactCallList::find(std::string_view searchKey) const
+std::size_t ExactCallList::filterBlock(const Key &key) const
 {
-    if (searchKey.size() > 16)
-        return {};
-    const Key key = pack(searchKey);
+    // The first four characters choose the block: calls looked up in order, as a log or a list
+    // sorts them, read the same few blocks again and again. Three would crowd a block with the
+    // hundreds of listed calls of one prefix (KL7, WH6, GB0).
+    const std::uint64_t start = (key.low & 0xffffffff) * 0x9e3779b97f4a7c15u;
+    return static_cast<std::size_t>(start >> m_filterShift) * FilterBlockWords;
+}
+
+bool ExactCallList::mayHold(const Key &key, std::uint64_t h) const
+{
+    const std::uint64_t *block = m_filter.data() + filterBlock(key);
+    const std::uint64_t first = h & 511;
+    const std::uint64_t second = h >> 9 & 511;
+    return (block[first >> 6] >> (first & 63) & 1) != 0 &&
+           (block[second >> 6] >> (second & 63) & 1) != 0;
+}
+
+std::string_view ExactCallList::find(const Key &key) const
+{
     const std::uint64_t h = hash(key);
-    const std::uint64_t bit = h >> m_filterShift;
-    if ((m_filter[bit >> 6] >> (bit & 63) & 1) == 0)
+    if (!mayHold(key, h))
         return {};
     const std::uint64_t bucket = h >> m_bucketShift;
     for (std::uint32_t i = m_bucketStarts[bucket]; i < m_bucketStarts[bucket + 1]; ++i) {
@@ -163,18 +184,21 @@ bool ExactCallList::build(std::string_view bytes, std::size_t &badLine)
             ++at;
     }
 
-    // Buckets of about one key each, and 16 bits of the filter per key. At least two buckets,
-    // so that a bucket number is always a shift of fewer than 64 bits.
+    // Buckets of about one key each, and a filter block of 512 bits for about 32 keys. At
+    // least two of each, so that a number is always a shift of fewer than 64 bits.
     const std::size_t buckets = std::bit_ceil(std::max<std::size_t>(entries.size(), 2));
     m_bucketShift = 64 - static_cast<unsigned>(std::countr_zero(buckets));
-    const std::size_t filterBits = std::max<std::size_t>(buckets * 16, 64);
-    m_filterShift = 64 - static_cast<unsigned>(std::countr_zero(filterBits));
-    m_filter.assign(filterBits / 64, 0);
+    const std::size_t blocks = std::max<std::size_t>(buckets / 16, 2);
+    m_filterShift = 64 - static_cast<unsigned>(std::countr_zero(blocks));
+    m_filter.assign(blocks * FilterBlockWords, 0);
     m_bucketStarts.assign(buckets + 1, 0);
     for (const Entry &entry : entries) {
         ++m_bucketStarts[(entry.hash >> m_bucketShift) + 1];
-        const std::uint64_t bit = entry.hash >> m_filterShift;
-        m_filter[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+        std::uint64_t *block = m_filter.data() + filterBlock(entry.key);
+        const std::uint64_t first = entry.hash & 511;
+        const std::uint64_t second = entry.hash >> 9 & 511;
+        block[first >> 6] |= std::uint64_t{1} << (first & 63);
+        block[second >> 6] |= std::uint64_t{1} << (second & 63);
     }
     for (std::size_t b = 0; b < buckets; ++b)
         m_bucketStarts[b + 1] += m_bucketStarts[b];
@@ -291,12 +315,12 @@ std::string CallListLoad::reason() const
     return error.message();
 }
 
-std::string describeExactCallList(const CallListLoad &load, std::size_t count)
+std::string describeExactCallList(const CallListLoad &load, std::size_t count, bool withReason)
 {
     if (load)
         return "exact calls: " + std::to_string(count) + " (" + DataFiles::CallsFile + ")";
     if (load.missing())
         return std::string("exact calls: none (no ") + DataFiles::CallsFile + ")";
-    return std::string("exact calls: none (") + DataFiles::CallsFile +
-           " not used: " + load.reason() + ")";
+    return std::string("exact calls: none (") + DataFiles::CallsFile + " not used" +
+           (withReason ? ": " + load.reason() : std::string()) + ")";
 }

@@ -33,7 +33,13 @@ public:
     // end marker "*"; letters compared as capitals); empty when the list does not hold it.
     std::string_view entityOf(std::string_view searchKey) const
     {
-        return m_keys.empty() ? std::string_view() : find(searchKey);
+        return m_keys.empty() ? std::string_view() : find(pack(searchKey));
+    }
+    // The same for a search key held in 16 bytes with NUL after it, as the look-up holds it: read
+    // as two words, without a copy.
+    std::string_view entityOfPadded(const char *sixteenBytes) const
+    {
+        return m_keys.empty() ? std::string_view() : find(packPadded(sixteenBytes));
     }
 
     // Fills the list from the bytes of a calls file: all of it, or, when a line is not a call
@@ -50,12 +56,18 @@ private:
         bool operator==(const Key &) const = default;
     };
     static Key pack(std::string_view searchKey, bool addMarker = false);
+    static Key packPadded(const char *sixteenBytes);
     static std::uint64_t hash(const Key &key);
-    std::string_view find(std::string_view searchKey) const;
+    // The filter: blocks of one cache line, two bits of each key in the block of its first
+    // characters.
+    static constexpr std::size_t FilterBlockWords = 8;
+    std::size_t filterBlock(const Key &key) const;
+    bool mayHold(const Key &key, std::uint64_t h) const;
+    std::string_view find(const Key &key) const;
 
     // The keys grouped by bucket, the code of each key, and where each bucket begins. Most calls
-    // looked up are in no list: a bit per hash value, most of them clear, turns those away
-    // before a bucket is read.
+    // looked up are in no list: a filter, most of whose bits are clear, turns those away before
+    // a bucket is read.
     std::vector<Key> m_keys;
     std::vector<std::uint32_t> m_codeOfKey;
     std::vector<std::uint32_t> m_bucketStarts;
@@ -83,6 +95,9 @@ struct CallListLoad
 CallListLoad loadExactCallList(ExactCallList &list, const std::filesystem::path &file);
 CallListLoad loadExactCallList(ExactCallList &list, ByteSource &source);
 
-// What the About box and --version say of the list: "exact calls: 20189 (calls.asc)", "exact
-// calls: none (no calls.asc)" or "exact calls: none (calls.asc not used: ...)".
-std::string describeExactCallList(const CallListLoad &load, std::size_t count);
+// What the About box and --version say of the list: "exact calls: 20187 (calls.asc)", "exact
+// calls: none (no calls.asc)" or "exact calls: none (calls.asc not used)"; --version, withReason,
+// adds why a list was not used, which the About box has no room for and the start-up's warning
+// has said.
+std::string describeExactCallList(const CallListLoad &load, std::size_t count,
+                                  bool withReason = false);

@@ -144,11 +144,13 @@ struct Fit
 
 // An exact row of country.asc answers first, so that a user's own rows win; then the list of
 // exact calls; then the first row that fits.
-Fit fitOf(std::string_view key, const CountryTable &countries)
+Fit fitOf(const SearchKey &searchKey, const CountryTable &countries)
 {
+    const std::string_view key = searchKey.text();
     const CountryRow *row = countries.firstFit(key);
     if (row == nullptr || !row->prefix.ends_with(SearchKey::EndMarker)) {
-        if (const std::string_view code = countries.exactCalls().entityOf(key); !code.empty())
+        const std::string_view code = countries.exactCalls().entityOfPadded(searchKey.padded());
+        if (!code.empty())
             return {true, code, key.size()};
     }
     if (row == nullptr)
@@ -192,7 +194,7 @@ std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTabl
         return std::nullopt;
     const std::string_view key = searchKey.text();
 
-    const Fit fit = fitOf(key, countries);
+    const Fit fit = fitOf(searchKey, countries);
     if (!fit.found)
         return answer(LookupOutcome::NotFound);
 

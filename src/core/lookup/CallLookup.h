@@ -73,6 +73,8 @@ public:
     explicit SearchKey(std::string_view typed);
 
     std::string_view text() const { return {m_key.data(), m_length}; }
+    // The key in all 16 bytes, NUL after its end.
+    const char *padded() const { return m_key.data(); }
     // The typed characters in the key, the marker not counted.
     std::size_t typedLength() const { return m_typedLength; }
 

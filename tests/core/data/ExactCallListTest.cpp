@@ -81,8 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "ABC K\r\n",
                  bad, 2},
         LoadCase{"CallTwice", "1 G8ERJ K\r\n2 KP3RK K\r\n3 g8erj F\r\n", bad, 3},
-        LoadCase{"OneLfLine", "1 G8ERJ K\r\n2 KP3RK K\n3 KH0CW K\r\n4 4U1WB K\r\n5 W1AW K\r\n" + Sound,
-                 bad, 2},
+        LoadCase{"OneLfLine",
+                 "1 G8ERJ K\r\n2 KP3RK K\n3 KH0CW K\r\n4 4U1WB K\r\n5 W1AW K\r\n" + Sound, bad, 2},
         LoadCase{"LfLineEnds", "1 G8ERJ K\n2 KP3RK K\n3 KH0CW K\n",
                  make_error_code(Problem::OneHugeLine)},
         LoadCase{"NulBytes", "1 G8ERJ K\r\n2 KP3\0RK K\r\n3 KH0CW K\r\n4 4U1WB K\r\n"s,
@@ -174,6 +174,8 @@ TEST(ExactCallList, AMissingFileIsNoFault)
     const CallListLoad refused =
         loadExactCallList(list, dir.write("calls.asc", "1 G8ERJ K\r\nG8ERJ\r\n"));
     EXPECT_EQ(describeExactCallList(refused, list.count()),
+              "exact calls: none (calls.asc not used)");
+    EXPECT_EQ(describeExactCallList(refused, list.count(), true),
               "exact calls: none (calls.asc not used: line 2 is not a call and an entity code, "
               "or a call listed before)");
 }
