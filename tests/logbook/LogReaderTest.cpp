@@ -409,6 +409,12 @@ TEST(LogFormat, isToldFromTheFirstBytes)
         EXPECT_EQ(detectLogFormat(text), format) << text;
         EXPECT_EQ(whyNotALog(text).empty(), format != LogFormat::NotALog) << text;
     }
+    // A word is as long as it reads with its slashed zeros as digits: 32 characters at most.
+    std::string zeros;
+    for (int i = 0; i < 31; ++i)
+        zeros += "\xc3\x98";
+    EXPECT_EQ(detectLogFormat("W" + zeros), LogFormat::CallList);
+    EXPECT_EQ(detectLogFormat("W" + zeros + "\xc3\x98"), LogFormat::NotALog);
 }
 
 } // namespace
