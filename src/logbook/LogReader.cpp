@@ -1,6 +1,7 @@
 #include "logbook/LogReader.h"
 
 #include "core/text/Ascii.h"
+#include "core/text/CallText.h"
 #include "logbook/AdifReader.h"
 #include "logbook/AdxReader.h"
 #include "logbook/CallListReader.h"
@@ -36,9 +37,13 @@ bool holdsAdifTag(std::string_view text)
     return false;
 }
 
-// Letters and digits with at least one of each, and strokes: DL1ABC, 9A2AA, KH6/K1ABC.
-bool isCallShaped(std::string_view word)
+// Letters and digits with at least one of each, and strokes: DL1ABC, 9A2AA, KH6/K1ABC, and
+// WØABC with its slashed zero.
+bool isCallShaped(std::string_view text)
 {
+    if (text.size() > 2 * MaxCallLength) // a UTF-8 Ø folds two bytes into one, nothing more
+        return false;
+    const std::string word = CallText::withPlainZeros(text);
     return word.size() <= MaxCallLength &&
            std::all_of(word.begin(), word.end(),
                        [](char c) { return Ascii::isAlnum(c) || c == '/'; }) &&

@@ -62,7 +62,8 @@ std::vector<std::string> noteWords(std::string_view qslVia)
 
 std::string managerCall(std::string_view qslVia)
 {
-    const std::string text = Ascii::upperText(qslVia);
+    // "via WØABC": a slashed zero is the digit.
+    const std::string text = Ascii::upperText(CallText::withPlainZeros(qslVia));
     std::size_t at = 0;
     while (at < text.size()) {
         // Words are runs of letters and digits; '/' parts are words of their own.

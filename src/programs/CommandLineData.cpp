@@ -51,8 +51,14 @@ void reportNoDataDirectory(std::string_view tool)
 bool loadDataTables(std::string_view tool, const std::filesystem::path &directory,
                     CountryTable &countries, BureauTable &bureaus)
 {
-    return load(tool, countries, directory / DataFiles::CountryFile, DataFile::Country,
-                &loadCountryTable) &&
-           load(tool, bureaus, directory / DataFiles::BureauFile, DataFile::Bureau,
-                &loadBureauTable);
+    if (!load(tool, countries, directory / DataFiles::CountryFile, DataFile::Country,
+              &loadCountryTable) ||
+        !load(tool, bureaus, directory / DataFiles::BureauFile, DataFile::Bureau, &loadBureauTable))
+        return false;
+    const std::filesystem::path calls = directory / DataFiles::CallsFile;
+    if (const CallListLoad loaded = loadExactCallList(countries.exactCalls(), calls);
+        !loaded && !loaded.missing())
+        say(tool, "warning: " + calls.string() + " not used: " + loaded.reason() +
+                      "; answering without the list of exact calls");
+    return true;
 }

@@ -26,7 +26,9 @@ chooseDataDirectory(std::string_view tool, const std::optional<std::filesystem::
 // Says that no folder holds the data, and how to name one.
 void reportNoDataDirectory(std::string_view tool);
 
-// Loads both tables from the folder. A file that cannot be read is reported and ends the load
-// (false); one that loads but does not look like a data file gets a warning.
+// Loads both tables from the folder, and the list of exact calls into the country table. A data
+// file that cannot be read is reported and ends the load (false); one that loads but does not
+// look like a data file gets a warning. A list that is missing is passed over; one that cannot
+// be read or is refused gets a warning, and the tools answer without it.
 bool loadDataTables(std::string_view tool, const std::filesystem::path &directory,
                     CountryTable &countries, BureauTable &bureaus);

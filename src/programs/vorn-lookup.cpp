@@ -1,9 +1,11 @@
-// vorn-lookup: the look-up of the main window for scripts and shells. Loads country.asc and
-// vorn.asc and prints, for every call, the three answers the window would show. Built for
-// batches: input is read in large blocks, each line keeps only what the call field would take,
-// and the answers are written through one buffer without building a string per call.
+// vorn-lookup: the look-up of the main window for scripts and shells. Loads country.asc,
+// vorn.asc and the list of exact calls calls.asc, and prints, for every call, the three answers
+// the window would show. Built for batches: input is read in large blocks, each line keeps only
+// what the call field would take, and the answers are written through one buffer without
+// building a string per call.
 
 #include "core/data/DataFiles.h"
+#include "core/data/ExactCallList.h"
 #include "core/lookup/CallLookup.h"
 #include "core/lookup/PortableLookup.h"
 #include "core/settings/Version.h"
@@ -39,13 +41,14 @@ constexpr std::string_view Help =
     "line per call: the call as the call field holds it, the sort prefix, the QSL\n"
     "bureau and the DXCC / WAE entity, separated by tabs.\n"
     "\n"
-    "  -C DIR     read country.asc and vorn.asc from DIR\n"
+    "  -C DIR     read country.asc, vorn.asc and calls.asc from DIR\n"
     "  --portable add two columns for portable and guest calls (VK2/DL1ABC,\n"
     "             DL1ABC/VK2, K1ABC/MM): the sort prefix and bureau of the home\n"
     "             call, and the entity where he operates; each is empty when it\n"
     "             says nothing that the three answers do not\n"
     "  --help     show this text\n"
-    "  --version  show the program's version and the version of the data\n"
+    "  --version  show the program's version, the version of the data and how\n"
+    "             many exact calls the list calls.asc holds\n"
     "  --         end of the options: every later argument is a call\n"
     "\n";
 
@@ -53,9 +56,12 @@ constexpr std::string_view HelpOnCalls =
     "\n"
     "Without CALL arguments every line of standard input is looked up. Calls are\n"
     "treated as typed into the call field: control characters are left out, letters\n"
-    "become capitals and only the first 15 characters count. An empty call, or one of\n"
+    "become capitals, a slashed zero (Ø, ø) becomes 0, blanks before the call are\n"
+    "left out and only the first 15 characters count. An empty call, or one of\n"
     "blanks only, prints the call and three empty fields. A data file that loads but\n"
-    "does not look like one gets a warning on standard error.\n"
+    "does not look like one gets a warning on standard error. The list of exact\n"
+    "calls, calls.asc, is read when the directory holds it; a damaged one gets a\n"
+    "warning and is not used.\n"
     "\n"
     "Exit status: 0 on success; 1 for a usage error, or when the calls cannot be read\n"
     "or the answers cannot be written; 2 when a data file cannot be loaded.\n";
@@ -240,10 +246,15 @@ int main(int argc, char **argv)
         chooseDataDirectory("vorn-lookup", options->dataDirectory);
     if (options->version) {
         std::optional<std::int32_t> dataVersion;
-        if (dataDirectory)
+        ExactCallList calls;
+        CallListLoad callsLoad{std::make_error_code(std::errc::no_such_file_or_directory)};
+        if (dataDirectory) {
             dataVersion = bureauFileDataVersion(*dataDirectory / DataFiles::BureauFile);
-        std::printf("vorn-lookup %s\ndata %s\n", ProgramVersion,
-                    dataVersion ? std::to_string(*dataVersion).c_str() : "version unknown");
+            callsLoad = loadExactCallList(calls, *dataDirectory / DataFiles::CallsFile);
+        }
+        std::printf("vorn-lookup %s\ndata %s\n%s\n", ProgramVersion,
+                    dataVersion ? std::to_string(*dataVersion).c_str() : "version unknown",
+                    describeExactCallList(callsLoad, calls.count(), true).c_str());
         return std::fflush(stdout) == 0 ? 0 : ExitUsage;
     }
     if (!dataDirectory) {

@@ -33,7 +33,7 @@ void printUsage(std::ostream &out)
            "A portable or guest call (VK2/DL1ABC, DL1ABC/P) goes to the pile of its home\n"
            "call and shows the entity where he operates.\n"
            "\n"
-           "  -C DIR    read country.asc and vorn.asc from DIR\n"
+           "  -C DIR    read country.asc, vorn.asc and calls.asc from DIR\n"
            "  --all     sort every QSO; by default only those whose QSL_SENT is Q or R (or\n"
            "            every QSO of a log without QSL_SENT), and none whose QSL_SENT_VIA is\n"
            "            D, E or M\n"

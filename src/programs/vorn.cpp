@@ -1,7 +1,11 @@
 // vorn: finds the IARU QSL bureau for a call sign or prefix.
 
+#include "core/data/BureauTable.h"
+#include "core/data/DataFiles.h"
+#include "core/data/ExactCallList.h"
 #include "core/settings/BuildSettings.h"
 #include "core/settings/ShippedFiles.h"
+#include "core/settings/Version.h"
 #include "core/shell/AppState.h"
 #include "core/shell/UpdatePolicy.h"
 #include "platform/EspeakEngine.h"
@@ -23,6 +27,8 @@
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -141,6 +147,22 @@ int printDataDirectory()
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+// "vorn --version": the program's version, the data version that vorn.asc names and the list of
+// exact calls, for the data in the current directory, where the launcher starts Vorn. Needs no
+// display and leaves any running Vorn alone.
+bool printVersion(int argc, char *argv[])
+{
+    if (argc != 2 || std::string_view(argv[1]) != "--version")
+        return false;
+    const std::optional<std::int32_t> dataVersion = bureauFileDataVersion(DataFiles::BureauFile);
+    ExactCallList calls;
+    const CallListLoad load = loadExactCallList(calls, DataFiles::CallsFile);
+    std::printf("vorn %s\ndata %s\n%s\n", ProgramVersion,
+                dataVersion ? std::to_string(*dataVersion).c_str() : "version unknown",
+                describeExactCallList(load, calls.count(), true).c_str());
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -151,6 +173,8 @@ int main(int argc, char *argv[])
         std::fputs("vorn: --print-data-dir takes no other argument\n", stderr);
         return 1;
     }
+    if (printVersion(argc, argv))
+        return std::fflush(stdout) == 0 ? 0 : 1;
     QApplication app(argc, argv);
     // What is left after the toolkit's own options are the logs to sort.
     const QStringList logs = QApplication::arguments().mid(1);

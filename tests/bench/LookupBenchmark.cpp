@@ -1,7 +1,9 @@
-// Loading both data files at their largest and looking calls up in full tables.
+// Loading both data files at their largest and looking calls up in full tables; loading the
+// list of exact calls, and looking up with it.
 
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
+#include "core/data/ExactCallList.h"
 #include "core/lookup/CallLookup.h"
 #include "core/text/CallText.h"
 
@@ -78,7 +80,7 @@ void lookUpInLastRows(benchmark::State &state)
 }
 BENCHMARK(lookUpInLastRows)->Unit(benchmark::kMicrosecond);
 
-// The shipped data files as the program loads them.
+// The shipped data files as the program loads them, the list of exact calls too.
 struct ShippedTables
 {
     CountryTable countries;
@@ -89,7 +91,8 @@ struct ShippedTables
     {
         const fs::path shipped = VORN_SHIPPED_FILES;
         loaded = loadCountryTable(countries, shipped / "country.asc") &&
-                 loadBureauTable(bureaus, shipped / "vorn.asc");
+                 loadBureauTable(bureaus, shipped / "vorn.asc") &&
+                 loadExactCallList(countries.exactCalls(), shipped / "calls.asc");
     }
 };
 
@@ -121,6 +124,20 @@ void loadShippedFiles(benchmark::State &state)
     }
 }
 BENCHMARK(loadShippedFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The list of exact calls as the start-up loads it: read, checked and indexed.
+void loadShippedExactCalls(benchmark::State &state)
+{
+    ExactCallList list;
+    const fs::path shipped = VORN_SHIPPED_FILES;
+    for (auto _ : state) {
+        if (!loadExactCallList(list, shipped / "calls.asc"))
+            state.SkipWithError("the shipped list of exact calls is missing or refused");
+        benchmark::DoNotOptimize(list.count());
+    }
+    state.counters["calls"] = static_cast<double>(list.count());
+}
+BENCHMARK(loadShippedExactCalls)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Every call of MASTER.SCP once per iteration, in wall time as the peers are measured; the time
 // per call is the counter "per call".
@@ -161,5 +178,33 @@ void findActiveCalls(benchmark::State &state)
     });
 }
 BENCHMARK(findActiveCalls)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The exact calls of the list themselves, every one of them a hit: the list's slowest path.
+void findListedCalls(benchmark::State &state)
+{
+    static const ShippedTables tables;
+    static const std::vector<std::string> listed = [] {
+        std::vector<std::string> calls;
+        std::ifstream in(fs::path(VORN_SHIPPED_FILES) / "calls.asc", std::ios::binary);
+        for (std::string number, call, code; in >> number >> call >> code;)
+            calls.push_back(call);
+        return calls;
+    }();
+    if (!tables.loaded || listed.empty()) {
+        state.SkipWithError("the shipped list of exact calls is missing");
+        return;
+    }
+    for (auto _ : state) {
+        for (const std::string &call : listed) {
+            const auto answer = findAnswer(call, tables.countries, tables.bureaus);
+            if (answer)
+                benchmark::DoNotOptimize(answerTexts(*answer));
+        }
+    }
+    state.counters["per call"] = benchmark::Counter(static_cast<double>(listed.size()),
+                                                    benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
+}
+BENCHMARK(findListedCalls)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -1,9 +1,11 @@
-// The country file as bytes through the real loader, then the look-up on what it loaded.
+// The country file as bytes through the real loader, then the look-up on what it loaded; the
+// same bytes as a list of exact calls, which is taken whole or not at all.
 
 #include "FuzzInput.h"
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
 #include "core/data/DataFileCheck.h"
+#include "core/data/ExactCallList.h"
 #include "core/lookup/CallLookup.h"
 
 #include <algorithm>
@@ -28,6 +30,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     PieceSource checked(bytes, piece);
     checkDataFile(DataFile::Country, checked);
+
+    // A list that loads holds one call for each line; one that does not holds none.
+    PieceSource listSource(bytes, piece);
+    CountryTable listed;
+    const CallListLoad load = loadExactCallList(listed.exactCalls(), listSource);
+    if (load) {
+        std::string_view text = bytes.substr(0, bytes.find('\x1a'));
+        std::size_t lines = 0;
+        for (std::size_t at = 0; at < text.size(); ++lines) {
+            at = std::min(text.size(), text.find('\r', at)) + 1;
+            if (at < text.size() && text[at] == '\n')
+                ++at; // an LF right after the CR belongs to the line end
+        }
+        FUZZ_CHECK(listed.exactCalls().count() == lines);
+    } else {
+        FUZZ_CHECK(listed.exactCalls().empty());
+    }
 
     BureauTable bureaus;
     bureaus.append({"DL", "Germany", "DL", "DARC", true});

@@ -1,8 +1,9 @@
-// Arbitrary typed text on the shipped tables.
+// Arbitrary typed text on the shipped tables, the list of exact calls included.
 
 #include "FuzzInput.h"
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
+#include "core/data/ExactCallList.h"
 #include "core/lookup/CallLookup.h"
 #include "core/lookup/PortableLookup.h"
 #include "core/text/CallText.h"
@@ -18,7 +19,8 @@ struct Tables
     Tables()
     {
         if (!loadCountryTable(countries, VORN_SHIPPED_FILES "/country.asc") ||
-            !loadBureauTable(bureaus, VORN_SHIPPED_FILES "/vorn.asc"))
+            !loadBureauTable(bureaus, VORN_SHIPPED_FILES "/vorn.asc") ||
+            !loadExactCallList(countries.exactCalls(), VORN_SHIPPED_FILES "/calls.asc"))
             std::abort();
     }
 };

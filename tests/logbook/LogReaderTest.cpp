@@ -391,6 +391,15 @@ TEST(LogFormat, isToldFromTheFirstBytes)
         {"\n<adx><records>", LogFormat::Adx},
         {"DL1ABC, W1AW\nK4XYZ", LogFormat::CallList},
         {"dl1abc\r\nKH6/K1ABC\r\nDLABC\r\n9A2AA\r\n2E0XYZ\r\nW1AW", LogFormat::CallList},
+        // Calls with a slashed zero, in UTF-8 and single-byte text, are calls.
+        {"W\xc3\x98"
+         "ABC K\xc3\xb8"
+         "XY",
+         LogFormat::CallList},
+        {"W\xd8"
+         "ABC K\xf8"
+         "XY",
+         LogFormat::CallList},
         // Vorn's own CSV, pictures, pages, prose and empty files are no logs.
         {"sort_prefix,bureau,entity,call,via,qsos\r\nDL,DARC,Germany,DL1ABC,,2\r\n"
          "K1,ARRL - call area 1,United States,W1AW,,1\r\n",
@@ -407,6 +416,12 @@ TEST(LogFormat, isToldFromTheFirstBytes)
         EXPECT_EQ(detectLogFormat(text), format) << text;
         EXPECT_EQ(whyNotALog(text).empty(), format != LogFormat::NotALog) << text;
     }
+    // A word is as long as it reads with its slashed zeros as digits: 32 characters at most.
+    std::string zeros;
+    for (int i = 0; i < 31; ++i)
+        zeros += "\xc3\x98";
+    EXPECT_EQ(detectLogFormat("W" + zeros), LogFormat::CallList);
+    EXPECT_EQ(detectLogFormat("W" + zeros + "\xc3\x98"), LogFormat::NotALog);
 }
 
 } // namespace

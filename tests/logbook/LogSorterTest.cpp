@@ -76,6 +76,13 @@ TEST(ManagerCall, takesTheFirstWordShapedLikeACall)
         {"home call", ""},
         {"QSL 2023", ""},
         {"", ""},
+        // A slashed zero, in UTF-8 or single-byte text, is the digit.
+        {"via W\xc3\x98"
+         "ABC",
+         "W0ABC"},
+        {"via w\xd8"
+         "abc",
+         "W0ABC"},
     };
     for (const auto &[via, manager] : cases)
         EXPECT_EQ(managerCall(via), manager) << via;
@@ -284,6 +291,34 @@ TEST(Piles, portableAndGuestCallsGoToTheirHomeBureaus)
                                  "none | KG4AB/P | home call KG4AB | none | Guantanamo Bay\n");
     EXPECT_EQ(sorted.piles[3].bureauText, "ARRL - call area 4b");
     EXPECT_EQ(sorted.piles[3].entityText, "United States");
+}
+
+// The cards of a log go by the same look-up as the window: the list of exact calls, and calls
+// written with a slashed zero, whatever the log's encoding.
+TEST(Piles, exactCallsAndSlashedZerosSortAsInTheWindow)
+{
+    World world;
+    std::size_t badLine = 0;
+    ASSERT_TRUE(world.countries.exactCalls().build("1 DL0XYZ F\r\n1 4U1WB K\r\n", badLine));
+    LogSorter sorter;
+    feed(sorter, {
+                     {{"CALL", "DL0XYZ"}},
+                     {{"CALL", "VK2/DL0XYZ"}}, // a guest whose home call the list holds
+                     {{"CALL", "4U1WB"}},
+                     {{"CALL", "W\xc3\x98"
+                               "ABC"}}, // UTF-8, as ADX and most ADIF logs
+                     {{"CALL", "W\xd8"
+                               "ABC"}}, // single-byte
+                     {{"CALL", "DL1ABC"},
+                      {"QSL_VIA", "W\xc3\xb8"
+                                  "XYZ"}},
+                 });
+    const SortedLog sorted = sortLog(sorter, world.countries, world.bureaus, QsoSelection::All);
+    EXPECT_EQ(cardLines(sorted), "F | DL0XYZ |  | REF | France\n"
+                                 "F | VK2/DL0XYZ | home call DL0XYZ | REF | Australia\n"
+                                 "K | 4U1WB |  | ARRL | United States\n"
+                                 "K0 | W0ABC |  | ARRL - call area 0 | United States\n"
+                                 "K0 | DL1ABC | via W0XYZ | ARRL - call area 0 | United States\n");
 }
 
 TEST(Piles, notesThatAskForAnotherWayAreSetApart)

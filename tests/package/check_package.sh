@@ -1,10 +1,10 @@
 #!/bin/sh
 # Builds the Debian package from a finished build and checks it as a user's machine and
 # Debian's tools see it: lintian without errors, a valid desktop entry and AppStream metadata,
-# the unpacked vorn-lookup answering on the packaged data, a man page for every command, each
-# rendering without a warning, icons of the sizes their folders claim, the log file types that
-# the desktop entry opens, and the installed folders named as the package installs them (/usr,
-# whatever prefix the build was configured with).
+# the unpacked vorn-lookup answering on the packaged data and its list of exact calls, a man
+# page for every command, each rendering without a warning, icons of the sizes their folders
+# claim, the log file types that the desktop entry opens, and the installed folders named as the
+# package installs them (/usr, whatever prefix the build was configured with).
 # Usage: check_package.sh CPACK BUILD_DIR
 set -eu
 cpack=$1
@@ -99,6 +99,12 @@ expected=$(printf 'DL1ABC\tDL\tDARC QSL bureau\tFed. Rep. of Germany')
 actual=$("$root/usr/bin/vorn-lookup" -C "$root/usr/share/vorn" dl1abc) ||
     fail "vorn-lookup exited with status $?"
 [ "$actual" = "$expected" ] || fail "vorn-lookup DL1ABC gave '$actual'"
+# The list of exact calls is packaged, and answers for Mount Athos.
+[ -f "$root/usr/share/vorn/calls.asc" ] || fail "no calls.asc in /usr/share/vorn"
+expected=$(printf 'SV2ASP/A\tSV\tRAAG QSL bureau\tMount Athos')
+actual=$("$root/usr/bin/vorn-lookup" -C "$root/usr/share/vorn" SV2ASP/A 2>&1) ||
+    fail "vorn-lookup exited with status $?"
+[ "$actual" = "$expected" ] || fail "vorn-lookup SV2ASP/A gave '$actual'"
 
 echo "--- man pages"
 for program in "$root"/usr/bin/*; do

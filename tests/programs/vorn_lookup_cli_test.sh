@@ -29,7 +29,12 @@ check args "$(printf 'DL1ABC\tDL\tDARC QSL bureau\tFed. Rep. of Germany\nK4XYZ\t
     "$("$tool" -C "$data" dl1abc K4XYZ)"
 check stdin "$(printf 'K1ABC\tKH6\tKH6 QSL bureau\tHawaii\n\t\t\t\nABCDEFGHIJKLMNO\tunknown\tunknown\tunknown')" \
     "$(printf 'k1abc\r\n\nABCDEFGHIJKLMNOPQ' | "$tool" -C"$data")"
-check blanks-only "   $tab$tab$tab" "$("$tool" -C "$data" '   ')"
+# Blanks before a call are left out, as the call field leaves them out; so is a line of blanks.
+check blanks-only "$tab$tab$tab" "$("$tool" -C "$data" '   ')"
+check leading-blank "DL1ABC${tab}DL" "$(printf ' dl1abc\n' | "$tool" -C "$data" | cut -f1,2)"
+# A slashed zero is the digit 0, typed in UTF-8 or in a single-byte encoding.
+check slashed-zero "$(printf 'K0ABC\tK0\nK0ABC\tK0\nK0ABC\tK0')" \
+    "$(printf 'k\303\230abc\nK\330ABC\nk\303\270abc\n' | "$tool" -C "$data" | cut -f1,2)"
 # Control characters are refused as in the call field, so every line has four columns.
 check control-characters "DL1ABC${tab}DL" "$(printf 'dl\t1a\033bc\r\n' | "$tool" -C "$data" | cut -f1,2)"
 check four-columns 0 "$(head -c 20000 /dev/urandom | "$tool" -C "$data" | awk -F "$tab" 'NF != 4' | wc -l)"
@@ -54,7 +59,8 @@ err=$("$tool" -C "$data" -x DL1ABC 2>&1 >/dev/null); status=$?
 check unknown-option-status 1 "$status"
 contains unknown-option-usage "$err" "Usage: vorn-lookup"
 check double-dash "-X${tab}unknown" "$("$tool" -C "$data" -- -x | cut -f1,2)"
-check version "$(printf 'vorn-lookup 3.02\ndata 2023050299')" "$("$tool" -C "$data" --version)"
+check version "$(printf 'vorn-lookup 3.02\ndata 2023050299\nexact calls: none (no calls.asc)')" \
+    "$("$tool" -C "$data" --version)"
 "$tool" --help | grep -q -- '-C DIR'; check help 0 $?
 
 # Without -C: the current directory, then $XDG_DATA_HOME/vorn, then the installed data.
@@ -96,6 +102,22 @@ contains write-error-reason "$err" "No space left on device"
 err=$("$tool" -C "$data" < "$data" 2>&1 >/dev/null); status=$?
 check read-error-status 1 "$status"
 contains read-error-reason "$err" "Is a directory"
+
+# The list of exact calls answers after the exact rows of country.asc and before its prefixes;
+# --version counts it. A damaged list is named and not used at all: the answers are those
+# without it.
+printf '9 DL1ABC KH6\r\n9 K1ABC DL\r\n9 4U1WB K\r\n' > "$data/calls.asc"
+check list "$(printf 'DL1ABC\tKH6\nK1ABC\tKH6\n4U1WB\tK\nDL2ABC\tDL')" \
+    "$("$tool" -C "$data" DL1ABC K1ABC 4U1WB DL2ABC | cut -f1,2)"
+check list-version "exact calls: 3 (calls.asc)" "$("$tool" -C "$data" --version | tail -n 1)"
+check list-no-warning "" "$("$tool" -C "$data" DL1ABC 2>&1 >/dev/null)"
+printf '9 DL1ABC KH6\r\nK1ABC DL\r\n9 4U1WB K\r\n' > "$data/calls.asc"
+err=$("$tool" -C "$data" DL1ABC 2>&1 >/dev/null); status=$?
+check damaged-list-status 0 "$status"
+contains damaged-list-warning "$err" "calls.asc not used: line 2 is not a call"
+check damaged-list-unused "DL1ABC${tab}DL" "$("$tool" -C "$data" DL1ABC 2>/dev/null | cut -f1,2)"
+contains damaged-list-version "$("$tool" -C "$data" --version)" "exact calls: none (calls.asc not used: line 2"
+rm "$data/calls.asc"
 
 rm "$data/vorn.asc"
 err=$("$tool" -C "$data" DL1ABC 2>&1 >/dev/null); status=$?

@@ -16,6 +16,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 mkdir "$work/share"
 printf 'x DL DL\r\n' > "$work/share/country.asc"
 printf 'bureaus\r\n' > "$work/share/vorn.asc"
+printf '1 DL1ABC DL\r\n' > "$work/share/calls.asc"
 printf '<html></html>' > "$work/share/vorn.hlp"
 printf '7\r\n302\r\n' > "$work/share/vorn_update.asc"
 # Stands in for the program: tells where it runs and with which arguments. Asked for the data
@@ -37,7 +38,7 @@ touch "$work/logs/my log.adi" "$work/logs/-x.adi"
 out=$(cd "$work/logs" && "$launcher" "my log.adi" -style fusion /abs.adx ./-x.adi)
 [ "$out" = "$work/data home/vorn $work/logs/my log.adi -style fusion /abs.adx $work/logs/./-x.adi" ] ||
     fail "logs passed on as: $out"
-for name in country.asc vorn.asc; do
+for name in country.asc vorn.asc calls.asc; do
     cmp -s "$work/share/$name" "$work/data home/vorn/$name" || fail "$name not copied"
 done
 # The help is the program's documentation and stays where it was installed.
@@ -48,10 +49,16 @@ done
 
 # The user's files stay as they are; a file removed since comes back.
 printf 'x F F\r\n' > "$work/data home/vorn/country.asc"
+printf '1 F1ABC F\r\n' > "$work/data home/vorn/calls.asc"
 rm "$work/data home/vorn/vorn.asc"
 "$launcher" > /dev/null
 [ "$(cat "$work/data home/vorn/country.asc")" = "$(printf 'x F F\r')" ] || fail "country.asc overwritten"
+[ "$(cat "$work/data home/vorn/calls.asc")" = "$(printf '1 F1ABC F\r')" ] || fail "calls.asc overwritten"
 [ -f "$work/data home/vorn/vorn.asc" ] || fail "vorn.asc not copied again"
+# A data folder of an older version, without the list, gets it.
+rm "$work/data home/vorn/calls.asc"
+"$launcher" > /dev/null
+cmp -s "$work/share/calls.asc" "$work/data home/vorn/calls.asc" || fail "calls.asc not copied again"
 
 # Without XDG_DATA_HOME, or with an empty one, the directory lies under the home directory.
 unset XDG_DATA_HOME

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Builds Vorn's data files country.asc, vorn.asc and vorn_update.asc.
+"""Builds Vorn's data files country.asc, vorn.asc, calls.asc and vorn_update.asc.
 
 Inputs:
   - tools/data/sources/: cty.dat, cty.csv and MASTER.SCP (country files by Jim Reisert AD1C,
@@ -14,6 +14,11 @@ nothing to what their shorter prefixes already give are left out, and the exact 
 the prefixes would place elsewhere become rows "CALL*" (the look-up appends "*" to the typed
 text), the calls of MASTER.SCP first, then by Candidate.priority(), until the table is full but
 for 100 rows left for the user's own lines.
+
+calls.asc lists every other exact call of cty.dat, one a line as country.asc writes its rows
+(DXCC number, call, entity code) but without the end marker. The program asks it after the
+exact rows of country.asc and before the prefixes, so that every exact call answers as cty.dat
+says; an older program, which does not read it, answers from country.asc as before.
 
 vorn_update.asc carries the data version and the program version, then the size and SHA-256 of
 each data file, so that a download can be checked against what was published.
@@ -39,6 +44,7 @@ NAME_WIDTH = 22
 SORT_WIDTH = 6
 BUREAU_WIDTH = 22
 TYPED_MAX = 15  # the call field takes 15 characters; the key adds the end marker
+CALLS_MAX_BYTES = 2 * 1024 * 1024  # the program refuses a larger calls.asc
 HEADING_MAX = 60  # longer lines would be read as records
 
 # A typed text that begins with one of these may win a one-character prefix; for any other
@@ -220,12 +226,14 @@ class Reference:
 
 
 class Program:
-    """The program's look-up on a finished row list, down to the entity it reports."""
+    """The program's look-up on a finished row list and list of exact calls, down to the entity
+    it reports."""
 
-    def __init__(self, rows, bureau_rows):
+    def __init__(self, rows, bureau_rows, calls=None):
         self.rows = {}
         for prefix, code in rows:
             self.rows.setdefault(prefix.upper(), code)
+        self.calls = {call.upper(): code for call, code in (calls or {}).items()}
         self.sort_prefix = {}
         for row in bureau_rows:
             self.sort_prefix.setdefault(row["code"].upper(), row["sort"])
@@ -233,6 +241,9 @@ class Program:
 
     def entity_of(self, typed):
         key = typed + "*"
+        # An exact row first, then the list of exact calls, then the prefixes.
+        if key not in self.rows and typed in self.calls:
+            return self.entity_by_row(typed, key, self.calls[typed])
         # The rows stand longest first, so the first fitting row is the longest one.
         for length in range(len(key), 0, -1):
             if key[:length] in self.rows:
@@ -535,7 +546,8 @@ def read_bureau_records(data):
 def check_published(files):
     """The checks that the program applies to downloaded data files, on the bytes about to be
     written: no NUL byte, no 0x1A before the end, no more country rows than the table takes,
-    and a bureau record for every entity code that a country row names."""
+    no larger calls.asc than the program takes, and a bureau record for every entity code that
+    a country row or an exact call names."""
     for name, data in files.items():
         if b"\0" in data:
             raise DataError(f"{name}: holds a NUL byte")
@@ -546,18 +558,58 @@ def check_published(files):
     if len(lines) > COUNTRY_MAX_ROWS:
         raise DataError(f"country.asc: {len(lines)} rows, the table takes {COUNTRY_MAX_ROWS}")
     codes = {r["code"].upper() for r in read_bureau_records(files["vorn.asc"])}
-    missing = sorted({code for _, code in read_country_rows(files["country.asc"])
-                      if code.upper() not in codes})
+    named = [code for _, code in read_country_rows(files["country.asc"])]
+    if "calls.asc" in files:
+        if len(files["calls.asc"]) > CALLS_MAX_BYTES:
+            raise DataError(f"calls.asc: more than the {CALLS_MAX_BYTES} bytes the program takes")
+        named += read_calls(files["calls.asc"]).values()
+    missing = sorted({code for code in named if code.upper() not in codes})
     if missing:
         raise DataError("vorn.asc: no record for the entity codes "
                         + ", ".join(repr(code) for code in missing))
 
 
+def exact_calls(reference, rows):
+    """The exact calls of cty.dat that country.asc does not hold as rows, and their entities:
+    all but the pseudo-calls that carry cty.dat's release, and calls longer than the call
+    field takes, which no one can type."""
+    held = {prefix.upper() for prefix, _ in rows}
+    return {call: code for call, code in sorted(reference.exact_entity.items())
+            if not PSEUDO_CALL.fullmatch(call) and len(call) <= TYPED_MAX
+            and call + "*" not in held}
+
+
+def calls_bytes(calls, codes, dxcc):
+    lines = []
+    for call, code in sorted(calls.items()):
+        if code not in codes or " " in code or len(code) > CODE_WIDTH:
+            raise DataError(f"exact call {call} {code} does not fit")
+        if not re.fullmatch(r"[A-Z0-9/]{1,%d}" % TYPED_MAX, call):
+            raise DataError(f"exact call {call} cannot be read back")
+        lines.append(f"{dxcc[code]} {call} {code}\r\n")
+    data = "".join(lines).encode("ascii")
+    if len(data) > CALLS_MAX_BYTES:
+        raise DataError(f"calls.asc: {len(data)} bytes, the program takes {CALLS_MAX_BYTES}")
+    return data
+
+
+def read_calls(data):
+    """(call, entity code) of every line of calls.asc, as the program loads them."""
+    calls = {}
+    for line in program_lines(data):
+        _, call, code = line.split()
+        calls[call] = code
+    return calls
+
+
 def update_bytes(version, files):
     """vorn_update.asc: data version and program version, which every reader takes from the
-    first two lines, then the size and SHA-256 of each data file."""
+    first two lines, then the size and SHA-256 of each data file. calls.asc comes last, so
+    that readers that know only the first two files find them where they did."""
     lines = [str(version), "302"]
-    for name in ("country.asc", "vorn.asc"):
+    for name in ("country.asc", "vorn.asc", "calls.asc"):
+        if name not in files:
+            continue
         data = files[name]
         lines.append(f"{name} {len(data)} {hashlib.sha256(data).hexdigest()}")
     return "".join(line + "\r\n" for line in lines).encode("ascii")
@@ -586,14 +638,19 @@ def share_text(share):
 
 
 def share_of_files(folder, reference):
-    """The share for the data files in folder (such as those about to be replaced), or None."""
+    """The share for the data files in folder (such as those about to be replaced), or None;
+    with the list of exact calls when the folder holds one."""
     try:
         with open(os.path.join(folder, "country.asc"), "rb") as f:
             rows = read_country_rows(f.read())
         with open(os.path.join(folder, "vorn.asc"), "rb") as f:
             bureau_rows = read_bureau_records(f.read())
-        return exact_call_share(reference, Program(rows, bureau_rows))
-    except (OSError, DataError):
+        calls = {}
+        if os.path.exists(os.path.join(folder, "calls.asc")):
+            with open(os.path.join(folder, "calls.asc"), "rb") as f:
+                calls = read_calls(f.read())
+        return exact_call_share(reference, Program(rows, bureau_rows, calls))
+    except (OSError, DataError, ValueError):
         return None
 
 
@@ -664,7 +721,7 @@ def main(argv):
     parser.add_argument("--previous", default=os.path.join(sources, "previous", "cty.dat"),
                         help="cty.dat of an earlier release")
     parser.add_argument("--output", default=os.path.join(here, "..", "..", "files"),
-                        help="folder for country.asc, vorn.asc and vorn_update.asc")
+                        help="folder for country.asc, vorn.asc, calls.asc and vorn_update.asc")
     parser.add_argument("--before", help="folder of the data files to compare with "
                         "(default: the files that --output holds before they are replaced)")
     parser.add_argument("--new-revision", action="store_true",
@@ -691,18 +748,24 @@ def main(argv):
         bureau_rows = build_bureau_rows(entities, bureaus)
         rows, figures = build_country_rows(entities, reference, bureau_rows, master, previous,
                                            dxcc)
-        program = Program(rows, bureau_rows)
+        calls = exact_calls(reference, rows)
+        program = Program(rows, bureau_rows, calls)
+        # What the country rows alone give: an older program, and one without calls.asc.
+        rows_only = Program(rows, bureau_rows)
 
         codes = {e.code for e in entities}
-        country = country_bytes(rows, codes, {e.code: dxcc[e.code] for e in entities})
+        numbers = {e.code: dxcc[e.code] for e in entities}
+        country = country_bytes(rows, codes, numbers)
+        calls_file = calls_bytes(calls, codes, numbers)
         records = "".join(bureau_record(r) for r in bureau_rows).encode("ascii")
-        fingerprint = hashlib.sha256(country + b"\0" + records).hexdigest()
+        fingerprint = hashlib.sha256(country + b"\0" + records + b"\0" + calls_file).hexdigest()
         version = data_version(os.path.join(here, "data-version.txt"), cty_date, fingerprint,
                                args.new_revision)
         heading = f"Vorn QSL bureaus, data {version}"
         if len(heading) > HEADING_MAX:
             raise DataError("heading too long")
-        files = {"country.asc": country, "vorn.asc": (heading + "\r\n").encode("ascii") + records}
+        files = {"country.asc": country, "vorn.asc": (heading + "\r\n").encode("ascii") + records,
+                 "calls.asc": calls_file}
         files["vorn_update.asc"] = update_bytes(version, files)
         check_published(files)
 
@@ -723,6 +786,7 @@ def main(argv):
         for key, value in figures.items():
             print(f"  {key}: {value}")
         print(f"bureau records: {len(bureau_rows)}")
+        print(f"calls.asc: {len(calls)} exact calls, {len(calls_file)} bytes")
         print(f"MASTER.SCP: {agree} of {len(master_list)} calls agree with cty.dat")
         for call in disagreements:
             print(f"  differs: {call} cty.dat {reference.entity_of(call)} "
@@ -730,7 +794,14 @@ def main(argv):
         print("cty.dat's exact calls answered with cty.dat's entity:")
         if before is not None:
             print(f"  before (the files replaced): {share_text(before)}")
-        print(f"  now: {share_text(exact_call_share(reference, program))}")
+        print(f"  country.asc alone: {share_text(exact_call_share(reference, rows_only))}")
+        print(f"  now, with calls.asc: {share_text(exact_call_share(reference, program))}")
+        wrong = [call for call, code in sorted(reference.exact_entity.items())
+                 if not PSEUDO_CALL.fullmatch(call)
+                 and (len(call) > TYPED_MAX or program.entity_of(call) != code)]
+        for call in wrong:
+            print(f"  differs: {call} cty.dat {reference.exact_entity[call]} "
+                  f"look-up {program.entity_of(call) if len(call) <= TYPED_MAX else 'too long'}")
     return 0
 
 

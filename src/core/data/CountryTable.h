@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/data/ExactCallList.h"
 #include "core/data/PrefixIndex.h"
 #include "core/text/ByteSource.h"
 
@@ -18,7 +19,9 @@ struct CountryRow
     bool operator==(const CountryRow &) const = default;
 };
 
-// The prefixes of country.asc in file order; the look-up takes the first prefix that fits.
+// The prefixes of country.asc in file order; the look-up takes the first prefix that fits. With
+// them the list of exact calls of calls.asc, which the look-up asks after the exact rows: it is
+// loaded apart, and kept when the rows are loaded anew.
 class CountryTable
 {
 public:
@@ -32,6 +35,7 @@ public:
     std::size_t count() const { return m_rows.size(); }
     const std::vector<CountryRow> &rows() const { return m_rows; }
 
+    // Empties the rows; the list of exact calls stays.
     void clear();
     // Appends a row unless the table is full; false when it is.
     bool append(CountryRow row);
@@ -41,11 +45,15 @@ public:
     // from an index that every change of the rows keeps up to date.
     const CountryRow *firstFit(std::string_view searchKey) const;
 
+    const ExactCallList &exactCalls() const { return m_exactCalls; }
+    ExactCallList &exactCalls() { return m_exactCalls; }
+
 private:
     static_assert(MaxRows * PrefixIndex::MaxKeyLength < 0xffff, "index node numbers are 16-bit");
 
     std::vector<CountryRow> m_rows;
     PrefixIndex m_index;
+    ExactCallList m_exactCalls;
 };
 
 // Splits one line of country.asc into prefix and entity code (first token skipped, the "(" /

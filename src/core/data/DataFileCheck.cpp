@@ -165,6 +165,8 @@ bool rulesOutData(DataFileProblem problem)
     case DataFileProblem::Markup:
     case DataFileProblem::OneHugeLine:
     case DataFileProblem::Utf16:
+    case DataFileProblem::BadLine:
+    case DataFileProblem::TooLarge:
         return true;
     case DataFileProblem::None:
     case DataFileProblem::NulBytes:
@@ -194,6 +196,10 @@ std::string_view explain(DataFileProblem problem)
         return "a byte 0x1A ends it before its last line; Vorn reads nothing after that byte";
     case DataFileProblem::TooManyRows:
         return "it holds more rows than Vorn's table takes; the last ones are left out";
+    case DataFileProblem::BadLine:
+        return "a line is not a call and an entity code, or a call listed before";
+    case DataFileProblem::TooLarge:
+        return "it is larger than the 2 MiB that Vorn takes";
     }
     return {};
 }

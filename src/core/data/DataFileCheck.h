@@ -24,6 +24,9 @@ enum class DataFileProblem {
     NulBytes,     // lines that hold NUL bytes: damaged, or not single-byte text
     HiddenByMark, // a byte 0x1A before the last line ends the file there, hiding the rest
     TooManyRows,  // loads, but holds more rows than the table takes: the last are dropped
+    // Only the list of exact calls, which is taken whole or not at all:
+    BadLine,  // a line that is not a call and an entity code, or a call listed twice
+    TooLarge, // more bytes than the list takes
 };
 
 // Reads the file as the loader reads it and tells the most serious reason why it is not a sound

@@ -8,6 +8,9 @@ enum class DataFile { Country, Bureau };
 namespace DataFiles {
 inline constexpr char CountryFile[] = "country.asc";
 inline constexpr char BureauFile[] = "vorn.asc";
+// The list of exact calls, which the look-up asks after the exact rows of country.asc. A folder
+// without it (one of an older version) answers as before.
+inline constexpr char CallsFile[] = "calls.asc";
 inline constexpr char UpdateInfoFile[] = "vorn_update.asc";
 inline constexpr char CountryBackup[] = "country_old.asc";
 inline constexpr char BureauBackup[] = "vorn_old.asc";

@@ -67,16 +67,49 @@ LookupAnswer guantanamoOrUsa(std::string_view key, std::size_t typedLength, cons
     return normalOrNoBureau(bureau);
 }
 
+// The length of the prefix of a part of a call written as the calls of the US mainland are
+// written, with the call-area digit right after it: K, N or W alone or with a second letter, or
+// AA to AK; 0 for any other part. A second letter H, L or P makes a call of Alaska, Hawaii or
+// the islands, whose digit names no call area of the mainland.
+std::size_t mainlandPrefixLength(std::string_view part)
+{
+    if (part.size() < 2)
+        return 0;
+    const char first = Ascii::upper(part[0]);
+    const char second = Ascii::upper(part[1]);
+    const bool knw = first == 'K' || first == 'N' || first == 'W';
+    if (Ascii::isDigit(second))
+        return knw ? 1 : 0;
+    if (part.size() < 3 || !Ascii::isDigit(part[2]) || !Ascii::isLetter(second))
+        return 0;
+    if (first == 'A')
+        return second <= 'K' ? 2 : 0;
+    return knw && second != 'H' && second != 'L' && second != 'P' ? 2 : 0;
+}
+
+// The call area is the digit after a mainland prefix, in the first part of the call that has
+// one (W1AW/4 is area 1, W/K4ABC area 4a). A call of the USA without such a part has no call
+// area: 4U1WB, G8ERJ or KP3RK, stations that cty.dat lists under the USA, answer the bureau of
+// the USA without one; only a call without any digit is incomplete.
 LookupAnswer usCallArea(std::string_view key, const BureauRow &bureau)
 {
-    const char digit = firstDigit(key);
-    if (digit == ' ')
+    for (std::string_view rest = key; !rest.empty();) {
+        const std::string_view part = rest.substr(0, rest.find('/'));
+        rest.remove_prefix(std::min(rest.size(), part.size() + 1));
+        const std::size_t prefixLength = mainlandPrefixLength(part);
+        if (prefixLength == 0)
+            continue;
+        const char digit = part[prefixLength];
+        if (digit != '4')
+            return answer(LookupOutcome::CallArea, &bureau, digit);
+        // Area 4 has one bureau for one-letter prefixes (K4, N4, W4) and one for two-letter
+        // ones.
+        return answer(prefixLength == 1 ? LookupOutcome::UsArea4a : LookupOutcome::UsArea4b,
+                      &bureau);
+    }
+    if (firstDigit(key) == ' ')
         return answer(LookupOutcome::AreaMissing, &bureau);
-    if (digit != '4')
-        return answer(LookupOutcome::CallArea, &bureau, digit);
-    // Area 4 has one bureau for one-letter prefixes (K4, N4, W4) and one for two-letter ones.
-    return answer(Ascii::isDigit(key[1]) ? LookupOutcome::UsArea4a : LookupOutcome::UsArea4b,
-                  &bureau);
+    return normalOrNoBureau(bureau);
 }
 
 LookupAnswer australianCallArea(std::string_view key, const BureauRow &bureau)
@@ -87,6 +120,31 @@ LookupAnswer australianCallArea(std::string_view key, const BureauRow &bureau)
     if (digit == '0' || digit == '9')
         return answer(LookupOutcome::VkArea90, &bureau);
     return answer(LookupOutcome::CallArea, &bureau, digit);
+}
+
+// The entity code that answers for a search key, and the length of the row's prefix that fits
+// (that of "CALL*" for an exact call).
+struct Fit
+{
+    bool found = false;
+    std::string_view entityCode;
+    std::size_t prefixLength = 0;
+};
+
+// An exact row of country.asc answers first, so that a user's own rows win; then the list of
+// exact calls; then the first row that fits.
+Fit fitOf(const SearchKey &searchKey, const CountryTable &countries)
+{
+    const std::string_view key = searchKey.text();
+    const CountryRow *row = countries.firstFit(key);
+    if (row == nullptr || !row->prefix.ends_with(SearchKey::EndMarker)) {
+        const std::string_view code = countries.exactCalls().entityOfPadded(searchKey.padded());
+        if (!code.empty())
+            return {true, code, key.size()};
+    }
+    if (row == nullptr)
+        return {};
+    return {true, row->entityCode, row->prefix.size()};
 }
 
 } // namespace
@@ -125,18 +183,18 @@ std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTabl
         return std::nullopt;
     const std::string_view key = searchKey.text();
 
-    const CountryRow *country = countries.firstFit(key);
-    if (!country)
+    const Fit fit = fitOf(searchKey, countries);
+    if (!fit.found)
         return answer(LookupOutcome::NotFound);
 
     if (!isOneCharPrefix(key.front())) {
         if (typedLength == 1)
             return answer(LookupOutcome::OneCharacter);
-        if (country->prefix.size() == 1 && Ascii::isDigit(key[1]))
+        if (fit.prefixLength == 1 && Ascii::isDigit(key[1]))
             return answer(LookupOutcome::NotFound);
     }
 
-    const BureauRow *bureau = bureaus.firstOf(country->entityCode);
+    const BureauRow *bureau = bureaus.firstOf(fit.entityCode);
     if (!bureau)
         return answer(LookupOutcome::NotFound);
 

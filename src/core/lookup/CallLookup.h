@@ -73,6 +73,8 @@ public:
     explicit SearchKey(std::string_view typed);
 
     std::string_view text() const { return {m_key.data(), m_length}; }
+    // The key in all 16 bytes, NUL after its end.
+    const char *padded() const { return m_key.data(); }
     // The typed characters in the key, the marker not counted.
     std::size_t typedLength() const { return m_typedLength; }
 
@@ -85,8 +87,9 @@ private:
 // The first decimal digit anywhere in the key, or a blank when it holds none.
 char firstDigit(std::string_view searchKey);
 
-// Looks up a typed call or prefix: the first country row whose prefix fits, the first bureau
-// row of its entity, then the call-area rules. Nothing when the text is empty or blanks only.
+// Looks up a typed call or prefix: an exact row of country.asc, else the table's list of exact
+// calls, else the first country row whose prefix fits; then the first bureau row of its entity
+// and the call-area rules. Nothing when the text is empty or blanks only.
 std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTable &countries,
                                        const BureauTable &bureaus);
 

@@ -88,6 +88,8 @@ PortableTexts portableTexts(const LookupResult &shown, const PortableAnswer &por
         if (home.sort.str() != shown.sortText || home.bureau.str() != shown.bureauText) {
             texts.homeCall = portable.homeCall;
             texts.homeRoute = routeText(*portable.home);
+            texts.homeSort = home.sort.str();
+            texts.homeBureau = home.bureau.str();
         }
     }
     if (!portable.location.empty() && portable.location != shown.entityText)

@@ -36,9 +36,11 @@ std::string routeText(const LookupAnswer &answer);
 // part only when it says something the three answers do not.
 struct PortableTexts
 {
-    std::string homeCall;  // DL1ABC, when homeRoute is set
-    std::string homeRoute; // "DL, DARC QSL bureau": the home call's pile differs
-    std::string location;  // "Australia": the entity where he operates differs
+    std::string homeCall;   // DL1ABC, when homeRoute is set
+    std::string homeRoute;  // "DL, DARC QSL bureau": the home call's pile differs
+    std::string homeSort;   // its two pieces: "DL", or "" for a home entity without a bureau
+    std::string homeBureau; // "DARC QSL bureau", or "none"
+    std::string location;   // "Australia": the entity where he operates differs
 
     bool empty() const { return homeRoute.empty() && location.empty(); }
     // "home call DL1ABC: DL, DARC QSL bureau", "operating from: Australia", or both joined.

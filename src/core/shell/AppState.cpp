@@ -20,3 +20,9 @@ LoadResult AppState::load(DataFile file)
         bureauFileVersion = bureauFileDataVersion(path);
     return result;
 }
+
+const CallListLoad &AppState::loadExactCalls()
+{
+    m_exactCallsLoad = loadExactCallList(countries.exactCalls(), folder.path(DataFiles::CallsFile));
+    return m_exactCallsLoad;
+}

@@ -4,6 +4,7 @@
 #include "core/data/CountryTable.h"
 #include "core/data/DataFileCheck.h"
 #include "core/data/DataFolder.h"
+#include "core/data/ExactCallList.h"
 #include "core/settings/AppSettings.h"
 #include "core/text/LoadResult.h"
 
@@ -40,7 +41,14 @@ struct AppState
     // update installed.
     std::int32_t dataInUse() const { return bureauFileVersion.value_or(settings.dataVersion); }
 
+    // Loads calls.asc into the country table's list of exact calls. A file that is missing,
+    // cannot be read or is refused leaves the list empty, and the look-up answers as without it.
+    const CallListLoad &loadExactCalls();
+    // What the last load of calls.asc came to; a missing file before the first.
+    const CallListLoad &exactCallsLoad() const { return m_exactCallsLoad; }
+
 private:
     DataFileProblem m_countryFindings = DataFileProblem::None;
     DataFileProblem m_bureauFindings = DataFileProblem::None;
+    CallListLoad m_exactCallsLoad{std::make_error_code(std::errc::no_such_file_or_directory)};
 };

@@ -52,7 +52,21 @@ bool StartupSequence::run()
         settings.dataVersion = *m_state.bureauFileVersion;
     if (bothLoaded && !m_windowClosed)
         warnOfUnusableRows();
+    if (!m_windowClosed)
+        loadExactCalls();
     return loaded;
+}
+
+void StartupSequence::loadExactCalls()
+{
+    const CallListLoad &load = m_state.loadExactCalls();
+    if (load || load.missing())
+        return; // a folder of an older version holds no list: Vorn answers as it did
+    const std::string file = m_state.folder.path(DataFiles::CallsFile).string();
+    m_boxes.inform(MessageBoxes::Kind::Warning,
+                   withHeading(std::string(DataFiles::CallsFile) + " not used: " + load.reason() +
+                               "\r\nVorn answers without its list of exact calls."),
+                   file + ": " + load.reason());
 }
 
 bool StartupSequence::download(DataFile file)

@@ -25,7 +25,8 @@ public:
 // update check when updates are on, loads country.asc and vorn.asc, and recovers a file that
 // cannot be read, or cannot be a data file, by a download or its backup copy; ends the program
 // when that fails too. Rows that the data files hold but cannot answer for are named in a
-// warning: they stay the user's.
+// warning: they stay the user's. Then loads the list of exact calls, calls.asc, whose absence
+// changes nothing and whose damage only draws a warning.
 class StartupSequence
 {
 public:
@@ -43,6 +44,8 @@ private:
     bool download(DataFile file);
     bool loadWithoutUpdates(DataFile file);
     void warnOfUnusableRows();
+    // Loads the list of exact calls; one that cannot be read or is refused is named in a warning.
+    void loadExactCalls();
     // The full path and the system's reason, for a box's details.
     std::string describeFailure(DataFile file, const LoadResult &result) const;
 

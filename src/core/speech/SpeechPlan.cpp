@@ -18,6 +18,10 @@ constexpr std::string_view BureauIntro = "the Q S L bureau , iss , ";
 constexpr std::string_view NoBureau = "There iss no Q S L bureau";
 constexpr std::string_view EntityIntro = "D X C C or W Ey Ee , iss , ";
 constexpr std::string_view EntityUnknown = "D X C C or W Ey Ee , iss , unnowenn";
+constexpr std::string_view HomeSortIntro = "home call , sort under , ";
+constexpr std::string_view HomeBureauIntro = "home call , the Q S L bureau , iss , ";
+constexpr std::string_view HomeNoBureau = "home call , There iss no Q S L bureau";
+constexpr std::string_view LocationIntro = "operating from , ";
 
 constexpr std::array<std::string_view, 26> PhoneticAlphabet = {
     "Alfa",     "Bravo", "Charlie", "Delta",  "Echo",     "Foxtrot", "Ghollef", "Hotel",  "India",
@@ -61,6 +65,17 @@ void dashesToCommas(std::string &text)
     }
 }
 
+// Each character of a sort prefix by its phonetic word, each followed by the separator.
+std::string spelled(std::string_view intro, std::string_view sortText)
+{
+    std::string text(intro);
+    for (char c : sortText) {
+        text += phoneticWord(c);
+        text += SpellSeparator;
+    }
+    return text;
+}
+
 } // namespace
 
 std::vector<SpeechStep> planSpeech(std::string_view sortText, std::string_view bureauText,
@@ -73,12 +88,7 @@ std::vector<SpeechStep> planSpeech(std::string_view sortText, std::string_view b
     if (speakSort) {
         const bool incomplete = contains(sortText, "incomplete");
         if (!sortText.empty() && sortText != "unknown" && !incomplete) {
-            std::string spelled(SortIntro);
-            for (char c : sortText) {
-                spelled += phoneticWord(c);
-                spelled += SpellSeparator;
-            }
-            plan.push_back(SpeechStep::say(std::move(spelled)));
+            plan.push_back(SpeechStep::say(spelled(SortIntro, sortText)));
         } else {
             // An entity without a bureau has no sort prefix either; that is news, not a gap.
             std::string_view phrase = BureauUnknown;
@@ -113,6 +123,36 @@ std::vector<SpeechStep> planSpeech(std::string_view sortText, std::string_view b
             plan.push_back(SpeechStep::say(std::string(EntityUnknown)));
         else
             plan.push_back(SpeechStep::say(joined(EntityIntro, expandForSpeech(entityText))));
+    }
+    return plan;
+}
+
+std::vector<SpeechStep> planBelowAnswers(const BelowAnswers &below, bool speakSort,
+                                         bool speakBureau, bool speakDxcc)
+{
+    std::vector<std::string> lines;
+    if (!below.homeBureau.empty()) {
+        // A home entity without a bureau has no pile to spell: saying so once is enough.
+        const bool none = below.homeSort.empty();
+        if (speakSort)
+            lines.push_back(none ? std::string(HomeNoBureau)
+                                 : spelled(HomeSortIntro, below.homeSort));
+        if (speakBureau && !(none && speakSort)) {
+            std::string expanded = expandForSpeech(below.homeBureau);
+            dashesToCommas(expanded);
+            lines.push_back(none ? std::string(HomeNoBureau) : joined(HomeBureauIntro, expanded));
+        }
+    }
+    if (speakDxcc && !below.location.empty()) {
+        // "maritime mobile, no DXCC entity": the letters one by one, as the entity line says them.
+        lines.push_back(joined(LocationIntro,
+                               replaceFirst("DXCC", "D X C C", expandForSpeech(below.location))));
+    }
+    std::vector<SpeechStep> plan;
+    for (std::string &line : lines) {
+        if (!plan.empty())
+            plan.push_back(SpeechStep::pause(SpeechLinePauseMs));
+        plan.push_back(SpeechStep::say(std::move(line)));
     }
     return plan;
 }

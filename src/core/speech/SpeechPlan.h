@@ -30,6 +30,24 @@ std::vector<SpeechStep> planSpeech(std::string_view sortText, std::string_view b
                                    std::string_view entityText, bool speakSort, bool speakBureau,
                                    bool speakDxcc);
 
+// What the line below the three answers shows for a portable or guest call, in the pieces that
+// are spoken: the home call's sort prefix and bureau ("DL", "DARC QSL bureau"; "" and "none"
+// for a home entity without a bureau; both empty when the line names no home call) and the
+// entity where the station operates (empty when the line names none).
+struct BelowAnswers
+{
+    std::string_view homeSort;
+    std::string_view homeBureau;
+    std::string_view location;
+};
+
+// The utterances and pauses that speak the line below the answers, for the enabled lines: the
+// home call's pile spelled as the sort line spells it (with the sort line), its bureau (with
+// the bureau line), and where the station operates (with the entity line). Nothing when the
+// line shows nothing that is enabled.
+std::vector<SpeechStep> planBelowAnswers(const BelowAnswers &below, bool speakSort,
+                                         bool speakBureau, bool speakDxcc);
+
 // The word that spells an ASCII letter (either case) for the speech engine; any other character
 // comes back unchanged as a one-character text.
 std::string phoneticWord(char c);

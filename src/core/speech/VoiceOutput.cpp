@@ -27,11 +27,16 @@ void switchVoiceOff(AppSettings &settings)
 
 bool speakResult(std::string_view sortText, std::string_view bureauText,
                  std::string_view entityText, AppSettings &settings, SpeechEngine &engine,
-                 const SpeechSleep &sleep, std::string *reason)
+                 const SpeechSleep &sleep, std::string *reason, const BelowAnswers &below)
 {
-    const std::vector<SpeechStep> plan =
-        planSpeech(sortText, bureauText, entityText, settings.speakSort, settings.speakBureau,
-                   settings.speakDxcc);
+    std::vector<SpeechStep> plan = planSpeech(sortText, bureauText, entityText, settings.speakSort,
+                                              settings.speakBureau, settings.speakDxcc);
+    std::vector<SpeechStep> belowPlan =
+        planBelowAnswers(below, settings.speakSort, settings.speakBureau, settings.speakDxcc);
+    // One pause between the lines, even after a plan that already ends with one.
+    if (!plan.empty() && !belowPlan.empty() && plan.back().kind != SpeechStep::Kind::Pause)
+        plan.push_back(SpeechStep::pause(SpeechLinePauseMs));
+    plan.insert(plan.end(), belowPlan.begin(), belowPlan.end());
     if (speakPlan(plan, engine, sleep, reason))
         return true;
     switchVoiceOff(settings);

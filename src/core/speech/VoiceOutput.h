@@ -25,9 +25,11 @@ bool speakPlan(const std::vector<SpeechStep> &plan, SpeechEngine &engine, const 
 // Turns all three voice settings off, as after a failed utterance.
 void switchVoiceOff(AppSettings &settings);
 
-// Speaks the shown result texts for the voice settings that are on. When speech fails, the
-// settings are switched off and false comes back: the caller then shows SpeakNotSupportedText.
-// With all settings off nothing is spoken and true comes back.
+// Speaks the shown result texts for the voice settings that are on, then what the line below
+// them shows, after a pause. When speech fails, the settings are switched off and false comes
+// back: the caller then shows SpeakNotSupportedText. With all settings off nothing is spoken
+// and true comes back.
 bool speakResult(std::string_view sortText, std::string_view bureauText,
                  std::string_view entityText, AppSettings &settings, SpeechEngine &engine,
-                 const SpeechSleep &sleep, std::string *reason = nullptr);
+                 const SpeechSleep &sleep, std::string *reason = nullptr,
+                 const BelowAnswers &below = {});

@@ -99,6 +99,9 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     m_dataLabel = addLabel(this, "DataLabel", QString(), QRect(9, 236, 160, 36),
                            Qt::AlignLeft | Qt::AlignVCenter);
 
+    m_callsLabel = addLabel(this, "ExactCallsLabel", QString(), QRect(262, 236, 162, 36),
+                            Qt::AlignRight | Qt::AlignVCenter);
+
     m_okButton = addControl<QPushButton>(this, "OKButton", tr("OK"), QRect(178, 243, 75, 25));
     m_okButton->setDefault(true);
     describe(m_okButton, tr("OK"), tr("Close the about box"));
@@ -110,6 +113,12 @@ void AboutBox::setDataInUse(const QString &text)
     const QString shown = tr("Installed: %1").arg(text);
     m_dataLabel->setText(shown);
     describe(m_dataLabel, shown, tr("The version of the data files in use"));
+}
+
+void AboutBox::setExactCallList(const QString &text)
+{
+    m_callsLabel->setText(text);
+    describe(m_callsLabel, text, tr("The list of exact calls in use"));
 }
 
 void AboutBox::showEvent(QShowEvent *event)

@@ -16,11 +16,15 @@ public:
 
     // The version of the data in use, e.g. "data of 2025-09-30, revision 0".
     void setDataInUse(const QString &text);
+    // Whether the list of exact calls is in use and how many calls it holds, e.g. "exact calls:
+    // 20189 (calls.asc)".
+    void setExactCallList(const QString &text);
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     QLabel *m_dataLabel = nullptr;
+    QLabel *m_callsLabel = nullptr;
     QPushButton *m_okButton = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "core/data/DataFiles.h"
 #include "core/data/DataVersion.h"
+#include "core/data/ExactCallList.h"
 #include "core/lookup/CallLookup.h"
 #include "core/lookup/PortableLookup.h"
 #include "core/net/QslInfoRequest.h"
@@ -409,6 +410,7 @@ void MainForm::callEditLookUp()
     const PortableTexts portable = portableTexts(toSingleByte(m_callEdit->text()), *result,
                                                  m_state.countries, m_state.bureaus);
     m_portableColumns = {portable.homeRoute, portable.location};
+    m_portableTexts = portable;
     m_portableLabel->setText(fromSingleByte(portable.line("\n")));
     fitAnswerLabels();
     m_resultsShown = true;
@@ -440,9 +442,13 @@ void MainForm::speakResult()
     // The answers are read back from the labels, as they are shown. A failure has switched
     // voice output off already; the engine's reason goes into the box's details.
     std::string reason;
+    // The line below the answers, when it shows, so that a card goes to the pile the home call
+    // gives, as the Sort log puts it.
+    const BelowAnswers below{m_portableTexts.homeSort, m_portableTexts.homeBureau,
+                             m_portableTexts.location};
     if (::speakResult(toSingleByte(m_prefixLabel->text()), toSingleByte(m_resultLabel->text()),
                       toSingleByte(m_infoLabel->text()), m_state.settings, m_speechEngine, m_sleep,
-                      &reason))
+                      &reason, m_portableLabel->text().isEmpty() ? BelowAnswers{} : below))
         return;
     m_boxes.inform(MessageBoxes::Kind::Warning, SpeakNotSupportedText, reason);
 }
@@ -450,6 +456,8 @@ void MainForm::speakResult()
 void MainForm::aboutMenuClick()
 {
     m_aboutBox->setDataInUse(QString::fromStdString(describeDataVersion(m_state.dataInUse())));
+    m_aboutBox->setExactCallList(QString::fromStdString(
+        describeExactCallList(m_state.exactCallsLoad(), m_state.countries.exactCalls().count())));
     m_aboutBox->exec();
 }
 

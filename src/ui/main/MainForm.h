@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/lookup/PortableLookup.h"
 #include "core/settings/SettingsStore.h"
 #include "core/shell/StartupSequence.h"
 
@@ -132,6 +133,7 @@ private:
     QLabel *m_portableLabel = nullptr;
     // What the fourth line holds, as vorn-lookup --portable prints it: home route, location.
     std::array<std::string, 2> m_portableColumns;
+    PortableTexts m_portableTexts; // the line below the answers, which is spoken after them
     QLabel *m_logo = nullptr;
     QLabel *m_dummyLabel = nullptr;
     CallEdit *m_callEdit = nullptr;

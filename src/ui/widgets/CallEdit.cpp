@@ -16,9 +16,10 @@
 
 namespace {
 
-// Turns small ASCII letters into capitals in whatever reaches the field. Text that a single-byte
-// character set cannot hold is refused, so the look-up sees exactly what the field shows.
-// Control characters are left out as the keyboard leaves them out of typed text.
+// Turns small ASCII letters into capitals, and the slashed zero (Ø, ø) into the digit 0, in
+// whatever reaches the field. Text that a single-byte character set cannot hold is refused, so
+// the look-up sees exactly what the field shows. Control characters are left out as the
+// keyboard leaves them out of typed text, and so are blanks before the call, typed or pasted.
 class CallValidator final : public QValidator
 {
 public:
@@ -32,12 +33,13 @@ public:
             const char16_t code = input[i].unicode();
             if (code > 0xff)
                 return Invalid;
-            if (CallText::refuses(static_cast<char>(code))) {
+            const char c = static_cast<char>(code);
+            if (CallText::refuses(c) || (kept.isEmpty() && c == ' ')) {
                 if (i < position)
                     --position;
                 continue;
             }
-            kept.append(QLatin1Char(Ascii::upper(static_cast<char>(code))));
+            kept.append(QLatin1Char(CallText::fold(c)));
         }
         input = kept;
         return Acceptable;

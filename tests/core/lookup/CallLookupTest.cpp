@@ -256,6 +256,87 @@ INSTANTIATE_TEST_SUITE_P(Keys, SearchKeyTest,
                                          KeyCase{"ABCDEFGHIJKLMNOPQRS", "ABCDEFGHIJKLMNOP"},
                                          KeyCase{"ABCDEFGHIJKLMNO P", "ABCDEFGHIJKLMNO*"}));
 
+// The world with a list of exact calls, as calls.asc gives it.
+CountryTable withList(std::string_view calls)
+{
+    CountryTable table = world;
+    std::size_t badLine = 0;
+    if (!table.exactCalls().build(calls, badLine))
+        ADD_FAILURE() << "line " << badLine;
+    return table;
+}
+
+const CountryTable listed = withList("1 K1ABC F\r\n"  // country.asc holds an exact row
+                                     "1 DL1ABC F\r\n" // the prefix DL says Germany
+                                     "1 DL2ABC/P F\r\n"
+                                     "1 B1ABC BY\r\n"   // a one-character prefix and a digit
+                                     "1 KG4ABC KG4\r\n" // the KG4 rule still applies
+                                     "1 4U1WB K\r\n"    // calls of the USA of other forms
+                                     "1 G8ERJ K\r\n"
+                                     "1 KP3RK K\r\n"
+                                     "1 AL7QQ K\r\n"
+                                     "1 K9XYZ K\r\n"     // one of the mainland's form
+                                     "1 QQ1ABC ZZ\r\n"); // no bureau row for the code
+
+class ExactCallListTest : public testing::TestWithParam<CallCase>
+{
+};
+
+TEST_P(ExactCallListTest, AnswersAfterTheExactRowsAndBeforeThePrefixes)
+{
+    const auto result = lookUpCall(GetParam().typed, listed, worldBureaus);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(*result, GetParam().expected);
+}
+
+const LookupResult france{O::Normal, "F", "REF QSL bureau", "France"};
+const LookupResult usaWithoutArea{O::Normal, "K", "ARRL", "United States"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Order, ExactCallListTest,
+    testing::Values(
+        CallCase{"ExactRowWins", "K1ABC", {O::Normal, "KH6", "KH6 QSL bureau", "Hawaii"}},
+        CallCase{"ListBeforePrefix", "DL1ABC", france},
+        CallCase{"ListInAnyLetterCase", "dl1abc", france},
+        CallCase{"ListWithTrailingBlanks", "DL1ABC  ", france},
+        CallCase{"PortableFormListed", "DL2ABC/P", france},
+        CallCase{"OnlyTheWholeCall", "DL1ABCD", germany},
+        CallCase{"NotAPartOfIt", "DL1AB", germany},
+        CallCase{"PortableFormNotListed", "DL1ABC/P", germany},
+        CallCase{"NoPlausibilityVeto", "B1ABC", {O::Normal, "BY", "CRSA QSL bureau", "China"}},
+        CallCase{"Kg4RuleAfterTheList", "KG4ABC", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
+        CallCase{"UsaOfAnotherForm", "4U1WB", usaWithoutArea},
+        CallCase{"UsaFromAnotherCountry", "G8ERJ", usaWithoutArea},
+        CallCase{"UsaWithAnIslandPrefix", "KP3RK", usaWithoutArea},
+        CallCase{"UsaWithAlaskasPrefix", "AL7QQ", usaWithoutArea},
+        CallCase{"UsaOfTheMainland",
+                 "K9XYZ",
+                 {O::CallArea, "K9", "ARRL - call area 9", "United States"}},
+        CallCase{"CodeWithoutBureau", "QQ1ABC", unknown}),
+    [](const testing::TestParamInfo<CallCase> &row) { return row.param.name; });
+
+// A call area comes only from a part of the call written as the mainland's calls are.
+INSTANTIATE_TEST_SUITE_P(
+    UsCallAreas, LookUpCallTest,
+    testing::Values(
+        CallCase{"GuestWithoutArea", "W/DL1ABC", {O::Normal, "K", "ARRL", "United States"}},
+        CallCase{"AreaFromTheHomeCall",
+                 "W/K4ABC",
+                 {O::UsArea4a, "K4", "ARRL - call area 4a", "United States"}},
+        CallCase{"AreaOfTwoLetterPrefix",
+                 "N/KA4XYZ",
+                 {O::UsArea4b, "KA4", "ARRL - call area 4b", "United States"}},
+        CallCase{"WhIsNot", "WH6/K", {O::Normal, "K", "ARRL", "United States"}}),
+    [](const testing::TestParamInfo<CallCase> &row) { return row.param.name; });
+
+TEST(ExactCallList, ALongestTypedTextNeverMatchesIt)
+{
+    // Sixteen characters leave no room for the marker: no call of the list is typed so.
+    const CountryTable table = withList("1 DL1ABCDEFGHIJKL F\r\n");
+    EXPECT_EQ(*lookUpCall("DL1ABCDEFGHIJKL", table, worldBureaus), france);
+    EXPECT_EQ(*lookUpCall("DL1ABCDEFGHIJKLM", table, worldBureaus), germany);
+}
+
 TEST(FirstDigit, ScansTheWholeKey)
 {
     EXPECT_EQ(firstDigit("W1AW/4*"), '1');

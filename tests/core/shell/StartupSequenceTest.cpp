@@ -400,6 +400,66 @@ INSTANTIATE_TEST_SUITE_P(
                     FirstStartCase{"CountryFileAPage", true, File::Page, true, 0}),
     [](const testing::TestParamInfo<FirstStartCase> &row) { return std::string(row.param.name); });
 
+struct ExactCallsCase
+{
+    const char *name;
+    File calls;
+    const char *contents;
+    // expected
+    std::vector<std::string> events;
+    std::size_t count;
+};
+
+void PrintTo(const ExactCallsCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class ExactCallsAtStartTest : public testing::TestWithParam<ExactCallsCase>
+{
+};
+
+// The list of exact calls comes after the data files; one that is missing changes nothing, one
+// that is damaged is named and not used.
+TEST_P(ExactCallsAtStartTest, LoadsTheListOrSaysWhyNot)
+{
+    const ExactCallsCase &row = GetParam();
+    TempDir dir;
+    prepare(dir, DataFiles::CountryFile, File::Good, CountryFile);
+    prepare(dir, DataFiles::BureauFile, File::Good, BureauFile);
+    prepare(dir, DataFiles::CallsFile, row.calls, row.contents);
+    Events events;
+    RecordingBoxes boxes(events, {});
+    MessageBoxGate gate(boxes);
+    ScriptedUpdates updates(events, gate, dir);
+    RecordingWindow window(events, gate);
+    AppState state(dir.path());
+
+    EXPECT_TRUE(StartupSequence(state, gate, updates, window).run());
+    EXPECT_EQ(events, row.events);
+    EXPECT_EQ(state.countries.exactCalls().count(), row.count);
+    EXPECT_EQ(static_cast<bool>(state.exactCallsLoad()), row.count > 0);
+    if (!row.events.empty()) {
+        EXPECT_TRUE(boxes.details.at(0).starts_with((dir.path() / "calls.asc").string() + ": "));
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Lists, ExactCallsAtStartTest, testing::Values(
+    ExactCallsCase{"Loaded", File::Good, "1 DL1ABC F\r\n2 DL2ABC F\r\n", {}, 2},
+    ExactCallsCase{"Missing", File::Missing, "", {}, 0},
+    ExactCallsCase{"Damaged", File::Good, "1 DL1ABC F\r\nDL2ABC\r\n",
+                   {"warning: calls.asc not used: line 2 is not a call and an entity code, or a "
+                    "call listed before\r\nVorn answers without its list of exact calls."}, 0},
+    ExactCallsCase{"APage", File::Page, "",
+                   {"warning: calls.asc not used: it is an HTML or XML page, not a data file\r\n"
+                    "Vorn answers without its list of exact calls."}, 0},
+    ExactCallsCase{"Unreadable", File::Unreadable, "",
+                   {"warning: calls.asc not used: Is a directory\r\n"
+                    "Vorn answers without its list of exact calls."}, 0}
+), [](const testing::TestParamInfo<ExactCallsCase> &row) { return std::string(row.param.name); });
+// clang-format on
+
 TEST(MessageBoxGateTest, PassesBoxesOnUntilDismissing)
 {
     Events events;

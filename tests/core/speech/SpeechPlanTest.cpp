@@ -165,6 +165,60 @@ const PlanCase PlanCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Results, PlanSpeechTest, testing::ValuesIn(PlanCases), caseName<PlanCase>);
 
+struct BelowCase
+{
+    const char *name;
+    BelowAnswers below;
+    bool speakSort;
+    bool speakBureau;
+    bool speakDxcc;
+    std::vector<SpeechStep> expected;
+};
+
+void PrintTo(const BelowCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class PlanBelowAnswersTest : public testing::TestWithParam<BelowCase>
+{
+};
+
+// The line below the answers follows the settings of the lines it stands for: the home call's
+// pile is spelled with the sort line, so that a card goes to the pile the Sort log puts it in.
+TEST_P(PlanBelowAnswersTest, SpeaksWhatTheLineShows)
+{
+    const BelowCase &c = GetParam();
+    EXPECT_EQ(planBelowAnswers(c.below, c.speakSort, c.speakBureau, c.speakDxcc), c.expected);
+}
+
+const char *const HomeDl = "home call , sort under , Delta , Liema , ";
+const char *const AtSea = "operating from , maritime mobile, no D X C C entity";
+
+// clang-format off
+const BelowCase BelowCases[] = {
+    {"HomePileAllOn", {"DL", "DARC QSL bureau", ""}, true, true, true,
+     {say(HomeDl), Pause, say("home call , the Q S L bureau , iss , DARC QSL bureau")}},
+    {"HomePileSortOnly", {"DL", "DARC QSL bureau", ""}, true, false, false, {say(HomeDl)}},
+    {"HomeCallArea", {"K4", "ARRL QSL bureau - call area 4a", ""}, false, true, false,
+     {say("home call , the Q S L bureau , iss , ARRL QSL bureau , call area 4a")}},
+    {"HomeWithoutBureauSaidOnce", {"", "none", ""}, true, true, false,
+     {say("home call , There iss no Q S L bureau")}},
+    {"HomeWithoutBureauBureauOnly", {"", "none", ""}, false, true, false,
+     {say("home call , There iss no Q S L bureau")}},
+    {"Location", {"", "", "Australia"}, true, true, true, {say("operating from , Australia")}},
+    {"LocationDxccOff", {"", "", "Australia"}, true, true, false, {}},
+    {"AtSea", {"", "", "maritime mobile, no DXCC entity"}, false, false, true, {say(AtSea)}},
+    {"Both", {"G", "RSGB", "Fed. Rep. of Germany"}, true, false, true,
+     {say("home call , sort under , Ghollef , "), Pause,
+      say("operating from , federal republic of Germany")}},
+    {"NothingShown", {"", "", ""}, true, true, true, {}},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Lines, PlanBelowAnswersTest, testing::ValuesIn(BelowCases),
+                         caseName<BelowCase>);
+
 struct PhoneticCase
 {
     char character;

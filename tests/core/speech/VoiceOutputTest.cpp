@@ -173,4 +173,30 @@ TEST(SpeakResultTest, FailureAfterSpokenLinesDoesNotRepeatThem)
     EXPECT_FALSE(settings.speaksAnything());
 }
 
+// The line below the answers comes after them, one pause apart, even where the plan of the
+// three lines ends with its own pause.
+TEST(SpeakResultTest, SpeaksTheLineBelowTheAnswersLast)
+{
+    std::vector<std::string> log;
+    RecordingEngine engine(log);
+    AppSettings settings;
+    settings.speakSort = true;
+    settings.speakBureau = true;
+    settings.speakDxcc = false;
+    EXPECT_TRUE(speakResult("VK2", "WIA - call area 2", "Australia", settings, engine,
+                            recordingSleep(log), nullptr, {"DL", "DARC", "Fed. Rep. of Germany"}));
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "say:sort this Q S L card under , Victor , Kielo , 2 , ", "pause:1000",
+                       "say:the Q S L bureau , iss , WIA , call area 2", "pause:1000",
+                       "say:home call , sort under , Delta , Liema , ", "pause:1000",
+                       "say:home call , the Q S L bureau , iss , DARC"}));
+    log.clear();
+    EXPECT_TRUE(speakResult("unknown", "unknown", "unknown", settings, engine, recordingSleep(log),
+                            nullptr, {"DL", "DARC", ""}));
+    EXPECT_EQ(log, (std::vector<std::string>{"say:Q S L bureau , iss , unnowenn", "pause:1000",
+                                             "say:home call , sort under , Delta , Liema , ",
+                                             "pause:1000",
+                                             "say:home call , the Q S L bureau , iss , DARC"}));
+}
+
 } // namespace

@@ -14,13 +14,35 @@ const CallCase Calls[] = {
     {"dl1abc/p", "DL1ABC/P"},
     {"abcdefghijklmnopq", "ABCDEFGHIJKLMNO"},
     {"\xe4k1", "\xe4K1"}, // only ASCII letters change
-    {" k 1 ", " K 1 "},   // blanks are typed characters
+    {"k 1 ", "K 1 "},     // blanks in and after a call are typed characters
+    {"  k1", "K1"},       // blanks before it are not
     // Control characters are refused as the field refuses them, and do not count.
     {"w1\taw\r\n", "W1AW"},
     {"\x01"
      "abcdefghijklmn\x7f\x85\xado",
      "ABCDEFGHIJKLMNO"},
-    {"\x1f\x20\x7e\x7f\x9f\xa0\xac\xad\xae", " ~\xa0\xac\xae"},
+    {"\x1f\x20\x7e\x7f\x9f\xa0\xac\xad\xae", "~\xa0\xac\xae"},
+    {"\t k1", "K1"},
+    // A slashed zero is the digit, in single-byte text and in UTF-8.
+    {"w\xd8"
+     "abc",
+     "W0ABC"},
+    {"w\xf8"
+     "abc",
+     "W0ABC"},
+    {"w\xc3\x98"
+     "abc",
+     "W0ABC"},
+    {"w\xc3\xb8"
+     "abc",
+     "W0ABC"},
+    {"\xc3\x98\xc3\x98", "00"},
+    {"\xc3"
+     "a\xb8",
+     "\xc3"
+     "A\xb8"},                                      // Ã and ¸ apart are what they are
+    {"abcdefghijklmn\xc3\x98", "ABCDEFGHIJKLMN0"},  // the fifteenth character
+    {"abcdefghijklmno\xc3\x98", "ABCDEFGHIJKLMNO"}, // the sixteenth
 };
 
 TEST(CallText, TheFieldsRules)
@@ -48,6 +70,15 @@ const CallCase Pasted[] = {
     {" \t\r\n", ""},
     {"", ""},
 };
+
+TEST(CallText, PlainZerosInLogText)
+{
+    EXPECT_EQ(CallText::withPlainZeros("via W\xd8"
+                                       "ABC, w\xc3\xb8xyz"),
+              "via W0ABC, w0xyz");
+    EXPECT_EQ(CallText::withPlainZeros("\xc3"), "\xc3");
+    EXPECT_EQ(CallText::withPlainZeros("\xc3\xa9t\xc3\xa9"), "\xc3\xa9t\xc3\xa9"); // été
+}
 
 TEST(CallText, FirstPastedCallAlone)
 {

@@ -41,6 +41,8 @@ public:
     const std::vector<CtyEntity> &entities() const { return m_entities; }
     std::size_t prefixCount() const { return m_prefixes.size(); }
     std::size_t exactCallCount() const { return m_exactCalls.size(); }
+    // Every exact call ("=CALL") with its entity code, the WAE one where both list it.
+    const std::unordered_map<std::string, std::string> &exactCalls() const { return m_exactCalls; }
 
 private:
     bool addEntity(const CtyEntity &entity, std::string_view aliases, std::string &error);

@@ -1,7 +1,8 @@
-// Checks the shipped data files against their sources: loads country.asc and vorn.asc with
-// the program's own loaders, looks up every call of MASTER.SCP with the program's own look-up
-// and compares the entity with what cty.dat says. Prints its figures and every disagreement;
-// the exit code is 0 only when everything agrees.
+// Checks the shipped data files against their sources: loads country.asc, vorn.asc and the list
+// of exact calls calls.asc with the program's own loaders, looks up every call of MASTER.SCP and
+// every exact call of cty.dat with the program's own look-up and compares the entity with what
+// cty.dat says. Prints its figures and every disagreement; the exit code is 0 only when
+// everything agrees.
 //
 // Usage: vorn-datacheck <folder with the data files> <cty.dat> <MASTER.SCP>
 
@@ -9,6 +10,7 @@
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
 #include "core/data/DataFiles.h"
+#include "core/data/ExactCallList.h"
 #include "core/lookup/CallLookup.h"
 #include "core/text/Ascii.h"
 #include "core/text/CallText.h"
@@ -19,6 +21,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -111,6 +114,32 @@ void checkCountryFile(const std::string &bytes, const CountryTable &table, Repor
     }
 }
 
+// Every line three tokens, as country.asc writes them: the DXCC number, a call that the call
+// field takes, and its entity code; no call twice, and none that country.asc holds as a row.
+void checkCallsFile(const std::string &bytes, const CountryTable &countries, Report &report)
+{
+    const auto lines = crLfLines(bytes, DataFiles::CallsFile, report);
+    std::set<std::string> rows;
+    for (const CountryRow &row : countries.rows())
+        rows.insert(Ascii::upperText(row.prefix));
+    std::set<std::string> calls;
+    const std::regex form("[0-9]+ ([A-Z0-9/]{1,15}) ([^ ]{1,6})");
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string where =
+            "calls.asc line " + std::to_string(i + 1) + " \"" + lines[i] + "\": ";
+        std::smatch match;
+        if (!std::regex_match(lines[i], match, form)) {
+            report.fail(where + "not a DXCC number, a call and an entity code");
+            continue;
+        }
+        report.expect(calls.insert(match[1]).second, where + "call listed twice");
+        report.expect(!rows.contains(match[1].str() + "*"), where + "country.asc holds the call");
+    }
+    report.expect(bytes.size() <= ExactCallList::MaxFileBytes, "calls.asc: larger than 2 MiB");
+    report.expect(lines.size() == countries.exactCalls().count(),
+                  "calls.asc: the loader read a different number of calls");
+}
+
 void checkBureauFile(const std::string &bytes, const BureauTable &table, Report &report)
 {
     const auto lines = crLfLines(bytes, DataFiles::BureauFile, report);
@@ -149,14 +178,21 @@ void checkBureauFile(const std::string &bytes, const BureauTable &table, Report 
 }
 
 // The data version and program version that every reader takes from the first two lines, then
-// a line for each data file, whose size and digest vorn_data_files_reproducible compares.
+// a line for each data file, whose size and digest vorn_data_files_reproducible compares;
+// calls.asc after the two that older readers know.
 void checkUpdateFile(const std::string &bytes, Report &report)
 {
     const auto lines = crLfLines(bytes, DataFiles::UpdateInfoFile, report);
-    if (lines.size() != 4) {
-        report.fail("vorn_update.asc: not four lines");
+    if (lines.size() != 5) {
+        report.fail("vorn_update.asc: not five lines");
         return;
     }
+    for (const auto &[index, name] : {std::pair<std::size_t, std::string_view>{2, "country.asc "},
+                                      {3, "vorn.asc "},
+                                      {4, "calls.asc "}})
+        report.expect(lines[index].starts_with(name), "vorn_update.asc line " +
+                                                          std::to_string(index + 1) +
+                                                          " does not name " + std::string(name));
     std::int32_t version = 0;
     const auto [end, error] =
         std::from_chars(lines[0].data(), lines[0].data() + lines[0].size(), version);
@@ -317,6 +353,67 @@ Figures checkMasterScp(const std::string &bytes, const CountryTable &countries,
     return figures;
 }
 
+struct ExactFigures
+{
+    std::size_t calls = 0;
+    std::size_t agreeing = 0;
+    std::size_t releaseMarkers = 0;
+    std::size_t byTheKg4Rule = 0;
+    std::size_t tooLong = 0;
+};
+
+// Every exact call of cty.dat, in call order, through the look-up. Three kinds cannot answer
+// cty.dat's entity, each for a reason of its own, and are counted apart: the pseudo-calls that
+// carry cty.dat's release (VERSION, VER20250930), no stations; calls longer than the call field
+// takes; and KG4 calls that cty.dat lists under Guantanamo Bay but whose suffix is not of two
+// characters, which the look-up's KG4 rule answers as US calls, as it answers every such call.
+// With report set, every other disagreement is a failure.
+ExactFigures checkExactCalls(const CountryTable &countries, const BureauTable &bureaus,
+                             const CtyReference &cty, Report *report)
+{
+    const std::map<std::string, std::string> sorted(cty.exactCalls().begin(),
+                                                    cty.exactCalls().end());
+    const std::regex releaseMarker("VER[0-9]{8}|VERSION");
+    ExactFigures figures;
+    std::size_t shown = 0;
+    for (const auto &[call, code] : sorted) {
+        ++figures.calls;
+        const BureauRow *expectedRow = bureauRowOf(bureaus, code);
+        const std::string expected = expectedRow ? expectedRow->entityName : std::string();
+        const auto result = lookUpCall(call, countries, bureaus);
+        const std::string reported = reportedEntity(result, bureaus);
+        if (reported == expected && call.size() <= CallText::MaxLength) {
+            ++figures.agreeing;
+            continue;
+        }
+        if (std::regex_match(call, releaseMarker)) {
+            ++figures.releaseMarkers;
+            continue;
+        }
+        if (call.size() > CallText::MaxLength) {
+            ++figures.tooLong;
+            continue;
+        }
+        const std::size_t callLength = std::min(call.size(), call.find('/'));
+        if (code == CtyReference::GuantanamoCode && call.starts_with("KG4") && callLength != 5 &&
+            result && result->outcome == LookupOutcome::KG4Usa) {
+            ++figures.byTheKg4Rule;
+            if (report)
+                std::cout << "exact call " << call << ": cty.dat \"" << expected
+                          << "\", the KG4 rule answers \"" << reported << "\"\n";
+            continue;
+        }
+        if (!report)
+            continue;
+        if (shown++ < MaxShownDisagreements)
+            report->fail("cty.dat exact call " + call + ": cty.dat \"" + expected +
+                         "\", look-up \"" + reported + '"');
+        else
+            report->failQuietly();
+    }
+    return figures;
+}
+
 struct WellKnownCall
 {
     const char *call;
@@ -380,6 +477,16 @@ const WellKnownCall wellKnownCalls[] = {
     {"5B4AB", "5B", "CARS QSL bureau", "Cyprus"},
     // Antarctic bases, whose prefixes name their home countries, answer by their exact calls.
     {"KC4AAA", "", "none", "Antarctica"},
+    // Exact calls of the list: Mount Athos, stations that moved, a call of the USA that has
+    // no call area of its own.
+    {"SV2ASP/A", "SV", "RAAG QSL bureau", "Mount Athos"},
+    {"SV2RSG/A", "SV", "RAAG QSL bureau", "Mount Athos"},
+    {"G8ERJ", "K", "ARRL QSL bureau", "United States"},
+    {"KP3RK", "K", "ARRL QSL bureau", "United States"},
+    {"4U1WB", "K", "ARRL QSL bureau", "United States"},
+    {"W\xd8"
+     "ABC",
+     "K0", "ARRL QSL bureau - call area 0", "United States"},
     {"KC4USV", "", "none", "Antarctica"},
     {"DP0GVN", "", "none", "Antarctica"},
     {"VP8ROT", "", "none", "Antarctica"},
@@ -391,7 +498,8 @@ const WellKnownCall wellKnownCalls[] = {
 void checkWellKnownCalls(const CountryTable &countries, const BureauTable &bureaus, Report &report)
 {
     for (const WellKnownCall &known : wellKnownCalls) {
-        const auto result = lookUpCall(known.call, countries, bureaus);
+        // As the call field holds what is typed: WØABC with the digit 0.
+        const auto result = lookUpCall(CallText::normalize(known.call), countries, bureaus);
         const LookupResult empty;
         const LookupResult &got = result ? *result : empty;
         const bool same = result && got.sortText == known.sortText &&
@@ -424,6 +532,9 @@ int main(int argc, char *argv[])
 
     CountryTable countries;
     BureauTable bureaus;
+    const CallListLoad callsLoad =
+        loadExactCallList(countries.exactCalls(), folder / DataFiles::CallsFile);
+    report.expect(static_cast<bool>(callsLoad), "calls.asc does not load: " + callsLoad.reason());
     const LoadResult countryLoad = loadCountryTable(countries, folder / DataFiles::CountryFile);
     report.expect(static_cast<bool>(countryLoad),
                   "country.asc does not load: " + countryLoad.error.message());
@@ -433,17 +544,23 @@ int main(int argc, char *argv[])
     const auto countryBytes = readFile(folder / DataFiles::CountryFile);
     const auto bureauBytes = readFile(folder / DataFiles::BureauFile);
     const auto updateBytes = readFile(folder / DataFiles::UpdateInfoFile);
-    if (!countryBytes || !bureauBytes || !updateBytes) {
+    const auto callsBytes = readFile(folder / DataFiles::CallsFile);
+    if (!countryBytes || !bureauBytes || !updateBytes || !callsBytes) {
         std::cerr << "cannot read the data files in " << folder << '\n';
         return 2;
     }
 
     checkCountryFile(*countryBytes, countries, report);
     checkBureauFile(*bureauBytes, bureaus, report);
+    checkCallsFile(*callsBytes, countries, report);
     checkUpdateFile(*updateBytes, report);
     checkTables(countries, bureaus, cty, report);
     checkWellKnownCalls(countries, bureaus, report);
     const Figures figures = checkMasterScp(*masterScp, countries, bureaus, cty, report);
+    const ExactFigures exact = checkExactCalls(countries, bureaus, cty, &report);
+    CountryTable rowsOnly = countries; // as a Vorn without calls.asc answers
+    rowsOnly.exactCalls().clear();
+    const ExactFigures withoutList = checkExactCalls(rowsOnly, bureaus, cty, nullptr);
 
     const auto exactRows =
         std::count_if(countries.rows().begin(), countries.rows().end(),
@@ -465,6 +582,17 @@ int main(int argc, char *argv[])
               << "disagreeing: " << figures.calls - figures.agreeing << '\n'
               << "calls with an exact-call row: " << figures.byExactRow
               << "; KG4 calls of the USA: " << figures.kg4Usa << '\n'
+              << "exact calls in calls.asc: " << countries.exactCalls().count() << '\n'
+              << "cty.dat exact calls checked: " << exact.calls
+              << ", answering cty.dat's entity: " << exact.agreeing
+              << " (without calls.asc: " << withoutList.agreeing << ")\n"
+              << "  not answering it: " << exact.releaseMarkers
+              << " release markers (no stations), " << exact.byTheKg4Rule
+              << " KG4 calls that the KG4 rule makes US calls, " << exact.tooLong
+              << " too long to type, "
+              << exact.calls - exact.agreeing - exact.releaseMarkers - exact.byTheKg4Rule -
+                     exact.tooLong
+              << " others\n"
               << "well-known calls checked: " << std::size(wellKnownCalls) << '\n'
               << (report.failures() ? "FAILED: " + std::to_string(report.failures()) + " problems\n"
                                     : "all checks passed\n");

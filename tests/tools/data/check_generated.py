@@ -12,7 +12,7 @@ import subprocess
 import sys
 import tempfile
 
-FILES = ("country.asc", "vorn.asc", "vorn_update.asc")
+FILES = ("country.asc", "vorn.asc", "calls.asc", "vorn_update.asc")
 
 
 def first_difference(a, b):
@@ -53,7 +53,7 @@ def check_update_lines(files):
             name, size, digest = line.split(" ")
             published[name] = (int(size), digest)
     failed = 0
-    for name in ("country.asc", "vorn.asc"):
+    for name in ("country.asc", "vorn.asc", "calls.asc"):
         path = os.path.join(files, name)
         real = (os.path.getsize(path), sha256(path))
         if published.get(name) != real:

@@ -370,6 +370,53 @@ class PublishedFilesTest(unittest.TestCase):
             b"2025093000\r\n302\r\n"
             b"country.asc 3 ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\r\n"
             b"vorn.asc 0 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\r\n")
+        # calls.asc after the lines that readers of the two files know.
+        self.assertTrue(gen.update_bytes(2025093001, {"country.asc": b"abc", "vorn.asc": b"",
+                                                      "calls.asc": b"abc"}).endswith(
+            b"\r\ncalls.asc 3 ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\r\n"))
+
+
+class CallsFileTest(FileTest):
+    def test_every_exact_call_not_held_as_a_row_with_its_wae_code(self):
+        entities, _, ref = self.world()
+        rows = [("DL1ABC/P*", "DL"), ("DL", "DL")]
+        calls = gen.exact_calls(ref, rows)
+        # 4U1A is listed under Austria and the Vienna Intl Ctr inside it; the release marker
+        # is no station; DL1ABC/P has its row.
+        self.assertEqual(calls, {"4U1A": "*4U1V", "4U1VIC": "*4U1V", "4U1XMAS": "OE",
+                                 "DL1ZZ": "K", "KG4ABC": "K", "KG44WW": "KG4", "KG4AC": "KG4"})
+        data = gen.calls_bytes(calls, {e.code for e in entities},
+                               {"*4U1V": 206, "OE": 206, "K": 291, "KG4": 105})
+        self.assertTrue(data.startswith(b"206 4U1A *4U1V\r\n206 4U1VIC *4U1V\r\n"))
+        self.assertEqual(gen.read_calls(data), calls)
+
+    def test_a_call_longer_than_the_field_gets_no_line(self):
+        ref = gen.Reference(gen.parse_cty_dat(self.write("cty.dat", CTY_DAT.replace(
+            "=DL1ABC/P", "=DL1ABCDEFGHIJKL,=DL1ABCDEFGHIJKLM")))[0])
+        self.assertEqual({c for c in gen.exact_calls(ref, []) if c.startswith("DL1ABC")},
+                         {"DL1ABCDEFGHIJKL"})
+
+    def test_the_look_up_asks_the_list_after_the_exact_rows(self):
+        rows = sorted({"K": "K", "DL": "DL", "DL1ZZ*": "K", "KG4": "KG4"}.items(),
+                      key=lambda item: gen.row_order(item[0]))
+        program = gen.Program(rows, BUREAUS, {"DL1ZZ": "BY", "DL2ZZ": "BY", "KG44WW": "KG4"})
+        self.assertEqual(program.entity_of("DL1ZZ"), "K")  # the row wins
+        self.assertEqual(program.entity_of("DL2ZZ"), "BY")  # the list before the prefix
+        self.assertEqual(program.entity_of("KG44WW"), "K")  # the KG4 rule applies after it
+
+    def test_a_list_the_program_would_refuse_stops_the_generator(self):
+        country = b"230 DL DL\r\n"
+        bureau_file = PublishedFilesTest.BUREAU
+        gen.check_published({"country.asc": country, "vorn.asc": bureau_file,
+                             "calls.asc": b"230 DL1ABC DL\r\n"})
+        for name, calls in (("entity without a record", b"227 F1ABC F\r\n"),
+                            ("NUL", b"230 DL1ABC DL\0\r\n"),
+                            ("larger than the program takes",
+                             b"230 DL1ABC DL\r\n" * (gen.CALLS_MAX_BYTES // 15 + 1))):
+            with self.subTest(name=name):
+                with self.assertRaises(gen.DataError):
+                    gen.check_published({"country.asc": country, "vorn.asc": bureau_file,
+                                         "calls.asc": calls})
 
 
 class NamesTest(FileTest):

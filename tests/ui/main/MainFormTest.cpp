@@ -66,6 +66,7 @@ private slots:
     void queryFollowsEveryLookUp();
     void silentWithoutVoiceOrQuery();
     void secondReturnSpeaksAgain();
+    void guestCallSpeaksTheHomePileLast();
     void failingSpeechSwitchesVoiceOff();
 
     void backgroundMenuAppliesTheChoice_data();
@@ -238,8 +239,9 @@ void MainFormTest::callFieldTakesCapitals_data()
                                    << "DL1ABC";
     QTest::newRow("mixed with slash") << "pa/dl1Abc/p"
                                       << "PA/DL1ABC/P";
+    // Blanks in and after the call stay; one before it is dropped.
     QTest::newRow("digits and blanks stay") << " 3a 2 "
-                                            << " 3A 2 ";
+                                            << "3A 2 ";
     // Only ASCII letters change, as in every comparison of the program.
     QTest::newRow("accented letter stays")
         << QString::fromUtf8("dl\u00e4") << QString::fromUtf8("DL\u00e4");
@@ -639,6 +641,20 @@ void MainFormTest::queryRunsBeforeSpeech()
     QCOMPARE(h.log.at(2), QStringLiteral("sleep 1000"));
     QVERIFY(h.log.at(3).startsWith(QStringLiteral("speak D X C C")));
     QVERIFY(h.log.at(3).endsWith(QStringLiteral("Germany")));
+}
+
+// The line below the answers is spoken after them, so a card goes where the Sort log puts it.
+void MainFormTest::guestCallSpeaksTheHomePileLast()
+{
+    Harness h;
+    QVERIFY(h.start());
+    h.settings.speakSort = true;
+    h.lookUp(QStringLiteral("VK2/DL1ABC"));
+    QCOMPARE(h.log, (QStringList{"speak sort this Q S L card under , Victor , Kielo , 2 , ",
+                                 "sleep 1000", "speak home call , sort under , Delta , Liema , "}));
+    h.log.clear();
+    h.lookUp(QStringLiteral("DL1ABC/P")); // no line below the answers: nothing more
+    QCOMPARE(h.log, (QStringList{"speak sort this Q S L card under , Delta , Liema , "}));
 }
 
 void MainFormTest::queryFollowsEveryLookUp()

@@ -323,30 +323,46 @@ void StartupTest::aboutBoxShowsTheDataInUse_data()
 {
     QTest::addColumn<QByteArray>("heading");
     QTest::addColumn<QString>("shown");
+    QTest::addColumn<QByteArray>("calls"); // calls.asc, none when empty
+    QTest::addColumn<QString>("callsShown");
     // The data that answer are what the user asks about: the loaded file says best what it is.
     QTest::newRow("named by the loaded vorn.asc")
-        << QByteArray("Vorn QSL bureaus, data 2025093001\r\n") << "data of 2025-09-30, revision 1";
+        << QByteArray("Vorn QSL bureaus, data 2025093001\r\n") << "data of 2025-09-30, revision 1"
+        << QByteArray("1 DL1ABC VK\r\n2 VK2ABC DL\r\n") << "exact calls: 2 (calls.asc)";
     QTest::newRow("else the version the last update installed")
-        << QByteArray() << "data of 2025-10-01, revision 2";
+        << QByteArray() << "data of 2025-10-01, revision 2" << QByteArray()
+        << "exact calls: none (no calls.asc)";
 }
 
 void StartupTest::aboutBoxShowsTheDataInUse()
 {
     QFETCH(QByteArray, heading);
     QFETCH(QString, shown);
+    QFETCH(QByteArray, calls);
+    QFETCH(QString, callsShown);
     Harness h;
     QVERIFY(writeFile(h.path("vorn.set"), "N2025100102\r\n"));
     QVERIFY(writeFile(h.path("vorn.asc"), heading + testBureauFile()));
+    if (!calls.isEmpty())
+        QVERIFY(writeFile(h.path("calls.asc"), calls));
     QVERIFY(h.start());
     QString text;
-    QTimer::singleShot(0, h.form.get(), [&text] {
+    QString callsText;
+    QTimer::singleShot(0, h.form.get(), [&text, &callsText] {
         QWidget *box = QApplication::activeModalWidget();
         QVERIFY(box != nullptr);
         text = box->findChild<QLabel *>(QStringLiteral("DataLabel"))->text();
+        callsText = box->findChild<QLabel *>(QStringLiteral("ExactCallsLabel"))->text();
         box->close();
     });
     h.form->findChild<QAction *>(QStringLiteral("AboutMenu"))->trigger();
     QCOMPARE(text, QStringLiteral("Installed: ") + shown);
+    QCOMPARE(callsText, callsShown);
+    // The list answers in the window: DL1ABC is listed under Australia.
+    if (!calls.isEmpty()) {
+        h.lookUp(QStringLiteral("DL1ABC"));
+        QCOMPARE(h.child<QLabel>("InfoLabel")->text(), QStringLiteral("Australia"));
+    }
 }
 
 QTEST_MAIN(StartupTest)

@@ -10,7 +10,8 @@
 #include <QTest>
 #include <functional>
 
-// Every way a mouse or a keyboard pastes into the call field takes the first call alone.
+// Every way a mouse or a keyboard pastes into the call field takes the first call alone; typed
+// text keeps what a call is made of.
 class CallEditTest : public QObject
 {
     Q_OBJECT
@@ -18,6 +19,8 @@ class CallEditTest : public QObject
 private slots:
     void everyWayOfPastingTakesTheFirstCall_data();
     void everyWayOfPastingTakesTheFirstCall();
+    void typedTextBecomesACall_data();
+    void typedTextBecomesACall();
 };
 
 namespace {
@@ -94,6 +97,40 @@ void CallEditTest::everyWayOfPastingTakesTheFirstCall()
     QCOMPARE(edit.text(), QStringLiteral("DL1ABC"));
     // The main window clears a shown answer on this signal.
     QVERIFY(!edited.isEmpty());
+}
+
+void CallEditTest::typedTextBecomesACall_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<int>("home"); // typed again after pressing Home
+    QTest::newRow("slashed zero") << QStringLiteral("w\u00d8abc") << QStringLiteral("W0ABC") << 0;
+    QTest::newRow("small slashed zero")
+        << QStringLiteral("w\u00f8abc") << QStringLiteral("W0ABC") << 0;
+    QTest::newRow("leading blank") << QStringLiteral(" dl1abc") << QStringLiteral("DL1ABC") << 0;
+    QTest::newRow("blanks") << QStringLiteral("  dl1abc") << QStringLiteral("DL1ABC") << 0;
+    QTest::newRow("blank in the call")
+        << QStringLiteral("dl1 abc") << QStringLiteral("DL1 ABC") << 0;
+    // A blank typed at the front of a call already there is dropped too; the cursor stays.
+    QTest::newRow("blank before a call")
+        << QStringLiteral("dl1abc") << QStringLiteral("GDL1ABC") << 1;
+}
+
+void CallEditTest::typedTextBecomesACall()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, call);
+    QFETCH(int, home);
+    CallEdit edit;
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    QTest::keyClicks(&edit, typed);
+    if (home) {
+        QTest::keyClick(&edit, Qt::Key_Home);
+        QTest::keyClicks(&edit, QStringLiteral(" g"));
+        QCOMPARE(edit.cursorPosition(), 1);
+    }
+    QCOMPARE(edit.text(), call);
 }
 
 QTEST_MAIN(CallEditTest)
