@@ -243,15 +243,16 @@ class Program:
         key = typed + "*"
         # An exact row first, then the list of exact calls, then the prefixes.
         if key not in self.rows and typed in self.calls:
-            return self.entity_by_row(typed, key, self.calls[typed])
+            return self.entity_by_row(typed, key, self.calls[typed], listed=True)
         # The rows stand longest first, so the first fitting row is the longest one.
         for length in range(len(key), 0, -1):
             if key[:length] in self.rows:
                 return self.entity_by_row(typed, key[:length], self.rows[key[:length]])
         return None
 
-    def entity_by_row(self, typed, prefix, code):
-        """The entity reported when the row (prefix, code) is the first that fits."""
+    def entity_by_row(self, typed, prefix, code, listed=False):
+        """The entity reported when the row (prefix, code) is the first that fits; listed: it
+        is the list of exact calls that names the call, so the KG4 rule leaves it alone."""
         key = typed + "*"
         if key[0] not in ONE_CHAR_PREFIXES:
             if len(typed) == 1:
@@ -261,7 +262,7 @@ class Program:
         sort = self.sort_prefix.get(code.upper())
         if sort is None:
             return None
-        if sort == KG4_SORT:
+        if sort == KG4_SORT and not listed:
             call_length = len(typed.split("/")[0])  # a portable suffix does not count
             if call_length >= 4 and key[:3] == "KG4" and call_length != 5:
                 return USA_CODE

@@ -129,6 +129,7 @@ struct Fit
     bool found = false;
     std::string_view entityCode;
     std::size_t prefixLength = 0;
+    bool listed = false; // found in the list of exact calls
 };
 
 // An exact row of country.asc answers first, so that a user's own rows win; then the list of
@@ -140,7 +141,7 @@ Fit fitOf(const SearchKey &searchKey, const CountryTable &countries)
     if (row == nullptr || !row->prefix.ends_with(SearchKey::EndMarker)) {
         const std::string_view code = countries.exactCalls().entityOfPadded(searchKey.padded());
         if (!code.empty())
-            return {true, code, key.size()};
+            return {true, code, key.size(), true};
     }
     if (row == nullptr)
         return {};
@@ -204,6 +205,10 @@ std::optional<LookupAnswer> findAnswer(std::string_view typed, const CountryTabl
     case AreaRule::Australia:
         return australianCallArea(key, *bureau);
     case AreaRule::Guantanamo:
+        // The KG4 rule tells Guantanamo Bay from US area 4 by the form of a call that nobody
+        // listed; a call that the list names (KG44WW) is where the list puts it.
+        if (fit.listed)
+            return normalOrNoBureau(*bureau);
         return guantanamoOrUsa(key, typedLength, *bureau);
     case AreaRule::None:
         break;

@@ -270,7 +270,7 @@ const CountryTable listed = withList("1 K1ABC F\r\n"  // country.asc holds an ex
                                      "1 DL1ABC F\r\n" // the prefix DL says Germany
                                      "1 DL2ABC/P F\r\n"
                                      "1 B1ABC BY\r\n"   // a one-character prefix and a digit
-                                     "1 KG4ABC KG4\r\n" // the KG4 rule still applies
+                                     "1 KG4ABC KG4\r\n" // the KG4 rule leaves it alone
                                      "1 4U1WB K\r\n"    // calls of the USA of other forms
                                      "1 G8ERJ K\r\n"
                                      "1 KP3RK K\r\n"
@@ -304,7 +304,10 @@ INSTANTIATE_TEST_SUITE_P(
         CallCase{"NotAPartOfIt", "DL1AB", germany},
         CallCase{"PortableFormNotListed", "DL1ABC/P", germany},
         CallCase{"NoPlausibilityVeto", "B1ABC", {O::Normal, "BY", "CRSA QSL bureau", "China"}},
-        CallCase{"Kg4RuleAfterTheList", "KG4ABC", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
+        CallCase{"ListedKg4CallStays",
+                 "KG4ABC",
+                 {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
+        CallCase{"Kg4RuleForTheOthers", "KG4ABD", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
         CallCase{"UsaOfAnotherForm", "4U1WB", usaWithoutArea},
         CallCase{"UsaFromAnotherCountry", "G8ERJ", usaWithoutArea},
         CallCase{"UsaWithAnIslandPrefix", "KP3RK", usaWithoutArea},

@@ -402,7 +402,8 @@ class CallsFileTest(FileTest):
         program = gen.Program(rows, BUREAUS, {"DL1ZZ": "BY", "DL2ZZ": "BY", "KG44WW": "KG4"})
         self.assertEqual(program.entity_of("DL1ZZ"), "K")  # the row wins
         self.assertEqual(program.entity_of("DL2ZZ"), "BY")  # the list before the prefix
-        self.assertEqual(program.entity_of("KG44WW"), "K")  # the KG4 rule applies after it
+        self.assertEqual(program.entity_of("KG44WW"), "KG4")  # a listed call keeps its entity
+        self.assertEqual(program.entity_of("KG44XX"), "K")  # the KG4 rule for the others
 
     def test_a_list_the_program_would_refuse_stops_the_generator(self):
         country = b"230 DL DL\r\n"
