@@ -430,7 +430,7 @@ TEST(LabelPlan, aHeadingPerPileAndCardsSpreadOverLabels)
     feed(sorter, log);
     const SortedLog sorted = sortLog(sorter, world.countries, world.bureaus, QsoSelection::All);
     std::string plan;
-    for (const LabelContent &label : planLabels(sorted, 3)) {
+    for (const LabelContent &label : planLabels(sorted, 3, {})) {
         plan += pileTitle(*label.pile);
         if (label.card != nullptr)
             plan += ' ' + label.card->call + ' ' + std::to_string(label.firstQso) + '+' +
@@ -445,7 +445,54 @@ TEST(LabelPlan, aHeadingPerPileAndCardsSpreadOverLabels)
                     "DL DL2ABC 0+1 1/1\n"
                     "none\n"
                     "none P5ABC 0+1 1/1\n");
-    EXPECT_EQ(planLabels(sorted, 0).size(), 11u); // a label takes one QSO at least
+    EXPECT_EQ(planLabels(sorted, 0, {}).size(), 11u); // a label takes one QSO at least
+}
+
+// Where the labels go: across, then down, then the next sheet; on a partly used first sheet,
+// from its first free label on.
+TEST(LabelPlan, fillsEachSheetAcrossThenDownThenTheNext)
+{
+    const World world;
+    LogSorter sorter;
+    std::vector<Entry> log;
+    for (int i = 0; i < 70; ++i) // a heading and 70 cards: 71 labels
+        log.push_back(
+            {{"CALL", "DL" + std::to_string(i % 10) + std::string{char('A' + i / 10), 'B', 'C'}}});
+    feed(sorter, log);
+    const SortedLog sorted = sortLog(sorter, world.countries, world.bureaus, QsoSelection::All);
+
+    struct Row
+    {
+        SheetGrid grid;
+        std::size_t label; // counted from 1
+        LabelPlace place;
+    };
+    const SheetGrid letter{3, 10};
+    const SheetGrid a4{3, 8};
+    const Row rows[] = {
+        {letter, 1, {1, 0, 0}},
+        {letter, 3, {1, 0, 2}},
+        {letter, 4, {1, 1, 0}},
+        {letter, 30, {1, 9, 2}},
+        {letter, 31, {2, 0, 0}},
+        {letter, 60, {2, 9, 2}},
+        {letter, 61, {3, 0, 0}},
+        {a4, 24, {1, 7, 2}},
+        {a4, 25, {2, 0, 0}},
+        // Five labels of the first sheet used already.
+        {{3, 10, 5}, 1, {1, 1, 2}},
+        {{3, 10, 5}, 25, {1, 9, 2}},
+        {{3, 10, 5}, 26, {2, 0, 0}},
+    };
+    for (const Row &row : rows) {
+        const std::vector<LabelContent> plan = planLabels(sorted, 1, row.grid);
+        ASSERT_EQ(plan.size(), 71u);
+        const LabelPlace &place = plan.at(row.label - 1).place;
+        EXPECT_EQ(place, row.place)
+            << "label " << row.label << " of " << row.grid.columns << "x" << row.grid.rows
+            << " from " << row.grid.firstLabel << ": page " << place.page << ", row " << place.row
+            << ", column " << place.column;
+    }
 }
 
 TEST(Piles, areChosenByTheOutcomeAndTheBureauRowNotByTheText)

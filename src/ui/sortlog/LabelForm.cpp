@@ -1,6 +1,5 @@
 #include "ui/sortlog/LabelForm.h"
 
-#include "logbook/LabelPlan.h"
 #include "ui/sortlog/LabelSheet.h"
 #include "ui/sortlog/PrintCommands.h"
 #include "ui/widgets/DialogFrame.h"

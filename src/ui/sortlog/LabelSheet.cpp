@@ -55,10 +55,10 @@ public:
 
     qreal px(qreal mm) const { return mm * m_printer.resolution() / MmPerInch; }
 
-    QRectF labelRect(std::size_t onPage) const
+    QRectF labelRect(const LabelPlace &place) const
     {
-        const auto column = static_cast<int>(onPage % static_cast<std::size_t>(m_stock.columns));
-        const auto row = static_cast<int>(onPage / static_cast<std::size_t>(m_stock.columns));
+        const auto column = static_cast<qreal>(place.column);
+        const auto row = static_cast<qreal>(place.row);
         return {px(m_stock.firstAt.x() + column * m_stock.pitch.width()),
                 px(m_stock.firstAt.y() + row * m_stock.pitch.height()), px(m_stock.label.width()),
                 px(m_stock.label.height())};
@@ -74,7 +74,7 @@ public:
     // As many QSOs as fit under the title and the column heads of a card's label.
     std::size_t qsosPerLabel() const
     {
-        const QRectF area = inner(labelRect(0));
+        const QRectF area = inner(labelRect({}));
         const qreal free =
             area.height() - lineHeight(titleFont()) - lineHeight(headFont(qsoPoints()));
         return static_cast<std::size_t>(
@@ -273,16 +273,18 @@ bool LabelSheet::print(QPrinter *printer) const
     if (!painter.begin(printer))
         return false;
     LabelPainter labels(painter, *printer, m_stock);
-    const std::vector<LabelContent> plan = planLabels(m_sorted, labels.qsosPerLabel());
-    const auto perPage = static_cast<std::size_t>(m_stock.columns * m_stock.rows);
-    for (std::size_t i = 0; i < plan.size(); ++i) {
-        if (i > 0 && i % perPage == 0)
+    // The plan says where each label goes; the pages follow it.
+    const SheetGrid grid{static_cast<std::size_t>(m_stock.columns),
+                         static_cast<std::size_t>(m_stock.rows)};
+    std::size_t page = 1;
+    for (const LabelContent &label : planLabels(m_sorted, labels.qsosPerLabel(), grid)) {
+        for (; page < label.place.page; ++page)
             printer->newPage();
-        const QRectF rect = labels.labelRect(i % perPage);
-        if (plan[i].card == nullptr)
-            labels.heading(rect, *plan[i].pile);
+        const QRectF rect = labels.labelRect(label.place);
+        if (label.card == nullptr)
+            labels.heading(rect, *label.pile);
         else
-            labels.card(rect, plan[i], m_sorted);
+            labels.card(rect, label, m_sorted);
     }
     return painter.end();
 }
