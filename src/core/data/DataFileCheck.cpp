@@ -20,9 +20,10 @@ bool isMarkupStart(std::string_view text)
     static constexpr std::array<std::string_view, 8> Tags = {"html",  "head",   "body", "meta",
                                                              "title", "script", "link", "style"};
     for (std::string_view tag : Tags) {
-        if (text.size() <= tag.size() + 1 || text[0] != '<')
+        if (text.size() < tag.size() + 1 || text[0] != '<')
             continue;
-        const char after = text[tag.size() + 1];
+        // A tag name at the end of the line ("<html" CR LF "lang=...>") is a tag all the same.
+        const char after = text.size() == tag.size() + 1 ? '\n' : text[tag.size() + 1];
         if (Ascii::equalIgnoringCase(text.substr(1, tag.size()), tag) &&
             (after == '>' || after == ' ' || after == '/' || after == '\t' || after == '\n'))
             return true;

@@ -81,6 +81,14 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"CountryPage", Kind::Country, Page, Problem::Markup},
         CheckCase{"PageWithLfEndsIsMarkupFirst", Kind::Country,
                   "\n\n<HTML>\n<body>Log in</body>\n</HTML>\n", Problem::Markup},
+        // A captive portal's page as it comes, and one whose first tag goes on on the next line.
+        CheckCase{"PortalPage", Kind::Country,
+                  "<html lang=\"en\">\r\n<head>\r\n<meta name=\"viewport\" content=\"width=1\">\r\n"
+                  "<title>Sign in</title></head>\r\n<body>Accept the terms</body></html>\r\n",
+                  Problem::Markup},
+        CheckCase{"FirstTagBrokenAfterItsName", Kind::Bureau,
+                  "<html\r\nlang=\"en\"><head><title>x</title></head>\r\n" + std::string(70, 'x'),
+                  Problem::Markup},
         CheckCase{"XmlWithByteOrderMark", Kind::Country, "\xef\xbb\xbf<?xml version=\"1.0\"?>\r\n",
                   Problem::Markup},
         CheckCase{"AngleBracketFirstToken", Kind::Country, "<new> K1 K\r\n2 DL DL\r\n",
