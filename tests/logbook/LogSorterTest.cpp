@@ -401,6 +401,29 @@ TEST(Piles, cardsCarryTheirQsos)
         "none,,none,North Korea,P5ABC,,P5ABC,,,,CW,\r\n");
 }
 
+// Every column of a QSO row is CSV text: a formula in any field of the log stays text there.
+TEST(Piles, everyColumnOfTheQsoRowsIsQuotedAsCsv)
+{
+    const World world;
+    const std::string formula = "=HYPERLINK(\"http://x\",\"y\")";
+    const std::string quoted = "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"";
+    const std::pair<const char *, std::vector<std::string>> rows[] = {
+        {"QSO_DATE", {quoted, "", "", "", ""}}, {"TIME_ON", {"", quoted, "", "", ""}},
+        {"BAND", {"", "", quoted, "", ""}},     {"MODE", {"", "", "", quoted, ""}},
+        {"RST_SENT", {"", "", "", "", quoted}},
+    };
+    for (const auto &[field, columns] : rows) {
+        LogSorter sorter;
+        feed(sorter, {{{"CALL", "DL1ABC"}, {field, formula}}});
+        std::ostringstream out;
+        writeQsosCsv(out, sortLog(sorter, world.countries, world.bureaus, QsoSelection::All));
+        std::string row = "DL,DL,DARC,Germany,DL1ABC,,DL1ABC";
+        for (const std::string &column : columns)
+            row += ',' + column;
+        EXPECT_EQ(out.str().substr(out.str().find("\r\n") + 2), row + "\r\n") << field;
+    }
+}
+
 TEST(Piles, aCardListsItsQsosAsTheyWereMade)
 {
     const World world;

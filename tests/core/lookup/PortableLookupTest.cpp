@@ -18,6 +18,7 @@ struct World
                  {"F", "F"},
                  {"KG4", "KG4"},
                  {"KH6", "KH6"},
+                 {"VK9X", "VK9X"},
                  {"VK", "VK"},
                  {"K", "K"},
                  {"W", "K"},
@@ -32,6 +33,7 @@ struct World
         bureaus.append({"F", "France", "F", "REF QSL bureau", true});
         bureaus.append({"KG4", "Guantanamo Bay", "KG4", "", false});
         bureaus.append({"KH6", "Hawaii", "KH6", "ARRL KH6 QSL bureau", true});
+        bureaus.append({"VK9X", "Christmas Island", "VK9X", "WIA QSL bureau", true});
         bureaus.append({"VK", "Australia", "VK", "WIA QSL bureau", true});
         bureaus.append({"K", "United States", "K", "ARRL QSL bureau", true});
         bureaus.append({"3D2", "Fiji", "3D2", "FARA QSL bureau", true});
@@ -64,6 +66,7 @@ const LineCase Lines[] = {
     {"W1ABC/KH6", "", "Hawaii", "operating from: Hawaii"},
     {"UA9ABC/3", "", "European Russia", "operating from: European Russia"},
     {"DL1ABC/VK", "", "Australia", "operating from: Australia"},
+    {"DL1ABC/VK9X", "", "Christmas Island", "operating from: Christmas Island"}, // the longest
     {"K1ABC/MM", "", "maritime mobile, no DXCC entity",
      "operating from: maritime mobile, no DXCC entity"},
     {"W4AB/AM", "", "aeronautical mobile, no DXCC entity",

@@ -56,7 +56,9 @@ const SplitCase Splits[] = {
     {"VK2/KH6", "", "", "", "", M::None, ""},
     {"/P", "", "", "", "", M::None, ""},
     {"", "", "", "", "", M::None, ""},
-    // A long word after the call is no prefix; empty parts do not count.
+    // A location after the call has at most four characters; a longer word is no prefix. Empty
+    // parts do not count.
+    {"DL1ABC/VK9X", "", "DL1ABC", "VK9X", "", M::None, "VK9X"},
     {"DL1ABC/ABCDE", "", "DL1ABC", "", "", M::None, ""},
     {"VK2//DL1ABC/", "VK2", "DL1ABC", "", "", M::None, "VK2"},
 };
