@@ -120,41 +120,55 @@ void MainForm::createControls()
     m_map->setGeometry(QRect(QPoint(0, 0), map.size()));
     describe(m_map, tr("World map"), tr("The background picture of the main window"));
 
-    const Qt::Alignment captionAlignment = Qt::AlignRight | Qt::AlignTop;
-    const Qt::Alignment answerAlignment = Qt::AlignLeft | Qt::AlignTop;
-    QLabel *callLabel =
-        addLabel("CallLabel", tr("Call / Prefix :"), QRect(117, 85, 160, 24), captionAlignment);
-    QLabel *sortLabel =
-        addLabel("SortLabel", tr("Sort QSL under :"), QRect(117, 115, 160, 24), captionAlignment);
-    QLabel *bureauLabel =
-        addLabel("BureauLabel", tr("QSL bureau :"), QRect(117, 145, 160, 24), captionAlignment);
-    QLabel *dxccLabel =
-        addLabel("DxccLabel", tr("DXCC / WAE :"), QRect(117, 175, 160, 24), captionAlignment);
-    describe(callLabel, callLabel->text(), tr("Caption of the call field"));
-    describe(sortLabel, sortLabel->text(), tr("Caption of the sort prefix"));
-    describe(bureauLabel, bureauLabel->text(), tr("Caption of the QSL bureau"));
-    describe(dxccLabel, dxccLabel->text(), tr("Caption of the DXCC / WAE entity"));
-
-    // The answers keep no accessible name of their own: a label then reports its text, so a
-    // screen reader reads the answer itself.
-    m_prefixLabel = addLabel("PrefixLabel", QString(), QRect(AnswerLeft, 115, AnswerWidth, 24),
-                             answerAlignment);
-    m_resultLabel = addLabel("ResultLabel", QString(), QRect(AnswerLeft, 145, AnswerWidth, 24),
-                             answerAlignment);
-    m_infoLabel =
-        addLabel("InfoLabel", QString(), QRect(AnswerLeft, 175, AnswerWidth, 24), answerAlignment);
-    // Below the three answers, and only when it adds to them: where the cards of a portable or
-    // guest call go, and where he operates. Two lines at most, left of nothing but the logo.
-    m_portableLabel =
-        addLabel("PortableLabel", QString(), QRect(117, 205, 510, 48), answerAlignment);
+    // The captions, the answers right of them, and below the answers, only when it adds to them,
+    // where the cards of a portable or guest call go and where he operates (two lines at most,
+    // left of nothing but the logo). A caption's accessible name is its text; the answers keep
+    // none, so that a label reports its text and a screen reader reads the answer itself.
+    enum class Kind { Caption, Answer, Note };
+    struct LabelRow
+    {
+        Kind kind;
+        const char *name;
+        QRect geometry;
+        QLabel **kept; // where the window keeps it, if it does
+        QString text;
+        QString description;
+    };
+    QLabel *callLabel = nullptr;
+    const LabelRow rows[] = {
+        {Kind::Caption, "CallLabel", QRect(117, 85, 160, 24), &callLabel, tr("Call / Prefix :"),
+         tr("Caption of the call field")},
+        {Kind::Caption, "SortLabel", QRect(117, 115, 160, 24), nullptr, tr("Sort QSL under :"),
+         tr("Caption of the sort prefix")},
+        {Kind::Caption, "BureauLabel", QRect(117, 145, 160, 24), nullptr, tr("QSL bureau :"),
+         tr("Caption of the QSL bureau")},
+        {Kind::Caption, "DxccLabel", QRect(117, 175, 160, 24), nullptr, tr("DXCC / WAE :"),
+         tr("Caption of the DXCC / WAE entity")},
+        {Kind::Answer, "PrefixLabel", QRect(AnswerLeft, 115, AnswerWidth, 24), &m_prefixLabel,
+         QString(), tr("Sort QSL under")},
+        {Kind::Answer, "ResultLabel", QRect(AnswerLeft, 145, AnswerWidth, 24), &m_resultLabel,
+         QString(), tr("QSL bureau")},
+        {Kind::Answer, "InfoLabel", QRect(AnswerLeft, 175, AnswerWidth, 24), &m_infoLabel,
+         QString(), tr("DXCC / WAE")},
+        {Kind::Note, "PortableLabel", QRect(117, 205, 510, 48), &m_portableLabel, QString(),
+         tr("Home call and location")},
+    };
     QFont noteFont = labelFont();
     noteFont.setBold(false);
-    m_portableLabel->setFont(noteFont);
-    m_portableLabel->setWordWrap(true);
-    m_portableLabel->setAccessibleDescription(tr("Home call and location"));
-    m_prefixLabel->setAccessibleDescription(tr("Sort QSL under"));
-    m_resultLabel->setAccessibleDescription(tr("QSL bureau"));
-    m_infoLabel->setAccessibleDescription(tr("DXCC / WAE"));
+    for (const LabelRow &row : rows) {
+        const bool caption = row.kind == Kind::Caption;
+        QLabel *label = addLabel(row.name, row.text, row.geometry,
+                                 (caption ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+        if (caption)
+            label->setAccessibleName(row.text);
+        label->setAccessibleDescription(row.description);
+        if (row.kind == Kind::Note) {
+            label->setFont(noteFont);
+            label->setWordWrap(true);
+        }
+        if (row.kept != nullptr)
+            *row.kept = label;
+    }
     // The answers can be selected with the mouse and copied, while the keyboard stays with
     // the call field.
     auto *copyAnswer = new QAction(tr("Copy &answer"), this);

@@ -115,12 +115,13 @@ void SortLogForm::createControls()
     m_tree->setAllColumnsShowFocus(true);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->header()->setStretchLastSection(true);
-    m_tree->setColumnWidth(PileModel::TitleColumn, 190);
-    m_tree->setColumnWidth(PileModel::ViaColumn, 150); // "home call DL1ABC"
-    m_tree->setColumnWidth(PileModel::CardsColumn, 50);
-    m_tree->setColumnWidth(PileModel::QsosColumn, 50);
-    m_tree->setColumnWidth(PileModel::SortColumn, 110);
-    m_tree->setColumnWidth(PileModel::BureauColumn, 250);
+    const std::pair<int, int> columnWidths[] = {
+        {PileModel::TitleColumn, 190}, {PileModel::ViaColumn, 150}, // "home call DL1ABC"
+        {PileModel::CardsColumn, 50},  {PileModel::QsosColumn, 50},
+        {PileModel::SortColumn, 110},  {PileModel::BureauColumn, 250},
+    };
+    for (const auto &[column, width] : columnWidths)
+        m_tree->setColumnWidth(column, width);
     describe(m_tree, tr("Piles and cards"),
              tr("One row per pile in the order the bureau sorts them, the set-apart piles last. "
                 "Right or plus opens a pile, left or minus closes it."));
@@ -142,27 +143,45 @@ void SortLogForm::createControls()
     m_status->setWordWrap(true);
     m_status->setAccessibleDescription(tr("Status"));
 
-    m_openButton = addButton("OpenButton", tr("&Open log..."), &SortLogForm::openButtonClick);
-    m_exportButton =
-        addButton("ExportButton", tr("Export &CSV..."), &SortLogForm::exportButtonClick);
-    m_previewButton =
-        addButton("PreviewButton", tr("Print pre&view..."), &SortLogForm::previewButtonClick);
-    m_printButton = addButton("PrintButton", tr("&Print..."), &SortLogForm::printButtonClick);
-    m_pdfButton = addButton("PdfButton", tr("Save as P&DF..."), &SortLogForm::pdfButtonClick);
-    m_labelsButton =
-        addButton("LabelsButton", tr("Print &labels..."), &SortLogForm::labelsButtonClick);
-    m_labelsButton->setToolTip(tr("One label per card with its QSOs, a heading label per pile; "
-                                  "A4 or US Letter sheets"));
-    m_markButton = addButton("MarkButton", tr("&Mark as sent..."), &SortLogForm::markButtonClick);
-    m_markButton->setToolTip(tr("Writes a new ADIF file in which the QSOs of the bureau piles "
-                                "that still wait for the bureau (QSL_SENT Q, R or none, not sent "
-                                "direct, electronically or via a manager) have QSL_SENT Y, "
-                                "QSL_SENT_VIA B and today's QSLSDATE. The log that was read "
-                                "stays as it is."));
+    // The commands, left to right, and Close apart at the right.
+    struct ButtonRow
+    {
+        QPushButton **kept;
+        const char *name;
+        QString text;
+        void (SortLogForm::*slot)();
+        QString toolTip;
+    };
+    const ButtonRow commands[] = {
+        {&m_openButton, "OpenButton", tr("&Open log..."), &SortLogForm::openButtonClick, QString()},
+        {&m_exportButton, "ExportButton", tr("Export &CSV..."), &SortLogForm::exportButtonClick,
+         QString()},
+        {&m_previewButton, "PreviewButton", tr("Print pre&view..."),
+         &SortLogForm::previewButtonClick, QString()},
+        {&m_printButton, "PrintButton", tr("&Print..."), &SortLogForm::printButtonClick, QString()},
+        {&m_pdfButton, "PdfButton", tr("Save as P&DF..."), &SortLogForm::pdfButtonClick, QString()},
+        {&m_labelsButton, "LabelsButton", tr("Print &labels..."), &SortLogForm::labelsButtonClick,
+         tr("One label per card with its QSOs, a heading label per pile; A4 or US Letter sheets")},
+        {&m_markButton, "MarkButton", tr("&Mark as sent..."), &SortLogForm::markButtonClick,
+         tr("Writes a new ADIF file in which the QSOs of the bureau piles that still wait for the "
+            "bureau (QSL_SENT Q, R or none, not sent direct, electronically or via a manager) "
+            "have QSL_SENT Y, QSL_SENT_VIA B and today's QSLSDATE. The log that was read stays "
+            "as it is.")},
+    };
+    auto *buttons = new QHBoxLayout;
+    for (const ButtonRow &row : commands) {
+        QPushButton *button = addButton(row.name, row.text, row.slot);
+        if (!row.toolTip.isEmpty())
+            button->setToolTip(row.toolTip);
+        *row.kept = button;
+        buttons->addWidget(button);
+    }
     auto *closeButton = new QPushButton(tr("Close"), this);
     closeButton->setObjectName(QStringLiteral("CloseButton"));
     closeButton->setAutoDefault(false);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    buttons->addStretch();
+    buttons->addWidget(closeButton);
 
     const auto addShortcut = [this](const QKeySequence &keys, auto slot) {
         auto *action = new QAction(this);
@@ -176,13 +195,6 @@ void SortLogForm::createControls()
     addShortcut(QKeySequence(Qt::Key_Escape), &QWidget::close);
     addShortcut(QKeySequence(Qt::Key_F1),
                 [this] { emit helpRequested(QStringLiteral("sortlog")); });
-
-    auto *buttons = new QHBoxLayout;
-    for (QPushButton *button : {m_openButton, m_exportButton, m_previewButton, m_printButton,
-                                m_pdfButton, m_labelsButton, m_markButton})
-        buttons->addWidget(button);
-    buttons->addStretch();
-    buttons->addWidget(closeButton);
 
     auto *client = new QWidget(this);
     setCentralWidget(client);
