@@ -178,6 +178,10 @@ const DownloadResult Published11{F::None, {}, {Older, 303, {}, {}}};
 const DownloadResult Program303{F::None, {}, {Installed, 303, {}, {}}};
 const DownloadResult Unreachable{F::CannotConnect, "refused", {}};
 const DownloadResult NotUpdateInfo{F::NoVersionNumber, {}, {}};
+const DownloadResult Published13Program303{F::None, {}, {Newer, 303, {}, {}}};
+const DownloadResult VersionNoDate{F::None, {}, {2147483647, 302, {}, {}}};
+const DownloadResult VersionBeyondAYear{F::None, {}, {2026120200, 302, {}, {}}};
+const DownloadResult VersionInAYear{F::None, {}, {2026120100, 302, {}, {}}};
 const UpdateDialog::Choice CheckNow{Button::CheckNow, UpdateMode::Auto};
 const UpdateDialog::Choice CloseBox{Button::CloseBox, UpdateMode::Auto};
 const std::string Info = "download X";
@@ -199,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(Matrix, UpdatePolicyTest, testing::Values(
                {Info, NoNews, Notice}, Installed, Manual, 1, 1},
     PolicyCase{"NewerAndYes", Menu, {CheckNow}, Published13, F::None, F::None, Sound, {A::Yes},
                {Info, Ask, GetCountry, GetBureau}, Newer, Manual, 2, 2},
-    PolicyCase{"NewerAndNoStillGivesTheNotice", Menu, {CheckNow}, {F::None, {}, {Newer, 303, {}, {}}}, F::None, F::None, Sound, {A::No},
+    PolicyCase{"NewerAndNoStillGivesTheNotice", Menu, {CheckNow}, Published13Program303, F::None, F::None, Sound, {A::No},
                {Info, Ask, Notice}, Installed, Manual, 1, 1},
     PolicyCase{"CheckFails", Menu, {CheckNow}, Unreachable, F::None, F::None, Sound, {},
                {Info, "error: failed to check for updates (-2)"}, Installed, Manual, 1, 1},
@@ -230,11 +234,11 @@ INSTANTIATE_TEST_SUITE_P(Matrix, UpdatePolicyTest, testing::Values(
     PolicyCase{"StartupFailedDownloadKeepsTheVersion", Entry::StartupAuto, {}, Published13, F::Cancelled, F::None, Sound, {},
                {Info, GetCountry, "error: failed to download COUNTRY.ASC, old file restored", GetBureau}, Installed, Manual, 1, 2},
     // Stored, such a number would make every later publication look old.
-    PolicyCase{"VersionThatIsNoDate", Menu, {CheckNow}, {F::None, {}, {2147483647, 302, {}, {}}}, F::None, F::None, Sound, {},
+    PolicyCase{"VersionThatIsNoDate", Menu, {CheckNow}, VersionNoDate, F::None, F::None, Sound, {},
                {Info, "error: failed to check for updates (-5)"}, Installed, Manual, 1, 1},
-    PolicyCase{"VersionMoreThanAYearAhead", Entry::StartupAuto, {}, {F::None, {}, {2026120200, 302, {}, {}}}, F::None, F::None, Sound, {},
+    PolicyCase{"VersionMoreThanAYearAhead", Entry::StartupAuto, {}, VersionBeyondAYear, F::None, F::None, Sound, {},
                {Info, "error: failed to check for updates (-5)"}, Installed, Manual, 1, 1},
-    PolicyCase{"VersionAYearAhead", Entry::StartupAuto, {}, {F::None, {}, {2026120100, 302, {}, {}}}, F::None, F::None, Sound, {},
+    PolicyCase{"VersionAYearAhead", Entry::StartupAuto, {}, VersionInAYear, F::None, F::None, Sound, {},
                {Info, GetCountry, GetBureau}, 2026120100, Manual, 2, 2},
     // F would have no bureau: both files go back to the pair that was installed.
     PolicyCase{"FilesThatDoNotFitTogether", Menu, {CheckNow}, Published13, F::None, F::None, Arrives::BureauLacksEntity, {A::Yes},
