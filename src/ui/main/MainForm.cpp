@@ -98,9 +98,7 @@ QLabel *MainForm::addLabel(const char *name, const QString &text, const QRect &g
     label->setGeometry(geometry);
     label->setAlignment(alignment);
     label->setFont(labelFont());
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, LabelBlue);
-    label->setPalette(palette);
+    // The colour is the client area's, which the background sets.
     return label;
 }
 
@@ -110,6 +108,9 @@ void MainForm::createControls()
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(ClientWidth, ClientHeight);
     setCentralWidget(client);
+    QPalette clientPalette = client->palette();
+    clientPalette.setColor(QPalette::WindowText, textColour(Background::WorldMap));
+    client->setPalette(clientPalette);
 
     // Made from the bottom up, so that each control is drawn over the ones before it.
     m_map = new QLabel(client);

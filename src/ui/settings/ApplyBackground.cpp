@@ -3,6 +3,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QWidget>
 
@@ -11,6 +12,7 @@ namespace {
 const QColor Navy(0, 0, 128);
 const QColor White(255, 255, 255);
 const QColor Silver(192, 192, 192);
+const QColor Blue(0, 0, 255);
 
 void setWindowColour(QWidget *mainWindow, const QColor &colour)
 {
@@ -30,6 +32,18 @@ void setWindowColour(QWidget *mainWindow, const QColor &colour)
     }
 }
 
+// The captions and answers stand on the client area and take its text colour.
+void setTextColour(QWidget *mainWindow, const QColor &colour)
+{
+    auto *window = qobject_cast<QMainWindow *>(mainWindow);
+    QWidget *client = window != nullptr ? window->centralWidget() : nullptr;
+    if (client == nullptr)
+        return;
+    QPalette palette = client->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    client->setPalette(palette);
+}
+
 void makeSilver(QWidget *widget)
 {
     if (widget == nullptr)
@@ -47,9 +61,16 @@ void makeSilver(QWidget *widget)
 
 } // namespace
 
+QColor textColour(Background background)
+{
+    // Blue stands out on the pale map and on white (8.6 : 1); on navy it would not (1.9 : 1).
+    return background == Background::PlainBlue ? White : Blue;
+}
+
 void applyBackground(Background background, QWidget *mainWindow, QWidget *map, QWidget *callEdit,
                      QWidget *queryForm, QWidget *queryMemo)
 {
+    setTextColour(mainWindow, textColour(background));
     switch (background) {
     case Background::WorldMap:
         // The map covers the whole client area, so the window colour stays as it was.

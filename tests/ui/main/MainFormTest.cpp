@@ -18,8 +18,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <memory>
+#include <vector>
 
 class MainFormTest : public QObject
 {
@@ -71,6 +74,8 @@ private slots:
 
     void backgroundMenuAppliesTheChoice_data();
     void backgroundMenuAppliesTheChoice();
+    void labelsStandOutOnEveryBackground_data();
+    void labelsStandOutOnEveryBackground();
     void voiceMenuStoresTheChoice();
     void laterMenuCommandsReachTheirSeams();
     void helpOpensTheViewer();
@@ -752,6 +757,71 @@ void MainFormTest::backgroundMenuAppliesTheChoice()
     QCOMPARE(int(h.settings.background), expected);
     QCOMPARE(h.child<QLabel>("map")->isVisible(), mapShown);
     QCOMPARE(h.callEdit()->palette().color(QPalette::Base), QColor(192, 192, 192));
+}
+
+namespace {
+
+// The contrast ratio of two colours by their relative luminance, as WCAG 2 defines both.
+double contrast(const QColor &one, const QColor &other)
+{
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](int channel) {
+            const double c = channel / 255.0;
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.red()) + 0.7152 * linear(colour.green()) +
+               0.0722 * linear(colour.blue());
+    };
+    const double first = luminance(one);
+    const double second = luminance(other);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+} // namespace
+
+void MainFormTest::labelsStandOutOnEveryBackground_data()
+{
+    QTest::addColumn<QByteArray>("settingsLine");
+    QTest::newRow("world map") << QByteArray("BM");
+    QTest::newRow("plain blue") << QByteArray("BB");
+    QTest::newRow("plain white") << QByteArray("BW");
+}
+
+// Each caption and answer against what is painted behind it: 4.5 : 1 at least, the least that
+// text of this size needs. The map's coastlines and grid are thin lines under the text, so 95 %
+// of the pixels behind each label must give it; on a plain colour that is every pixel.
+void MainFormTest::labelsStandOutOnEveryBackground()
+{
+    QFETCH(QByteArray, settingsLine);
+    Harness h;
+    QVERIFY(writeFile(h.path("vorn.set"), settingsLine + "\r\n"));
+    QVERIFY(h.start());
+    const QList<QLabel *> labels = {
+        h.child<QLabel>("CallLabel"),   h.child<QLabel>("SortLabel"),
+        h.child<QLabel>("BureauLabel"), h.child<QLabel>("DxccLabel"),
+        h.child<QLabel>("PrefixLabel"), h.child<QLabel>("ResultLabel"),
+        h.child<QLabel>("InfoLabel"),   h.child<QLabel>("PortableLabel")};
+    for (QLabel *label : labels)
+        label->hide();
+    const QImage backdrop = h.form->grab().toImage();
+    for (QLabel *label : labels) {
+        const QColor text = label->palette().color(label->foregroundRole());
+        const QRect area(label->mapTo(h.form.get(), QPoint(0, 0)), label->size());
+        std::vector<double> ratios;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x)
+                ratios.push_back(contrast(text, backdrop.pixelColor(x, y)));
+        }
+        std::ranges::sort(ratios);
+        const double fifthPercentile = ratios[ratios.size() / 20];
+        QVERIFY2(fifthPercentile >= 4.5,
+                 qPrintable(QStringLiteral("%1: %2 : 1")
+                                .arg(label->objectName(), QString::number(fifthPercentile))));
+        // The figures of each label, for the map, whose pixels differ.
+        qInfo("%s: %.2f : 1 for 95 %% of its pixels, %.2f : 1 at the median, %.2f : 1 at the least",
+              qPrintable(label->objectName()), fifthPercentile, ratios[ratios.size() / 2],
+              ratios.front());
+    }
 }
 
 void MainFormTest::voiceMenuStoresTheChoice()
