@@ -67,6 +67,16 @@ bool isLookUpKey(const QKeyEvent *event)
     return (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
 }
 
+// Alt (or Meta) with a character that no menu or button took as its access key: meant as a
+// command, it types nothing. AltGr, which some systems report as Ctrl+Alt, still types.
+bool isUnusedAccessKey(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (!(modifiers & (Qt::AltModifier | Qt::MetaModifier)) || (modifiers & Qt::ControlModifier))
+        return false;
+    return !event->text().isEmpty() && event->text().front().isPrint();
+}
+
 } // namespace
 
 CallEdit::CallEdit(QWidget *parent) : QLineEdit(parent)
@@ -95,6 +105,10 @@ void CallEdit::keyPressEvent(QKeyEvent *event)
     if (isLookUpKey(event)) {
         event->accept();
         emit lookUpRequested();
+        return;
+    }
+    if (isUnusedAccessKey(event)) {
+        event->ignore();
         return;
     }
     if (event->matches(QKeySequence::Paste)) {

@@ -5,8 +5,8 @@
 // The one-line call field: at most 15 characters, small ASCII letters turned into capitals
 // whether typed or pasted, nothing newly selected when the field takes the focus, and the
 // selection kept while the focus is elsewhere. Every key is announced before the field handles
-// it; Return and Enter start a look-up and go no further. Of pasted or dropped text only the
-// first call goes in.
+// it; Return and Enter start a look-up and go no further, and Alt with a letter that is no
+// access key types nothing. Of pasted or dropped text only the first call goes in.
 class CallEdit : public QLineEdit
 {
     Q_OBJECT

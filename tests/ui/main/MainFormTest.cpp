@@ -239,29 +239,34 @@ void MainFormTest::controlsAreDescribed()
 void MainFormTest::callFieldTakesCapitals_data()
 {
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("small letters") << "dl1abc"
-                                   << "DL1ABC";
-    QTest::newRow("mixed with slash") << "pa/dl1Abc/p"
-                                      << "PA/DL1ABC/P";
+    const int none = Qt::NoModifier;
+    QTest::newRow("small letters") << "dl1abc" << none << "DL1ABC";
+    QTest::newRow("mixed with slash") << "pa/dl1Abc/p" << none << "PA/DL1ABC/P";
     // Blanks in and after the call stay; one before it is dropped.
-    QTest::newRow("digits and blanks stay") << " 3a 2 "
-                                            << "3A 2 ";
+    QTest::newRow("digits and blanks stay") << " 3a 2 " << none << "3A 2 ";
     // Only ASCII letters change, as in every comparison of the program.
     QTest::newRow("accented letter stays")
-        << QString::fromUtf8("dl\u00e4") << QString::fromUtf8("DL\u00e4");
+        << QString::fromUtf8("dl\u00e4") << none << QString::fromUtf8("DL\u00e4");
+    // No menu entry has Q, J or 1 as its access key.
+    QTest::newRow("Alt with a letter that is no access key") << "qj1" << int(Qt::AltModifier) << "";
+    QTest::newRow("AltGr, reported as Ctrl+Alt, types")
+        << "q" << int(Qt::ControlModifier | Qt::AltModifier) << "Q";
 }
 
 void MainFormTest::callFieldTakesCapitals()
 {
     QFETCH(QString, typed);
+    QFETCH(int, modifiers);
     QFETCH(QString, shown);
     Harness h;
     h.make();
     for (const QChar character : typed) {
         // Key codes of Latin-1 letters are their capitals' code points.
         const auto key = Qt::Key(character.toUpper().unicode());
-        QTest::sendKeyEvent(QTest::Click, h.callEdit(), key, QString(character), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, h.callEdit(), key, QString(character),
+                            Qt::KeyboardModifiers(modifiers));
     }
     QCOMPARE(h.callEdit()->text(), shown);
 }
