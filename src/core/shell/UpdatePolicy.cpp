@@ -212,22 +212,11 @@ void UpdatePolicy::updateMenuClick()
 {
     const UpdateDialog::Choice choice =
         m_dialog.exec(m_state.settings.updateMode, describeDataVersion(m_state.dataInUse()));
-    switch (choice.button) {
-    case UpdateDialog::Button::Ok:
+    if (choice.button == UpdateDialog::Button::Ok)
         m_state.settings.updateMode = choice.mode;
-        m_checkNowRequested = false;
-        break;
-    case UpdateDialog::Button::Cancel:
-        m_checkNowRequested = false;
-        break;
-    case UpdateDialog::Button::CheckNow:
-        m_checkNowRequested = true;
-        break;
-    case UpdateDialog::Button::CloseBox:
-        // The close box changes nothing: the last button pressed decides.
-        break;
-    }
-    if (!m_checkNowRequested)
+    // Only the button pressed in this showing checks: a dialog left with Escape or its close box
+    // runs nothing, whatever an earlier showing asked for.
+    if (choice.button != UpdateDialog::Button::CheckNow)
         return;
 
     const DownloadResult info = fetchUpdateInfo();

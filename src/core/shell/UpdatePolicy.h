@@ -17,6 +17,7 @@ class MessageBoxes;
 class UpdateDialog
 {
 public:
+    // CloseBox: left without a button, by Escape or the close box.
     enum class Button { Ok, CheckNow, Cancel, CloseBox };
     struct Choice
     {
@@ -80,7 +81,6 @@ private:
     UpdateDialog &m_dialog;
     std::string m_host;
     UpdateClock m_clock;
-    bool m_checkNowRequested = false; // "Check now" was the last button pressed in the dialog
     // What the last check of this run found published: the data files are measured against it.
     std::optional<Publication> m_published;
     // When the update under way must have ended, and what the check left of its time.

@@ -221,8 +221,9 @@ INSTANTIATE_TEST_SUITE_P(Matrix, UpdatePolicyTest, testing::Values(
                {}, Installed, UpdateMode::Auto, 1, 1},
     PolicyCase{"CancelEndsCheckNow", Menu, {CheckNow, {Button::Cancel, UpdateMode::None}, CloseBox}, Published12, F::None, F::None, Sound, {},
                {Info, NoNews}, Installed, Manual, 1, 1},
-    PolicyCase{"CloseBoxKeepsCheckNow", Menu, {CheckNow, CloseBox}, Published12, F::None, F::None, Sound, {},
-               {Info, NoNews, Info, NoNews}, Installed, Manual, 1, 1},
+    // Escape or the close box after an earlier "Check now" checks nothing and stores nothing.
+    PolicyCase{"CloseBoxAfterCheckNowChecksNothing", Menu, {CheckNow, CloseBox}, Published12, F::None, F::None, Sound, {},
+               {Info, NoNews}, Installed, Manual, 1, 1},
     PolicyCase{"StartupAutoDoesNotAsk", Entry::StartupAuto, {}, Published13, F::None, F::None, Sound, {},
                {Info, GetCountry, GetBureau}, Newer, Manual, 2, 2},
     PolicyCase{"StartupManualNo", Entry::StartupManual, {}, Published13, F::None, F::None, Sound, {A::No},
