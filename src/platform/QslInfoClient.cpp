@@ -39,8 +39,17 @@ void QslInfoClient::abort()
 void QslInfoClient::query(const std::string &callFieldText, const std::string &ownCall)
 {
     const std::string call = QslInfoRequest::queryCall(callFieldText);
-    if (!QslInfoRequest::worthAsking(call))
+    if (!QslInfoRequest::worthAsking(call)) {
+        // Said, so that a Query button that seems to do nothing does not puzzle, and short
+        // enough to be read whole in the window, which names the service. A query still under
+        // way goes on.
+        emit queryFailed(
+            call.empty()
+                ? QStringLiteral("*** no query: the call field is empty ***")
+                : QStringLiteral("*** no query for %1: a call needs three characters or more ***")
+                      .arg(QString::fromStdString(call)));
         return;
+    }
     // The newest call wins: a query still under way is given up.
     m_exchange->abort();
     m_queryCall = call;

@@ -30,7 +30,8 @@ public:
 
     const QslInfoServer &server() const { return m_server; }
     // Starts a query for the call field's single-byte text and returns at once; calls of one or
-    // two characters are not asked about. ownCall: single-byte text, as the settings hold it.
+    // two characters are not asked about, which queryFailed says. ownCall: single-byte text, as
+    // the settings hold it.
     void query(const std::string &callFieldText, const std::string &ownCall);
     bool running() const;
 
@@ -41,7 +42,8 @@ public slots:
 signals:
     // The header line that names the call, the lines of the service's result and the separator.
     void answerReceived(const QStringList &lines);
-    // "*** query to <service> server failed for <call>: <reason> ***" and the like.
+    // "*** query to <service> server failed for <call>: <reason> ***" and the like, also for a
+    // call too short to be asked about.
     void queryFailed(const QString &message);
 
 private:

@@ -170,6 +170,12 @@ void QslInfoClientTest::shortCallsAreNotAsked()
         h.client->query(callField, "");
     QVERIFY(h.client->findChildren<QTcpSocket *>().isEmpty());
     QVERIFY(!h.client->running());
+    // Each says so in a line of the window's own; three characters are asked about.
+    const QString tooShort = "*** no query for %1: a call needs three characters or more ***";
+    const QString empty = "*** no query: the call field is empty ***";
+    QCOMPARE(h.shown, (QStringList{empty, tooShort.arg("K"), tooShort.arg("DL"), empty}));
+    QVERIFY(h.ask(" DL1"));
+    QCOMPARE(h.shown.size(), 4);
 }
 
 void QslInfoClientTest::answers_data()
