@@ -46,7 +46,8 @@ public:
         m_nulBytes += static_cast<std::size_t>(std::count(line.begin(), line.end(), '\0'));
         if (fullLength > m_longestLength) {
             m_longestLength = fullLength;
-            m_longestIsJoined = fullLength > line.size() || line.find('\n') != std::string::npos;
+            // Only the kept part is looked at: LF line ends show within the first lines they join.
+            m_longestHoldsLf = line.find('\n') != std::string::npos;
         }
         if (!m_sawContent) {
             // Blanks, tabs, line feeds and a UTF-8 byte-order mark come before a page's first tag.
@@ -71,8 +72,12 @@ public:
         if (m_markup)
             return DataFileProblem::Markup;
         // Most of the file in one line that holds line feeds, or is too long for any data line.
-        if (m_longestIsJoined && m_longestLength > m_totalLength - m_longestLength)
-            return DataFileProblem::OneHugeLine;
+        if (m_longestLength > m_totalLength - m_longestLength) {
+            if (m_longestHoldsLf)
+                return DataFileProblem::OneHugeLine;
+            if (m_longestLength > LineReader::MaxLineLength)
+                return DataFileProblem::LineTooLong;
+        }
         if (m_usefulRows == 0)
             return DataFileProblem::Empty;
         if (m_nulBytes > 0)
@@ -118,7 +123,7 @@ private:
     std::size_t m_nulBytes = 0;
     bool m_utf16Mark = false;
     std::size_t m_longestLength = 0;
-    bool m_longestIsJoined = false;
+    bool m_longestHoldsLf = false;
     bool m_sawContent = false;
     bool m_markup = false;
     bool m_hiddenByMark = false;
@@ -165,6 +170,7 @@ bool rulesOutData(DataFileProblem problem)
     case DataFileProblem::Empty:
     case DataFileProblem::Markup:
     case DataFileProblem::OneHugeLine:
+    case DataFileProblem::LineTooLong:
     case DataFileProblem::Utf16:
     case DataFileProblem::BadLine:
     case DataFileProblem::TooLarge:
@@ -188,7 +194,10 @@ std::string_view explain(DataFileProblem problem)
     case DataFileProblem::Markup:
         return "it is an HTML or XML page, not a data file";
     case DataFileProblem::OneHugeLine:
-        return "it has LF line ends, or none; Vorn reads CR or CR LF";
+        return "it has LF line ends; Vorn reads CR or CR LF";
+    case DataFileProblem::LineTooLong:
+        static_assert(LineReader::MaxLineLength == 4096, "the text names the bound");
+        return "a line is too long: most of it is one line of more than 4096 bytes";
     case DataFileProblem::Utf16:
         return "it is UTF-16 text; Vorn reads single-byte text";
     case DataFileProblem::NulBytes:

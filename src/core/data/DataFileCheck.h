@@ -19,7 +19,8 @@ enum class DataFileProblem {
     None,
     Empty,        // no line that gives a row (country) / no record (bureau)
     Markup,       // an HTML or XML page, e.g. a captive portal served with status 200
-    OneHugeLine,  // LF or no line ends: the CR line rule reads the file as one huge line
+    OneHugeLine,  // LF line ends: the CR line rule reads the file as one huge line
+    LineTooLong,  // most of the file is one line beyond LineReader::MaxLineLength, without LF
     Utf16,        // UTF-16 text: every other byte is NUL, and no line reads as data
     NulBytes,     // lines that hold NUL bytes: damaged, or not single-byte text
     HiddenByMark, // a byte 0x1A before the last line ends the file there, hiding the rest
@@ -35,8 +36,8 @@ enum class DataFileProblem {
 DataFileProblem checkDataFile(DataFile kind, const std::filesystem::path &file);
 DataFileProblem checkDataFile(DataFile kind, ByteSource &source);
 
-// True for the problems that mean the file is not data at all (Empty, Markup, OneHugeLine): a
-// file of the user's with any other problem is still his data and is used.
+// True for the problems that mean the file is not data at all (Empty, Markup, OneHugeLine,
+// LineTooLong, Utf16): a file of the user's with any other problem is still his data and is used.
 bool rulesOutData(DataFileProblem problem);
 
 // A downloaded file must have no problem at all before it may replace a data file.

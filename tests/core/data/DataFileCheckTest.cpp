@@ -2,6 +2,7 @@
 
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
+#include "core/text/TextLines.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +77,14 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"CountryLfEnds", Kind::Country, countryLines(20, "\n"), Problem::OneHugeLine},
         CheckCase{"CountryLinesAddedWithLfEnds", Kind::Country,
                   countryLines(50) + countryLines(3, "\n"), Problem::None},
-        CheckCase{"NoLineEndsAtAll", Kind::Country, std::string(10000, 'x'), Problem::OneHugeLine},
+        CheckCase{"NoLineEndsAtAll", Kind::Country, std::string(10000, 'x'), Problem::LineTooLong},
+        // A line as long as a line may be is read whole; one byte more and it is cut.
+        CheckCase{"LineAtTheLengthBound", Kind::Country,
+                  "1 DL DL\r\n" + std::string(LineReader::MaxLineLength, 'x') + "\r\n",
+                  Problem::None},
+        CheckCase{"LinePastTheLengthBound", Kind::Country,
+                  "1 DL DL\r\n" + std::string(LineReader::MaxLineLength + 1, 'x') + "\r\n",
+                  Problem::LineTooLong},
         CheckCase{"OneShortLine", Kind::Country, "1 DL DL", Problem::None},
         CheckCase{"CountryPage", Kind::Country, Page, Problem::Markup},
         CheckCase{"PageWithLfEndsIsMarkupFirst", Kind::Country,
@@ -144,11 +152,13 @@ TEST(DataFileCheck, WhatRulesOutDataAndWhatRefusesADownload)
     for (Problem problem :
          {Problem::None, Problem::NulBytes, Problem::HiddenByMark, Problem::TooManyRows})
         EXPECT_FALSE(rulesOutData(problem));
-    for (Problem problem : {Problem::Empty, Problem::Markup, Problem::OneHugeLine, Problem::Utf16})
+    for (Problem problem : {Problem::Empty, Problem::Markup, Problem::OneHugeLine,
+                            Problem::LineTooLong, Problem::Utf16})
         EXPECT_TRUE(rulesOutData(problem));
     EXPECT_FALSE(refusedAsDownload(Problem::None));
-    for (Problem problem : {Problem::Empty, Problem::Markup, Problem::OneHugeLine, Problem::Utf16,
-                            Problem::NulBytes, Problem::HiddenByMark, Problem::TooManyRows})
+    for (Problem problem :
+         {Problem::Empty, Problem::Markup, Problem::OneHugeLine, Problem::LineTooLong,
+          Problem::Utf16, Problem::NulBytes, Problem::HiddenByMark, Problem::TooManyRows})
         EXPECT_TRUE(refusedAsDownload(problem));
     EXPECT_EQ(std::error_code(Problem::Markup).message(), explain(Problem::Markup));
 }
