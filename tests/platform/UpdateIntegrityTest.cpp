@@ -42,7 +42,9 @@ const QByteArray Ok = "HTTP/1.1 200 OK\r\n";
 const QByteArray OldCountry = "x DL DL\r\n";
 const QByteArray OldBureau = "DL    Germany                DL    DARC                     Y\r\n";
 constexpr std::int32_t InstalledVersion = 2025010100;
-constexpr std::int32_t PublishedVersion = 2025093000;
+// The version that the heading of the shipped vorn.asc names: a publication is never older than
+// the files it brings, else installing it would store the newer heading.
+constexpr std::int32_t PublishedVersion = 2025093001;
 
 QByteArray shipped(const char *name)
 {

@@ -138,8 +138,9 @@ def main():
 
             # The next start, with updates off: it must load the data and show no error. Ended
             # by SIGTERM, it writes its settings in full, as Exit does.
+            # Its number is above the heading of any vorn.asc in the folder, which would raise it.
             with open(os.path.join(folder, "vorn.set"), "wb") as f:
-                f.write(b"UN\r\nN5\r\n")
+                f.write(b"UN\r\nN2025093050\r\n")
             vorn = subprocess.Popen([arguments.vorn], cwd=folder, env=environment,
                                     stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
             time.sleep(1.0)
@@ -152,7 +153,7 @@ def main():
                 raise Failure(f"at {moment:.2f} s: the next start ended with status {status}")
             with open(os.path.join(folder, "vorn.set"), "rb") as f:
                 written = f.read()
-            if written != b"BM\r\nUN\r\nCN\r\nN5\r\nR\r\n":
+            if written != b"BM\r\nUN\r\nCN\r\nN2025093050\r\nR\r\n":
                 raise Failure(f"at {moment:.2f} s: SIGTERM left vorn.set as {written!r}")
         steps = {"a file arriving": ".part", "the header being cut": "vorn_file.",
                  "a backup copy made": "_old.asc"}

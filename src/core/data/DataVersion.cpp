@@ -2,8 +2,6 @@
 
 #include "core/text/Integer.h"
 
-#include <optional>
-
 namespace {
 
 struct DateAndRevision
@@ -61,4 +59,9 @@ std::string describeDataVersion(std::int32_t version)
            twoDigits(static_cast<unsigned>(date.month())) + "-" +
            twoDigits(static_cast<unsigned>(date.day())) + ", revision " +
            std::to_string(parts->revision);
+}
+
+std::int32_t installedDataVersion(std::int32_t stored, std::optional<std::int32_t> bureauHeading)
+{
+    return bureauHeading && *bureauHeading > stored ? *bureauHeading : stored;
 }

@@ -6,8 +6,9 @@ AppSettings SettingsStore::load()
 {
     AppSettings settings;
     const LoadResult result = readSettingsFile(m_file, settings);
-    m_firstStart = result.error == std::errc::no_such_file_or_directory;
-    m_readError = m_firstStart ? std::error_code{} : result.error;
+    // A missing file is a first start, no failure.
+    const bool missing = result.error == std::errc::no_such_file_or_directory;
+    m_readError = missing ? std::error_code{} : result.error;
     // What was read before a failure may be half a file: the run takes none of it.
     return m_readError ? AppSettings{} : settings;
 }

@@ -16,8 +16,6 @@ public:
     // The defaults with the file read over them; the defaults alone when the file is missing or
     // cannot be read.
     AppSettings load();
-    // No file was there: the program starts for the first time in this folder.
-    bool firstStart() const { return m_firstStart; }
     // Why the file that is there could not be read; empty when it was read or is missing.
     const std::error_code &readError() const { return m_readError; }
 
@@ -29,6 +27,5 @@ public:
 
 private:
     std::filesystem::path m_file;
-    bool m_firstStart = false;
     std::error_code m_readError;
 };

@@ -1,5 +1,7 @@
 #include "core/shell/AppState.h"
 
+#include "core/data/DataVersion.h"
+
 LoadResult AppState::load(DataFile file)
 {
     const std::filesystem::path path = folder.fileOf(file);
@@ -25,4 +27,9 @@ const CallListLoad &AppState::loadExactCalls()
 {
     m_exactCallsLoad = loadExactCallList(countries.exactCalls(), folder.path(DataFiles::CallsFile));
     return m_exactCallsLoad;
+}
+
+std::string AppState::installedDataInWords() const
+{
+    return describeDataVersion(settings.dataVersion);
 }

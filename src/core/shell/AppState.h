@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 // What the windows share for the whole run: the user's settings, the two tables and the folder
 // that holds the files. main() owns it and hands it to the main window, the update operations
@@ -37,9 +38,10 @@ struct AppState
     {
         return file == DataFile::Country ? m_countryFindings : m_bureauFindings;
     }
-    // The version of the data in use: the one the loaded vorn.asc names, else the one the last
-    // update installed.
-    std::int32_t dataInUse() const { return bureauFileVersion.value_or(settings.dataVersion); }
+    // The installed data version in words, as the About box and the Update dialog show it: the
+    // number the update check compares with (settings.dataVersion), which the start-up and every
+    // update bring in line with the loaded vorn.asc (installedDataVersion).
+    std::string installedDataInWords() const;
 
     // Loads calls.asc into the country table's list of exact calls. A file that is missing,
     // cannot be read or is refused leaves the list empty, and the look-up answers as without it.

@@ -1,6 +1,7 @@
 #include "core/shell/StartupSequence.h"
 
 #include "core/data/DataFiles.h"
+#include "core/data/DataVersion.h"
 #include "core/shell/AppState.h"
 #include "core/shell/MessageBoxes.h"
 #include "core/shell/UpdateOperations.h"
@@ -16,8 +17,8 @@ constexpr std::size_t RowsNamed = 8;
 } // namespace
 
 StartupSequence::StartupSequence(AppState &state, MessageBoxes &boxes, UpdateOperations &updates,
-                                 StartupWindow &window, bool firstStart)
-    : m_state(state), m_boxes(boxes), m_updates(updates), m_window(window), m_firstStart(firstStart)
+                                 StartupWindow &window)
+    : m_state(state), m_boxes(boxes), m_updates(updates), m_window(window)
 {}
 
 bool StartupSequence::run()
@@ -46,10 +47,12 @@ bool StartupSequence::run()
     if (dataReplaced)
         settings.dataVersion = publishedDataVersion;
     const bool bothLoaded = loaded && allLoaded;
-    if (!dataReplaced && m_firstStart && bothLoaded && m_state.bureauFileVersion)
-        // The data shipped with the program are as new as their heading says: a first check must
-        // not offer them again.
-        settings.dataVersion = *m_state.bureauFileVersion;
+    if (bothLoaded)
+        // Data shipped with the program, or copied in by hand, are as new as their heading says:
+        // a check must not offer older ones. A file that did not load leaves the number as the
+        // failure set it.
+        settings.dataVersion =
+            installedDataVersion(settings.dataVersion, m_state.bureauFileVersion);
     if (bothLoaded && !m_windowClosed)
         warnOfUnusableRows();
     if (!m_windowClosed)

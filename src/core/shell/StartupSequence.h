@@ -25,15 +25,14 @@ public:
 // update check when updates are on, loads country.asc and vorn.asc, and recovers a file that
 // cannot be read, or cannot be a data file, by a download or its backup copy; ends the program
 // when that fails too. Rows that the data files hold but cannot answer for are named in a
-// warning: they stay the user's. Then loads the list of exact calls, calls.asc, whose absence
-// changes nothing and whose damage only draws a warning.
+// warning: they stay the user's. Once both files are loaded, the installed data version is
+// brought in line with them (installedDataVersion). Then loads the list of exact calls,
+// calls.asc, whose absence changes nothing and whose damage only draws a warning.
 class StartupSequence
 {
 public:
-    // firstStart: no settings file was there, so the data version is taken from the heading of
-    // the vorn.asc that loads.
     StartupSequence(AppState &state, MessageBoxes &boxes, UpdateOperations &updates,
-                    StartupWindow &window, bool firstStart = false);
+                    StartupWindow &window);
 
     // Runs the whole sequence once. False when the data could not be loaded and the main window
     // was closed.
@@ -53,6 +52,5 @@ private:
     MessageBoxes &m_boxes;
     UpdateOperations &m_updates;
     StartupWindow &m_window;
-    bool m_firstStart;
     bool m_windowClosed = false;
 };

@@ -205,13 +205,14 @@ void UpdatePolicy::installUpdate(std::int32_t publishedVersion)
     const bool countryLoads = reloadOrRestore(DataFile::Country);
     const bool bureauLoads = reloadOrRestore(DataFile::Bureau);
     if (replaced && countryLoads && bureauLoads)
-        m_state.settings.dataVersion = publishedVersion;
+        m_state.settings.dataVersion =
+            installedDataVersion(publishedVersion, m_state.bureauFileVersion);
 }
 
 void UpdatePolicy::updateMenuClick()
 {
     const UpdateDialog::Choice choice =
-        m_dialog.exec(m_state.settings.updateMode, describeDataVersion(m_state.dataInUse()));
+        m_dialog.exec(m_state.settings.updateMode, m_state.installedDataInWords());
     if (choice.button == UpdateDialog::Button::Ok)
         m_state.settings.updateMode = choice.mode;
     // Only the button pressed in this showing checks: a dialog left with Escape or its close box

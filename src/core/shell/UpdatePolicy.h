@@ -26,7 +26,8 @@ public:
     };
 
     virtual ~UpdateDialog() = default;
-    // dataInUse: the data version in words, e.g. "data of 2025-09-30, revision 0".
+    // dataInUse: the installed data version in words, as AppState::installedDataInWords gives
+    // it, e.g. "data of 2025-09-30, revision 0".
     virtual Choice exec(UpdateMode stored, const std::string &dataInUse) = 0;
 };
 

@@ -14,7 +14,8 @@ class AboutBox : public QDialog
 public:
     explicit AboutBox(QWidget *parent = nullptr);
 
-    // The version of the data in use, e.g. "data of 2025-09-30, revision 0".
+    // The installed data version in words, as AppState::installedDataInWords gives it, e.g.
+    // "data of 2025-09-30, revision 0".
     void setDataInUse(const QString &text);
     // Whether the list of exact calls is in use and how many calls it holds, e.g. "exact calls:
     // 20189 (calls.asc)".

@@ -1,7 +1,6 @@
 #include "ui/main/MainForm.h"
 
 #include "core/data/DataFiles.h"
-#include "core/data/DataVersion.h"
 #include "core/data/ExactCallList.h"
 #include "core/lookup/CallLookup.h"
 #include "core/lookup/PortableLookup.h"
@@ -383,7 +382,7 @@ void MainForm::runStartupSequence()
                                    "file as it is."),
                        m_settingsStore.file().string() + ": " + error.message());
     }
-    StartupSequence sequence(m_state, m_boxes, m_updates, *this, m_settingsStore.firstStart());
+    StartupSequence sequence(m_state, m_boxes, m_updates, *this);
     m_startupFailed = !sequence.run();
     m_firstActivation = false;
     if (m_startupFailed)
@@ -470,7 +469,7 @@ void MainForm::speakResult()
 
 void MainForm::aboutMenuClick()
 {
-    m_aboutBox->setDataInUse(QString::fromStdString(describeDataVersion(m_state.dataInUse())));
+    m_aboutBox->setDataInUse(QString::fromStdString(m_state.installedDataInWords()));
     m_aboutBox->setExactCallList(QString::fromStdString(
         describeExactCallList(m_state.exactCallsLoad(), m_state.countries.exactCalls().count())));
     m_aboutBox->exec();

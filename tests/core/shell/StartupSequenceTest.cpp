@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -353,52 +354,62 @@ INSTANTIATE_TEST_SUITE_P(DataVersion, StartupSequenceTest, testing::Values(
 ), [](const testing::TestParamInfo<StartupCase> &row) { return std::string(row.param.name); });
 // clang-format on
 
-struct FirstStartCase
+struct InstalledVersionCase
 {
     const char *name;
-    bool firstStart;
+    std::int32_t stored; // in vorn.set, or 0 at a first start
     File country;
-    bool heading; // vorn.asc names its data version
+    std::optional<std::int32_t> heading; // the data version that vorn.asc names
     // expected
-    std::int32_t dataVersion; // it starts at 0, the default
+    std::int32_t dataVersion;
 };
 
-void PrintTo(const FirstStartCase &row, std::ostream *out)
+void PrintTo(const InstalledVersionCase &row, std::ostream *out)
 {
     *out << row.name;
 }
 
-class FirstStartTest : public testing::TestWithParam<FirstStartCase>
+class InstalledVersionTest : public testing::TestWithParam<InstalledVersionCase>
 {
 };
 
-// Without a settings file the data version would be 0, and the first check would offer the very
-// data that came with the program.
-TEST_P(FirstStartTest, TakesTheDataVersionOfTheShippedData)
+// The number that the update check compares with, and that the About box and the Update dialog
+// show, is what the folder holds: never older than the loaded vorn.asc.
+TEST_P(InstalledVersionTest, FollowsTheLoadedFiles)
 {
-    const FirstStartCase &row = GetParam();
+    const InstalledVersionCase &row = GetParam();
     TempDir dir;
     prepare(dir, DataFiles::CountryFile, row.country, CountryFile);
-    dir.write(DataFiles::BureauFile,
-              (row.heading ? "Vorn QSL bureaus, data 2025093000\r\n" : "") + BureauFile);
+    dir.write(
+        DataFiles::BureauFile,
+        (row.heading ? "Vorn QSL bureaus, data " + std::to_string(*row.heading) + "\r\n" : "") +
+            BureauFile);
     Events events;
     RecordingBoxes boxes(events, {});
     MessageBoxGate gate(boxes);
     ScriptedUpdates updates(events, gate, dir);
     RecordingWindow window(events, gate);
     AppState state(dir.path());
+    state.settings.dataVersion = row.stored;
 
-    StartupSequence(state, gate, updates, window, row.firstStart).run();
+    StartupSequence(state, gate, updates, window).run();
     EXPECT_EQ(state.settings.dataVersion, row.dataVersion);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
-    Starts, FirstStartTest,
-    testing::Values(FirstStartCase{"FirstStart", true, File::Good, true, 2025093000},
-                    FirstStartCase{"SettingsFileWasThere", false, File::Good, true, 0},
-                    FirstStartCase{"NoVersionInTheHeading", true, File::Good, false, 0},
-                    FirstStartCase{"CountryFileAPage", true, File::Page, true, 0}),
-    [](const testing::TestParamInfo<FirstStartCase> &row) { return std::string(row.param.name); });
+    Starts, InstalledVersionTest,
+    testing::Values(
+        // Without it the first check would offer the very data that came with the program.
+        InstalledVersionCase{"FirstStart", 0, File::Good, 2025093000, 2025093000},
+        // The update information was raised to 2025093010 over a vorn.asc of revision 2.
+        InstalledVersionCase{"PublicationRaisedByHand", 2025093010, File::Good, 2025093002, 2025093010},
+        InstalledVersionCase{"FilesCopiedInByHand", 2025093010, File::Good, 2025100105, 2025100105},
+        InstalledVersionCase{"NoVersionInTheHeading", 2025093010, File::Good, std::nullopt, 2025093010},
+        // "You need to update": the number stays 0, so that the next check offers the data.
+        InstalledVersionCase{"CountryFileAPage", 2025093010, File::Page, 2025100105, 0}),
+    [](const testing::TestParamInfo<InstalledVersionCase> &row) { return std::string(row.param.name); });
+// clang-format on
 
 struct ExactCallsCase
 {

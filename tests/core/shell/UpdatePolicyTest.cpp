@@ -52,6 +52,7 @@ public:
     F country = F::None;
     F bureau = F::None;
     Arrives arrives = Arrives::Sound;
+    std::string bureauHeading; // what the published vorn.asc starts with
 
     std::vector<DownloadRequest> requests;
 
@@ -78,7 +79,7 @@ public:
         const bool lacking = file == DataFile::Bureau && arrives == Arrives::BureauLacksEntity;
         std::ofstream(path, std::ios::binary) << (file == DataFile::Country ? NewCountry
                                                   : lacking                 ? OldBureau
-                                                                            : NewBureau);
+                                                            : bureauHeading + NewBureau);
         return result;
     }
 
@@ -91,12 +92,15 @@ class ScriptedDialog final : public UpdateDialog
 {
 public:
     explicit ScriptedDialog(std::deque<Choice> choices) : m_choices(std::move(choices)) {}
-    Choice exec(UpdateMode, const std::string &) override
+    Choice exec(UpdateMode, const std::string &dataInUse) override
     {
+        shown.push_back(dataInUse);
         const Choice choice = m_choices.front();
         m_choices.pop_front();
         return choice;
     }
+
+    std::vector<std::string> shown; // the data version in words, at each showing
 
 private:
     std::deque<Choice> m_choices;
@@ -310,6 +314,29 @@ TEST(UpdatePolicyTest, DataFilesAreMeasuredAgainstThePublicationWithinTheUpdates
     EXPECT_TRUE(policy.downloadCountryFile());
     EXPECT_EQ(server.requests.back().expected, country);
     EXPECT_EQ(server.requests.back().deadline, std::nullopt);
+}
+
+// A publication whose update information was raised by hand to revision 10 brings a vorn.asc
+// that still names revision 2: the dialog shows the number that the check compares with.
+TEST(UpdatePolicyTest, DialogShowsTheInstalledDataVersion)
+{
+    TempDir dir;
+    dir.write(DataFiles::CountryFile, OldCountry);
+    dir.write(DataFiles::BureauFile, "Vorn QSL bureaus, data 2025093000\r\n" + OldBureau);
+    AppState state(dir.path());
+    state.settings.dataVersion = 2025093000;
+    ASSERT_TRUE(state.load(DataFile::Country) && state.load(DataFile::Bureau));
+    Events events;
+    RecordingBoxes boxes(events, {A::Yes});
+    ScriptedServer server(events, state.folder);
+    server.info = {F::None, {}, {2025093010, 302, {}, {}}};
+    server.bureauHeading = "Vorn QSL bureaus, data 2025093002\r\n";
+    ScriptedDialog dialog({CheckNow, CloseBox});
+    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
+    policy.updateMenuClick();
+    policy.updateMenuClick();
+    EXPECT_EQ(dialog.shown, (std::vector<std::string>{"data of 2025-09-30, revision 0",
+                                                      "data of 2025-09-30, revision 10"}));
 }
 
 // country.asc is an empty directory, which loads as nothing; the backup copy is good.

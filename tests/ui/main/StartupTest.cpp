@@ -325,13 +325,13 @@ void StartupTest::aboutBoxShowsTheDataInUse_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QByteArray>("calls"); // calls.asc, none when empty
     QTest::addColumn<QString>("callsShown");
-    // The data that answer are what the user asks about: the loaded file says best what it is.
-    QTest::newRow("named by the loaded vorn.asc")
-        << QByteArray("Vorn QSL bureaus, data 2025093001\r\n") << "data of 2025-09-30, revision 1"
+    // vorn.set says 2025093010: the installed version, which the update check compares with.
+    QTest::newRow("a publication raised by hand over revision 2")
+        << QByteArray("Vorn QSL bureaus, data 2025093002\r\n") << "data of 2025-09-30, revision 10"
         << QByteArray("1 DL1ABC VK\r\n2 VK2ABC DL\r\n") << "exact calls: 2 (calls.asc)";
-    QTest::newRow("else the version the last update installed")
-        << QByteArray() << "data of 2025-10-01, revision 2" << QByteArray()
-        << "exact calls: none (no calls.asc)";
+    QTest::newRow("newer files copied in by hand")
+        << QByteArray("Vorn QSL bureaus, data 2025100105\r\n") << "data of 2025-10-01, revision 5"
+        << QByteArray() << "exact calls: none (no calls.asc)";
 }
 
 void StartupTest::aboutBoxShowsTheDataInUse()
@@ -341,7 +341,7 @@ void StartupTest::aboutBoxShowsTheDataInUse()
     QFETCH(QByteArray, calls);
     QFETCH(QString, callsShown);
     Harness h;
-    QVERIFY(writeFile(h.path("vorn.set"), "N2025100102\r\n"));
+    QVERIFY(writeFile(h.path("vorn.set"), "N2025093010\r\n"));
     QVERIFY(writeFile(h.path("vorn.asc"), heading + testBureauFile()));
     if (!calls.isEmpty())
         QVERIFY(writeFile(h.path("calls.asc"), calls));
