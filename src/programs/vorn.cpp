@@ -2,8 +2,10 @@
 
 #include "core/data/BureauTable.h"
 #include "core/data/DataFiles.h"
+#include "core/data/DataVersion.h"
 #include "core/data/ExactCallList.h"
 #include "core/settings/BuildSettings.h"
+#include "core/settings/SettingsFile.h"
 #include "core/settings/ShippedFiles.h"
 #include "core/settings/Version.h"
 #include "core/shell/AppState.h"
@@ -147,18 +149,19 @@ int printDataDirectory()
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-// "vorn --version": the program's version, the data version that vorn.asc names and the list of
-// exact calls, for the data in the current directory, where the launcher starts Vorn. Needs no
-// display and leaves any running Vorn alone.
+// "vorn --version": the program's version, the installed data version in the words of the About
+// box and the list of exact calls, for the data in the current directory, where the launcher
+// starts Vorn. Needs no display and leaves any running Vorn alone.
 bool printVersion(int argc, char *argv[])
 {
     if (argc != 2 || std::string_view(argv[1]) != "--version")
         return false;
-    const std::optional<std::int32_t> dataVersion = bureauFileDataVersion(DataFiles::BureauFile);
+    const std::int32_t installed =
+        installedDataVersion(readSettingsFile(DataFiles::SettingsFile).dataVersion,
+                             bureauFileDataVersion(DataFiles::BureauFile));
     ExactCallList calls;
     const CallListLoad load = loadExactCallList(calls, DataFiles::CallsFile);
-    std::printf("vorn %s\ndata %s\n%s\n", ProgramVersion,
-                dataVersion ? std::to_string(*dataVersion).c_str() : "version unknown",
+    std::printf("vorn %s\n%s\n%s\n", ProgramVersion, describeDataVersion(installed).c_str(),
                 describeExactCallList(load, calls.count(), true).c_str());
     return true;
 }

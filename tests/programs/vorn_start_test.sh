@@ -85,4 +85,12 @@ ln -s "$work/prefix/bin/vorn-start" "$work/link"
 out=$(XDG_DATA_HOME="$work/installed" "$work/link" x)
 [ "$out" = "$work/installed/vorn x" ] || fail "installed launcher ran as: $out"
 cmp -s "$work/share/vorn.asc" "$work/installed/vorn/vorn.asc" || fail "installed launcher copied nothing"
+
+# The program's --version names the installed data version in the About box's words: the number
+# vorn.set holds, also over a vorn.asc whose heading names older data.
+mkdir "$work/version"
+printf 'Vorn QSL bureaus, data 2025093002\r\n' > "$work/version/vorn.asc"
+printf 'N2025093010\r\n' > "$work/version/vorn.set"
+out=$(cd "$work/version" && "$vorn" --version | sed -n 2p)
+[ "$out" = "data of 2025-09-30, revision 10" ] || fail "vorn --version named: $out"
 echo "launcher: all checks passed"
