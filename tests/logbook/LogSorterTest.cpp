@@ -424,6 +424,21 @@ TEST(Piles, everyColumnOfTheQsoRowsIsQuotedAsCsv)
     }
 }
 
+// A QSO's field is kept up to 32 characters, more than any sensible value has; the rest is cut.
+TEST(Piles, aQsoFieldIsKeptUpTo32Characters)
+{
+    const World world;
+    const std::pair<std::size_t, std::size_t> rows[] = {{32, 32}, {33, 32}};
+    for (const auto &[length, kept] : rows) {
+        LogSorter sorter;
+        feed(sorter, {{{"CALL", "DL1ABC"}, {"MODE", std::string(length, 'M')}}});
+        const SortedLog sorted = sortLog(sorter, world.countries, world.bureaus, QsoSelection::All);
+        EXPECT_EQ(sorted.qso(sorted.piles.at(0).cards.at(0).qsos.at(0)).mode,
+                  std::string(kept, 'M'))
+            << length;
+    }
+}
+
 TEST(Piles, aCardListsItsQsosAsTheyWereMade)
 {
     const World world;
