@@ -76,6 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"InnerBlanksStay",
                    record("VP8/h", "South Shetland Is.", "VP8", "VP8 QSL bureau", 'N'),
                    BureauRow{"VP8/h", "South Shetland Is.", "VP8", "VP8 QSL bureau", false}},
+        // An entity code fills its six columns.
+        RecordCase{"SixCharacterCode", record("3Y/BVT", "Bouvet", "3Y", "NRRL QSL bureau", 'Y'),
+                   BureauRow{"3Y/BVT", "Bouvet", "3Y", "NRRL QSL bureau", true}},
         RecordCase{"TabIsNotTrimmed", record("\tDL", "x", "DL", "y", 'Y'),
                    BureauRow{"\tDL", "x", "DL", "y", true}},
         RecordCase{"Column29IsNotRead",
@@ -95,6 +98,20 @@ std::string records(std::size_t count)
         text +=
             record("E" + std::to_string(i), "Entity " + std::to_string(i), "S", "B", 'Y') + "\r\n";
     return text;
+}
+
+// Codes are compared in their six columns: a longer one handed to the table is cut, as the
+// country file's codes are.
+TEST(BureauTable, KeepsSixCharactersOfACode)
+{
+    const std::pair<const char *, const char *> rows[] = {{"3Y/BVT", "3Y/BVT"},
+                                                          {"3Y/BVTX", "3Y/BVT"}};
+    for (const auto &[code, kept] : rows) {
+        BureauTable table;
+        ASSERT_TRUE(table.append({code, "Bouvet", "3Y", "", true}));
+        EXPECT_EQ(table.rows()[0].entityCode, kept) << code;
+        EXPECT_EQ(table.firstOf(kept), &table.rows()[0]) << code;
+    }
 }
 
 TEST(LoadBureauTable, HeadingsTakeNoSlot)
