@@ -70,6 +70,8 @@ private slots:
     void droppedLogOpensTheWindow();
     void labelsHoldTheCardsAndTheirQsos_data();
     void labelsHoldTheCardsAndTheirQsos();
+    void labelsGoOnTheSheetThePlanSays_data();
+    void labelsGoOnTheSheetThePlanSays();
     void sheetPagesAreCounted();
     void longFirstPileStartsOnTheFirstPage();
     void dialogsStartBesideTheLog_data();
@@ -411,6 +413,40 @@ void SortLogFormTest::labelsHoldTheCardsAndTheirQsos()
         QVERIFY2(found >= 0, qPrintable(part + " after " + QString::number(at) + " in " + text));
         at = found + part.size();
     }
+}
+
+void SortLogFormTest::labelsGoOnTheSheetThePlanSays_data()
+{
+    QTest::addColumn<bool>("letter");
+    QTest::addColumn<int>("cards"); // of one pile: a heading label and a label per card
+    QTest::addColumn<int>("sheets");
+    QTest::newRow("A4, 24 labels") << false << 23 << 1;
+    QTest::newRow("A4, 25 labels") << false << 24 << 2;
+    QTest::newRow("Letter, 30 labels") << true << 29 << 1;
+    QTest::newRow("Letter, 31 labels") << true << 30 << 2;
+}
+
+void SortLogFormTest::labelsGoOnTheSheetThePlanSays()
+{
+    QFETCH(bool, letter);
+    QFETCH(int, cards);
+    QFETCH(int, sheets);
+    QByteArray log;
+    for (int i = 0; i < cards; ++i)
+        log += "<CALL:6>DL" + QByteArray::number(1000 + i) + "<EOR>";
+    QVERIFY(writeFile(m_log, log));
+    SortLogForm *form = sortedForm(true);
+    QVERIFY(form);
+    LabelForm *labels = form->labelForm();
+    labels->chooseLetter(letter);
+    const QString pdf = m_harness->path("labels.pdf");
+    QVERIFY(labels->saveAsPdf(pdf));
+    const QStringList pages = pdfText(pdf).split('\f', Qt::SkipEmptyParts);
+    QCOMPARE(pages.size(), sheets);
+    // The last card is on the last sheet, and on no other.
+    const QString last = QStringLiteral("DL%1").arg(1000 + cards - 1);
+    QVERIFY2(pages.last().contains(last), qPrintable(pages.last()));
+    QCOMPARE(pdfText(pdf).count(last), 1);
 }
 
 void SortLogFormTest::sheetPagesAreCounted()
