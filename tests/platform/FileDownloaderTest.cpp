@@ -106,6 +106,18 @@ void FileDownloaderTest::fetchesTheCountryFile_data()
         << QList<QByteArray>{Ok + "\r\n<!DOCTYPE html>\r\n<html><body>Log in</body></html>\r\n"}
         << true << F(DownloadFailure::NotDataFile) << "what 127.0.0.1 sent is not a sound data file"
         << Installed;
+    // A data file may take 4 MiB: here 1,024 lines of 4 KiB, a note after each row.
+    QByteArray large;
+    for (int i = 0; i < 1024; ++i)
+        large += "x DL DL " + QByteArray(4096 - 10, 'n') + "\r\n";
+    const auto framed = [](const QByteArray &body) {
+        return Ok + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    };
+    QTest::newRow("4 MiB") << QList<QByteArray>{framed(large)} << true << F(DownloadFailure::None)
+                           << none << large;
+    QTest::newRow("4 MiB and a byte")
+        << QList<QByteArray>{framed(large + "x")} << true << F(DownloadFailure::BadResponse)
+        << "127.0.0.1: no valid answer (body limit exceeded)" << Installed;
     QTest::newRow("never answers")
         << QList<QByteArray>{} << false << F(DownloadFailure::ReceiveFailed)
         << "127.0.0.1: no answer for 1 seconds" << Installed;

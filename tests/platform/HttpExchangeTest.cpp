@@ -87,6 +87,21 @@ void HttpExchangeTest::endsOnce_data()
     QTest::newRow("cut by the peer in the header")
         << QList<QByteArray>{Ok + "Server: x\r\n"} << true << 0
         << "failed BadResponse: no valid answer (partial message)" << QByteArray() << qint64(-1);
+    // The header takes at most 16 KiB, from the status line to the empty line; the body at most
+    // the limit the exchange was given.
+    const auto header = [](qsizetype size) {
+        const QByteArray fields = "Content-Length: 5\r\n\r\n";
+        return Ok + "X: " + QByteArray(size - Ok.size() - 5 - fields.size(), 'a') + "\r\n" + fields;
+    };
+    QTest::newRow("a header of 16 KiB") << QList<QByteArray>{header(16 * 1024) + "hello"} << false
+                                        << 0 << "completed 200" << QByteArray("hello") << qint64(5);
+    QTest::newRow("a header of 16 KiB and a byte")
+        << QList<QByteArray>{header(16 * 1024 + 1) + "hello"} << false << 0
+        << "failed BadResponse: no valid answer (header limit exceeded)" << QByteArray()
+        << qint64(-1);
+    QTest::newRow("as large as it may be")
+        << QList<QByteArray>{Ok + "Content-Length: 1024\r\n\r\n" + QByteArray(1024, 'x')} << false
+        << 0 << "completed 200" << QByteArray(1024, 'x') << qint64(1024);
     QTest::newRow("too large") << QList<QByteArray>{Ok + "Content-Length: 1025\r\n\r\n" +
                                                     QByteArray(1025, 'x')}
                                << false << 0

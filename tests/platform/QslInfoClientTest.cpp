@@ -251,6 +251,14 @@ void QslInfoClientTest::answers_data()
     // Answers that are dropped say so.
     QTest::newRow("not HTTP") << QList<QByteArray>{"</soap:Envelope>\r\n\r\n"}
                               << QStringList{failed + "no valid answer (bad version) ***"};
+    // An answer's body may take 64 KiB.
+    const qsizetype envelope = soapAnswer("").size();
+    QTest::newRow("an answer of 64 KiB")
+        << QList<QByteArray>{httpAnswer(soapAnswer(QByteArray(64 * 1024 - envelope, 'x')))}
+        << QStringList{head, QString(64 * 1024 - envelope, 'x'), " "};
+    QTest::newRow("an answer of 64 KiB and a byte")
+        << QList<QByteArray>{httpAnswer(soapAnswer(QByteArray(64 * 1024 - envelope + 1, 'x')))}
+        << QStringList{failed + "no valid answer (body limit exceeded) ***"};
     QTest::newRow("larger than an answer may be")
         << QList<QByteArray>{httpAnswer(soapAnswer(QByteArray(QslInfoClient::AnswerLimit, 'x')))}
         << QStringList{failed + "no valid answer (body limit exceeded) ***"};

@@ -86,7 +86,10 @@ INSTANTIATE_TEST_SUITE_P(Answers, HttpFramingTest, testing::Values(
     FramingCase{"EndlessHeader", Ok + "X: " + Big, false, State::Failed, 0, ""},
     // Found by fuzzing: the limit holds for the whole header, however it arrives.
     FramingCase{"EndlessChunkExtension", Ok + "Transfer-Encoding: chunked\r\n\r\n3;x=" + Big, false, State::Failed, 200, ""},
-    FramingCase{"HeaderJustOverTheLimit", Ok + "X: " + std::string(16370, 'a') + "\r\n\r\nbody", true, State::Failed, 0, ""}
+    FramingCase{"HeaderJustOverTheLimit", Ok + "X: " + std::string(16370, 'a') + "\r\n\r\nbody", true, State::Failed, 0, ""},
+    // A header of 16 KiB from the status line to the empty line is taken, one byte more is not.
+    FramingCase{"HeaderAtTheLimit", Ok + "X: " + std::string(16360, 'a') + "\r\n\r\nbody", true, State::Complete, 200, "body"},
+    FramingCase{"HeaderOneByteOverTheLimit", Ok + "X: " + std::string(16361, 'a') + "\r\n\r\nbody", true, State::Failed, 0, ""}
 ), [](const testing::TestParamInfo<FramingCase> &row) { return std::string(row.param.name); });
 // clang-format on
 
