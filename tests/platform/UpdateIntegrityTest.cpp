@@ -9,7 +9,7 @@
 #include "platform/FileDownloader.h"
 #include "support/FakeServer.h"
 #include "support/TestDataFiles.h"
-#include "support/WindowFakes.h"
+#include "support/YesBoxes.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>

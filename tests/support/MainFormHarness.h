@@ -5,12 +5,36 @@
 #include "support/TestDataFiles.h"
 #include "support/WindowFakes.h"
 #include "ui/main/MainForm.h"
+#include "ui/qslinfo/QslInfoQuery.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+
+// Records what the main window asks of the QSL information service.
+class FakeQslInfoQuery final : public QslInfoQuery
+{
+public:
+    explicit FakeQslInfoQuery(EventLog &log) : m_log(log) {}
+
+    void applyQslInfoMode() override { m_log << QStringLiteral("query window"); }
+    void queryCall(const std::string &callFieldText) override
+    {
+        m_log << QStringLiteral("query ") + fromSingleByte(callFieldText);
+    }
+    void databaseMenuClick() override { m_log << QStringLiteral("database settings"); }
+    QWidget *queryForm() const override { return form; }
+    QWidget *queryMemo() const override { return memo; }
+
+    // The query window that the main window colours, if the test gives one.
+    QWidget *form = nullptr;
+    QWidget *memo = nullptr;
+
+private:
+    EventLog &m_log;
+};
 
 // A web server that cannot be reached, for the real update operations.
 struct UnreachableServer final : Downloader

@@ -6,7 +6,7 @@
 #include "core/shell/MessageBoxes.h"
 #include "core/shell/UpdateOperations.h"
 #include "core/speech/SpeechEngine.h"
-#include "ui/qslinfo/QslInfoQuery.h"
+#include "support/YesBoxes.h"
 #include "ui/widgets/CoreText.h"
 
 #include <QStringList>
@@ -55,18 +55,6 @@ private:
     EventLog &m_log;
 };
 
-// Says Yes to every question and keeps the texts without their heading.
-class YesBoxes final : public MessageBoxes
-{
-public:
-    QStringList texts;
-    Answer show(Kind, Buttons buttons, const std::string &text, const std::string &) override
-    {
-        texts << QString::fromStdString(text.substr(withHeading("").size()));
-        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
-    }
-};
-
 class FakeSpeechEngine final : public SpeechEngine
 {
 public:
@@ -82,28 +70,6 @@ public:
         error = "no voice";
         return false;
     }
-
-private:
-    EventLog &m_log;
-};
-
-class FakeQslInfoQuery final : public QslInfoQuery
-{
-public:
-    explicit FakeQslInfoQuery(EventLog &log) : m_log(log) {}
-
-    void applyQslInfoMode() override { m_log << QStringLiteral("query window"); }
-    void queryCall(const std::string &callFieldText) override
-    {
-        m_log << QStringLiteral("query ") + fromSingleByte(callFieldText);
-    }
-    void databaseMenuClick() override { m_log << QStringLiteral("database settings"); }
-    QWidget *queryForm() const override { return form; }
-    QWidget *queryMemo() const override { return memo; }
-
-    // The query window that the main window colours, if the test gives one.
-    QWidget *form = nullptr;
-    QWidget *memo = nullptr;
 
 private:
     EventLog &m_log;

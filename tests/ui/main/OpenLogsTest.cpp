@@ -1,11 +1,12 @@
-// Logs handed to the main window, by the command line or by a later start of the program: each
-// opens in a Sort log window of its own, and never before the data files are loaded.
+// Logs handed to the main window, by the command line, by a later start of the program or dropped
+// on it: each opens in a Sort log window of its own, and never before the data files are loaded.
 
 #include "support/MainFormHarness.h"
 #include "ui/sortlog/SortLogForm.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QMimeData>
 #include <algorithm>
 
 namespace {
@@ -42,6 +43,7 @@ private slots:
     void initTestCase();
     void logsWaitForTheDataFiles();
     void eachLogInAWindowOfItsOwn();
+    void droppedLogOpensTheWindow();
 
 private:
     static QString writeLog(Harness &h, const char *name);
@@ -98,6 +100,32 @@ void OpenLogsTest::eachLogInAWindowOfItsOwn()
     h.form->openLogs({third});
     QCOMPARE(h.form->findChildren<SortLogForm *>().size(), 2);
     QCOMPARE(openLogs(*h.form), (QStringList{second, third}));
+}
+
+void OpenLogsTest::droppedLogOpensTheWindow()
+{
+    Harness h;
+    QVERIFY(h.start());
+    const QString log = writeLog(h, "log.adi");
+    MainForm *main = h.form.get();
+    QMimeData text;
+    text.setText(QStringLiteral("DL1ABC"));
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &refused);
+    QVERIFY(!refused.isAccepted());
+
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(log)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &drop);
+
+    auto *form = main->findChild<SortLogForm *>();
+    QVERIFY(form && form->isVisible());
+    QTRY_VERIFY(!form->reading());
+    QCOMPARE(form->sortedLog().counted, std::size_t{2});
 }
 
 QTEST_MAIN(OpenLogsTest)

@@ -1,22 +1,25 @@
 // The "Sort log" window over the main window's test data: the tree and its counts, the choice
-// of QSOs, the CSV, "Mark as sent" and a log dropped on the main window.
+// of QSOs, the CSV, "Mark as sent", the sheet and the labels.
 
 #include "ui/sortlog/SortLogForm.h"
 
+#include "core/shell/AppState.h"
 #include "logbook/PileListing.h"
-#include "support/MainFormHarness.h"
+#include "support/TestDataFiles.h"
 #include "ui/sortlog/LabelForm.h"
 
 #include <QAbstractItemModel>
-#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -46,6 +49,26 @@ QString pdfText(const QString &pdf, const char *tool = "pdftotext")
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// The window over the main window's test data, loaded as the program loads them.
+struct SortWindow
+{
+    QTemporaryDir dir;
+    AppState state{dir.path().toStdString()};
+    std::unique_ptr<SortLogForm> form;
+
+    bool start()
+    {
+        if (!dir.isValid() || !writeDataFiles(QDir(dir.path())) || !state.load(DataFile::Country) ||
+            !state.load(DataFile::Bureau))
+            return false;
+        form = std::make_unique<SortLogForm>(state);
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
+    }
+
+    QString path(const char *name) const { return QDir(dir.path()).filePath(QLatin1String(name)); }
+};
+
 } // namespace
 
 class SortLogFormTest : public QObject
@@ -67,7 +90,6 @@ private slots:
     void unreadableLogIsNamed();
     void whatIsNoLogIsRefused_data();
     void whatIsNoLogIsRefused();
-    void droppedLogOpensTheWindow();
     void labelsHoldTheCardsAndTheirQsos_data();
     void labelsHoldTheCardsAndTheirQsos();
     void labelsGoOnTheSheetThePlanSays_data();
@@ -78,43 +100,39 @@ private slots:
     void dialogsStartBesideTheLog();
 
 private:
-    SortLogForm *openFromMenu();
+    SortLogForm *openedWindow();
     SortLogForm *sortedForm(bool everyQso = false);
     // Writes a file beside the log and opens it in the window; the window once it is read.
     SortLogForm *openedForm(const char *name, const QByteArray &bytes);
     QString status(SortLogForm *form) const;
     QStringList pileRows(SortLogForm *form) const;
 
-    std::unique_ptr<Harness> m_harness;
+    std::unique_ptr<SortWindow> m_window;
     QString m_log;
 };
 
 void SortLogFormTest::init()
 {
     QApplication::setQuitOnLastWindowClosed(false);
-    m_harness = std::make_unique<Harness>();
-    QVERIFY(m_harness->start());
-    m_log = m_harness->path("log.adi");
+    m_window = std::make_unique<SortWindow>();
+    QVERIFY(m_window->start());
+    m_log = m_window->path("log.adi");
     QVERIFY(writeFile(m_log, Log));
 }
 
 void SortLogFormTest::cleanup()
 {
-    m_harness.reset();
+    m_window.reset();
 }
 
-SortLogForm *SortLogFormTest::openFromMenu()
+SortLogForm *SortLogFormTest::openedWindow()
 {
-    auto *menuEntry = m_harness->child<QAction>("SortLogMenu");
-    if (menuEntry == nullptr)
-        return nullptr;
-    menuEntry->trigger();
-    return m_harness->form->findChild<SortLogForm *>();
+    return m_window->form.get();
 }
 
 SortLogForm *SortLogFormTest::sortedForm(bool everyQso)
 {
-    SortLogForm *form = openFromMenu();
+    SortLogForm *form = openedWindow();
     if (form == nullptr || !form->isVisible())
         return nullptr;
     form->findChild<QCheckBox *>(QStringLiteral("EveryQsoCheck"))->setChecked(everyQso);
@@ -125,11 +143,11 @@ SortLogForm *SortLogFormTest::sortedForm(bool everyQso)
 
 SortLogForm *SortLogFormTest::openedForm(const char *name, const QByteArray &bytes)
 {
-    SortLogForm *form = openFromMenu();
-    if (form == nullptr || !writeFile(m_harness->path(name), bytes))
+    SortLogForm *form = openedWindow();
+    if (form == nullptr || !writeFile(m_window->path(name), bytes))
         return nullptr;
     QSignalSpy sorted(form, &SortLogForm::logSorted);
-    form->openLog(m_harness->path(name));
+    form->openLog(m_window->path(name));
     return sorted.wait(5000) ? form : nullptr;
 }
 
@@ -208,7 +226,7 @@ void SortLogFormTest::csvHoldsOneRowPerCard()
 {
     SortLogForm *form = sortedForm();
     QVERIFY(form);
-    const QString csv = m_harness->path("piles.csv");
+    const QString csv = m_window->path("piles.csv");
     QVERIFY(form->exportCsv(csv));
     QCOMPARE(readFile(csv), QByteArray("sort_prefix,bureau,entity,call,via,qsos\r\n"
                                        "DL,DARC,Germany,DA0XX,DL1ABC,1\r\n"
@@ -224,7 +242,7 @@ void SortLogFormTest::markAsSentWritesANewFileOnly()
 {
     SortLogForm *form = sortedForm();
     QVERIFY(form);
-    const QString sent = m_harness->path("log-sent.adi");
+    const QString sent = m_window->path("log-sent.adi");
     QVERIFY(form->markAsSent(sent, QDate(2024, 5, 1)));
     QCOMPARE(readFile(m_log), Log);
     const QByteArray written = readFile(sent);
@@ -243,7 +261,7 @@ void SortLogFormTest::markAsSentLeavesCardsThatAreNotWaiting()
     // Every QSO shows the cards sent long ago too; their QSOs keep their QSL state.
     SortLogForm *form = sortedForm(true);
     QVERIFY(form);
-    const QString sent = m_harness->path("log-sent.adi");
+    const QString sent = m_window->path("log-sent.adi");
     QVERIFY(form->markAsSent(sent, QDate(2024, 5, 1)));
     const QByteArray written = readFile(sent);
     QCOMPARE(written.count("<QSLSDATE:8>20240501"), 5);
@@ -270,7 +288,7 @@ void SortLogFormTest::markOntoTheLogIsRefusedBeforeReplacing()
     auto *mark = form->findChild<QPushButton *>(QStringLiteral("MarkButton"));
 
     // The log itself, by its name and by another, is refused without a question.
-    for (const QString &self : {m_log, m_harness->path(".") + "/log.adi"}) {
+    for (const QString &self : {m_log, m_window->path(".") + "/log.adi"}) {
         target = self;
         mark->click();
         QCOMPARE(asked, QStringList());
@@ -280,7 +298,7 @@ void SortLogFormTest::markOntoTheLogIsRefusedBeforeReplacing()
     }
 
     // Another file that exists is replaced only when the user says so.
-    target = m_harness->path("other.adi");
+    target = m_window->path("other.adi");
     QVERIFY(writeFile(target, "keep"));
     mark->click();
     QCOMPARE(asked, QStringList{target});
@@ -314,17 +332,17 @@ void SortLogFormTest::markAsSentNeedsTheWholeLog()
     QCOMPARE(status(form), QStringLiteral("Mark as sent writes the whole log back, but 1 damaged "
                                           "record of log.adx could not be read. Mend the log or "
                                           "export it again from the logger, then open it anew."));
-    const QString sent = m_harness->path("log-sent.adi");
+    const QString sent = m_window->path("log-sent.adi");
     QVERIFY(!form->markAsSent(sent, QDate(2024, 5, 1)));
     QVERIFY(!QFileInfo::exists(sent));
 }
 
 void SortLogFormTest::unreadableLogIsNamed()
 {
-    SortLogForm *form = openFromMenu();
+    SortLogForm *form = openedWindow();
     QVERIFY(form);
     QSignalSpy sorted(form, &SortLogForm::logSorted);
-    const QString missing = m_harness->path("missing.adi");
+    const QString missing = m_window->path("missing.adi");
     form->openLog(missing);
     QVERIFY(sorted.wait(5000));
     QCOMPARE(form->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text(),
@@ -351,34 +369,11 @@ void SortLogFormTest::whatIsNoLogIsRefused()
     QFETCH(QString, why);
     SortLogForm *form = openedForm("log.png", bytes);
     QVERIFY(form);
-    QCOMPARE(status(form), "Cannot sort " + m_harness->path("log.png") + ": " + why +
+    QCOMPARE(status(form), "Cannot sort " + m_window->path("log.png") + ": " + why +
                                " (Vorn sorts ADIF, ADX and lists of calls)");
     QCOMPARE(form->findChild<QTreeView *>()->model()->rowCount(), 0);
     for (const char *button : {"MarkButton", "ExportButton"})
         QVERIFY(!form->findChild<QPushButton *>(QLatin1String(button))->isEnabled());
-}
-
-void SortLogFormTest::droppedLogOpensTheWindow()
-{
-    MainForm *main = m_harness->form.get();
-    QMimeData text;
-    text.setText(QStringLiteral("DL1ABC"));
-    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(main, &refused);
-    QVERIFY(!refused.isAccepted());
-
-    QMimeData file;
-    file.setUrls({QUrl::fromLocalFile(m_log)});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(main, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(main, &drop);
-
-    auto *form = main->findChild<SortLogForm *>();
-    QVERIFY(form && form->isVisible());
-    QTRY_VERIFY(!form->reading());
-    QCOMPARE(form->sortedLog().counted, std::size_t{8});
 }
 
 void SortLogFormTest::labelsHoldTheCardsAndTheirQsos_data()
@@ -397,7 +392,7 @@ void SortLogFormTest::labelsHoldTheCardsAndTheirQsos()
     QVERIFY(form);
     LabelForm *labels = form->labelForm();
     labels->chooseLetter(letter);
-    const QString pdf = m_harness->path("labels.pdf");
+    const QString pdf = m_window->path("labels.pdf");
     QVERIFY(labels->saveAsPdf(pdf));
     QVERIFY(pdfText(pdf, "pdfinfo").contains(paper));
 
@@ -439,7 +434,7 @@ void SortLogFormTest::labelsGoOnTheSheetThePlanSays()
     QVERIFY(form);
     LabelForm *labels = form->labelForm();
     labels->chooseLetter(letter);
-    const QString pdf = m_harness->path("labels.pdf");
+    const QString pdf = m_window->path("labels.pdf");
     QVERIFY(labels->saveAsPdf(pdf));
     const QStringList pages = pdfText(pdf).split('\f', Qt::SkipEmptyParts);
     QCOMPARE(pages.size(), sheets);
@@ -453,7 +448,7 @@ void SortLogFormTest::sheetPagesAreCounted()
 {
     SortLogForm *form = sortedForm();
     QVERIFY(form);
-    const QString pdf = m_harness->path("sheet.pdf");
+    const QString pdf = m_window->path("sheet.pdf");
     QVERIFY(form->saveSheetAsPdf(pdf));
     QVERIFY(pdfText(pdf).contains(QStringLiteral("page 1 of 1")));
 }
@@ -469,7 +464,7 @@ void SortLogFormTest::longFirstPileStartsOnTheFirstPage()
         QVERIFY(writeFile(m_log, log));
         SortLogForm *form = sortedForm(true);
         QVERIFY(form);
-        const QString pdf = m_harness->path("sheet.pdf");
+        const QString pdf = m_window->path("sheet.pdf");
         QVERIFY(form->saveSheetAsPdf(pdf));
         const QStringList pages = pdfText(pdf).split('\f');
         QVERIFY2(pages.size() >= 2 && pages[0].contains(QStringLiteral("DL1000")),
@@ -496,7 +491,7 @@ void SortLogFormTest::dialogsStartBesideTheLog()
 {
     QFETCH(QString, log);
     QFETCH(QString, expected);
-    const QDir dir(m_harness->path("."));
+    const QDir dir(m_window->path("."));
     QVERIFY(dir.mkpath(QStringLiteral("logs")) && dir.mkpath(QStringLiteral("data")));
     const QString home = dir.filePath(QStringLiteral("home"));
     const QString logPath = log.isEmpty() ? QString() : dir.filePath(log);

@@ -7,7 +7,7 @@
 #include "core/shell/UpdatePolicy.h"
 #include "platform/FileDownloader.h"
 #include "support/TestDataFiles.h"
-#include "support/WindowFakes.h"
+#include "support/YesBoxes.h"
 #include "ui/update/DownloadForm.h"
 #include "ui/update/UpdateForm.h"
 
