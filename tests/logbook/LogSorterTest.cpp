@@ -422,6 +422,12 @@ TEST(Piles, everyColumnOfTheQsoRowsIsQuotedAsCsv)
             row += ',' + column;
         EXPECT_EQ(out.str().substr(out.str().find("\r\n") + 2), row + "\r\n") << field;
     }
+    // The card's columns too: a call that is a formula is text as the call and as the route.
+    LogSorter sorter;
+    feed(sorter, {{{"CALL", "=1+2"}}});
+    std::ostringstream out;
+    writeQsosCsv(out, sortLog(sorter, world.countries, world.bureaus, QsoSelection::All));
+    EXPECT_NE(out.str().find(",\"'=1+2\",,\"'=1+2\","), std::string::npos) << out.str();
 }
 
 // A QSO's field is kept up to 32 characters, more than any sensible value has; the rest is cut.
