@@ -76,9 +76,16 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"InnerBlanksStay",
                    record("VP8/h", "South Shetland Is.", "VP8", "VP8 QSL bureau", 'N'),
                    BureauRow{"VP8/h", "South Shetland Is.", "VP8", "VP8 QSL bureau", false}},
-        // An entity code fills its six columns.
-        RecordCase{"SixCharacterCode", record("3Y/BVT", "Bouvet", "3Y", "NRRL QSL bureau", 'Y'),
-                   BureauRow{"3Y/BVT", "Bouvet", "3Y", "NRRL QSL bureau", true}},
+        // Every field fills its columns, and the three before the flag are read by none.
+        RecordCase{"EveryFieldFillsItsColumns",
+                   [] {
+                       std::string line = record("3Y/BVT", "Bouvet I. (Dependency)", "3Y/BVT",
+                                                 "NRRL QSL bureau, Oslo.", 'Y');
+                       line.replace(57, 3, "###");
+                       return line;
+                   }(),
+                   BureauRow{"3Y/BVT", "Bouvet I. (Dependency)", "3Y/BVT", "NRRL QSL bureau, Oslo.",
+                             true}},
         RecordCase{"TabIsNotTrimmed", record("\tDL", "x", "DL", "y", 'Y'),
                    BureauRow{"\tDL", "x", "DL", "y", true}},
         RecordCase{"Column29IsNotRead",
