@@ -35,6 +35,7 @@ LAYERS = [
     ["core/speech", "core/net"],
     ["core/shell"],
     ["logbook", "platform"],
+    ["print"],
     ["ui/widgets", "ui/resources"],
     ["ui/settings", "ui/help", "ui/update", "ui/qslinfo", "ui/sortlog"],
     ["ui/main"],

@@ -1,10 +1,19 @@
 // vorn-sort: sorts the QSL cards of whole logs into bureau piles, as Vorn's "Sort log" window
 // does, for scripts and shells.
 
+#include "logbook/LabelPlan.h"
 #include "logbook/PileListing.h"
 #include "logbook/SortJob.h"
+#include "print/LabelSheet.h"
+#include "print/PdfFile.h"
+#include "print/SortSheet.h"
 #include "programs/CommandLineData.h"
 
+#include <QDate>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPagedPaintDevice>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -15,11 +24,27 @@ namespace {
 
 constexpr int ExitUsage = 1;
 constexpr int ExitCannotRead = 2;
+constexpr int ExitCannotWrite = 3;
+
+constexpr const char *Usage =
+    "Usage: vorn-sort [-C DIR] [--all] [--csv [--qsos]] [--sheet FILE.pdf]\n"
+    "                 [--labels FILE.pdf [--label-sheet NAME] [--start ROW,COL]\n"
+    "                 [--no-headings] [--own-call CALL]] LOGFILE...\n";
+
+std::string sheetNames()
+{
+    std::string names;
+    for (const LabelStock &stock : labelStocks())
+        names += "              " + std::string(stock.name) +
+                 std::string(12 - std::min<std::size_t>(11, stock.name.size()), ' ') +
+                 std::string(stock.caption) + '\n';
+    return names;
+}
 
 void printUsage(std::ostream &out)
 {
-    out << "Usage: vorn-sort [-C DIR] [--all] [--csv [--qsos]] LOGFILE...\n"
-           "\n"
+    out << Usage
+        << "\n"
            "Sorts the outgoing QSL cards of one or more logs into bureau piles, as Vorn's\n"
            "\"Sort log\" window does: one card per worked station and route, in piles by the\n"
            "prefix the cards are sorted under, each with its QSL bureau and DXCC / WAE entity.\n"
@@ -44,7 +69,27 @@ void printUsage(std::ostream &out)
            "  --qsos    with --csv, one row per QSO instead:\n"
            "            pile,sort_prefix,bureau,entity,call,via,route,qso_date,time_on,\n"
            "            band,mode,rst_sent\n"
+           "  --sheet FILE.pdf\n"
+           "            write the sorting sheet as PDF (A4, or US Letter where the locale\n"
+           "            measures in inches), as the window's \"Save as PDF\" does\n"
+           "  --labels FILE.pdf\n"
+           "            write the address labels as PDF, one per card in pile order, as the\n"
+           "            window's \"Print labels\" does\n"
+           "  --label-sheet NAME\n"
+           "            the sheet of labels (a4-3x8 unless given):\n"
+        << sheetNames()
+        << "  --start ROW,COL\n"
+           "            the first free label of a partly used sheet, counted from 1,1 at\n"
+           "            the top left\n"
+           "  --no-headings\n"
+           "            no heading label before each pile\n"
+           "  --own-call CALL\n"
+           "            \"de CALL\" on each label\n"
            "  --help    show this text\n"
+           "\n"
+           "A PDF file is written beside its name and takes the name only once it is\n"
+           "whole: a full disk leaves the old file as it was. With --sheet or --labels\n"
+           "and without --csv, nothing is written to standard output.\n"
            "\n"
         << DataSourceHelp
         << "\n"
@@ -54,15 +99,55 @@ void printUsage(std::ostream &out)
            "that loads but does not look like one gets a warning.\n"
            "\n"
            "Exit status: 0 on success, 1 for a usage error, 2 when a data file or a log\n"
-           "cannot be read, or a file is not a log.\n";
+           "cannot be read, or a file is not a log, 3 when a PDF file cannot be written.\n";
 }
 
 int usageError(const std::string &message)
 {
-    std::cerr << "vorn-sort: " << message << '\n'
-              << "Usage: vorn-sort [-C DIR] [--all] [--csv [--qsos]] LOGFILE...\n"
-              << "Try 'vorn-sort --help' for more.\n";
+    std::cerr << "vorn-sort: " << message << '\n' << Usage << "Try 'vorn-sort --help' for more.\n";
     return ExitUsage;
+}
+
+// "3,2": row and column of the first free label, each from 1 to what the sheet has.
+std::optional<std::size_t> startLabel(const std::string &text, const LabelStock &stock,
+                                      LabelOptions &options)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos)
+        return std::nullopt;
+    const auto number = [](std::string_view digits) -> std::optional<std::size_t> {
+        if (digits.empty() || digits.size() > 4 ||
+            digits.find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
+        return static_cast<std::size_t>(std::stoul(std::string(digits)));
+    };
+    const auto row = number(std::string_view(text).substr(0, comma));
+    const auto column = number(std::string_view(text).substr(comma + 1));
+    if (!row || !column)
+        return std::nullopt;
+    options.startRow = *row;
+    options.startColumn = *column;
+    return stock.grid().labelAt(*row, *column);
+}
+
+// The toolkit's notes about the desktop it does not use (no runtime folder, say) are no news to
+// the user of a command-line tool; its other messages go to standard error as usual.
+void skipDesktopNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths:")))
+        return;
+    std::cerr << qPrintable(qFormatLogMessage(type, context, message)) << '\n';
+}
+
+// Paints a PDF file as the window does; the reason on standard error when it cannot be written.
+bool writePdf(const std::filesystem::path &file, const QString &title,
+              const std::function<bool(QPagedPaintDevice &)> &paint)
+{
+    std::string error;
+    if (savePdf(file, title, paint, error))
+        return true;
+    std::cerr << "vorn-sort: " << error << '\n';
+    return false;
 }
 
 } // namespace
@@ -75,6 +160,12 @@ int main(int argc, char **argv)
     QsoSelection selection = QsoSelection::Waiting;
     bool csv = false;
     bool qsos = false;
+    std::optional<std::filesystem::path> sheetPdf;
+    std::optional<std::filesystem::path> labelsPdf;
+    const LabelStock *stock = &labelStocks().front();
+    std::optional<std::string> start;
+    LabelOptions labelOptions;
+    bool labelOptionGiven = false;
     std::vector<std::filesystem::path> logs;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
@@ -93,6 +184,31 @@ int main(int argc, char **argv)
             csv = true;
         } else if (options && arg == "--qsos") {
             qsos = true;
+        } else if (options && (arg == "--sheet" || arg == "--labels" || arg == "--label-sheet" ||
+                               arg == "--start" || arg == "--own-call")) {
+            if (++i == argc)
+                return usageError(arg + " needs a value");
+            const std::string value = argv[i];
+            if (arg == "--sheet") {
+                sheetPdf = value;
+            } else if (arg == "--labels") {
+                labelsPdf = value;
+            } else if (arg == "--label-sheet") {
+                stock = findLabelStock(value);
+                if (stock == nullptr)
+                    return usageError("no sheet of labels is named " + value +
+                                      "; --help lists them");
+                labelOptionGiven = true;
+            } else if (arg == "--start") {
+                start = value;
+                labelOptionGiven = true;
+            } else {
+                labelOptions.ownCall = value;
+                labelOptionGiven = true;
+            }
+        } else if (options && arg == "--no-headings") {
+            labelOptions.headings = false;
+            labelOptionGiven = true;
         } else if (options && arg == "--") {
             options = false;
         } else if (options && arg.size() > 1 && arg.front() == '-') {
@@ -105,6 +221,12 @@ int main(int argc, char **argv)
         return usageError("no log file given");
     if (qsos && !csv)
         return usageError("--qsos goes with --csv");
+    if (labelOptionGiven && !labelsPdf)
+        return usageError("--label-sheet, --start, --no-headings and --own-call go with --labels");
+    if (start && !startLabel(*start, *stock, labelOptions))
+        return usageError("--start " + *start + ": the sheet " + std::string(stock->name) +
+                          " has rows 1 to " + std::to_string(stock->rows) + " and columns 1 to " +
+                          std::to_string(stock->columns) + ", given as ROW,COL");
     dataDir = chooseDataDirectory("vorn-sort", dataDir);
     if (!dataDir) {
         reportNoDataDirectory("vorn-sort");
@@ -143,8 +265,41 @@ int main(int argc, char **argv)
         writeQsosCsv(std::cout, sorted);
     else if (csv)
         writeCardsCsv(std::cout, sorted);
-    else
+    else if (!sheetPdf && !labelsPdf)
         writePileListing(std::cout, sorted);
     std::cout.flush();
-    return std::cout ? 0 : ExitCannotRead;
+    if (!std::cout)
+        return ExitCannotRead;
+
+    if (sheetPdf || labelsPdf) {
+        // Fonts and painting need the toolkit's GUI part, but no display: nothing is shown.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(skipDesktopNotes);
+        QGuiApplication application(argc, argv);
+        bool written = true;
+        if (sheetPdf) {
+            std::string logNames;
+            for (const auto &log : logs)
+                logNames += (logNames.empty() ? "" : ", ") +
+                            (log == "-" ? std::string("standard input") : log.filename().string());
+            const SortSheet sheet(sorted, QFile::decodeName(logNames.c_str()),
+                                  QDate::currentDate());
+            const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+            written = writePdf(*sheetPdf, QStringLiteral("QSL sorting sheet"),
+                               [&](QPagedPaintDevice &device) {
+                                   device.setPageLayout(SortSheet::pageLayout(letter));
+                                   return sheet.paint(device);
+                               }) &&
+                      written;
+        }
+        if (labelsPdf) {
+            const LabelSheet labels(sorted, *stock, labelOptions);
+            written = writePdf(*labelsPdf, QStringLiteral("QSL labels"),
+                               [&](QPagedPaintDevice &device) { return labels.paint(device); }) &&
+                      written;
+        }
+        if (!written)
+            return ExitCannotWrite;
+    }
+    return 0;
 }

@@ -91,6 +91,21 @@ for broken in empty binary html lf utf16 nul; do
 done
 check sound-data-no-warning "vorn-sort: data from ." "$("$tool" log.adi 2>&1 >/dev/null | grep -v damaged)"
 
+# The sorting sheet and the labels as PDF, as the window makes them; nothing on standard output.
+check pdf-quiet "" "$("$tool" -C . --sheet sheet.pdf --labels labels.pdf --label-sheet letter-2x5 --start 5,2 --no-headings --own-call DL9XYZ log.adi 2>/dev/null)"
+check pdf-labels-paper "letter" "$(pdfinfo labels.pdf | sed -n 's/^Page size:.*(\(.*\))/\1/p')"
+# Four cards from the last label of a 2 x 5 sheet on: one on the first page, three on the next.
+check pdf-labels-pages 2 "$(pdfinfo labels.pdf | sed -n 's/^Pages: *//p')"
+check pdf-labels-text ok "$(pdftotext -raw labels.pdf - | tr '\n' ' ' | grep -q 'de DL9XYZ DL DL1ABC.*DL2XYZ via DL1ABC.*none P5ABC' && echo ok)"
+check pdf-sheet-text ok "$(pdftotext -raw sheet.pdf - | grep -q 'QSL sorting sheet: log.adi' && echo ok)"
+# Refused: a place the sheet does not have, a sheet that does not exist, a label option alone.
+"$tool" -C . --labels l.pdf --start 6,1 --label-sheet letter-2x5 log.adi 2>/dev/null; check start-beyond 1 $?
+"$tool" -C . --labels l.pdf --start 5,3 --label-sheet letter-2x5 log.adi 2>/dev/null; check start-column-beyond 1 $?
+"$tool" -C . --labels l.pdf --label-sheet a5 log.adi 2>/dev/null; check unknown-sheet 1 $?
+"$tool" -C . --no-headings log.adi 2>/dev/null; check label-option-alone 1 $?
+check no-pdf-refused 3 "$("$tool" -C . --labels gone/l.pdf log.adi 2>/dev/null; echo $?)"
+"$tool" --help | grep -q -- 'letter-2x10'; check help-sheets 0 $?
+
 "$tool" 2>/dev/null; check no-log-usage 1 $?
 "$tool" --help | grep -q -- '--csv'; check help 0 $?
 exit $fail

@@ -1,5 +1,8 @@
 #include "ui/sortlog/PrintCommands.h"
 
+#include "print/PdfFile.h"
+#include "ui/widgets/CoreText.h"
+
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -22,7 +25,7 @@ void PrintCommands::preview(QWidget *parent, const QString &caption, const Print
     QPrintPreviewDialog preview(&printer, parent);
     preview.setWindowTitle(caption);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&job](QPrinter *pages) { job.paint(pages); });
+                     [&job](QPrinter *pages) { job.paint(*pages); });
     preview.exec();
 }
 
@@ -32,14 +35,21 @@ bool PrintCommands::print(QWidget *parent, const QString &caption, const PrintJo
     setUp(printer, job);
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(caption);
-    return dialog.exec() != QDialog::Accepted || job.paint(&printer);
+    return dialog.exec() != QDialog::Accepted || job.paint(printer);
 }
 
-bool PrintCommands::saveAsPdf(const QString &path, const PrintJob &job)
+bool PrintCommands::saveAsPdf(const QString &path, const PrintJob &job, QString &error)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    setUp(printer, job);
-    return job.paint(&printer);
+    std::string why;
+    const bool saved = savePdf(
+        toLocalPath(path), job.documentName,
+        [&job](QPagedPaintDevice &device) {
+            if (job.pdfLayout.isValid())
+                device.setPageLayout(job.pdfLayout);
+            return job.paint(device);
+        },
+        why);
+    if (!saved)
+        error = QString::fromLocal8Bit(why.c_str());
+    return saved;
 }

@@ -5,10 +5,10 @@
 #include "logbook/MarkAsSent.h"
 #include "logbook/PileListing.h"
 #include "logbook/SortJob.h"
+#include "print/SortSheet.h"
 #include "ui/sortlog/LabelForm.h"
 #include "ui/sortlog/PileModel.h"
 #include "ui/sortlog/PrintCommands.h"
-#include "ui/sortlog/SortSheet.h"
 #include "ui/widgets/CoreText.h"
 #include "ui/widgets/DialogFrame.h"
 
@@ -24,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
@@ -450,15 +451,21 @@ void SortLogForm::markButtonClick()
 
 PrintJob SortLogForm::sheetJob() const
 {
-    return {tr("QSL sorting sheet"), {}, [this](QPrinter *printer) {
-                return SortSheet(m_sorted, logName(), QDate::currentDate()).print(printer);
-            }};
+    // A4, or Letter where the desktop measures in inches.
+    const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    return {tr("QSL sorting sheet"),
+            {},
+            [this](QPagedPaintDevice &device) {
+                return SortSheet(m_sorted, logName(), QDate::currentDate()).paint(device);
+            },
+            SortSheet::pageLayout(letter)};
 }
 
 bool SortLogForm::saveSheetAsPdf(const QString &path)
 {
-    if (!PrintCommands::saveAsPdf(path, sheetJob())) {
-        setStatus(tr("Cannot write %1.").arg(QDir::toNativeSeparators(path)));
+    QString error;
+    if (!PrintCommands::saveAsPdf(path, sheetJob(), error)) {
+        setStatus(tr("The sorting sheet was not saved: %1.").arg(error));
         return false;
     }
     setStatus(tr("Saved the sorting sheet in %1.").arg(QDir::toNativeSeparators(path)));
@@ -483,7 +490,7 @@ LabelForm *SortLogForm::labelForm()
                 return askSaveFile(tr("Save the labels as PDF"), QStringLiteral("-labels.pdf"),
                                    tr("PDF files (*.pdf)"));
             },
-            this);
+            m_state.folder.path("labels.set"), m_state.settings.ownCall, this);
     m_labelForm->setLog(&m_sorted);
     return m_labelForm;
 }

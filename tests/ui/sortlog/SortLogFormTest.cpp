@@ -15,12 +15,15 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <memory>
 #include <sstream>
+#include <sys/mount.h>
 
 namespace {
 
@@ -94,7 +97,11 @@ private slots:
     void labelsHoldTheCardsAndTheirQsos();
     void labelsGoOnTheSheetThePlanSays_data();
     void labelsGoOnTheSheetThePlanSays();
+    void labelsKeepOffTheEdgeAndCutNoCall_data();
+    void labelsKeepOffTheEdgeAndCutNoCall();
+    void labelOptionsAreRemembered();
     void sheetPagesAreCounted();
+    void aFullDiskKeepsTheOldPdfs();
     void longFirstPileStartsOnTheFirstPage();
     void dialogsStartBesideTheLog_data();
     void dialogsStartBesideTheLog();
@@ -391,7 +398,9 @@ void SortLogFormTest::labelsHoldTheCardsAndTheirQsos()
     SortLogForm *form = sortedForm();
     QVERIFY(form);
     LabelForm *labels = form->labelForm();
-    labels->chooseLetter(letter);
+    LabelOptions options;
+    options.sheet = letter ? "letter-3x10" : "a4-3x8";
+    labels->setOptions(options);
     const QString pdf = m_window->path("labels.pdf");
     QVERIFY(labels->saveAsPdf(pdf));
     QVERIFY(pdfText(pdf, "pdfinfo").contains(paper));
@@ -433,7 +442,9 @@ void SortLogFormTest::labelsGoOnTheSheetThePlanSays()
     SortLogForm *form = sortedForm(true);
     QVERIFY(form);
     LabelForm *labels = form->labelForm();
-    labels->chooseLetter(letter);
+    LabelOptions options;
+    options.sheet = letter ? "letter-3x10" : "a4-3x8";
+    labels->setOptions(options);
     const QString pdf = m_window->path("labels.pdf");
     QVERIFY(labels->saveAsPdf(pdf));
     const QStringList pages = pdfText(pdf).split('\f', Qt::SkipEmptyParts);
@@ -444,6 +455,83 @@ void SortLogFormTest::labelsGoOnTheSheetThePlanSays()
     QCOMPARE(pdfText(pdf).count(last), 1);
 }
 
+void SortLogFormTest::labelsKeepOffTheEdgeAndCutNoCall_data()
+{
+    QTest::addColumn<QString>("sheet");
+    for (const LabelStock &stock : labelStocks())
+        QTest::newRow(stock.name.data()) << QString::fromUtf8(stock.name.data(), stock.name.size());
+}
+
+// Every sheet: no word nearer than 4 mm to the paper's edge (the labels at the edge of the 3 x 8
+// sheet had theirs at 3 mm), and a long call with a long manager printed whole, with the tag of
+// its pile, where it was cut with an ellipsis.
+void SortLogFormTest::labelsKeepOffTheEdgeAndCutNoCall()
+{
+    QFETCH(QString, sheet);
+    QByteArray log = Log;
+    for (int i = 0; i < 40; ++i) // enough cards to fill the first sheet's edges
+        log += "<CALL:6>DL" + QByteArray::number(1000 + i) + "<QSL_SENT:1>Q<EOR>\r\n";
+    log += "<CALL:15>VP2V/DL2ABCD/MM<QSL_VIA:9>VE3ABCDEF<QSL_SENT:1>Q<EOR>\r\n";
+    QVERIFY(writeFile(m_log, log));
+    SortLogForm *form = sortedForm();
+    QVERIFY(form);
+    LabelForm *labels = form->labelForm();
+    LabelOptions options;
+    options.sheet = sheet.toStdString();
+    options.ownCall = "DL9XYZ";
+    labels->setOptions(options);
+    const QString pdf = m_window->path("labels.pdf");
+    QVERIFY(labels->saveAsPdf(pdf));
+
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    QVERIFY(process.waitForFinished(20000) && process.exitCode() == 0);
+    const QString boxes = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpression page(
+        QStringLiteral(R"re(<page width="([\d.]+)" height="([\d.]+)")re"));
+    const QRegularExpression word(
+        QStringLiteral(R"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">)re"));
+    const auto pageMatch = page.match(boxes);
+    QVERIFY(pageMatch.hasMatch());
+    const double width = pageMatch.captured(1).toDouble();
+    const double height = pageMatch.captured(2).toDouble();
+    double nearest = width;
+    int words = 0;
+    for (auto it = word.globalMatch(boxes); it.hasNext(); ++words) {
+        const auto box = it.next();
+        nearest =
+            std::min({nearest, box.captured(1).toDouble(), box.captured(2).toDouble(),
+                      width - box.captured(3).toDouble(), height - box.captured(4).toDouble()});
+    }
+    QVERIFY(words > 100);
+    const double nearestMm = nearest * 25.4 / 72;
+    QVERIFY2(nearestMm >= 4.0, qPrintable(QString::number(nearestMm) + " mm"));
+
+    const QString text = pdfText(pdf).simplified();
+    // The tag may stand between the calls, beside the manager's.
+    QVERIFY2(text.contains(QRegularExpression(
+                 QStringLiteral("VP2V/DL2ABCD/MM (unknown or incomplete )?via VE3ABCDEF"))),
+             qPrintable(text.right(400)));
+    // The tag of the "none" pile on its card's label as well as on its heading.
+    QVERIFY(text.contains(QStringLiteral("none P5AB")));
+    QVERIFY(text.contains(QStringLiteral("de DL9XYZ")));
+}
+
+// The options come back in the next run: a new window reads what the last one kept.
+void SortLogFormTest::labelOptionsAreRemembered()
+{
+    const std::filesystem::path file = m_window->path("labels.set").toStdString();
+    const LabelOptions chosen{"a4-2x7", false, 7, 2, "DL9XYZ"};
+    {
+        LabelForm form([] { return QString(); }, file, "DL1ABC");
+        QCOMPARE(form.options().ownCall, std::string("DL1ABC")); // from the settings at first
+        form.setOptions(chosen);
+        form.reject();
+    }
+    LabelForm again([] { return QString(); }, file, "DL1ABC");
+    QVERIFY(again.options() == chosen);
+}
+
 void SortLogFormTest::sheetPagesAreCounted()
 {
     SortLogForm *form = sortedForm();
@@ -451,6 +539,46 @@ void SortLogFormTest::sheetPagesAreCounted()
     const QString pdf = m_window->path("sheet.pdf");
     QVERIFY(form->saveSheetAsPdf(pdf));
     QVERIFY(pdfText(pdf).contains(QStringLiteral("page 1 of 1")));
+}
+
+// A PDF saved onto a full disk was cut, over the one saved before, and nothing was said. The old
+// file stays whole, no work file is left, and the status line says why.
+void SortLogFormTest::aFullDiskKeepsTheOldPdfs()
+{
+    SortLogForm *form = sortedForm();
+    QVERIFY(form);
+    LabelForm *labels = form->labelForm();
+    const QString disk = m_window->path("disk");
+    QVERIFY(QDir().mkpath(disk));
+    const QByteArray diskPath = QFile::encodeName(disk);
+    if (::mount("tmpfs", diskPath.constData(), "tmpfs", 0, "size=1m") != 0)
+        QSKIP("a small file system of its own needs root");
+    const auto unmount = qScopeGuard([&diskPath] { ::umount2(diskPath.constData(), MNT_DETACH); });
+
+    const QString sheet = disk + QStringLiteral("/sheet.pdf");
+    const QString labelPdf = disk + QStringLiteral("/labels.pdf");
+    QVERIFY(form->saveSheetAsPdf(sheet));
+    QVERIFY(labels->saveAsPdf(labelPdf));
+    const QByteArray sheetBytes = readFile(sheet);
+    const QByteArray labelBytes = readFile(labelPdf);
+    QFile filler(disk + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+    filler.close();
+
+    QVERIFY(!form->saveSheetAsPdf(sheet));
+    QVERIFY2(status(form).contains(QStringLiteral("No space left on device")),
+             qPrintable(status(form)));
+    QVERIFY(!labels->saveAsPdf(labelPdf));
+    QVERIFY(labels->findChild<QLabel *>(QStringLiteral("StatusLabel"))
+                ->text()
+                .contains(QStringLiteral("No space left on device")));
+    QCOMPARE(readFile(sheet), sheetBytes);
+    QCOMPARE(readFile(labelPdf), labelBytes);
+    QCOMPARE(QDir(disk).entryList(QDir::Files, QDir::Name),
+             (QStringList{"filler", "labels.pdf", "sheet.pdf"}));
 }
 
 void SortLogFormTest::longFirstPileStartsOnTheFirstPage()

@@ -3,9 +3,10 @@
 #include "logbook/LogSorter.h"
 
 #include <QDate>
+#include <QPageLayout>
 #include <QString>
 
-class QPrinter;
+class QPagedPaintDevice;
 
 // The printed sorting sheet: a block per pile, headed by its sort prefix, bureau, entities and
 // counts, with its cards in columns and a box to tick beside each one. A short block starts on a
@@ -17,8 +18,10 @@ class SortSheet
 public:
     SortSheet(const SortedLog &sorted, QString logName, QDate date);
 
-    // Paints every page; false when the printer could not be started.
-    bool print(QPrinter *printer) const;
+    // The paper for a PDF of the sheet, with margins that every printer can print in.
+    static QPageLayout pageLayout(bool letter);
+    // Paints every page within the device's page layout; false when it could not be started.
+    bool paint(QPagedPaintDevice &device) const;
 
 private:
     const SortedLog &m_sorted;

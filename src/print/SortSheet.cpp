@@ -1,14 +1,14 @@
-#include "ui/sortlog/SortSheet.h"
+#include "print/SortSheet.h"
 
 #include "logbook/PileListing.h"
-#include "ui/sortlog/PrintStyle.h"
-#include "ui/widgets/CoreText.h"
+#include "print/PrintStyle.h"
+#include "print/PrintText.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPen>
-#include <QPrinter>
 #include <algorithm>
 
 namespace {
@@ -20,14 +20,14 @@ QString tr(const char *text)
 
 QString cardText(const CardPile &pile, const QslCard &card)
 {
-    QString text = fromSingleByte(card.call);
+    QString text = PrintText::latin1(card.call);
     if (!card.via.empty())
-        text += QStringLiteral(" via ") + fromSingleByte(card.via);
+        text += QStringLiteral(" via ") + PrintText::latin1(card.via);
     if (card.qsos.size() > 1)
         text += QStringLiteral(" (%1)").arg(card.qsos.size());
     const std::string detail = cardDetail(pile, card);
     if (!detail.empty())
-        text += QStringLiteral(" - ") + fromSingleByte(detail);
+        text += QStringLiteral(" - ") + PrintText::latin1(detail);
     return text;
 }
 
@@ -41,11 +41,12 @@ class SheetPainter
 {
 public:
     // pageCount 0: only count the pages.
-    SheetPainter(QPainter &painter, QPrinter &printer, QString title, QString date, int pageCount)
+    SheetPainter(QPainter &painter, QPagedPaintDevice &printer, QString title, QString date,
+                 int pageCount)
         : m_painter(painter), m_printer(printer), m_title(std::move(title)),
           m_date(std::move(date)),
-          m_width(printer.pageLayout().paintRectPixels(printer.resolution()).width()),
-          m_height(printer.pageLayout().paintRectPixels(printer.resolution()).height()),
+          m_width(printer.pageLayout().paintRectPixels(printer.logicalDpiX()).width()),
+          m_height(printer.pageLayout().paintRectPixels(printer.logicalDpiX()).height()),
           m_pageCount(pageCount), m_paint(pageCount > 0)
     {
         startPage();
@@ -77,7 +78,7 @@ public:
         m_painter.setFont(font);
         m_painter.setPen(PrintStyle::SetApartText);
         drawText(QRectF(0, m_y, m_width, height), Qt::AlignLeft | Qt::AlignVCenter,
-                 tr("Set apart: %1").arg(fromSingleByte(pileNote(kind))));
+                 tr("Set apart: %1").arg(PrintText::latin1(pileNote(kind))));
         m_painter.setPen(Qt::black);
         m_y += height;
     }
@@ -114,7 +115,7 @@ public:
             m_painter.setFont(font);
             // About a quarter of a millimetre: a hairline is too faint to tick on paper.
             m_painter.setPen(QPen(pile.setApart() ? PrintStyle::SetApartText : Qt::black,
-                                  m_printer.resolution() / 100.0));
+                                  m_printer.logicalDpiX() / 100.0));
             for (int column = 0; column < columns; ++column) {
                 const qsizetype i = row * columns + column;
                 if (i >= texts.size())
@@ -172,7 +173,7 @@ private:
         const qreal countWidth = QFontMetricsF(counts, &m_printer).horizontalAdvance(countText);
 
         const QFont titleFont = PrintStyle::font(11, true);
-        QString title = fromSingleByte(pileTitle(pile));
+        QString title = PrintText::latin1(pileTitle(pile));
         if (continued)
             title += tr(" (continued)");
         m_painter.setFont(titleFont);
@@ -182,7 +183,7 @@ private:
         QStringList about;
         for (const std::string *text : {&pile.bureauText, &pile.entityText}) {
             if (!text->empty())
-                about << fromSingleByte(*text);
+                about << PrintText::latin1(*text);
         }
         const QFont aboutFont = PrintStyle::font(10);
         const QFontMetricsF aboutMetrics(aboutFont, &m_printer);
@@ -221,7 +222,7 @@ private:
     }
 
     QPainter &m_painter;
-    QPrinter &m_printer;
+    QPagedPaintDevice &m_printer;
     QString m_title;
     QString m_date;
     qreal m_width;
@@ -239,10 +240,17 @@ SortSheet::SortSheet(const SortedLog &sorted, QString logName, QDate date)
     : m_sorted(sorted), m_logName(std::move(logName)), m_date(date)
 {}
 
-bool SortSheet::print(QPrinter *printer) const
+QPageLayout SortSheet::pageLayout(bool letter)
+{
+    constexpr qreal MarginMm = 15;
+    return QPageLayout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm), QPageLayout::Millimeter);
+}
+
+bool SortSheet::paint(QPagedPaintDevice &device) const
 {
     QPainter painter;
-    if (!painter.begin(printer))
+    if (!painter.begin(&device))
         return false;
     const QString title = tr("QSL sorting sheet: %1").arg(m_logName);
     const QString date = m_date.toString(Qt::ISODate);
@@ -258,9 +266,9 @@ bool SortSheet::print(QPrinter *printer) const
         }
         sheet.totals(tr("Total: %1").arg(QString::fromStdString(totalsText(m_sorted))));
     };
-    SheetPainter counting(painter, *printer, title, date, 0);
+    SheetPainter counting(painter, device, title, date, 0);
     layOut(counting);
-    SheetPainter sheet(painter, *printer, title, date, counting.page());
+    SheetPainter sheet(painter, device, title, date, counting.page());
     layOut(sheet);
     return painter.end();
 }
