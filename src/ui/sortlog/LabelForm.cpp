@@ -53,7 +53,7 @@ LabelForm::LabelForm(AskPath askPdfPath, std::filesystem::path optionsFile,
     auto *start = new QHBoxLayout;
     auto *rowLabel = new QLabel(tr("&row"), this);
     rowLabel->setBuddy(m_startRow);
-    auto *columnLabel = new QLabel(tr("c&olumn"), this);
+    auto *columnLabel = new QLabel(tr("co&lumn"), this);
     columnLabel->setBuddy(m_startColumn);
     start->addWidget(rowLabel);
     start->addWidget(m_startRow);
