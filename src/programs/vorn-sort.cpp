@@ -33,11 +33,17 @@ constexpr const char *Usage =
 
 std::string sheetNames()
 {
+    // The captions' multiplication signs as the letter, for a terminal that shows ASCII only.
+    const std::string times = "\u00d7";
     std::string names;
-    for (const LabelStock &stock : labelStocks())
+    for (const LabelStock &stock : labelStocks()) {
+        std::string caption(stock.caption);
+        for (std::size_t at; (at = caption.find(times)) != std::string::npos;)
+            caption.replace(at, times.size(), "x");
         names += "              " + std::string(stock.name) +
-                 std::string(12 - std::min<std::size_t>(11, stock.name.size()), ' ') +
-                 std::string(stock.caption) + '\n';
+                 std::string(12 - std::min<std::size_t>(11, stock.name.size()), ' ') + caption +
+                 '\n';
+    }
     return names;
 }
 
