@@ -85,7 +85,7 @@ void FileDownloader::start(const DownloadRequest &request)
     m_deadline = request.deadline;
     m_cutByDeadline = false;
     m_result = {};
-    m_installer.emplace(m_folder, m_kind, m_peer.host, request.expected);
+    m_installer.emplace(m_folder, m_kind, m_peer.host, request.expected, request.staged);
     m_stage = Stage::Pausing;
     emit downloadStarted(m_kind);
     // The status text stays on screen a moment before the connection is opened.

@@ -51,6 +51,25 @@ NetPeer peer(NetPeer builtIn, [[maybe_unused]] const char *variable)
     return builtIn;
 }
 
+// The end-to-end tests kill the program between any two steps of putting an update's files in
+// place: with VORN_TEST_INSTALL_PAUSE set, each step is named on standard error and followed by
+// a pause of that many milliseconds.
+void pauseAtInstallSteps([[maybe_unused]] UpdatePolicy &updates)
+{
+#ifdef VORN_TEST_PEERS_FROM_ENVIRONMENT
+    bool valid = false;
+    const int pause = qEnvironmentVariableIntValue("VORN_TEST_INSTALL_PAUSE", &valid);
+    if (!valid)
+        return;
+    updates.setInstallSteps([pause](std::string_view step) {
+        std::fprintf(stderr, "vorn: install step: %.*s\n", static_cast<int>(step.size()),
+                     step.data());
+        std::fflush(stderr);
+        QThread::msleep(static_cast<unsigned long>(pause));
+    });
+#endif
+}
+
 QslInfoServer qslInfoServer()
 {
     QslInfoServer server = builtInQslInfoServer();
@@ -201,6 +220,7 @@ int main(int argc, char *argv[])
     DownloadForm downloadForm(downloader);
     UpdateForm updateForm;
     UpdatePolicy updates(state, boxes, downloader, updateForm, UpdateHost);
+    pauseAtInstallSteps(updates);
     const QslInfoServer server = qslInfoServer();
     QslInfoClient qslInfoClient(server);
     QueryForm queryForm(state.settings, qslInfoClient);

@@ -2,6 +2,7 @@
 
 #include "core/data/BureauTable.h"
 #include "core/data/CountryTable.h"
+#include "core/data/ExactCallList.h"
 #include "core/text/Ascii.h"
 #include "core/text/TextLines.h"
 
@@ -62,6 +63,8 @@ public:
     }
 
     void endMarkHidesText() { m_hiddenByMark = true; }
+
+    std::size_t usefulRows() const { return m_usefulRows; }
 
     DataFileProblem problem() const
     {
@@ -134,8 +137,16 @@ private:
 
 } // namespace
 
-DataFileProblem checkDataFile(DataFile kind, ByteSource &source)
+DataFileSurvey surveyDataFile(DataFile kind, ByteSource &source)
 {
+    if (kind == DataFile::Calls) {
+        // The list's own loader is its check: it takes the file whole or names why not.
+        ExactCallList list;
+        const CallListLoad load = loadExactCallList(list, source);
+        if (load.error && load.error.category() == dataFileProblemCategory())
+            return {static_cast<DataFileProblem>(load.error.value()), 0};
+        return {DataFileProblem::None, list.count()};
+    }
     Survey survey(kind);
     LineReader reader(source);
     std::string line;
@@ -147,21 +158,44 @@ DataFileProblem checkDataFile(DataFile kind, ByteSource &source)
         case LineReader::Status::End:
             if (reader.textAfterEndMark())
                 survey.endMarkHidesText();
-            return survey.problem();
+            return {survey.problem(), survey.usefulRows()};
         case LineReader::Status::Error:
-            return DataFileProblem::None;
+            return {};
         }
     }
 }
 
-DataFileProblem checkDataFile(DataFile kind, const std::filesystem::path &file)
+DataFileSurvey surveyDataFile(DataFile kind, const std::filesystem::path &file)
 {
-    DataFileProblem problem = DataFileProblem::None;
+    DataFileSurvey survey;
     readFile(file, [&](ByteSource &source) {
-        problem = checkDataFile(kind, source);
+        survey = surveyDataFile(kind, source);
         return LoadResult{};
     });
-    return problem;
+    return survey;
+}
+
+DataFileProblem checkDataFile(DataFile kind, ByteSource &source)
+{
+    return surveyDataFile(kind, source).problem;
+}
+
+DataFileProblem checkDataFile(DataFile kind, const std::filesystem::path &file)
+{
+    return surveyDataFile(kind, file).problem;
+}
+
+std::string_view rowsOf(DataFile kind)
+{
+    switch (kind) {
+    case DataFile::Country:
+        break;
+    case DataFile::Bureau:
+        return "records";
+    case DataFile::Calls:
+        return "calls";
+    }
+    return "rows";
 }
 
 bool rulesOutData(DataFileProblem problem)
@@ -182,6 +216,11 @@ bool rulesOutData(DataFileProblem problem)
         break;
     }
     return false;
+}
+
+bool isUsable(DataFile kind, DataFileProblem problem)
+{
+    return kind == DataFile::Calls ? problem == DataFileProblem::None : !rulesOutData(problem);
 }
 
 std::string_view explain(DataFileProblem problem)

@@ -32,13 +32,30 @@ enum class DataFileProblem {
 
 // Reads the file as the loader reads it and tells the most serious reason why it is not a sound
 // data file of that kind; None when it looks like one. A file that cannot be read gives None:
-// the loader's result tells that. Hand-edited files with a few odd lines pass.
+// the loader's result tells that. Hand-edited files with a few odd lines pass. The list of
+// exact calls is taken whole or not at all: any line it refuses is a problem.
 DataFileProblem checkDataFile(DataFile kind, const std::filesystem::path &file);
 DataFileProblem checkDataFile(DataFile kind, ByteSource &source);
+
+// The same reading, with how much the file gives: country rows with a prefix and an entity code,
+// bureau records, or calls of the list (none when the list is refused). An update measures a new
+// file against the installed one by it.
+struct DataFileSurvey
+{
+    DataFileProblem problem = DataFileProblem::None;
+    std::size_t rows = 0;
+};
+DataFileSurvey surveyDataFile(DataFile kind, const std::filesystem::path &file);
+DataFileSurvey surveyDataFile(DataFile kind, ByteSource &source);
+// "rows", "records" or "calls": what surveyDataFile counts of that kind, for messages.
+std::string_view rowsOf(DataFile kind);
 
 // True for the problems that mean the file is not data at all (Empty, Markup, OneHugeLine,
 // LineTooLong, Utf16): a file of the user's with any other problem is still his data and is used.
 bool rulesOutData(DataFileProblem problem);
+// Whether a file of that kind with that problem is used: the two data files unless the problem
+// rules out data, the list of exact calls only without any problem.
+bool isUsable(DataFile kind, DataFileProblem problem);
 
 // A downloaded file must have no problem at all before it may replace a data file.
 inline bool refusedAsDownload(DataFileProblem problem)

@@ -2,8 +2,9 @@
 
 // Names of the files that Vorn keeps in its current directory. Always written in this one
 // lower-case form: the file system here tells case apart.
-// The two data files that Vorn loads, checks, downloads and restores.
-enum class DataFile { Country, Bureau };
+// The data files that an update replaces as one set: the two that Vorn loads, checks, downloads
+// and restores, and the list of exact calls.
+enum class DataFile { Country, Bureau, Calls };
 
 namespace DataFiles {
 inline constexpr char CountryFile[] = "country.asc";
@@ -14,6 +15,10 @@ inline constexpr char CallsFile[] = "calls.asc";
 inline constexpr char UpdateInfoFile[] = "vorn_update.asc";
 inline constexpr char CountryBackup[] = "country_old.asc";
 inline constexpr char BureauBackup[] = "vorn_old.asc";
+inline constexpr char CallsBackup[] = "calls_old.asc";
+// Names the set of data files an update is putting in place, from just before the first of them
+// takes its name until the last has; a start that finds it puts the backup copies back.
+inline constexpr char InstallJournal[] = "vorn_install.jnl";
 // The strip step's work file is "vorn_file.<pid>-<attempt>.tmp", a name of its own for each
 // download; "vorn_file.tmp" is what versions before used, removed where found.
 inline constexpr char DownloadWorkFileStem[] = "vorn_file";

@@ -34,19 +34,48 @@ bool renameWithoutReplacing(const std::filesystem::path &from, const std::filesy
     return !error;
 }
 
+std::string_view DataFolder::nameOf(DataFile file)
+{
+    switch (file) {
+    case DataFile::Country:
+        break;
+    case DataFile::Bureau:
+        return DataFiles::BureauFile;
+    case DataFile::Calls:
+        return DataFiles::CallsFile;
+    }
+    return DataFiles::CountryFile;
+}
+
 std::filesystem::path DataFolder::fileOf(DataFile file) const
 {
-    return path(file == DataFile::Country ? DataFiles::CountryFile : DataFiles::BureauFile);
+    return path(nameOf(file));
 }
 
 std::filesystem::path DataFolder::backupOf(DataFile file) const
 {
-    return path(file == DataFile::Country ? DataFiles::CountryBackup : DataFiles::BureauBackup);
+    switch (file) {
+    case DataFile::Country:
+        break;
+    case DataFile::Bureau:
+        return path(DataFiles::BureauBackup);
+    case DataFile::Calls:
+        return path(DataFiles::CallsBackup);
+    }
+    return path(DataFiles::CountryBackup);
 }
 
 std::string_view DataFolder::shownName(DataFile file)
 {
-    return file == DataFile::Country ? "COUNTRY.ASC" : "VORN.ASC";
+    switch (file) {
+    case DataFile::Country:
+        break;
+    case DataFile::Bureau:
+        return "VORN.ASC";
+    case DataFile::Calls:
+        return "CALLS.ASC";
+    }
+    return "COUNTRY.ASC";
 }
 
 namespace {
@@ -56,7 +85,7 @@ bool isData(DataFile file, const std::filesystem::path &path, std::string &bytes
     if (!readWholeFile(path, bytes))
         return false;
     MemorySource source(bytes);
-    return !rulesOutData(checkDataFile(file, source));
+    return isUsable(file, checkDataFile(file, source));
 }
 
 } // namespace

@@ -18,7 +18,9 @@ public:
     std::filesystem::path path(std::string_view name) const { return m_directory / name; }
     std::filesystem::path fileOf(DataFile file) const;
     std::filesystem::path backupOf(DataFile file) const;
-    // The name that messages give the file: "COUNTRY.ASC" or "VORN.ASC".
+    // The file's name in the folder: "country.asc", "vorn.asc" or "calls.asc".
+    static std::string_view nameOf(DataFile file);
+    // The name that messages give the file: "COUNTRY.ASC", "VORN.ASC" or "CALLS.ASC".
     static std::string_view shownName(DataFile file);
 
     // Before a download replaces the file: a copy of it, a file of its own, becomes the backup
@@ -27,7 +29,7 @@ public:
     // missing, unreadable or broken file leaves the older backup copy where it is, so the last
     // good copy is never lost. The error says why a copy could not be made.
     std::error_code backUp(DataFile file) const;
-    // The file can be read and is data (see rulesOutData): a copy worth keeping.
+    // The file can be read and is data (see isUsable): a copy worth keeping.
     bool holdsData(DataFile file) const;
     bool hasBackup(DataFile file) const;
     // Deletes whatever lies under the file's name and moves the backup copy there. False when

@@ -27,6 +27,8 @@ public:
 
     std::size_t count() const { return m_keys.size(); }
     bool empty() const { return m_keys.empty(); }
+    // Every entity code that a call of the list has, each once, as the file writes it.
+    const std::vector<std::string> &entityCodes() const { return m_codes; }
     void clear();
 
     // The entity code of the call that a search key stands for (the typed text followed by the

@@ -13,11 +13,18 @@ namespace {
 // The strip step's work file: "vorn_file.<pid>-<attempt>.tmp".
 const WorkFileName StripWorkFile{DataFiles::DownloadWorkFileStem, ".tmp"};
 
+// Where a staged data file waits for the rest of its set: "country.asc.<pid>-<attempt>.new".
+WorkFileName stagedName(DownloadKind kind)
+{
+    return {std::string(Download::targetName(kind)), ".new"};
+}
+
 } // namespace
 
 DownloadInstaller::DownloadInstaller(const DataFolder &folder, DownloadKind kind, std::string host,
-                                     std::optional<PublishedFile> expected)
-    : m_folder(folder), m_kind(kind), m_host(std::move(host)), m_expected(expected)
+                                     std::optional<PublishedFile> expected, bool staged)
+    : m_folder(folder), m_kind(kind), m_host(std::move(host)), m_expected(expected),
+      m_staged(staged)
 {}
 
 DownloadInstaller::~DownloadInstaller()
@@ -42,6 +49,8 @@ void DownloadInstaller::removeStaleFiles() const
     const std::filesystem::path &directory = m_folder.directory();
     removeStaleWorkFiles(directory, {std::string(Download::targetName(m_kind)), ".part"});
     removeStaleWorkFiles(directory, StripWorkFile);
+    // Staged by a program that ended before its set was put in place: the set is given up.
+    removeStaleWorkFiles(directory, stagedName(m_kind));
     // The names that versions before this one used for every download.
     std::error_code ignored;
     std::filesystem::remove(targetPath().string() + ".part", ignored);
@@ -102,9 +111,9 @@ std::optional<std::string> DownloadInstaller::differenceFromPublication()
     if (!m_expected)
         return std::nullopt;
     const std::string name(Download::targetName(m_kind));
-    if (m_bodySize != m_expected->size)
+    if (m_expected->size && m_bodySize != *m_expected->size)
         return name + " from " + m_host + " holds " + std::to_string(m_bodySize) +
-               " bytes; it was published with " + std::to_string(m_expected->size);
+               " bytes; it was published with " + std::to_string(*m_expected->size);
     if (digest != m_expected->sha256)
         return name + " from " + m_host + " is not the file that was published: its SHA-256 is " +
                (digest ? Sha256::toHex(*digest) : std::string("unknown")) + ", not " +
@@ -112,13 +121,27 @@ std::optional<std::string> DownloadInstaller::differenceFromPublication()
     return std::nullopt;
 }
 
-DataFileProblem DownloadInstaller::checkReceivedBody(DataFile file) const
+DataFileSurvey DownloadInstaller::surveyReceivedBody(DataFile file) const
 {
     std::string received;
     if (!readWholeFile(m_receivedPath, received) || received.size() < m_headerSize)
-        return DataFileProblem::Empty;
+        return {DataFileProblem::Empty, 0};
     MemorySource body(std::string_view(received).substr(m_headerSize));
-    return checkDataFile(file, body);
+    return surveyDataFile(file, body);
+}
+
+std::optional<std::string> DownloadInstaller::tooMuchSmaller(DataFile file, std::size_t rows) const
+{
+    if (m_expected && m_expected->muchSmallerAllowed)
+        return std::nullopt;
+    // Measured against the file in use; one that is no data holds nothing worth keeping.
+    const DataFileSurvey installed = surveyDataFile(file, m_folder.fileOf(file));
+    if (!isUsable(file, installed.problem) || rows * 2 >= installed.rows)
+        return std::nullopt;
+    const std::string counted(rowsOf(file));
+    return std::string(Download::targetName(m_kind)) + " from " + m_host + " holds " +
+           std::to_string(rows) + " " + counted + ", less than half the " +
+           std::to_string(installed.rows) + " " + counted + " of the installed one";
 }
 
 DownloadResult DownloadInstaller::install()
@@ -131,36 +154,71 @@ DownloadResult DownloadInstaller::install()
         result.detail = std::move(*difference);
         return result;
     }
-    FileReplacement replacement(targetPath(), StripWorkFile);
+    const std::optional<DataFile> file = Download::dataFileOf(m_kind);
+    std::filesystem::path target = targetPath();
+    if (file && m_staged) {
+        // A name of its own, which the stripped file takes in one step.
+        const int fd = createWorkFile(m_folder.directory(), stagedName(m_kind), target);
+        if (fd < 0) {
+            result.failure = DownloadFailure::ReceiveFailed;
+            result.detail = "cannot create " + target.string() + ": " + std::strerror(errno);
+            return result;
+        }
+        ::close(fd);
+    }
+    FileReplacement replacement(target, StripWorkFile);
+    const auto removeStaged = [&] {
+        std::error_code ignored;
+        if (target != targetPath())
+            std::filesystem::remove(target, ignored);
+    };
     if (m_receivedPath.empty() || !stripHttpHeader(m_receivedPath, replacement)) {
+        removeStaged();
         result.failure = DownloadFailure::BadResponse;
         result.detail = "the answer from " + m_host + " could not be stored";
         return result;
     }
-    if (const std::optional<DataFile> file = Download::dataFileOf(m_kind)) {
+    if (file) {
         // Only sound data replaces data: an error or portal page, a file in another encoding or
         // one that would not fit the table is refused. The body is judged as it arrived, since
         // cutting the header drops what follows a byte 0x1A.
-        const DataFileProblem problem = checkReceivedBody(*file);
-        if (refusedAsDownload(problem)) {
+        const DataFileSurvey survey = surveyReceivedBody(*file);
+        if (refusedAsDownload(survey.problem)) {
+            removeStaged();
             result.failure = DownloadFailure::NotDataFile;
-            result.detail = "what " + m_host +
-                            " sent is not a sound data file: " + std::string(explain(problem));
+            result.detail = "what " + m_host + " sent is not a sound data file: " +
+                            std::string(explain(survey.problem));
+            return result;
+        }
+        if (std::optional<std::string> smaller = tooMuchSmaller(*file, survey.rows)) {
+            removeStaged();
+            result.failure = DownloadFailure::MuchSmaller;
+            result.detail = std::move(*smaller);
             return result;
         }
     } else {
         const UpdateInfoReading reading = readUpdateInfo(replacement.workFile());
         result.failure = reading.failure;
         result.published = reading.published;
+        if (reading.failure == DownloadFailure::DamagedInfo) {
+            // Read past, the line would switch a check off: nothing of this update is fetched.
+            result.detail =
+                "the update information from " + m_host + " is damaged: " + reading.detail;
+            return result;
+        }
         if (!result.succeeded()) {
             result.detail = "the update information from " + m_host + " holds no version";
             return result;
         }
     }
     if (const std::error_code error = replacement.commit()) {
+        removeStaged();
         result.failure = DownloadFailure::ReceiveFailed;
-        result.detail = "cannot replace " + targetPath().string() + ": " + error.message();
+        result.detail = "cannot replace " + target.string() + ": " + error.message();
+        return result;
     }
+    if (target != targetPath())
+        result.stagedFile = target;
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/data/DataFiles.h"
 #include "core/data/DataVersion.h"
+#include "core/net/DataSetInstaller.h"
 #include "core/shell/AppState.h"
 #include "core/shell/MessageBoxes.h"
 #include "core/shell/UpdateOperations.h"
@@ -26,6 +27,9 @@ bool StartupSequence::run()
     AppSettings &settings = m_state.settings;
     if (settings.qslInfoMode != QslInfoMode::None)
         m_window.applyQslInfoMode();
+    // Before anything is loaded or fetched: an update cut short may have left files of two
+    // publications side by side.
+    undoCutInstallation();
 
     bool dataReplaced = false;
     std::int32_t publishedDataVersion = 0;
@@ -58,6 +62,18 @@ bool StartupSequence::run()
     if (!m_windowClosed)
         loadExactCalls();
     return loaded;
+}
+
+void StartupSequence::undoCutInstallation()
+{
+    const std::vector<DataFile> restored = DataSetInstaller(m_state.folder).recover();
+    if (restored.empty())
+        return;
+    std::string text = "the last update was cut short";
+    for (const DataFile file : restored)
+        text += "\r\nold copy of " + std::string(DataFolder::shownName(file)) + " restored";
+    m_boxes.inform(MessageBoxes::Kind::Information, withHeading(text),
+                   m_state.folder.directory().string());
 }
 
 void StartupSequence::loadExactCalls()

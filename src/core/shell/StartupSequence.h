@@ -21,7 +21,8 @@ public:
     virtual void closeMainWindow() = 0;
 };
 
-// Brings both data files into memory on the first activation of the main window: runs the
+// Brings both data files into memory on the first activation of the main window: puts the
+// backup copies back when an update was cut short while its files took their names, runs the
 // update check when updates are on, loads country.asc and vorn.asc, and recovers a file that
 // cannot be read, or cannot be a data file, by a download or its backup copy; ends the program
 // when that fails too. Rows that the data files hold but cannot answer for are named in a
@@ -39,6 +40,9 @@ public:
     bool run();
 
 private:
+    // Undoes an update whose files were taking their names when the program ended, and says so
+    // in one box.
+    void undoCutInstallation();
     bool loadWithRecovery(DataFile file, bool &dataReplaced);
     bool download(DataFile file);
     bool loadWithoutUpdates(DataFile file);

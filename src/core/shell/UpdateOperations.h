@@ -7,7 +7,7 @@
 // What the start-up learns from the update check.
 struct StartupUpdateResult
 {
-    bool dataReplaced = false;             // both data files were downloaded anew
+    bool dataReplaced = false;             // the data files were downloaded anew, as one set
     std::int32_t publishedDataVersion = 0; // their version, when they were
 };
 
@@ -18,7 +18,7 @@ class UpdateOperations
 public:
     virtual ~UpdateOperations() = default;
 
-    // Fetches the update information and, when newer data is published, replaces both data files
+    // Fetches the update information and, when newer data is published, replaces the data files
     // (asking first in Manual mode). The tables are loaded afterwards by the caller.
     virtual StartupUpdateResult startupUpdateCheck(UpdateMode mode, std::int32_t dataVersion) = 0;
     // Fetch one data file without a backup copy; false when the download failed.

@@ -4,6 +4,7 @@
 #include "core/data/CountryTable.h"
 #include "core/data/DataFileCheck.h"
 #include "core/data/DataVersion.h"
+#include "core/data/ExactCallList.h"
 #include "core/settings/Version.h"
 #include "core/shell/AppState.h"
 #include "core/shell/MessageBoxes.h"
@@ -11,27 +12,37 @@
 
 namespace {
 
-DownloadKind kindOf(DataFile file)
-{
-    return file == DataFile::Country ? DownloadKind::CountryFile : DownloadKind::BureauFile;
-}
-
 std::string failedToDownload(DataFile file)
 {
     return "failed to download " + std::string(DataFolder::shownName(file));
 }
 
-// The entity codes that country.asc uses and vorn.asc has no record for, as the files in the
-// folder are now.
-std::set<std::string> codesWithoutBureau(const DataFolder &folder)
+// The entity codes that the country rows and the list of exact calls use and the bureau file has
+// no record for: of the staged files of a set where it has them, else of those in the folder.
+std::set<std::string> codesWithoutBureau(const DataFolder &folder,
+                                         const std::vector<StagedFile> &staged = {})
 {
+    const auto pathOf = [&](DataFile file) {
+        for (const StagedFile &stagedFile : staged) {
+            if (stagedFile.file == file)
+                return stagedFile.path;
+        }
+        return folder.fileOf(file);
+    };
     CountryTable countries;
     BureauTable bureaus;
-    loadCountryTable(countries, folder.fileOf(DataFile::Country));
-    loadBureauTable(bureaus, folder.fileOf(DataFile::Bureau));
+    loadCountryTable(countries, pathOf(DataFile::Country));
+    loadBureauTable(bureaus, pathOf(DataFile::Bureau));
     std::set<std::string> codes;
     for (const RowWithoutBureau &row : rowsWithoutBureau(countries, bureaus))
         codes.insert(Ascii::upperText(row.entityCode));
+    ExactCallList calls;
+    if (loadExactCallList(calls, pathOf(DataFile::Calls))) {
+        for (const std::string &code : calls.entityCodes()) {
+            if (bureaus.firstOf(code) == nullptr)
+                codes.insert(Ascii::upperText(code));
+        }
+    }
     return codes;
 }
 
@@ -92,48 +103,60 @@ void UpdatePolicy::reportFailedCheck(const DownloadResult &result)
 
 DownloadRequest UpdatePolicy::requestFor(DataFile file, bool backupFirst) const
 {
-    DownloadRequest request{kindOf(file), backupFirst, {}, m_deadline};
+    DownloadRequest request{Download::kindOf(file), backupFirst, {}, m_deadline, false};
     if (m_published)
         request.expected = m_published->fileOf(file);
     return request;
 }
 
-bool UpdatePolicy::downloadDataFile(DataFile file)
+std::vector<DataFile> UpdatePolicy::filesOfTheUpdate() const
 {
-    const DownloadResult result = m_downloader.download(requestFor(file, true));
-    if (result.succeeded())
-        return true;
+    // The list only when the publisher names it: one of an older publication stays as it is.
+    if (m_published && m_published->calls)
+        return {DataFile::Country, DataFile::Bureau, DataFile::Calls};
+    return {DataFile::Country, DataFile::Bureau};
+}
+
+void UpdatePolicy::reportRefusedSet(const std::vector<StagedFile> &set, const std::string &detail)
+{
+    for (const StagedFile &staged : set)
+        m_boxes.inform(MessageBoxes::Kind::Error,
+                       withHeading(failedToDownload(staged.file) + ", old file restored"), detail);
+}
+
+std::optional<std::filesystem::path> UpdatePolicy::downloadDataFile(DataFile file)
+{
+    DownloadRequest request = requestFor(file, true);
+    request.staged = true;
+    const DownloadResult result = m_downloader.download(request);
+    if (result.succeeded() && !result.stagedFile.empty())
+        return result.stagedFile;
     // A failed download never touches the file. When what lies there cannot be used, the backup
     // copy takes its place now, so that "restored" is true.
     const bool usable = m_state.folder.holdsData(file) || m_state.folder.restoreBackup(file);
-    m_boxes.inform(MessageBoxes::Kind::Error,
-                   withHeading(failedToDownload(file) + (usable ? ", old file restored" : "")),
-                   result.detail);
-    return false;
+    std::string text = failedToDownload(file) + (usable ? ", old file restored" : "");
+    // A publication that is sound but far smaller is a publisher's matter: the counts are said.
+    if (result.failure == DownloadFailure::MuchSmaller)
+        text += "\r\n" + result.detail;
+    m_boxes.inform(MessageBoxes::Kind::Error, withHeading(text), result.detail);
+    return std::nullopt;
 }
 
-bool UpdatePolicy::keepOnlyFittingFiles(const std::set<std::string> &codesBefore,
-                                        bool countryReplaced, bool bureauReplaced)
+bool UpdatePolicy::fitsTogether(const std::set<std::string> &codesBefore,
+                                const std::vector<StagedFile> &set)
 {
     std::string lost;
-    for (const std::string &code : codesWithoutBureau(m_state.folder)) {
+    for (const std::string &code : codesWithoutBureau(m_state.folder, set)) {
         if (!codesBefore.contains(code))
             lost += (lost.empty() ? "" : ", ") + code;
     }
     if (lost.empty())
         return true;
-    // Calls that had an answer would have none: a publisher's mistake, or two files of different
-    // publications. The pair goes back to what it was.
-    const std::string detail = std::string(DataFiles::CountryFile) + " and " +
-                               DataFiles::BureauFile + " from " + m_host +
-                               " do not fit together: " + DataFiles::BureauFile +
-                               " has no record for the entity codes " + lost;
-    for (const auto &[file, replaced] : {std::pair{DataFile::Country, countryReplaced},
-                                         std::pair{DataFile::Bureau, bureauReplaced}}) {
-        if (replaced && m_state.folder.restoreBackup(file))
-            m_boxes.inform(MessageBoxes::Kind::Error,
-                           withHeading(failedToDownload(file) + ", old file restored"), detail);
-    }
+    // Calls that had an answer would have none: a publisher's mistake, or files of different
+    // publications. None of the set takes its name.
+    reportRefusedSet(set, std::string("the data files from ") + m_host +
+                              " do not fit together: " + DataFiles::BureauFile +
+                              " has no record for the entity codes " + lost);
     return false;
 }
 
@@ -141,14 +164,30 @@ bool UpdatePolicy::downloadDataFiles()
 {
     m_deadline = std::chrono::steady_clock::now() + m_timeLeft.value_or(m_clock.wholeUpdate);
     const std::set<std::string> codesBefore = codesWithoutBureau(m_state.folder);
-    // The bureau file is fetched even when the country file failed.
-    const bool countryReplaced = downloadDataFile(DataFile::Country);
-    const bool bureauReplaced = downloadDataFile(DataFile::Bureau);
+    // Every file of the set is fetched and checked before any takes its name; after a failure
+    // the rest would only be thrown away.
+    std::vector<StagedFile> set;
+    for (const DataFile file : filesOfTheUpdate()) {
+        const std::optional<std::filesystem::path> staged = downloadDataFile(file);
+        if (!staged) {
+            DataSetInstaller::discard(set);
+            endUpdate();
+            return false;
+        }
+        set.push_back({file, *staged});
+    }
     endUpdate();
-    if (!countryReplaced && !bureauReplaced)
+    if (!fitsTogether(codesBefore, set)) {
+        DataSetInstaller::discard(set);
         return false;
-    return keepOnlyFittingFiles(codesBefore, countryReplaced, bureauReplaced) && countryReplaced &&
-           bureauReplaced;
+    }
+    if (const std::error_code error =
+            DataSetInstaller(m_state.folder, m_installSteps).install(set)) {
+        reportRefusedSet(set, "cannot put the new data files in place in " +
+                                  m_state.folder.directory().string() + ": " + error.message());
+        return false;
+    }
+    return true;
 }
 
 bool UpdatePolicy::downloadWithoutBackup(DataFile file)
@@ -199,12 +238,26 @@ bool UpdatePolicy::reloadOrRestore(DataFile file)
     return false;
 }
 
+bool UpdatePolicy::reloadList()
+{
+    const CallListLoad result = m_state.loadExactCalls();
+    if (result)
+        return true;
+    if (m_state.folder.restoreBackup(DataFile::Calls))
+        m_state.loadExactCalls();
+    m_boxes.inform(MessageBoxes::Kind::Information, withHeading(failedToDownload(DataFile::Calls)),
+                   m_state.folder.fileOf(DataFile::Calls).string() + ": " + result.reason());
+    return false;
+}
+
 void UpdatePolicy::installUpdate(std::int32_t publishedVersion)
 {
     const bool replaced = downloadDataFiles();
     const bool countryLoads = reloadOrRestore(DataFile::Country);
     const bool bureauLoads = reloadOrRestore(DataFile::Bureau);
-    if (replaced && countryLoads && bureauLoads)
+    // The list is read anew, as the tables are, when the update brought one.
+    const bool listLoads = !replaced || filesOfTheUpdate().size() < 3 || reloadList();
+    if (replaced && countryLoads && bureauLoads && listLoads)
         m_state.settings.dataVersion =
             installedDataVersion(publishedVersion, m_state.bureauFileVersion);
 }

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "core/net/DataSetInstaller.h"
 #include "core/net/Download.h"
 #include "core/shell/UpdateOperations.h"
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 struct AppState;
 class MessageBoxes;
@@ -43,8 +47,8 @@ struct UpdateClock
     std::chrono::milliseconds wholeUpdate{std::chrono::minutes(3)};
 };
 
-// When the update information is fetched, what its numbers mean, and how both data files are
-// replaced without ever losing the last copy that loads.
+// When the update information is fetched, what its numbers mean, and how the data files are
+// replaced as one set without ever losing the last copy that loads.
 class UpdatePolicy final : public UpdateOperations
 {
 public:
@@ -59,19 +63,29 @@ public:
     // Fetches vorn_update.asc and starts the time of a whole update; reports nothing. A data
     // version that cannot be one fails the check.
     DownloadResult fetchUpdateInfo();
-    // Replaces both data files, each checked against its publication and backed up first, and
-    // puts a backup copy back when its download fails, or when the new files do not fit
-    // together. True when both were replaced; the tables are not reloaded.
+    // Replaces the data files of the publication as one set: country.asc, vorn.asc and, when its
+    // line is published, calls.asc. Each is backed up, fetched and checked against its
+    // publication; only when all are, and they fit together, do they take their names, all of
+    // them or none. A failure leaves every installed file as it was. True when the set was
+    // replaced; the tables are not reloaded.
     bool downloadDataFiles();
+
+    // Hears of each step of putting a set in place; a test program pauses there.
+    void setInstallSteps(std::function<void(std::string_view)> onStep)
+    {
+        m_installSteps = std::move(onStep);
+    }
 
 private:
     DownloadRequest requestFor(DataFile file, bool backupFirst) const;
-    bool downloadDataFile(DataFile file);
+    std::vector<DataFile> filesOfTheUpdate() const;
+    std::optional<std::filesystem::path> downloadDataFile(DataFile file);
     bool downloadWithoutBackup(DataFile file);
-    bool keepOnlyFittingFiles(const std::set<std::string> &codesBefore, bool countryReplaced,
-                              bool bureauReplaced);
+    bool fitsTogether(const std::set<std::string> &codesBefore, const std::vector<StagedFile> &set);
+    void reportRefusedSet(const std::vector<StagedFile> &set, const std::string &detail);
     void installUpdate(std::int32_t publishedVersion);
     bool reloadOrRestore(DataFile file);
+    bool reloadList();
     void reportFailedCheck(const DownloadResult &result);
     bool isNewer(std::int32_t published, std::int32_t installed) const;
     void endUpdate();
@@ -87,4 +101,5 @@ private:
     // When the update under way must have ended, and what the check left of its time.
     std::optional<std::chrono::steady_clock::time_point> m_deadline;
     std::optional<std::chrono::milliseconds> m_timeLeft;
+    std::function<void(std::string_view)> m_installSteps;
 };

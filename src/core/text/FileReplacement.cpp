@@ -99,6 +99,21 @@ void removeStaleWorkFiles(const std::filesystem::path &directory, const WorkFile
     }
 }
 
+std::error_code syncFolder(const std::filesystem::path &directory)
+{
+    int fd;
+    do {
+        fd =
+            ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return lastError();
+    const bool synced = ::fsync(fd) == 0;
+    const std::error_code error = synced ? std::error_code() : lastError();
+    ::close(fd);
+    return error;
+}
+
 FileReplacement::FileReplacement(std::filesystem::path target, WorkFileName workName)
     : m_target(std::move(target)), m_workName(std::move(workName)),
       m_followLink(m_workName.stem.empty())

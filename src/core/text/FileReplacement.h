@@ -28,6 +28,10 @@ int createWorkFile(const std::filesystem::path &directory, const WorkFileName &n
 // such as a program killed in the middle of its work. Errors are of no account.
 void removeStaleWorkFiles(const std::filesystem::path &directory, const WorkFileName &name);
 
+// Brings the folder's entries to disk: the names that renames, creations and removals in it gave
+// survive a power cut from then on. The system's reason when it cannot.
+std::error_code syncFolder(const std::filesystem::path &directory);
+
 // Puts a new version of a file in place in one step. The bytes go to a work file beside the
 // file and reach the disk before the work file is renamed over it, so that whoever reads the
 // name, even after a crash or a power cut, finds either the old file or the new one whole. A

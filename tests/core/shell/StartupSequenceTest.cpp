@@ -1,6 +1,7 @@
 #include "core/shell/StartupSequence.h"
 
 #include "core/data/DataFiles.h"
+#include "core/net/Sha256.h"
 #include "core/shell/AppState.h"
 #include "core/shell/MessageBoxes.h"
 #include "core/shell/UpdateOperations.h"
@@ -470,6 +471,42 @@ INSTANTIATE_TEST_SUITE_P(Lists, ExactCallsAtStartTest, testing::Values(
                     "Vorn answers without its list of exact calls."}, 0}
 ), [](const testing::TestParamInfo<ExactCallsCase> &row) { return std::string(row.param.name); });
 // clang-format on
+
+// An update killed while its files took their names: the start puts the installed set back
+// before it checks or loads anything, says so in one box, and the next start says nothing.
+TEST(StartupSequenceTest, PutsBackTheSetOfAnInstallationCutShort)
+{
+    TempDir dir;
+    dir.write(DataFiles::CountryFile, CountryDownload);
+    dir.write(DataFiles::BureauFile, BureauFile);
+    dir.write(DataFiles::CountryBackup, CountryFile);
+    dir.write(DataFiles::BureauBackup, BureauFile);
+    // The country file had taken its name, the bureau file not yet.
+    dir.write(DataFiles::InstallJournal, "Vorn data files being installed\r\ncountry.asc " +
+                                             Sha256::toHex(*Sha256::of(CountryDownload)) +
+                                             " country.asc.7-1.new\r\n" + "vorn.asc " +
+                                             Sha256::toHex(*Sha256::of(BureauDownload)) +
+                                             " vorn.asc.7-1.new\r\n");
+    dir.write("vorn.asc.7-1.new", BureauDownload);
+
+    for (const Events &expected :
+         {Events{"info: the last update was cut short\r\nold copy of COUNTRY.ASC restored", Check},
+          Events{Check}}) {
+        Events events;
+        RecordingBoxes boxes(events, {});
+        MessageBoxGate gate(boxes);
+        ScriptedUpdates updates(events, gate, dir);
+        updates.check = NothingNew;
+        RecordingWindow window(events, gate);
+        AppState state(dir.path());
+        state.settings.updateMode = Manual;
+        state.settings.dataVersion = 5;
+        EXPECT_TRUE(StartupSequence(state, gate, updates, window).run());
+        EXPECT_EQ(events, expected);
+        EXPECT_EQ(state.countries.count(), 2u);
+        EXPECT_EQ(dir.names(), "country.asc country_old.asc vorn.asc vorn_old.asc");
+    }
+}
 
 TEST(MessageBoxGateTest, PassesBoxesOnUntilDismissing)
 {

@@ -30,6 +30,8 @@ const std::string DlRecord = "DL    Germany                DL    DARC           
 const std::string FRecord = "F     France                 F     REF                      Y\r\n";
 const std::string OldBureau = DlRecord;
 const std::string NewBureau = DlRecord + FRecord;
+const std::string OldCalls = "1 DA0X DL\r\n";
+const std::string NewCalls = "1 DA0X DL\r\n1 FA0X F\r\n";
 
 // What arrives when a data file downloads.
 enum class Arrives {
@@ -51,6 +53,7 @@ public:
     DownloadResult info;
     F country = F::None;
     F bureau = F::None;
+    F calls = F::None;
     Arrives arrives = Arrives::Sound;
     std::string bureauHeading; // what the published vorn.asc starts with
 
@@ -66,11 +69,18 @@ public:
         const DataFile file = *Download::dataFileOf(request.kind);
         DownloadResult result;
         if (request.backupFirst && m_folder.backUp(file))
-            return {F::CannotBackUp, "no backup", {}};
-        result.failure = file == DataFile::Country ? country : bureau;
+            return {F::CannotBackUp, "no backup", {}, {}};
+        result.failure = file == DataFile::Country  ? country
+                         : file == DataFile::Bureau ? bureau
+                                                    : calls;
         if (!result.succeeded())
             return result;
-        const auto path = m_folder.fileOf(file);
+        // Staged, a file waits beside its data file for the rest of the set.
+        auto path = m_folder.fileOf(file);
+        if (request.staged) {
+            path += ".new";
+            result.stagedFile = path;
+        }
         std::filesystem::remove(path);
         if (file == DataFile::Country && arrives == Arrives::CountryUnloadable) {
             std::filesystem::create_directory(path);
@@ -78,6 +88,7 @@ public:
         }
         const bool lacking = file == DataFile::Bureau && arrives == Arrives::BureauLacksEntity;
         std::ofstream(path, std::ios::binary) << (file == DataFile::Country ? NewCountry
+                                                  : file == DataFile::Calls ? NewCalls
                                                   : lacking                 ? OldBureau
                                                             : bureauHeading + NewBureau);
         return result;
@@ -176,16 +187,17 @@ TEST_P(UpdatePolicyTest, DecidesAndReplaces)
     EXPECT_EQ(state.bureaus.count(), row.bureauRows);
 }
 
-const DownloadResult Published13{F::None, {}, {Newer, 302, {}, {}}};
-const DownloadResult Published12{F::None, {}, {Installed, 302, {}, {}}};
-const DownloadResult Published11{F::None, {}, {Older, 303, {}, {}}};
-const DownloadResult Program303{F::None, {}, {Installed, 303, {}, {}}};
-const DownloadResult Unreachable{F::CannotConnect, "refused", {}};
-const DownloadResult NotUpdateInfo{F::NoVersionNumber, {}, {}};
-const DownloadResult Published13Program303{F::None, {}, {Newer, 303, {}, {}}};
-const DownloadResult VersionNoDate{F::None, {}, {2147483647, 302, {}, {}}};
-const DownloadResult VersionBeyondAYear{F::None, {}, {2026120200, 302, {}, {}}};
-const DownloadResult VersionInAYear{F::None, {}, {2026120100, 302, {}, {}}};
+const DownloadResult Published13{F::None, {}, {Newer, 302, {}, {}, {}}, {}};
+const DownloadResult Published12{F::None, {}, {Installed, 302, {}, {}, {}}, {}};
+const DownloadResult Published11{F::None, {}, {Older, 303, {}, {}, {}}, {}};
+const DownloadResult Program303{F::None, {}, {Installed, 303, {}, {}, {}}, {}};
+const DownloadResult Unreachable{F::CannotConnect, "refused", {}, {}};
+const DownloadResult NotUpdateInfo{F::NoVersionNumber, {}, {}, {}};
+const DownloadResult Damaged{F::DamagedInfo, "line 3 names country.asc", {}, {}};
+const DownloadResult Published13Program303{F::None, {}, {Newer, 303, {}, {}, {}}, {}};
+const DownloadResult VersionNoDate{F::None, {}, {2147483647, 302, {}, {}, {}}, {}};
+const DownloadResult VersionBeyondAYear{F::None, {}, {2026120200, 302, {}, {}, {}}, {}};
+const DownloadResult VersionInAYear{F::None, {}, {2026120100, 302, {}, {}, {}}, {}};
 const UpdateDialog::Choice CheckNow{Button::CheckNow, UpdateMode::Auto};
 const UpdateDialog::Choice CloseBox{Button::CloseBox, UpdateMode::Auto};
 const std::string Info = "download X";
@@ -213,14 +225,20 @@ INSTANTIATE_TEST_SUITE_P(Matrix, UpdatePolicyTest, testing::Values(
                {Info, "error: failed to check for updates (-2)"}, Installed, Manual, 1, 1},
     PolicyCase{"NoVersionNumber", Menu, {CheckNow}, NotUpdateInfo, F::None, F::None, Sound, {},
                {Info, "error: failed to check for updates (-5)"}, Installed, Manual, 1, 1},
-    PolicyCase{"FailedCountryStillFetchesBureau", Menu, {CheckNow}, Published13, F::BadResponse, F::None, Sound, {A::Yes},
-               {Info, Ask, GetCountry, "error: failed to download COUNTRY.ASC, old file restored", GetBureau}, Installed, Manual, 1, 2},
-    // The new country file uses F, which the old bureau file has no record for: it goes back too.
+    // A line that names a data file and cannot be read: its lines are what cannot be read.
+    PolicyCase{"DamagedUpdateInformation", Entry::StartupAuto, {}, Damaged, F::None, F::None, Sound, {},
+               {Info, "error: failed to check for updates (-1)"}, Installed, Manual, 1, 1},
+    // The files change as one: once one of them fails, the rest would only be thrown away.
+    PolicyCase{"FailedCountryEndsTheUpdate", Menu, {CheckNow}, Published13, F::BadResponse, F::None, Sound, {A::Yes},
+               {Info, Ask, GetCountry, "error: failed to download COUNTRY.ASC, old file restored"}, Installed, Manual, 1, 1},
+    // The new country file, fetched and checked, never takes its name beside the old bureau file.
     PolicyCase{"FailedBureau", Menu, {CheckNow}, Published13, F::None, F::ReceiveFailed, Sound, {A::Yes},
-               {Info, Ask, GetCountry, GetBureau, "error: failed to download VORN.ASC, old file restored",
-                "error: failed to download COUNTRY.ASC, old file restored"}, Installed, Manual, 1, 1},
-    PolicyCase{"NewFileDoesNotLoad", Menu, {CheckNow}, Published13, F::None, F::None, Unloadable, {A::Yes},
-               {Info, Ask, GetCountry, GetBureau, "info: failed to download COUNTRY.ASC"}, Installed, Manual, 1, 2},
+               {Info, Ask, GetCountry, GetBureau, "error: failed to download VORN.ASC, old file restored"},
+               Installed, Manual, 1, 1},
+    // A staged file that cannot take its name: the set stays as it was.
+    PolicyCase{"NewFileCannotTakeItsName", Menu, {CheckNow}, Published13, F::None, F::None, Unloadable, {A::Yes},
+               {Info, Ask, GetCountry, GetBureau, "error: failed to download COUNTRY.ASC, old file restored",
+                "error: failed to download VORN.ASC, old file restored"}, Installed, Manual, 1, 1},
     PolicyCase{"OkStoresTheModeAndChecksNothing", Menu, {{Button::Ok, UpdateMode::Auto}}, Published13, F::None, F::None, Sound, {},
                {}, Installed, UpdateMode::Auto, 1, 1},
     PolicyCase{"CancelEndsCheckNow", Menu, {CheckNow, {Button::Cancel, UpdateMode::None}, CloseBox}, Published12, F::None, F::None, Sound, {},
@@ -237,7 +255,7 @@ INSTANTIATE_TEST_SUITE_P(Matrix, UpdatePolicyTest, testing::Values(
     PolicyCase{"StartupCheckFails", Entry::StartupAuto, {}, Unreachable, F::None, F::None, Sound, {},
                {Info, "error: failed to check for updates (-2)"}, Installed, Manual, 1, 1},
     PolicyCase{"StartupFailedDownloadKeepsTheVersion", Entry::StartupAuto, {}, Published13, F::Cancelled, F::None, Sound, {},
-               {Info, GetCountry, "error: failed to download COUNTRY.ASC, old file restored", GetBureau}, Installed, Manual, 1, 2},
+               {Info, GetCountry, "error: failed to download COUNTRY.ASC, old file restored"}, Installed, Manual, 1, 1},
     // Stored, such a number would make every later publication look old.
     PolicyCase{"VersionThatIsNoDate", Menu, {CheckNow}, VersionNoDate, F::None, F::None, Sound, {},
                {Info, "error: failed to check for updates (-5)"}, Installed, Manual, 1, 1},
@@ -248,10 +266,7 @@ INSTANTIATE_TEST_SUITE_P(Matrix, UpdatePolicyTest, testing::Values(
     // F would have no bureau: both files go back to the pair that was installed.
     PolicyCase{"FilesThatDoNotFitTogether", Menu, {CheckNow}, Published13, F::None, F::None, Arrives::BureauLacksEntity, {A::Yes},
                {Info, Ask, GetCountry, GetBureau, "error: failed to download COUNTRY.ASC, old file restored",
-                "error: failed to download VORN.ASC, old file restored"}, Installed, Manual, 1, 1},
-    PolicyCase{"NewBureauFileAloneFits", Entry::StartupAuto, {}, Published13, F::BadResponse, F::None, Sound, {},
-               {Info, GetCountry, "error: failed to download COUNTRY.ASC, old file restored", GetBureau},
-               Installed, Manual, 1, 2}
+                "error: failed to download VORN.ASC, old file restored"}, Installed, Manual, 1, 1}
 ), [](const testing::TestParamInfo<PolicyCase> &row) { return std::string(row.param.name); });
 // clang-format on
 
@@ -297,7 +312,7 @@ TEST(UpdatePolicyTest, DataFilesAreMeasuredAgainstThePublicationWithinTheUpdates
     RecordingBoxes boxes(events, {});
     ScriptedServer server(events, state.folder);
     const PublishedFile country{12, *Sha256::fromHex(std::string(64, 'a'))};
-    server.info = {F::None, {}, {Newer, 302, country, {}}};
+    server.info = {F::None, {}, {Newer, 302, country, {}, {}}, {}};
     ScriptedDialog dialog({});
     UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
 
@@ -329,7 +344,7 @@ TEST(UpdatePolicyTest, DialogShowsTheInstalledDataVersion)
     Events events;
     RecordingBoxes boxes(events, {A::Yes});
     ScriptedServer server(events, state.folder);
-    server.info = {F::None, {}, {2025093010, 302, {}, {}}};
+    server.info = {F::None, {}, {2025093010, 302, {}, {}, {}}, {}};
     server.bureauHeading = "Vorn QSL bureaus, data 2025093002\r\n";
     ScriptedDialog dialog({CheckNow, CloseBox});
     UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
@@ -359,10 +374,70 @@ TEST(UpdatePolicyTest, FailedUpdateOverAFileThatIsNoDataKeepsTheGoodCopy)
     policy.updateMenuClick();
 
     EXPECT_EQ(events, (Events{Info, Ask, GetCountry,
-                              "error: failed to download COUNTRY.ASC, old file restored", GetBureau,
-                              "error: failed to download VORN.ASC, old file restored"}));
+                              "error: failed to download COUNTRY.ASC, old file restored"}));
     EXPECT_EQ(state.countries.count(), 2u);
     EXPECT_EQ(state.settings.dataVersion, Installed);
 }
+
+struct ListCase
+{
+    const char *name;
+    bool published; // the update information has the list's line
+    F calls;
+    // expected
+    Events events; // after the question
+    std::size_t calls_;
+    std::int32_t dataVersion;
+};
+
+void PrintTo(const ListCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class ListUpdateTest : public testing::TestWithParam<ListCase>
+{
+};
+
+// The list is part of an update only when it is published, changes with the tables and is read
+// anew with them; one that is refused keeps the installed set, the list included.
+TEST_P(ListUpdateTest, TheListChangesWithTheTables)
+{
+    const ListCase &row = GetParam();
+    TempDir dir;
+    dir.write(DataFiles::CountryFile, OldCountry);
+    dir.write(DataFiles::BureauFile, OldBureau);
+    dir.write(DataFiles::CallsFile, OldCalls);
+    AppState state(dir.path());
+    state.settings.dataVersion = Installed;
+    ASSERT_TRUE(state.load(DataFile::Country) && state.load(DataFile::Bureau));
+    ASSERT_TRUE(state.loadExactCalls());
+    Events events;
+    RecordingBoxes boxes(events, {A::Yes});
+    ScriptedServer server(events, state.folder);
+    server.info = Published13;
+    if (row.published)
+        server.info.published.calls = PublishedFile{NewCalls.size(), *Sha256::of(NewCalls)};
+    server.calls = row.calls;
+    ScriptedDialog dialog({CheckNow});
+    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
+    policy.updateMenuClick();
+
+    Events expected{Info, Ask, GetCountry, GetBureau};
+    expected.insert(expected.end(), row.events.begin(), row.events.end());
+    EXPECT_EQ(events, expected);
+    EXPECT_EQ(state.countries.exactCalls().count(), row.calls_);
+    EXPECT_EQ(state.settings.dataVersion, row.dataVersion);
+    EXPECT_EQ(dir.read(DataFiles::CallsFile), row.calls_ == 2 ? NewCalls : OldCalls);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Lists, ListUpdateTest, testing::Values(
+    ListCase{"Published", true, F::None, {"download L with backup"}, 2, Newer},
+    ListCase{"NotPublishedStaysAsItIs", false, F::None, {}, 1, Newer},
+    ListCase{"RefusedKeepsTheWholeSet", true, F::NotAsPublished,
+             {"download L with backup", "error: failed to download CALLS.ASC, old file restored"}, 1, Installed}
+), [](const testing::TestParamInfo<ListCase> &row) { return std::string(row.param.name); });
+// clang-format on
 
 } // namespace
