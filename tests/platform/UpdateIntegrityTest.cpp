@@ -1,6 +1,7 @@
 // Whole updates through the Update menu command against servers on loopback that publish sound
-// data but deliver it cut short, partly, or not as published: nothing of it may take the name of
-// a data file, and the data version stays.
+// data but deliver it cut short, partly, or not as published, that publish its digests in the
+// forms publishers write, or that publish a sound file far smaller than the installed one:
+// nothing of it may take the name of a data file, and the data version stays.
 
 #include "core/data/DataFiles.h"
 #include "core/shell/AppState.h"
@@ -36,6 +37,20 @@ enum class Delivery {
     ResetAtHalf,        // framed by the end of the connection, reset after half
     ShortContentLength, // a Content-Length of half the file, and the whole file after it
     PartialContent,     // 206 with the first half
+    CutAtLineEnd,       // the first half of the lines, framed by a Content-Length of its own
+};
+
+// How vorn_update.asc gives the size and digest of each data file.
+enum class Form {
+    None,               // not at all, as older servers did
+    Generator,          // "country.asc <size> <sha256>"
+    TrailingBlank,      // ... with a blank after it
+    Tabs,               // ... with tabs between the words
+    CapitalName,        // "COUNTRY.ASC <size> <sha256>"
+    Sha256Prefix,       // "country.asc <size> sha256:<sha256>"
+    Sha256sum,          // "<sha256>  country.asc", as sha256sum writes it
+    SizeWithSeparators, // "country.asc 46,712 <sha256>": no form Vorn reads
+    SizeBeyond64Bits,   // "country.asc 18446744073709551616 <sha256>": neither
 };
 
 const QByteArray Ok = "HTTP/1.1 200 OK\r\n";
@@ -51,22 +66,43 @@ QByteArray shipped(const char *name)
     return readFile(QStringLiteral(VORN_SHIPPED_FILES "/") + QLatin1String(name));
 }
 
-QByteArray sizeAndDigest(const char *name)
+QByteArray sizeAndDigest(const char *name, Form form)
 {
     const QByteArray bytes = shipped(name);
-    return QByteArray(name) + ' ' + QByteArray::number(bytes.size()) + ' ' +
-           QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + "\r\n";
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    const QByteArray size = QByteArray::number(bytes.size());
+    switch (form) {
+    case Form::None:
+        return {};
+    case Form::Generator:
+        break;
+    case Form::TrailingBlank:
+        return name + (' ' + size) + ' ' + digest + " \r\n";
+    case Form::Tabs:
+        return name + ('\t' + size) + '\t' + digest + "\r\n";
+    case Form::CapitalName:
+        return QByteArray(name).toUpper() + ' ' + size + ' ' + digest + "\r\n";
+    case Form::Sha256Prefix:
+        return name + (' ' + size) + " sha256:" + digest + "\r\n";
+    case Form::Sha256sum:
+        return digest + "  " + name + "\n";
+    case Form::SizeWithSeparators:
+        return name + (' ' + size.left(size.size() - 3)) + ',' + size.right(3) + ' ' + digest +
+               "\r\n";
+    case Form::SizeBeyond64Bits:
+        return name + QByteArray(" 18446744073709551616 ") + digest + "\r\n";
+    }
+    return name + (' ' + size) + ' ' + digest + "\r\n";
 }
 
-// The shipped data files under a newer version; with digests, the lines the generator writes.
-void publish(FakeServer &server, Delivery delivery, bool digests)
+// The shipped data files under a newer version, with their digests in the form given.
+void publish(FakeServer &server, Delivery delivery, Form form)
 {
-    server.onRequest = [delivery, digests](FakeServer &s, const QByteArray &request) {
+    server.onRequest = [delivery, form](FakeServer &s, const QByteArray &request) {
         s.resetAfterAnswer = false;
         if (request.startsWith("GET /files/vorn_update.asc")) {
             QByteArray info = QByteArray::number(PublishedVersion) + "\r\n302\r\n";
-            if (digests)
-                info += sizeAndDigest("country.asc") + sizeAndDigest("vorn.asc");
+            info += sizeAndDigest("country.asc", form) + sizeAndDigest("vorn.asc", form);
             s.pieces = {Ok + "Content-Length: " + QByteArray::number(info.size()) + "\r\n\r\n" +
                         info};
             return;
@@ -83,6 +119,11 @@ void publish(FakeServer &server, Delivery delivery, bool digests)
         switch (delivery) {
         case Delivery::Whole:
             break;
+        case Delivery::CutAtLineEnd: {
+            const QByteArray cut = file.left(file.indexOf("\r\n", half) + 2);
+            s.pieces = {Ok + "Content-Length: " + QByteArray::number(cut.size()) + "\r\n\r\n", cut};
+            break;
+        }
         case Delivery::CutAtTenPercent:
             s.pieces = {Ok + "\r\n", file.left(file.size() / 10)};
             break;
@@ -109,6 +150,7 @@ enum class Outcome { Published, Old, Cut };
 } // namespace
 
 Q_DECLARE_METATYPE(Delivery)
+Q_DECLARE_METATYPE(Form)
 Q_DECLARE_METATYPE(Outcome)
 
 class UpdateIntegrityTest : public QObject
@@ -118,41 +160,68 @@ class UpdateIntegrityTest : public QObject
 private slots:
     void cutFileIsNeverInstalled_data();
     void cutFileIsNeverInstalled();
+    void muchSmallerPublicationIsRefused_data();
+    void muchSmallerPublicationIsRefused();
     void wholeUpdateIsBounded();
 };
 
 void UpdateIntegrityTest::cutFileIsNeverInstalled_data()
 {
     QTest::addColumn<Delivery>("delivery");
-    QTest::addColumn<bool>("digests");
+    QTest::addColumn<Form>("form");
     QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QString>("box");
 
     // An older server publishes no sizes and digests: a body that ends early where its framing
     // says it is complete cannot be told from a whole one, and the other checks must do.
-    for (const bool digests : {true, false}) {
+    for (const Form form : {Form::Generator, Form::None}) {
+        const bool digests = form == Form::Generator;
         const char *with = digests ? "with digests" : "without digests";
         const Outcome cut = digests ? Outcome::Old : Outcome::Cut;
-        QTest::addRow("whole, %s", with) << Delivery::Whole << digests << Outcome::Published;
-        QTest::addRow("cut at 10 %%, %s", with) << Delivery::CutAtTenPercent << digests << cut;
+        QTest::addRow("whole, %s", with) << Delivery::Whole << form << Outcome::Published << "";
+        QTest::addRow("cut at 10 %%, %s", with) << Delivery::CutAtTenPercent << form << cut << "";
         QTest::addRow("Content-Length too short, %s", with)
-            << Delivery::ShortContentLength << digests << cut;
-        QTest::addRow("206, %s", with) << Delivery::PartialContent << digests << Outcome::Old;
+            << Delivery::ShortContentLength << form << cut << "";
+        QTest::addRow("206, %s", with) << Delivery::PartialContent << form << Outcome::Old << "";
     }
     // A reset may lose what was on its way as well; whatever arrived, the digest tells.
-    QTest::addRow("reset at 50 %%, with digests") << Delivery::ResetAtHalf << true << Outcome::Old;
+    QTest::addRow("reset at 50 %%, with digests")
+        << Delivery::ResetAtHalf << Form::Generator << Outcome::Old << "";
+    // Half the lines, framed as whole: only the digest tells, in whatever form it is published;
+    // one that cannot be read stops the update before anything is fetched.
+    const QString refused = QStringLiteral("failed to check for updates (-1)");
+    const QString notAsPublished =
+        QStringLiteral("failed to download COUNTRY.ASC, old file restored");
+    QTest::addRow("cut at a line end, without digests")
+        << Delivery::CutAtLineEnd << Form::None << Outcome::Cut << "";
+    for (const auto &[form, name] : {std::pair{Form::Generator, "generator"},
+                                     {Form::TrailingBlank, "trailing blank"},
+                                     {Form::Tabs, "tabs"},
+                                     {Form::CapitalName, "capital name"},
+                                     {Form::Sha256Prefix, "sha256: prefix"},
+                                     {Form::Sha256sum, "sha256sum"}})
+        QTest::addRow("cut at a line end, %s", name)
+            << Delivery::CutAtLineEnd << form << Outcome::Old << notAsPublished;
+    QTest::addRow("whole, sha256sum")
+        << Delivery::Whole << Form::Sha256sum << Outcome::Published << "";
+    QTest::addRow("cut at a line end, size with separators")
+        << Delivery::CutAtLineEnd << Form::SizeWithSeparators << Outcome::Old << refused;
+    QTest::addRow("whole, size beyond 64 bits")
+        << Delivery::Whole << Form::SizeBeyond64Bits << Outcome::Old << refused;
 }
 
 void UpdateIntegrityTest::cutFileIsNeverInstalled()
 {
     QFETCH(Delivery, delivery);
-    QFETCH(bool, digests);
+    QFETCH(Form, form);
     QFETCH(Outcome, outcome);
+    QFETCH(QString, box);
 
     QTemporaryDir dir;
     QVERIFY(writeFile(dir.filePath("country.asc"), OldCountry));
     QVERIFY(writeFile(dir.filePath("vorn.asc"), OldBureau));
     FakeServer server;
-    publish(server, delivery, digests);
+    publish(server, delivery, form);
     QVERIFY(server.listen());
 
     AppState app(dir.path().toStdString());
@@ -174,6 +243,72 @@ void UpdateIntegrityTest::cutFileIsNeverInstalled()
     QCOMPARE(found, outcome);
     QCOMPARE(app.settings.dataVersion,
              outcome == Outcome::Old ? InstalledVersion : PublishedVersion);
+    QVERIFY(box.isEmpty() || boxes.texts.contains(box));
+}
+
+void UpdateIntegrityTest::muchSmallerPublicationIsRefused_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<bool>("installed");
+
+    QTest::newRow("50 rows") << 50 << false << false;
+    QTest::newRow("50 rows, allowed by the publisher") << 50 << true << true;
+    QTest::newRow("all rows but 50") << -50 << false << true;
+}
+
+// A sound country file of a few rows, published with its size and digest, would replace the data
+// and the backup copy of a whole one.
+void UpdateIntegrityTest::muchSmallerPublicationIsRefused()
+{
+    QFETCH(int, rows);
+    QFETCH(bool, allowed);
+    QFETCH(bool, installed);
+
+    const QByteArray whole = shipped("country.asc");
+    QList<QByteArray> lines = whole.split('\n');
+    lines.removeLast(); // after the last line end
+    lines = rows > 0 ? lines.first(rows) : lines.first(lines.size() + rows);
+    const QByteArray country = lines.join('\n') + '\n';
+    QTemporaryDir dir;
+    QVERIFY(writeFile(dir.filePath("country.asc"), whole));
+    QVERIFY(writeFile(dir.filePath("vorn.asc"), shipped("vorn.asc")));
+    FakeServer server;
+    server.onRequest = [&](FakeServer &s, const QByteArray &request) {
+        const auto line = [](const char *name, const QByteArray &bytes) {
+            return name + (' ' + QByteArray::number(bytes.size())) + ' ' +
+                   QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + "\r\n";
+        };
+        QByteArray body;
+        if (request.startsWith("GET /files/vorn_update.asc"))
+            body = QByteArray::number(PublishedVersion) + "\r\n302\r\n" +
+                   line("country.asc", country) + line("vorn.asc", shipped("vorn.asc")) +
+                   (allowed ? "allow-smaller country.asc\r\n" : "");
+        else
+            body = request.startsWith("GET /files/country.asc") ? country : shipped("vorn.asc");
+        s.pieces = {Ok + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n", body};
+    };
+    QVERIFY(server.listen());
+
+    AppState app(dir.path().toStdString());
+    app.settings.dataVersion = InstalledVersion;
+    QVERIFY(app.load(DataFile::Country) && app.load(DataFile::Bureau));
+    const std::size_t before = app.countries.count();
+    YesBoxes boxes;
+    CheckNowDialog dialog;
+    FileDownloader downloader(NetPeer{"127.0.0.1", server.port()}, app.folder,
+                              DownloadTiming{0ms, {2000ms}});
+    UpdatePolicy policy(app, boxes, downloader, dialog, "127.0.0.1");
+    policy.updateMenuClick();
+
+    qInfo("%s: boxes: %s", QTest::currentDataTag(),
+          qPrintable(boxes.texts.join(QStringLiteral(" | "))));
+    QCOMPARE(readFile(dir.filePath("country.asc")), installed ? country : whole);
+    QCOMPARE(readFile(dir.filePath("country_old.asc")), whole);
+    QCOMPARE(app.countries.count(), installed ? std::size_t(lines.size()) : before);
+    if (!installed)
+        QVERIFY(boxes.texts.join('|').contains(
+            QStringLiteral("holds 50 rows, less than half the %1 rows").arg(before)));
 }
 
 // Each file trickles in just inside its own limit; together they would hold the update open for

@@ -280,27 +280,28 @@ UpdateInfoReading readUpdateInfo(ByteSource &source)
     std::string line;
     LineReader::Status status;
     std::size_t lineNumber = 2;
-    while ((status = reader.next(line)) == LineReader::Status::Line) {
+    // What one line says; false once the information is damaged.
+    const auto take = [&](std::string_view text) {
         ++lineNumber;
-        const PublishedLine said = readPublishedLine(line);
+        const PublishedLine said = readPublishedLine(text);
         const std::string name(DataFolder::nameOf(said.file));
         switch (said.says) {
         case PublishedLine::Says::Nothing:
-            continue;
+            return true;
         case PublishedLine::Says::AllowSmaller:
             allowed[static_cast<std::size_t>(said.file)] = true;
-            continue;
+            return true;
         case PublishedLine::Says::Damaged:
             damaged("line " + std::to_string(lineNumber) + " names " + name +
                     " but gives its size and SHA-256 in no form Vorn reads");
-            return reading;
+            return false;
         case PublishedLine::Says::File:
             break;
         }
         std::optional<PublishedFile> &known = reading.published.fileOf(said.file);
         if (!known) {
             known = said.published;
-            continue;
+            return true;
         }
         // Two lines for one file, as when sha256sum's lines are added to the generator's: they
         // must say the same.
@@ -308,10 +309,22 @@ UpdateInfoReading readUpdateInfo(ByteSource &source)
             (known->size && said.published.size && *known->size != *said.published.size)) {
             damaged("line " + std::to_string(lineNumber) + " gives " + name +
                     " another size or SHA-256 than a line before");
-            return reading;
+            return false;
         }
         if (!known->size)
             known->size = said.published.size;
+        return true;
+    };
+    while ((status = reader.next(line)) == LineReader::Status::Line) {
+        // Lines that sha256sum adds end in a line feed alone: each is a line of its own here.
+        std::string_view rest = line;
+        for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;
+             rest.remove_prefix(end + 1)) {
+            if (!take(rest.substr(0, end)))
+                return reading;
+        }
+        if (!take(rest))
+            return reading;
     }
     if (status == LineReader::Status::Error) {
         reading.failure = DownloadFailure::UnreadableInfo;

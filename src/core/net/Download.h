@@ -134,7 +134,8 @@ std::string request(DownloadKind kind, std::string_view host);
 // before the name) or "SHA256 (country.asc) = <sha256>" with --tag; "allow-smaller <name>" lets
 // that file be much smaller than the installed one. Words are parted by blanks and tabs, names
 // and words are read in any letter case, a digest may follow "sha256:", and a size is decimal
-// digits of at most 64 bits. Empty lines, lines that begin with '#' and lines that name no data
+// digits of at most 64 bits. After the first two lines a line feed alone ends a line too, as
+// sha256sum writes them. Empty lines, lines that begin with '#' and lines that name no data
 // file are passed over; a line that names a data file in no such form, or a second line for a
 // file that says otherwise, makes the information damaged (DamagedInfo), since reading past it
 // would switch a check off unseen.

@@ -78,6 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, UpdateInfoTest, testing::Values(
     InfoCase{"DigestInCapitals", "country.asc 46712 " + DigestInCapitals + "\r\n", Ok, C, Sized},
     InfoCase{"Sha256Prefix", "country.asc 46712 SHA256:" + Digest + "\r\n", Ok, C, Sized},
     InfoCase{"Sha256sumLayout", Digest + "  country.asc\n", Ok, C, Unsized},
+    InfoCase{"LinesEndedByLineFeeds", "# sha256sum *.asc\n" + Digest + "  country.asc\n", Ok, C, Unsized},
     InfoCase{"Sha256sumBinaryWithFolder", Digest + " *files/country.asc\r\n", Ok, C, Unsized},
     InfoCase{"Sha256sumTag", "SHA256 (country.asc) = " + Digest + "\r\n", Ok, C, Unsized},
     InfoCase{"Sha256sumBesideTheGenerator", "country.asc 46712 " + Digest + "\r\n" + Digest + "  country.asc\r\n", Ok, C, Sized},
