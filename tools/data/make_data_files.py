@@ -21,7 +21,10 @@ exact rows of country.asc and before the prefixes, so that every exact call answ
 says; an older program, which does not read it, answers from country.asc as before.
 
 vorn_update.asc carries the data version and the program version, then the size and SHA-256 of
-each data file, so that a download can be checked against what was published.
+each data file, so that a download can be checked against what was published. A data file with
+less than half the rows of the one a program has installed is refused as a publishing mistake;
+--allow-smaller NAME adds the line "allow-smaller NAME" after the digests, which lets the
+program take that file all the same (older programs pass over the line).
 
 Python 3 standard library only. The same inputs always give the same bytes.
 """
@@ -603,16 +606,23 @@ def read_calls(data):
     return calls
 
 
-def update_bytes(version, files):
+DATA_FILE_NAMES = ("country.asc", "vorn.asc", "calls.asc")
+
+
+def update_bytes(version, files, allow_smaller=()):
     """vorn_update.asc: data version and program version, which every reader takes from the
     first two lines, then the size and SHA-256 of each data file. calls.asc comes last, so
-    that readers that know only the first two files find them where they did."""
+    that readers that know only the first two files find them where they did. Then one line
+    "allow-smaller NAME" for each file that may be much smaller than the installed one."""
     lines = [str(version), "302"]
-    for name in ("country.asc", "vorn.asc", "calls.asc"):
+    for name in DATA_FILE_NAMES:
         if name not in files:
             continue
         data = files[name]
         lines.append(f"{name} {len(data)} {hashlib.sha256(data).hexdigest()}")
+    for name in DATA_FILE_NAMES:
+        if name in allow_smaller:
+            lines.append(f"allow-smaller {name}")
     return "".join(line + "\r\n" for line in lines).encode("ascii")
 
 
@@ -728,6 +738,9 @@ def main(argv):
     parser.add_argument("--new-revision", action="store_true",
                         help="record changed data under a new data version")
     parser.add_argument("--quiet", action="store_true", help="print no figures")
+    parser.add_argument("--allow-smaller", action="append", default=[], choices=DATA_FILE_NAMES,
+                        metavar="NAME", help="let programs take NAME although it has less than "
+                        "half the rows of the installed one (repeatable)")
     args = parser.parse_args(argv)
 
     try:
@@ -767,7 +780,7 @@ def main(argv):
             raise DataError("heading too long")
         files = {"country.asc": country, "vorn.asc": (heading + "\r\n").encode("ascii") + records,
                  "calls.asc": calls_file}
-        files["vorn_update.asc"] = update_bytes(version, files)
+        files["vorn_update.asc"] = update_bytes(version, files, args.allow_smaller)
         check_published(files)
 
         before = None if args.quiet else share_of_files(args.before or args.output, reference)

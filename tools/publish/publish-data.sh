@@ -6,7 +6,8 @@
 #   tools/publish/publish-data.sh start [--folder FOLDER] [--port PORT] [--listen ADDRESS] [--state STATE]
 #   tools/publish/publish-data.sh stop  [--state STATE]
 #
-#   FOLDER   holds country.asc, vorn.asc and vorn_update.asc (default: the project's files/)
+#   FOLDER   holds country.asc, vorn.asc, calls.asc and vorn_update.asc (default: the
+#            project's files/)
 #   PORT     default 80, which Vorn always uses (ports below 1024 need root)
 #   ADDRESS  default: every address of this machine; 127.0.0.1 serves this machine only
 #   STATE    the generated configuration, the logs and nginx's process number
@@ -25,12 +26,12 @@ state="${XDG_RUNTIME_DIR:-/tmp}/vorn-publish"
 [ -n "${XDG_RUNTIME_DIR:-}" ] || state="/tmp/vorn-publish-$(id -un)"
 
 usage() {
-    sed -n '2,19s/^# \{0,1\}//p' "$0" >&2
+    sed -n '2,20s/^# \{0,1\}//p' "$0" >&2
     exit 1
 }
 
 [ $# -ge 1 ] || usage
-case $1 in -h | --help) sed -n '2,19s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
+case $1 in -h | --help) sed -n '2,20s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 command=$1
 shift
 while [ $# -gt 0 ]; do
@@ -60,7 +61,7 @@ case $command in
 start)
     case $port in *[!0-9]* | "") echo "publish-data: --port needs a number" >&2; exit 1 ;; esac
     folder=$(cd "$folder" && pwd)
-    for name in country.asc vorn.asc vorn_update.asc; do
+    for name in country.asc vorn.asc calls.asc vorn_update.asc; do
         [ -f "$folder/$name" ] || echo "publish-data: warning: $folder/$name is missing" >&2
     done
     mkdir -p "$state/temp"

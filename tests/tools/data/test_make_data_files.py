@@ -375,6 +375,12 @@ class PublishedFilesTest(unittest.TestCase):
                                                       "calls.asc": b"abc"}).endswith(
             b"\r\ncalls.asc 3 ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\r\n"))
 
+    def test_a_much_smaller_file_is_allowed_after_the_digests(self):
+        lines = gen.update_bytes(2025093001, {"country.asc": b"abc", "vorn.asc": b""},
+                                 ["vorn.asc"]).decode("ascii").split("\r\n")
+        # The allowance comes after the digests, where older programs pass over it.
+        self.assertEqual(lines[4:], ["allow-smaller vorn.asc", ""])
+
 
 class CallsFileTest(FileTest):
     def test_every_exact_call_not_held_as_a_row_with_its_wae_code(self):
