@@ -1,7 +1,9 @@
 // The integer syntaxes of the files and answers, against a second reading of the same rules, and
-// the whole update information with the sizes and digests of the data files.
+// the whole update information with the sizes and digests of the data files in every form it
+// reads.
 
 #include "FuzzInput.h"
+#include "core/data/DataFolder.h"
 #include "core/net/Download.h"
 #include "core/text/Integer.h"
 
@@ -74,20 +76,47 @@ std::optional<std::uint64_t> referenceUnsigned(const std::string &text, IntegerS
 
 } // namespace
 
-// What the reading found, written as the generator writes it, reads back the same.
+constexpr DataFile DataFilesOfAnUpdate[] = {DataFile::Country, DataFile::Bureau, DataFile::Calls};
+
+// What the reading found, written as the generator writes it and in the layout of sha256sum,
+// reads back the same.
 void readsBack(const Publication &published)
 {
-    std::string text = "1\r\n2\r\n";
-    if (published.country)
-        text += "country.asc " + std::to_string(published.country->size) + " " +
-                Sha256::toHex(published.country->sha256) + "\r\n";
-    if (published.bureau)
-        text += "vorn.asc " + std::to_string(published.bureau->size) + " " +
-                Sha256::toHex(published.bureau->sha256) + "\r\n";
-    PieceSource source(text, text.size());
-    const UpdateInfoReading again = readUpdateInfo(source);
-    FUZZ_CHECK(again.published.country == published.country);
-    FUZZ_CHECK(again.published.bureau == published.bureau);
+    std::string generator = "1\r\n2\r\n";
+    std::string sha256sum = "1\r\n2\r\n";
+    for (const DataFile file : DataFilesOfAnUpdate) {
+        const std::optional<PublishedFile> &known = published.fileOf(file);
+        if (!known)
+            continue;
+        const std::string name(DataFolder::nameOf(file));
+        const std::string hex = Sha256::toHex(known->sha256);
+        if (known->size)
+            generator += name + " " + std::to_string(*known->size) + " " + hex + "\r\n";
+        generator += known->size ? "" : hex + "  " + name + "\r\n";
+        generator += known->muchSmallerAllowed ? "allow-smaller " + name + "\r\n" : "";
+        sha256sum += hex + " *" + name + "\n";
+    }
+    for (const std::string *text : {&generator, &sha256sum}) {
+        PieceSource source(*text, text->size());
+        const UpdateInfoReading again = readUpdateInfo(source);
+        FUZZ_CHECK(again.failure == DownloadFailure::None);
+        for (const DataFile file : DataFilesOfAnUpdate) {
+            const std::optional<PublishedFile> &before = published.fileOf(file);
+            const std::optional<PublishedFile> &after = again.published.fileOf(file);
+            FUZZ_CHECK(before.has_value() == after.has_value());
+            if (before && after) {
+                FUZZ_CHECK(before->sha256 == after->sha256);
+                FUZZ_CHECK(text == &sha256sum || *before == *after);
+            }
+        }
+    }
+}
+
+std::string lowerCase(std::string text)
+{
+    for (char &c : text)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return text;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -100,8 +129,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const UpdateInfoReading inPieces = readUpdateInfo(pieces);
     FUZZ_CHECK(once.failure == inPieces.failure);
     FUZZ_CHECK(once.published.data == inPieces.published.data);
-    FUZZ_CHECK(once.published.country == inPieces.published.country);
-    FUZZ_CHECK(once.published.bureau == inPieces.published.bureau);
+    const std::string lower = lowerCase(text);
+    for (const DataFile file : DataFilesOfAnUpdate) {
+        const std::optional<PublishedFile> &published = once.published.fileOf(file);
+        FUZZ_CHECK(published == inPieces.published.fileOf(file));
+        // Damaged information publishes nothing; a file is published only where it is named.
+        FUZZ_CHECK(!published || once.failure == DownloadFailure::None);
+        FUZZ_CHECK(!published || lower.find(DataFolder::nameOf(file)) != std::string::npos);
+    }
     readsBack(once.published);
 
     if (text.find('\0') != std::string::npos)
