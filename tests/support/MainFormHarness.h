@@ -41,7 +41,7 @@ struct UnreachableServer final : Downloader
 {
     DownloadResult download(const DownloadRequest &) override
     {
-        return {DownloadFailure::CannotConnect, "no connection", {}};
+        return {DownloadFailure::CannotConnect, "no connection", {}, {}};
     }
 };
 
