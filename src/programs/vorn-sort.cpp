@@ -24,7 +24,10 @@ namespace {
 
 constexpr int ExitUsage = 1;
 constexpr int ExitCannotRead = 2;
-constexpr int ExitCannotWrite = 3;
+// Sorted, but what was sorted is not the whole log: a script must not take it as done.
+constexpr int ExitIncomplete = 3;
+// A PDF that was asked for could not be written; the one there before is kept.
+constexpr int ExitCannotWrite = 4;
 
 constexpr const char *Usage =
     "Usage: vorn-sort [-C DIR] [--all] [--csv [--qsos]] [--sheet FILE.pdf]\n"
@@ -104,8 +107,10 @@ void printUsage(std::ostream &out)
            "A file that is neither ADIF, ADX nor a list of calls is refused. A data file\n"
            "that loads but does not look like one gets a warning.\n"
            "\n"
-           "Exit status: 0 on success, 1 for a usage error, 2 when a data file or a log\n"
-           "cannot be read, or a file is not a log, 3 when a PDF file cannot be written.\n";
+           "Exit status: 0 when every log was sorted whole, 1 for a usage error, 2 when a\n"
+           "data file or a log cannot be read, or a file is not a log, 3 when the logs were\n"
+           "sorted but damaged records were skipped or an ADX log broke off, 4 when a PDF\n"
+           "file cannot be written.\n";
 }
 
 int usageError(const std::string &message)
@@ -307,5 +312,5 @@ int main(int argc, char **argv)
         if (!written)
             return ExitCannotWrite;
     }
-    return 0;
+    return job.readWhole() ? 0 : ExitIncomplete;
 }

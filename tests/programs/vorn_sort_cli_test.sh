@@ -30,11 +30,17 @@ check text-total "Total: 3 cards (3 QSOs) in 2 bureau piles; set apart: 1 card (
 # One row per QSO; a guest goes to his home pile; a note that asks for another way sets the card
 # apart, and one that is not understood is named on standard error.
 printf '<CALL:10>VK2/DL1ABC<QSO_DATE:8>20240115<TIME_ON:4>1234<BAND:3>20m<MODE:3>SSB<RST_SENT:2>59<EOR>\n<CALL:6>DL3AAA<QSL_VIA:6>direct<EOR>\n<CALL:6>DL3BBB<QSL_VIA:7>see QRZ<EOR>\n' > "$dir/guest.adi"
-check qsos "$(printf 'pile,sort_prefix,bureau,entity,call,via,route,qso_date,time_on,band,mode,rst_sent\r\nDL,DL,"DARC, QSL bureau",Germany,VK2/DL1ABC,,DL1ABC,20240115,1234,20m,SSB,59\r\nDL,DL,"DARC, QSL bureau",Germany,DL3BBB,,DL3BBB,,,,,\r\nnot via the bureau,DL,"DARC, QSL bureau",Germany,DL3AAA,,DL3AAA,,,,,\r\nx')" \
+check qsos "$(printf 'pile,sort_prefix,bureau,entity,call,via,route,qso_date,time_on,band,mode,rst_sent\r\nDL,DL,"DARC, QSL bureau",Germany,VK2/DL1ABC,home call DL1ABC,DL1ABC,20240115,1234,20m,SSB,59\r\nDL,DL,"DARC, QSL bureau",Germany,DL3BBB,,DL3BBB,,,,,\r\nnot via the bureau,DL,"DARC, QSL bureau",Germany,DL3AAA,,DL3AAA,,,,,\r\nx')" \
     "$("$tool" -C . --csv --qsos guest.adi 2>/dev/null; echo x)"
 check unread-note 'vorn-sort: QSL_VIA not understood, taken as no manager: "see QRZ" (1 QSO).' \
     "$("$tool" -C . guest.adi 2>&1 >/dev/null)"
 "$tool" -C . --qsos guest.adi 2>/dev/null; check qsos-without-csv 1 $?
+# Sorted, but not the whole log: damaged records or an ADX log that breaks off exit with 3.
+"$tool" -C . log.adi >/dev/null 2>&1; check damaged-status 3 $?
+printf '<?xml version="1.0"?><ADX><RECORDS><RECORD><CALL>W1AW</CALL></RECORD><RECORD><CALL>DL1' > cut.adx
+"$tool" -C . cut.adx >/dev/null 2>&1; check cut-adx-status 3 $?
+"$tool" -C . --csv cut.adx guest.adi >/dev/null 2>&1; check cut-among-two-status 3 $?
+"$tool" -C . guest.adi >/dev/null 2>&1; check whole-status 0 $?
 printf '<CALL:6>DL1ABC<QSL_SENT:1>Y<EOR>\n<CALL:4>W1AW<QSL_SENT:1>N<EOR>\n' > "$dir/sent.adi"
 check nothing-waiting "vorn-sort: no QSO waits for the bureau (QSL_SENT Q or R); --all sorts every QSO" \
     "$("$tool" -C . sent.adi 2>&1 >/dev/null)"
@@ -103,7 +109,7 @@ check pdf-sheet-text ok "$(pdftotext -raw sheet.pdf - | grep -q 'QSL sorting she
 "$tool" -C . --labels l.pdf --start 5,3 --label-sheet letter-2x5 log.adi 2>/dev/null; check start-column-beyond 1 $?
 "$tool" -C . --labels l.pdf --label-sheet a5 log.adi 2>/dev/null; check unknown-sheet 1 $?
 "$tool" -C . --no-headings log.adi 2>/dev/null; check label-option-alone 1 $?
-check no-pdf-refused 3 "$("$tool" -C . --labels gone/l.pdf log.adi 2>/dev/null; echo $?)"
+check no-pdf-refused 4 "$("$tool" -C . --labels gone/l.pdf log.adi 2>/dev/null; echo $?)"
 "$tool" --help | grep -q -- 'letter-2x10'; check help-sheets 0 $?
 
 "$tool" 2>/dev/null; check no-log-usage 1 $?
