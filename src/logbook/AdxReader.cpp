@@ -425,7 +425,7 @@ void AdxReader::resolveReference()
 {
     const char32_t code = xmlReferencedCharacter(m_reference);
     if (code == 0) {
-        damage("the unknown entity &" + m_reference + ";");
+        damage("the unknown entity &" + logExcerpt(m_reference) + ";");
         return;
     }
     if (m_referenceContext == Lex::Value) {
@@ -456,14 +456,14 @@ void AdxReader::endInstruction()
     if (encoding.empty() || encoding == "utf-8" || encoding == "utf8")
         return;
     if (m_markBytes > 0) {
-        refuse("it begins as UTF-8 but says it is " + encoding);
+        refuse("it begins as UTF-8 but says it is " + logExcerpt(encoding));
     } else if (encoding == "iso-8859-1" || encoding == "latin1" || encoding == "latin-1" ||
                encoding == "us-ascii" || encoding == "ascii") {
         m_encoding = Encoding::Latin1;
     } else if (encoding == "windows-1252" || encoding == "cp1252") {
         m_encoding = Encoding::Windows1252;
     } else {
-        refuse("it is in the encoding " + encoding +
+        refuse("it is in the encoding " + logExcerpt(encoding) +
                ", which Vorn does not read; save the log as UTF-8");
     }
 }
@@ -489,7 +489,8 @@ void AdxReader::startElement()
 
     if (m_place == Place::Prolog) {
         if (name != "ADX") {
-            refuse("it is XML, but not an ADX log (its first element is <" + m_name + ">)");
+            refuse("it is XML, but not an ADX log (its first element is <" + logExcerpt(m_name) +
+                   ">)");
             return;
         }
         m_place = Place::Outside;
@@ -544,12 +545,13 @@ void AdxReader::endElement()
     if (m_place == Place::After)
         return;
     if (m_depth == 0) {
-        stop("the end tag </" + m_name + "> closes no element");
+        stop("the end tag </" + logExcerpt(m_name) + "> closes no element");
         return;
     }
     if (m_depth <= m_limits.nesting) {
         if (m_open.back() != m_name) {
-            stop("the end tag </" + m_name + "> closes <" + m_open.back() + ">");
+            stop("the end tag </" + logExcerpt(m_name) + "> closes <" + logExcerpt(m_open.back()) +
+                 ">");
             return;
         }
         m_open.pop_back();

@@ -26,3 +26,19 @@ char firstLetter(std::string_view value)
     value = trimmed(value);
     return value.empty() ? ' ' : Ascii::upper(value.front());
 }
+
+std::string logExcerpt(std::string_view value)
+{
+    constexpr std::size_t MostCharacters = 40;
+    std::string excerpt;
+    std::size_t characters = 0;
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        // A UTF-8 character is cut before its first byte only, never inside it.
+        const bool continues = (byte & 0xC0) == 0x80;
+        if (!continues && characters++ == MostCharacters)
+            return excerpt + "...";
+        excerpt += byte < 0x20 || byte == 0x7F ? ' ' : c;
+    }
+    return excerpt;
+}

@@ -48,3 +48,8 @@ std::string_view trimmed(std::string_view value);
 // The first character of the trimmed data in capitals, as fields of one letter (QSL_SENT,
 // QSL_SENT_VIA, QSL_RCVD) are read; a blank when the data are empty.
 char firstLetter(std::string_view value);
+
+// A value from a log as messages quote it: at most 40 characters on one line, elided with
+// "..." after that, so that a status line or a message box stays the size of a sentence
+// whatever the log holds. Line ends and other control characters become blanks.
+std::string logExcerpt(std::string_view value);

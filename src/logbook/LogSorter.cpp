@@ -221,8 +221,10 @@ void LogSorter::record(LogFields fields)
         m_cardIndex.try_emplace(std::move(key), static_cast<std::uint32_t>(m_cards.size()));
     if (added) {
         const std::uint32_t routeCall = routeIndex(via.empty() ? station : via);
+        // A manager's card is filed by his call, but names the worked station's entity.
+        const std::uint32_t entityCall = via.empty() ? routeCall : routeIndex(station);
         m_cards.push_back({std::move(station), std::move(via),
-                           elsewhere ? std::string(qslVia) : std::string(), routeCall});
+                           elsewhere ? std::string(qslVia) : std::string(), routeCall, entityCall});
     }
     m_entries.push_back({found->second, log, unreadNote, flags});
 }
@@ -232,6 +234,25 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
     SortedLog sorted;
     sorted.entries = m_entries.size();
     sorted.qsoBook = m_qsoBook;
+
+    const RouteAnswer unknown = unknownAnswer();
+    const auto answerOf = [&answers, &unknown](std::uint32_t route) -> const RouteAnswer & {
+        return route < answers.size() ? answers[route] : unknown;
+    };
+    // A manager who is the worked station's own home call (DL1ABC/P "via DL1ABC") is no
+    // manager: such QSOs go on the card that goes by the home call, one card for both.
+    std::vector<std::uint32_t> cardOf(m_cards.size());
+    std::vector<bool> byHome(m_cards.size(), false);
+    for (std::uint32_t c = 0; c < m_cards.size(); ++c) {
+        const CardKey &key = m_cards[c];
+        cardOf[c] = c;
+        if (key.via.empty() || answerOf(key.entity).home != key.via)
+            continue;
+        byHome[c] = true;
+        const auto own = m_cardIndex.find(key.call + (key.note.empty() ? " " : "  !"));
+        if (own != m_cardIndex.end())
+            cardOf[c] = own->second;
+    }
 
     std::vector<std::vector<std::uint32_t>> cardQsos(m_cards.size());
     std::vector<std::size_t> unreadNoteQsos(m_unreadNotes.size());
@@ -243,7 +264,7 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
         }
         const bool waiting = (entry.flags & Queued) || !m_logHasQslSent[entry.log];
         if (selection == QsoSelection::All || (waiting && !(entry.flags & SentOtherWay))) {
-            cardQsos[entry.card].push_back(static_cast<std::uint32_t>(i));
+            cardQsos[cardOf[entry.card]].push_back(static_cast<std::uint32_t>(i));
             ++sorted.counted;
             if (entry.unreadNote != NoNote)
                 ++unreadNoteQsos[entry.unreadNote];
@@ -257,7 +278,6 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
     // Bureau piles by sort prefix in byte order (digits before letters, a prefix before its
     // longer forms: 3D2, 3DA, 9A, DL, K1, K4, KA4), each kind after the one before it.
     std::map<std::pair<PileKind, std::string>, CardPile> piles;
-    const RouteAnswer unknown = unknownAnswer();
     for (std::size_t c = 0; c < m_cards.size(); ++c) {
         if (cardQsos[c].empty())
             continue;
@@ -269,8 +289,11 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
                 return std::tie(first.date, first.time) < std::tie(second.date, second.time);
             });
         const CardKey &key = m_cards[c];
-        const RouteAnswer &route = key.route < answers.size() ? answers[key.route] : unknown;
-        QslCard card{key.call, key.via, route.home, key.note, route.texts, std::move(cardQsos[c])};
+        const RouteAnswer &route = answerOf(byHome[c] ? key.entity : key.route);
+        QslCard card{key.call,    byHome[c] ? std::string() : key.via,
+                     route.home,  key.note,
+                     route.texts, std::move(cardQsos[c])};
+        card.answer.entityText = answerOf(key.entity).texts.entityText;
         const PileKind kind = key.note.empty() ? route.pile : PileKind::NotViaBureau;
         const bool bySortText = kind == PileKind::Bureau || kind == PileKind::NonIaru;
         CardPile &pile = piles[{kind, bySortText ? card.answer.sortText : std::string()}];

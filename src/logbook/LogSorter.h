@@ -140,6 +140,7 @@ private:
         std::string via;
         std::string note; // set for a card that does not go via the bureau
         std::uint32_t route;
+        std::uint32_t entity; // the worked call's route, for its entity; route without a manager
     };
 
     std::uint32_t routeIndex(const std::string &call);

@@ -16,6 +16,14 @@ bool isSignedNumber(std::string_view text)
     return Ascii::isDigits(text);
 }
 
+// The via column: the manager's call, or the home call that a portable or guest call goes by.
+std::string csvVia(const QslCard &card)
+{
+    if (card.via.empty() && !card.home.empty())
+        return "home call " + card.home;
+    return card.via;
+}
+
 } // namespace
 
 std::string csvField(std::string_view text)
@@ -49,7 +57,8 @@ void writeCardsCsv(std::ostream &out, const SortedLog &sorted)
             out << csvField(viaBureau ? card.answer.sortText : "") << ','
                 << csvField(viaBureau ? card.answer.bureauText : pileTitle(pile)) << ','
                 << csvField(card.answer.entityText) << ',' << csvField(card.call) << ','
-                << csvField(viaBureau ? card.via : card.note) << ',' << card.qsos.size() << "\r\n";
+                << csvField(viaBureau ? csvVia(card) : card.note) << ',' << card.qsos.size()
+                << "\r\n";
         }
     }
 }
@@ -63,7 +72,8 @@ void writeQsosCsv(std::ostream &out, const SortedLog &sorted)
             std::string cardFields = title + ',' + csvField(card.answer.sortText) + ',' +
                                      csvField(card.answer.bureauText) + ',' +
                                      csvField(card.answer.entityText) + ',' + csvField(card.call) +
-                                     ',' + csvField(card.via) + ',' + csvField(card.routeCall());
+                                     ',' + csvField(csvVia(card)) + ',' +
+                                     csvField(card.routeCall());
             for (const std::uint32_t entry : card.qsos) {
                 const QsoView qso = sorted.qso(entry);
                 out << cardFields;
@@ -93,7 +103,8 @@ std::string unreadNotesText(const SortedLog &sorted)
     std::string text = "QSL_VIA not understood, taken as no manager: ";
     for (std::size_t i = 0; i < sorted.unreadNotes.size() && i < Listed; ++i) {
         const UnreadNote &note = sorted.unreadNotes[i];
-        text += (i == 0 ? "\"" : ", \"") + note.text + "\" (" + counted(note.qsos, "QSO") + ')';
+        text += (i == 0 ? "\"" : ", \"") + logExcerpt(note.text) + "\" (" +
+                counted(note.qsos, "QSO") + ')';
     }
     if (sorted.unreadNotes.size() > Listed)
         text += " and " + counted(sorted.unreadNotes.size() - Listed, "other");

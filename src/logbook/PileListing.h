@@ -12,15 +12,17 @@
 std::string csvField(std::string_view text);
 
 // One row per card in pile order, under the header sort_prefix,bureau,entity,call,via,qsos;
-// the first three columns are the look-up's answers for the card's route call, but for a card
-// that goes no bureau's way (a QSL_VIA of "direct", say): its sort prefix is then empty, its
-// bureau "not via the bureau" and its via the note. Lines end in CR LF.
+// the sort prefix and bureau are the look-up's answers for the card's route call, the entity
+// the worked station's. The via column names the manager, or "home call DL1ABC" for a card that
+// goes by a portable or guest call's home call. A card that goes no bureau's way (a QSL_VIA of
+// "direct", say) has an empty sort prefix, the bureau "not via the bureau" and the note as its
+// via. Lines end in CR LF.
 void writeCardsCsv(std::ostream &out, const SortedLog &sorted);
 
 // One row per counted QSO in pile and card order, under the header
 // pile,sort_prefix,bureau,entity,call,via,route,qso_date,time_on,band,mode,rst_sent: the card's
-// pile and answers, its worked call, manager and the call it is routed by, then the QSO as the
-// log holds it. Lines end in CR LF.
+// pile and answers, its worked call, manager (or "home call DL1ABC") and the call it is routed
+// by, then the QSO as the log holds it. Lines end in CR LF.
 void writeQsosCsv(std::ostream &out, const SortedLog &sorted);
 
 // The piles as the window lists them: a line per pile with its bureau, entities and counts,

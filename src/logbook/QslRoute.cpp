@@ -15,7 +15,7 @@ bool isManagerShape(std::string_view word)
     return word.size() <= CallText::MaxLength && hasCallShape(word);
 }
 
-enum class NoteWord { Other, Bureau, NoBureau, Negation, Elsewhere, Club };
+enum class NoteWord { Other, Bureau, NoBureau, Negation, Direct, Elsewhere, Club };
 
 // The words of QSL_VIA notes, in their usual spellings (a hyphen is dropped first, so that
 // "e-QSL" and "no-buro" are one word).
@@ -31,8 +31,8 @@ NoteWord noteWord(std::string_view word)
         {"BUERO", NoteWord::Bureau},      {"NOBURO", NoteWord::NoBureau},
         {"NOBUREAU", NoteWord::NoBureau}, {"NO", NoteWord::Negation},
         {"NOT", NoteWord::Negation},      {"NON", NoteWord::Negation},
-        {"DIRECT", NoteWord::Elsewhere},  {"DIREKT", NoteWord::Elsewhere},
-        {"DIR", NoteWord::Elsewhere},     {"OQRS", NoteWord::Elsewhere},
+        {"DIRECT", NoteWord::Direct},     {"DIREKT", NoteWord::Direct},
+        {"DIR", NoteWord::Direct},        {"OQRS", NoteWord::Elsewhere},
         {"LOTW", NoteWord::Elsewhere},    {"EQSL", NoteWord::Elsewhere},
         {"CLUBLOG", NoteWord::Elsewhere}, {"CLUB", NoteWord::Club},
     };
@@ -64,6 +64,8 @@ std::string managerCall(std::string_view qslVia)
 {
     // "via WØABC": a slashed zero is the digit.
     const std::string text = Ascii::upperText(CallText::withPlainZeros(qslVia));
+    std::string first;
+    bool afterVia = false;
     std::size_t at = 0;
     while (at < text.size()) {
         // Words are runs of letters and digits; '/' parts are words of their own.
@@ -73,21 +75,26 @@ std::string managerCall(std::string_view qslVia)
         while (end < text.size() && Ascii::isAlnum(text[end]))
             ++end;
         const std::string_view word = std::string_view(text).substr(at, end - at);
-        if (isManagerShape(word))
-            return CallText::normalize(word);
+        if (isManagerShape(word)) {
+            // "DL1ABC via W3HNK": the worked call comes first, the manager after "via".
+            if (afterVia)
+                return CallText::normalize(word);
+            if (first.empty())
+                first = CallText::normalize(word);
+        }
+        afterVia = word == "VIA";
         at = end;
     }
-    return {};
+    return first;
 }
 
 QslVia readQslVia(std::string_view qslVia)
 {
     if (trimmed(qslVia).empty())
         return {};
-    if (std::string manager = managerCall(qslVia); !manager.empty())
-        return {QslViaKind::Manager, std::move(manager)};
     bool bureau = false;
     bool noBureau = false;
+    bool direct = false;
     bool elsewhere = false;
     const std::vector<std::string> words = noteWords(qslVia);
     for (std::size_t i = 0; i < words.size(); ++i) {
@@ -105,6 +112,9 @@ QslVia readQslVia(std::string_view qslVia)
                        (i + 2 < words.size() && words[i + 1] == "VIA" &&
                         noteWord(words[i + 2]) == NoteWord::Bureau);
             break;
+        case NoteWord::Direct: // but not "no direct"
+            direct = direct || i == 0 || noteWord(words[i - 1]) != NoteWord::Negation;
+            break;
         case NoteWord::Elsewhere:
             elsewhere = true;
             break;
@@ -115,12 +125,19 @@ QslVia readQslVia(std::string_view qslVia)
             break;
         }
     }
+    if (std::string manager = managerCall(qslVia); !manager.empty()) {
+        // "via W3HNK direct", "M0OXO no buro": the card goes to the manager, but not through a
+        // bureau; "W3HNK direct or buro" leaves the bureau open. A manager's OQRS or LoTW is no
+        // word against his bureau.
+        const bool notViaBureau = noBureau || (direct && !bureau);
+        return {notViaBureau ? QslViaKind::NotViaBureau : QslViaKind::Manager, std::move(manager)};
+    }
     if (noBureau)
         return {QslViaKind::NotViaBureau, {}};
     // "direct or buro": the bureau will do.
     if (bureau)
         return {QslViaKind::Bureau, {}};
-    if (elsewhere)
+    if (direct || elsewhere)
         return {QslViaKind::NotViaBureau, {}};
     return {QslViaKind::Unrecognised, {}};
 }

@@ -88,42 +88,80 @@ TEST(ManagerCall, takesTheFirstWordShapedLikeACall)
         EXPECT_EQ(managerCall(via), manager) << via;
 }
 
-TEST(QslVia, notesThatAreNoManager)
+// Notes as hams write them in QSL_VIA: what each asks for, and the manager it names.
+TEST(QslVia, realWorldNotes)
 {
     using K = QslViaKind;
-    const std::pair<const char *, QslViaKind> cases[] = {
-        {"", K::None},
-        {" \t", K::None},
-        {"via DL1ABC", K::Manager},
-        {"mgr EA5XYZ direct or buro", K::Manager}, // a manager wins, as before
-        {"QSL via: M0ABC (OQRS)", K::Manager},
-        {"DIRECT", K::NotViaBureau},
-        {"direct only", K::NotViaBureau},
-        {"OQRS", K::NotViaBureau},
-        {"Club Log OQRS", K::NotViaBureau},
-        {"ClubLog", K::NotViaBureau},
-        {"via Club Log", K::NotViaBureau},
-        {"LoTW", K::NotViaBureau},
-        {"LoTW, eQSL", K::NotViaBureau},
-        {"e-QSL", K::NotViaBureau},
-        {"eQSL.cc", K::NotViaBureau},
-        {"no buro", K::NotViaBureau},
-        {"NO BURO", K::NotViaBureau},
-        {"no-buro", K::NotViaBureau},
-        {"NOBURO", K::NotViaBureau},
-        {"not via bureau", K::NotViaBureau},
-        {"buro", K::Bureau},
-        {"Bureau", K::Bureau},
-        {"via buro", K::Bureau},
-        {"direct or buro", K::Bureau},
-        {"buro, no direct", K::Bureau},
-        {"see QRZ.com", K::Unrecognised},
-        {"home call", K::Unrecognised},
-        {"QSL 2023", K::Unrecognised},
-        {"Bruno", K::Unrecognised},
+    const std::tuple<const char *, QslViaKind, const char *> cases[] = {
+        {"", K::None, ""},
+        {" \t", K::None, ""},
+        {"via DL1ABC", K::Manager, "DL1ABC"},
+        {"W3HNK", K::Manager, "W3HNK"},
+        {"W3HNK or buro", K::Manager, "W3HNK"},
+        {"via W3HNK buro", K::Manager, "W3HNK"},
+        {"mgr EA5XYZ direct or buro", K::Manager, "EA5XYZ"}, // the bureau is left open
+        {"W3HNK buro, no direct", K::Manager, "W3HNK"},
+        {"W3HNK no direct", K::Manager, "W3HNK"},
+        {"QSL via: M0ABC (OQRS)", K::Manager, "M0ABC"}, // a manager's OQRS serves his bureau too
+        {"via M0OXO, OQRS, LoTW", K::Manager, "M0OXO"},
+        {"DL1ABC via W3HNK", K::Manager, "W3HNK"}, // the manager follows "via"
+        {"Direct, BURO OT-27, QSL via SP3PDO", K::Manager, "SP3PDO"},
+        {"via W3HNK direct", K::NotViaBureau, "W3HNK"},
+        {"N7CQQ (direct only)", K::NotViaBureau, "N7CQQ"},
+        {"M0OXO no bureau", K::NotViaBureau, "M0OXO"},
+        {"LA7GIA dir", K::NotViaBureau, "LA7GIA"},
+        {"QSL via SP3PDO direct", K::NotViaBureau, "SP3PDO"},
+        {"DL1ABC via W3HNK direkt", K::NotViaBureau, "W3HNK"},
+        {"EA5XYZ no-buro", K::NotViaBureau, "EA5XYZ"},
+        {"DIRECT", K::NotViaBureau, ""},
+        {"direct only", K::NotViaBureau, ""},
+        {"OQRS", K::NotViaBureau, ""},
+        {"Club Log OQRS", K::NotViaBureau, ""},
+        {"ClubLog", K::NotViaBureau, ""},
+        {"via Club Log", K::NotViaBureau, ""},
+        {"LoTW", K::NotViaBureau, ""},
+        {"LoTW, eQSL", K::NotViaBureau, ""},
+        {"e-QSL", K::NotViaBureau, ""},
+        {"eQSL.cc", K::NotViaBureau, ""},
+        {"no buro", K::NotViaBureau, ""},
+        {"NO BURO", K::NotViaBureau, ""},
+        {"no-buro", K::NotViaBureau, ""},
+        {"NOBURO", K::NotViaBureau, ""},
+        {"not via bureau", K::NotViaBureau, ""},
+        {"buro", K::Bureau, ""},
+        {"Bureau", K::Bureau, ""},
+        {"via buro", K::Bureau, ""},
+        {"direct or buro", K::Bureau, ""},
+        {"buro, no direct", K::Bureau, ""},
+        {"see QRZ.com", K::Unrecognised, ""},
+        {"home call", K::Unrecognised, ""},
+        {"QSL 2023", K::Unrecognised, ""},
+        {"Bruno", K::Unrecognised, ""},
     };
-    for (const auto &[via, kind] : cases)
-        EXPECT_EQ(readQslVia(via).kind, kind) << via;
+    for (const auto &[via, kind, manager] : cases) {
+        const QslVia read = readQslVia(via);
+        EXPECT_EQ(read.kind, kind) << via;
+        EXPECT_EQ(read.manager, manager) << via;
+    }
+}
+
+// A value from a log quoted in a message: whole up to 40 characters, then cut and elided, never
+// inside a UTF-8 character, and on one line.
+TEST(LogExcerpt, quotesAtMostFortyCharacters)
+{
+    const std::string forty(40, 'x');
+    const std::string umlauts = std::string(39, 'x') + "\xc3\xb6\xc3\xb6"; // 41 characters
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"see QRZ", "see QRZ"},
+        {forty, forty},
+        {forty + "y", forty + "..."},
+        {std::string(10000, 'x'), forty + "..."},
+        {umlauts, std::string(39, 'x') + "\xc3\xb6..."},
+        {"line\r\nnext\tcolumn", "line  next column"},
+    };
+    for (const auto &[value, excerpt] : cases)
+        EXPECT_EQ(logExcerpt(value), excerpt) << value.size();
 }
 
 struct SelectionCase
@@ -222,7 +260,7 @@ TEST(Piles, sortEveryKindInBureauOrderWithCounts)
     EXPECT_EQ(csv(sorted), "sort_prefix,bureau,entity,call,via,qsos\r\n"
                            "DL,DARC,Germany,DL1ABC,,2\r\n"
                            "DL,DARC,Germany,DL2XYZ,DL1ABC,1\r\n"
-                           "K1,ARRL - call area 1,United States,VK9ZZ,W1AW,1\r\n"
+                           "K1,ARRL - call area 1,Australia,VK9ZZ,W1AW,1\r\n"
                            "K1,ARRL - call area 1,United States,W1AW,,1\r\n"
                            "K4,ARRL - call area 4a,United States,K4XYZ,,1\r\n"
                            "VK3,WIA - call area 3,Australia,VK3ABC,,1\r\n"
@@ -280,7 +318,7 @@ TEST(Piles, portableAndGuestCallsGoToTheirHomeBureaus)
                                  "DL | DL1ABC/P | home call DL1ABC | DARC | Germany\n"
                                  "DL | DL1ABC/VK2 | home call DL1ABC | DARC | Australia\n"
                                  "DL | VK2/DL1ABC | home call DL1ABC | DARC | Australia\n"
-                                 "DL | VK2/DL2XYZ | via DL5ZZZ | DARC | Germany\n"
+                                 "DL | VK2/DL2XYZ | via DL5ZZZ | DARC | Australia\n"
                                  "G | F/G4XYZ | home call G4XYZ | RSGB | France\n"
                                  "K1 | K1ABC/MM | home call K1ABC | ARRL - call area 1 | "
                                  "maritime mobile, no DXCC entity\n"
@@ -318,8 +356,87 @@ TEST(Piles, exactCallsAndSlashedZerosSortAsInTheWindow)
                                  "F | VK2/DL0XYZ | home call DL0XYZ | REF | Australia\n"
                                  "K | 4U1WB |  | ARRL | United States\n"
                                  "K0 | W0ABC |  | ARRL - call area 0 | United States\n"
-                                 "K0 | DL1ABC | via W0XYZ | ARRL - call area 0 | United States\n");
+                                 "K0 | DL1ABC | via W0XYZ | ARRL - call area 0 | Germany\n");
 }
+
+struct RouteCase
+{
+    const char *name;
+    std::vector<Entry> log;
+    std::string rows;   // the cards CSV without its header
+    std::string routes; // each QSO row's call, via and route columns
+};
+
+void PrintTo(const RouteCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class CardRouteTest : public testing::TestWithParam<RouteCase>
+{
+};
+
+// Which card a QSO goes on, which pile and entity the card names, and what the CSV says of it.
+TEST_P(CardRouteTest, namesTheCardsPileEntityAndRoute)
+{
+    World world;
+    world.countries.append({"J8", "J8"});
+    world.bureaus.append({"J8", "St. Vincent", "J8", "ECRA", true});
+    LogSorter sorter;
+    feed(sorter, GetParam().log);
+    const SortedLog sorted = sortLog(sorter, world.countries, world.bureaus, QsoSelection::All);
+    const std::string cards = csv(sorted);
+    EXPECT_EQ(cards.substr(cards.find("\r\n") + 2), GetParam().rows);
+    std::ostringstream qsos;
+    writeQsosCsv(qsos, sorted);
+    std::string routes;
+    std::istringstream lines(qsos.str());
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+        // pile,sort_prefix,bureau,entity,call,via,route,...: no quoted commas in these rows.
+        std::vector<std::string> columns(1);
+        for (const char c : line) {
+            if (c == ',')
+                columns.emplace_back();
+            else
+                columns.back() += c;
+        }
+        routes += columns[4] + ',' + columns[5] + ',' + columns[6] + ';';
+    }
+    EXPECT_EQ(routes, GetParam().routes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cards, CardRouteTest,
+    testing::Values(RouteCase{"managerNamesTheWorkedEntity",
+                              {{{"CALL", "J88HL"}, {"QSL_VIA", "via DL1ABC"}}},
+                              "DL,DARC,St. Vincent,J88HL,DL1ABC,1\r\n",
+                              "J88HL,DL1ABC,DL1ABC;"},
+                    RouteCase{"managerDirectIsNotViaTheBureau",
+                              {{{"CALL", "J88HL"}, {"QSL_VIA", "via W3HNK direct"}},
+                               {{"CALL", "J88HL"}, {"QSL_VIA", "W3HNK or buro"}}},
+                              "K3,ARRL - call area 3,St. Vincent,J88HL,W3HNK,1\r\n"
+                              ",not via the bureau,St. Vincent,J88HL,via W3HNK direct,1\r\n",
+                              "J88HL,W3HNK,W3HNK;J88HL,W3HNK,W3HNK;"},
+                    RouteCase{"homeCallAsManagerIsOneCard",
+                              {{{"CALL", "DL1ABC/P"}},
+                               {{"CALL", "DL1ABC/P"}, {"QSL_VIA", "via DL1ABC"}},
+                               {{"CALL", "DL1ABC"}}},
+                              "DL,DARC,Germany,DL1ABC,,1\r\n"
+                              "DL,DARC,Germany,DL1ABC/P,home call DL1ABC,2\r\n",
+                              "DL1ABC,,DL1ABC;DL1ABC/P,home call DL1ABC,DL1ABC;"
+                              "DL1ABC/P,home call DL1ABC,DL1ABC;"},
+                    RouteCase{"homeCallAsManagerAloneGoesByTheHomeCall",
+                              {{{"CALL", "VK2/DL1ABC"}, {"QSL_VIA", "DL1ABC"}}},
+                              "DL,DARC,Australia,VK2/DL1ABC,home call DL1ABC,1\r\n",
+                              "VK2/DL1ABC,home call DL1ABC,DL1ABC;"},
+                    RouteCase{
+                        "anotherManagerOfAPortableCallStaysApart",
+                        {{{"CALL", "DL1ABC/P"}}, {{"CALL", "DL1ABC/P"}, {"QSL_VIA", "DL2XYZ"}}},
+                        "DL,DARC,Germany,DL1ABC/P,home call DL1ABC,1\r\n"
+                        "DL,DARC,Germany,DL1ABC/P,DL2XYZ,1\r\n",
+                        "DL1ABC/P,home call DL1ABC,DL1ABC;DL1ABC/P,DL2XYZ,DL2XYZ;"}));
 
 TEST(Piles, notesThatAskForAnotherWayAreSetApart)
 {
