@@ -1,5 +1,6 @@
 #include "print/SortSheet.h"
 
+#include "logbook/LogFields.h"
 #include "logbook/PileListing.h"
 #include "print/PrintStyle.h"
 #include "print/PrintText.h"
@@ -27,7 +28,7 @@ QString cardText(const CardPile &pile, const QslCard &card)
         text += QStringLiteral(" (%1)").arg(card.qsos.size());
     const std::string detail = cardDetail(pile, card);
     if (!detail.empty())
-        text += QStringLiteral(" - ") + PrintText::latin1(detail);
+        text += QStringLiteral(" - ") + PrintText::latin1(logExcerpt(detail));
     return text;
 }
 

@@ -4,8 +4,10 @@
 
 #include <QAbstractItemModel>
 
-// The piles and their cards as a two-level tree for a view: a row per pile with its counts, a
-// row per card below it. A view over the sorted log, which stays with the window.
+// The piles and their cards as a tree for a view: a row per pile with its counts, a row per
+// card below it, and a row per QSO below each card, so that the keyboard and a screen reader
+// reach a card's QSOs as the mouse's hint shows them. A view over the sorted log, which stays
+// with the window.
 class PileModel final : public QAbstractItemModel
 {
     Q_OBJECT
@@ -20,6 +22,12 @@ public:
         BureauColumn,
         EntityColumn,
         ColumnCount
+    };
+
+    enum Role {
+        // A card's call, manager and home call in capitals, one blank apart, for finding cards;
+        // nothing for piles and QSOs.
+        FindTextRole = Qt::UserRole + 1,
     };
 
     explicit PileModel(QObject *parent = nullptr);
@@ -38,6 +46,7 @@ public:
 private:
     QVariant pileData(const CardPile &pile, int column, int role) const;
     QVariant cardData(const CardPile &pile, const QslCard &card, int column, int role) const;
+    QVariant qsoData(const QslCard &card, std::size_t qso, int column, int role) const;
     QString qsoList(const QslCard &card) const;
 
     const SortedLog *m_sorted = nullptr;

@@ -2,10 +2,12 @@
 
 #include "core/shell/AppState.h"
 #include "core/text/FileReplacement.h"
+#include "logbook/LogFields.h"
 #include "logbook/MarkAsSent.h"
 #include "logbook/PileListing.h"
 #include "logbook/SortJob.h"
 #include "print/SortSheet.h"
+#include "ui/sortlog/CardFilter.h"
 #include "ui/sortlog/LabelForm.h"
 #include "ui/sortlog/PileModel.h"
 #include "ui/sortlog/PrintCommands.h"
@@ -24,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
@@ -31,6 +34,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -38,6 +42,8 @@ namespace {
 // Each step of reading leaves the event loop alone for about this long at most.
 constexpr std::chrono::milliseconds StepBudget(15);
 constexpr int ProgressSteps = 1000;
+// A second Sort log window opens this far down and right of the first.
+constexpr int WindowStep = 32;
 
 // "cannot read …" as the first words of a sentence.
 QString sentence(const std::string &text)
@@ -108,9 +114,11 @@ void SortLogForm::createControls()
 
     auto *treeLabel = new QLabel(tr("P&iles and cards:"), this);
     m_model = new PileModel(this);
+    m_filter = new CardFilter(this);
+    m_filter->setSourceModel(m_model);
     m_tree = new QTreeView(this);
     m_tree->setObjectName(QStringLiteral("PileTree"));
-    m_tree->setModel(m_model);
+    m_tree->setModel(m_filter);
     m_tree->setUniformRowHeights(true);
     m_tree->setAlternatingRowColors(true);
     m_tree->setAllColumnsShowFocus(true);
@@ -125,8 +133,19 @@ void SortLogForm::createControls()
         m_tree->setColumnWidth(column, width);
     describe(m_tree, tr("Piles and cards"),
              tr("One row per pile in the order the bureau sorts them, the set-apart piles last. "
-                "Right or plus opens a pile, left or minus closes it."));
+                "Right or plus opens a pile or a card's QSOs, left or minus closes them."));
     treeLabel->setBuddy(m_tree);
+
+    auto *findLabel = new QLabel(tr("&Find call:"), this);
+    m_findEdit = new QLineEdit(this);
+    m_findEdit->setObjectName(QStringLiteral("FindEdit"));
+    m_findEdit->setClearButtonEnabled(true);
+    m_findEdit->setPlaceholderText(tr("Call, manager or home call"));
+    describe(m_findEdit, tr("Find call"),
+             tr("Shows only the cards whose call, manager or home call holds the text. Ctrl+F "
+                "comes here, Escape clears it."));
+    findLabel->setBuddy(m_findEdit);
+    connect(m_findEdit, &QLineEdit::textChanged, this, &SortLogForm::findTextChanged);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ReadProgress"));
@@ -164,10 +183,7 @@ void SortLogForm::createControls()
         {&m_labelsButton, "LabelsButton", tr("Print &labels..."), &SortLogForm::labelsButtonClick,
          tr("One label per card with its QSOs, a heading label per pile; A4 or US Letter sheets")},
         {&m_markButton, "MarkButton", tr("&Mark as sent..."), &SortLogForm::markButtonClick,
-         tr("Writes a new ADIF file in which the QSOs of the bureau piles that still wait for the "
-            "bureau (QSL_SENT Q, R or none, not sent direct, electronically or via a manager) "
-            "have QSL_SENT Y, QSL_SENT_VIA B and today's QSLSDATE. The log that was read stays "
-            "as it is.")},
+         QString()},
     };
     auto *buttons = new QHBoxLayout;
     for (const ButtonRow &row : commands) {
@@ -193,7 +209,8 @@ void SortLogForm::createControls()
     };
     addShortcut(QKeySequence::Open, &SortLogForm::openButtonClick);
     addShortcut(QKeySequence::Print, &SortLogForm::printButtonClick);
-    addShortcut(QKeySequence(Qt::Key_Escape), &QWidget::close);
+    addShortcut(QKeySequence::Find, &SortLogForm::findShortcut);
+    addShortcut(QKeySequence(Qt::Key_Escape), &SortLogForm::escapePressed);
     addShortcut(QKeySequence(Qt::Key_F1),
                 [this] { emit helpRequested(QStringLiteral("sortlog")); });
 
@@ -202,14 +219,19 @@ void SortLogForm::createControls()
     auto *layout = new QVBoxLayout(client);
     layout->addWidget(m_fileLabel);
     layout->addWidget(m_everyQso);
-    layout->addWidget(treeLabel);
+    auto *treeRow = new QHBoxLayout;
+    treeRow->addWidget(treeLabel);
+    treeRow->addStretch();
+    treeRow->addWidget(findLabel);
+    treeRow->addWidget(m_findEdit);
+    layout->addLayout(treeRow);
     layout->addWidget(m_tree, 1);
     layout->addWidget(m_progress);
     layout->addWidget(m_totals);
     layout->addWidget(m_status);
     layout->addLayout(buttons);
 
-    setTabChain({m_tree, m_everyQso, m_openButton});
+    setTabChain({m_tree, m_findEdit, m_everyQso, m_openButton});
 }
 
 QString SortLogForm::logFileOf(const QMimeData *mime)
@@ -292,9 +314,11 @@ void SortLogForm::showSorted()
                      "them all.");
     status << fromUtf8(unreadNotesText(m_sorted));
     status.removeAll(QString());
-    setStatus(status.join(' '));
-    if (m_model->rowCount() > 0)
-        m_tree->setCurrentIndex(m_model->index(0, 0));
+    m_sortStatus = status.join(' ');
+    setStatus(m_sortStatus);
+    findTextChanged();
+    if (m_filter->rowCount() > 0 && !m_tree->currentIndex().isValid())
+        m_tree->setCurrentIndex(m_filter->index(0, 0));
     enableCommands();
 }
 
@@ -310,7 +334,66 @@ void SortLogForm::enableCommands()
     for (QPushButton *button :
          {m_exportButton, m_previewButton, m_printButton, m_pdfButton, m_labelsButton})
         button->setEnabled(sorted);
-    m_markButton->setEnabled(sorted && m_sorted.cardCount(false) > 0);
+    const bool holdsQsos = logHoldsQsos();
+    m_markButton->setEnabled(sorted && holdsQsos && m_sorted.cardCount(false) > 0);
+    // A disabled button still shows its hint: it says why.
+    m_markButton->setToolTip(
+        holdsQsos ? tr("Writes a new ADIF file in which the QSOs of the bureau piles that still "
+                       "wait for the bureau (QSL_SENT Q, R or none, not sent direct, "
+                       "electronically or via a manager) have QSL_SENT Y, QSL_SENT_VIA B and "
+                       "today's QSLSDATE. The log that was read stays as it is.")
+                  : tr("A list of calls holds no QSOs to mark: open the log as ADIF or ADX to "
+                       "mark its QSOs as sent."));
+}
+
+bool SortLogForm::logHoldsQsos() const
+{
+    if (!m_job)
+        return true;
+    const auto &reports = m_job->reports();
+    return std::none_of(reports.begin(), reports.end(), [](const SortJob::LogReport &report) {
+        return report.format == LogFormat::CallList;
+    });
+}
+
+void SortLogForm::findTextChanged()
+{
+    m_filter->setFindText(m_findEdit->text());
+    if (m_filter->findText().isEmpty()) {
+        setStatus(m_sortStatus);
+        return;
+    }
+    // Every pile that holds a match is opened on its cards; the cards stay closed.
+    for (int row = 0; row < m_filter->rowCount(); ++row)
+        m_tree->expand(m_filter->index(row, 0));
+    const QModelIndex first = m_filter->index(0, 0, m_filter->index(0, 0));
+    if (first.isValid())
+        m_tree->setCurrentIndex(first);
+    const int matches = m_filter->matchCount();
+    const QString quoted = fromUtf8(logExcerpt(m_filter->findText().toStdString()));
+    setStatus(matches == 0 ? tr("No card matches \"%1\".").arg(quoted)
+                           : tr("%1 \"%2\".")
+                                 .arg(QString::fromStdString(
+                                          counted(static_cast<std::size_t>(matches), "card")) +
+                                          (matches == 1 ? tr(" matches") : tr(" match")),
+                                      quoted));
+}
+
+void SortLogForm::findShortcut()
+{
+    m_findEdit->setFocus(Qt::ShortcutFocusReason);
+    m_findEdit->selectAll();
+}
+
+void SortLogForm::escapePressed()
+{
+    // Escape clears the find first, and closes the window once nothing is left to clear.
+    if (m_findEdit->text().isEmpty()) {
+        close();
+        return;
+    }
+    m_findEdit->clear();
+    m_tree->setFocus(Qt::ShortcutFocusReason);
 }
 
 void SortLogForm::setStatus(const QString &text)
@@ -415,6 +498,10 @@ bool SortLogForm::markAsSent(const QString &path, QDate today)
 {
     if (!m_job || !m_job->done() || !checkLogReadWhole())
         return false;
+    if (!logHoldsQsos()) {
+        setStatus(m_markButton->toolTip());
+        return false;
+    }
     const std::vector<bool> inBureauPiles = entriesInBureauPiles(m_sorted, m_job->records().size());
     std::string error;
     MarkReport report;
@@ -429,13 +516,28 @@ bool SortLogForm::markAsSent(const QString &path, QDate today)
     return true;
 }
 
+QString SortLogForm::markedLogFile(const QString &typed, const QString &logPath)
+{
+    if (typed.isEmpty() || !QFileInfo(typed).suffix().isEmpty())
+        return typed;
+    const bool adif =
+        QFileInfo(logPath).suffix().compare(QLatin1String("adif"), Qt::CaseInsensitive) == 0;
+    return typed + (adif ? QStringLiteral(".adif") : QStringLiteral(".adi"));
+}
+
 void SortLogForm::markButtonClick()
 {
     if (!m_markButton->isEnabled() || !checkLogReadWhole())
         return;
     const QFileInfo log(m_logPath);
-    const QString path = m_markQuestions.targetFile(
-        QDir(dialogFolder()).filePath(log.completeBaseName() + "-sent.adi"));
+    const QString path = markedLogFile(
+        m_markQuestions.targetFile(
+            QDir(dialogFolder())
+                .filePath(log.completeBaseName() +
+                          (log.suffix().compare(QLatin1String("adif"), Qt::CaseInsensitive) == 0
+                               ? QStringLiteral("-sent.adif")
+                               : QStringLiteral("-sent.adi")))),
+        m_logPath);
     if (path.isEmpty())
         return;
     // Refused before anyone is asked whether to replace it.
@@ -524,7 +626,23 @@ void SortLogForm::showEvent(QShowEvent *event)
         return;
     m_centred = true;
     centreOnScreen(this);
+    stepAsideFromOtherWindows();
     m_openButton->setFocus(Qt::OtherFocusReason);
+}
+
+void SortLogForm::stepAsideFromOtherWindows()
+{
+    if (parentWidget() == nullptr)
+        return;
+    const auto others = parentWidget()->findChildren<SortLogForm *>(Qt::FindDirectChildrenOnly);
+    const auto standsHere = [this, &others] {
+        return std::any_of(others.begin(), others.end(), [this](const SortLogForm *other) {
+            return other != this && other->isVisible() && other->pos() == pos();
+        });
+    };
+    // Down and right until the place is free, as many steps as there are windows at most.
+    for (qsizetype step = 0; step < others.size() && standsHere(); ++step)
+        move(pos() + QPoint(WindowStep, WindowStep));
 }
 
 void SortLogForm::closeEvent(QCloseEvent *event)

@@ -10,11 +10,13 @@
 #include <memory>
 
 struct AppState;
+class CardFilter;
 class LabelForm;
 class PileModel;
 struct PrintJob;
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QMimeData;
 class QProgressBar;
 class QPushButton;
@@ -39,6 +41,10 @@ public:
     // of a drop is taken (empty when there is none).
     static void acceptLogDrag(QDragEnterEvent *event);
     static QString takeLogDrop(QDropEvent *event);
+
+    // The file Mark as sent writes: a name typed without an extension gets the log's ADIF
+    // extension (.adi, or .adif for a log named so); the file is ADIF whatever the log was.
+    static QString markedLogFile(const QString &typed, const QString &logPath);
 
     // Where the open and save dialogs start: the folder of the log last opened, else the home
     // folder, and never the data folder, where Vorn keeps its own files.
@@ -94,6 +100,9 @@ private:
     void markButtonClick();
     void labelsButtonClick();
     void everyQsoToggled();
+    void findTextChanged();
+    void findShortcut();
+    void escapePressed();
 
     void readStep();
     void showSorted();
@@ -106,6 +115,10 @@ private:
     QString askSaveFile(const QString &title, const QString &suffix, const QString &filter);
     // Says why Mark as sent cannot write the log back; false then.
     bool checkLogReadWhole();
+    // Whether the log holds QSOs that can be written back: a list of calls holds none.
+    bool logHoldsQsos() const;
+    // Beside the other Sort log windows, not on top of one.
+    void stepAsideFromOtherWindows();
     QString logName() const;
     // The sorting sheet of the log shown, for the printer, the preview and the PDF file.
     PrintJob sheetJob() const;
@@ -114,12 +127,15 @@ private:
     std::unique_ptr<SortJob> m_job;
     SortedLog m_sorted;
     QString m_logPath;
-    QString m_logNotes; // what reading the log found wrong with it
+    QString m_logNotes;   // what reading the log found wrong with it
+    QString m_sortStatus; // the status of the sorted log, shown again when the find is cleared
     QTimer m_stepTimer;
     MarkQuestions m_markQuestions;
     bool m_centred = false;
 
     PileModel *m_model = nullptr;
+    CardFilter *m_filter = nullptr;
+    QLineEdit *m_findEdit = nullptr;
     QLabel *m_fileLabel = nullptr;
     QCheckBox *m_everyQso = nullptr;
     QTreeView *m_tree = nullptr;

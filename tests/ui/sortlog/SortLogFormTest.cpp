@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -105,6 +106,13 @@ private slots:
     void longFirstPileStartsOnTheFirstPage();
     void dialogsStartBesideTheLog_data();
     void dialogsStartBesideTheLog();
+    void aListOfCallsCannotBeMarked();
+    void markedLogFileGetsTheLogsExtension_data();
+    void markedLogFileGetsTheLogsExtension();
+    void aHugeNoteDoesNotWidenTheWindow();
+    void findNarrowsThePilesToTheCards();
+    void aCardOpensOnItsQsosByKeyboard();
+    void aSecondWindowOpensBesideTheFirst();
 
 private:
     SortLogForm *openedWindow();
@@ -631,6 +639,149 @@ void SortLogFormTest::dialogsStartBesideTheLog()
     QCOMPARE(QFileInfo(folder).canonicalFilePath(),
              QFileInfo(expected == "home" ? home : dir.filePath(expected)).canonicalFilePath());
     QCOMPARE(folder == home, expected == "home");
+}
+
+void SortLogFormTest::aListOfCallsCannotBeMarked()
+{
+    SortLogForm *form = openedForm("calls.txt", "DL1ABC W1AW\n");
+    QVERIFY(form);
+    QCOMPARE(pileRows(form), QStringList({"DL 1 1", "K1 1 1"}));
+    auto *mark = form->findChild<QPushButton *>(QStringLiteral("MarkButton"));
+    QVERIFY(!mark->isEnabled());
+    QVERIFY2(mark->toolTip().startsWith("A list of calls holds no QSOs"),
+             qPrintable(mark->toolTip()));
+    const QString sent = m_window->path("calls-sent.adi");
+    QVERIFY(!form->markAsSent(sent, QDate(2024, 5, 1)));
+    QVERIFY(!QFileInfo::exists(sent));
+
+    // A log opened after it may be marked again.
+    QSignalSpy sorted(form, &SortLogForm::logSorted);
+    form->openLog(m_log);
+    QVERIFY(sorted.wait(5000));
+    QVERIFY(mark->isEnabled());
+}
+
+void SortLogFormTest::markedLogFileGetsTheLogsExtension_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("log");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("adi") << "/l/sent"
+                         << "/l/log.adi"
+                         << "/l/sent.adi";
+    QTest::newRow("adif") << "/l/sent"
+                          << "/l/log.ADIF"
+                          << "/l/sent.adif";
+    QTest::newRow("adx is written as ADIF") << "/l/sent"
+                                            << "/l/log.adx"
+                                            << "/l/sent.adi";
+    QTest::newRow("own extension") << "/l/sent.txt"
+                                   << "/l/log.adx"
+                                   << "/l/sent.txt";
+    QTest::newRow("dotted folder") << "/l.d/sent"
+                                   << "/l/log.adi"
+                                   << "/l.d/sent.adi";
+    QTest::newRow("cancelled") << ""
+                               << "/l/log.adi"
+                               << "";
+}
+
+void SortLogFormTest::markedLogFileGetsTheLogsExtension()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, log);
+    QFETCH(QString, written);
+    QCOMPARE(SortLogForm::markedLogFile(typed, log), written);
+}
+
+void SortLogFormTest::aHugeNoteDoesNotWidenTheWindow()
+{
+    const QByteArray note(10000, 'x');
+    SortLogForm *form = openedForm("huge.adi", "<CALL:6>DL1ABC<QSL_VIA:10000>" + note + "<EOR>");
+    QVERIFY(form);
+    QVERIFY2(status(form).contains(QString(40, 'x') + "...\""), qPrintable(status(form)));
+    QVERIFY(!status(form).contains(QString(41, 'x')));
+    QVERIFY2(form->minimumSizeHint().width() < 1200,
+             qPrintable(QString::number(form->minimumSizeHint().width())));
+}
+
+void SortLogFormTest::findNarrowsThePilesToTheCards()
+{
+    SortLogForm *form = sortedForm();
+    QVERIFY(form);
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    auto *find = form->findChild<QLineEdit *>(QStringLiteral("FindEdit"));
+    auto *tree = form->findChild<QTreeView *>();
+    const QString sorted = status(form);
+
+    QTest::keyClick(form, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(find->hasFocus());
+    // DL1ABC itself, and DA0XX through its manager DL1ABC; in one pile.
+    QTest::keyClicks(find, QStringLiteral("dl1"));
+    QCOMPARE(pileRows(form), QStringList{"DL 2 3"});
+    QCOMPARE(tree->model()->rowCount(tree->model()->index(0, 0)), 2);
+    QCOMPARE(status(form), QStringLiteral("2 cards match \"DL1\"."));
+    QCOMPARE(tree->currentIndex().data().toString(), QStringLiteral("DA0XX"));
+    find->setText(QStringLiteral("K4A"));
+    QCOMPARE(pileRows(form), QStringList{"K4 1 1"});
+    QCOMPARE(status(form), QStringLiteral("1 card matches \"K4A\"."));
+    find->setText(QStringLiteral("QQ"));
+    QCOMPARE(tree->model()->rowCount(), 0);
+    QCOMPARE(status(form), QStringLiteral("No card matches \"QQ\"."));
+
+    // Escape clears the find, and only then closes the window.
+    QTest::keyClick(find, Qt::Key_Escape);
+    QCOMPARE(find->text(), QString());
+    QCOMPARE(status(form), sorted);
+    QCOMPARE(tree->model()->rowCount(), 6);
+    QVERIFY(form->isVisible());
+    QTest::keyClick(tree, Qt::Key_Escape);
+    QVERIFY(!form->isVisible());
+}
+
+void SortLogFormTest::aCardOpensOnItsQsosByKeyboard()
+{
+    SortLogForm *form = sortedForm();
+    QVERIFY(form);
+    auto *tree = form->findChild<QTreeView *>();
+    const QAbstractItemModel *model = tree->model();
+    const QModelIndex dl = model->index(0, 0);
+    tree->setCurrentIndex(dl);
+    QTest::keyClick(tree, Qt::Key_Right); // opens the pile
+    QTest::keyClick(tree, Qt::Key_Down);  // DA0XX
+    QTest::keyClick(tree, Qt::Key_Down);  // DL1ABC
+    const QModelIndex card = tree->currentIndex();
+    QCOMPARE(card.data().toString(), QStringLiteral("DL1ABC"));
+    QCOMPARE(model->rowCount(card), 2);
+    QTest::keyClick(tree, Qt::Key_Right);
+    QVERIFY(tree->isExpanded(card));
+    const QModelIndex qso = model->index(1, 0, card);
+    QCOMPARE(model->index(1, 1, card).data().toString(), QStringLiteral("40M"));
+    QCOMPARE(qso.data(Qt::AccessibleTextRole).toString(),
+             QStringLiteral("QSO 2 of 2 with DL1ABC: 40M"));
+    QTest::keyClick(tree, Qt::Key_Minus);
+    QVERIFY(!tree->isExpanded(card));
+    QTest::keyClick(tree, Qt::Key_Plus);
+    QVERIFY(tree->isExpanded(card));
+    QTest::keyClick(tree, Qt::Key_Left);
+    QVERIFY(!tree->isExpanded(card));
+    // A QSO row has nothing below it.
+    QCOMPARE(model->rowCount(qso), 0);
+}
+
+void SortLogFormTest::aSecondWindowOpensBesideTheFirst()
+{
+    // Sort log windows belong to the main window, as in the program.
+    QWidget owner;
+    std::vector<SortLogForm *> forms;
+    for (int i = 0; i < 3; ++i) {
+        forms.push_back(new SortLogForm(m_window->state, &owner));
+        forms.back()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(forms.back()));
+    }
+    QVERIFY(forms[1]->pos() != forms[0]->pos());
+    QVERIFY(forms[2]->pos() != forms[0]->pos() && forms[2]->pos() != forms[1]->pos());
 }
 
 QTEST_MAIN(SortLogFormTest)
