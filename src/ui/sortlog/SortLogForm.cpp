@@ -361,6 +361,12 @@ void SortLogForm::findTextChanged()
     m_filter->setFindText(m_findEdit->text());
     if (m_filter->findText().isEmpty()) {
         setStatus(m_sortStatus);
+        // The card found stays in sight among all the others.
+        const QModelIndex current = m_tree->currentIndex();
+        for (QModelIndex pile = current.parent(); pile.isValid(); pile = pile.parent())
+            m_tree->expand(pile);
+        if (current.isValid())
+            m_tree->scrollTo(current);
         return;
     }
     // Every pile that holds a match is opened on its cards; the cards stay closed.

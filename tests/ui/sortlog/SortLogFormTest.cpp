@@ -726,6 +726,10 @@ void SortLogFormTest::findNarrowsThePilesToTheCards()
     find->setText(QStringLiteral("K4A"));
     QCOMPARE(pileRows(form), QStringList{"K4 1 1"});
     QCOMPARE(status(form), QStringLiteral("1 card matches \"K4A\"."));
+    find->clear();
+    // The card found stays current and in sight once the find is cleared.
+    QCOMPARE(tree->currentIndex().data().toString(), QStringLiteral("K4ABC"));
+    QVERIFY(tree->isExpanded(tree->currentIndex().parent()));
     find->setText(QStringLiteral("QQ"));
     QCOMPARE(tree->model()->rowCount(), 0);
     QCOMPARE(status(form), QStringLiteral("No card matches \"QQ\"."));
