@@ -30,12 +30,6 @@ bool BureauTable::append(BureauRow row)
     return true;
 }
 
-const BureauRow *BureauTable::firstOf(std::string_view entityCode) const
-{
-    const std::uint16_t row = m_index.find(entityCode);
-    return row == EntityCodeIndex::NoRow ? nullptr : &m_rows[row - 1];
-}
-
 std::optional<BureauRow> parseBureauLine(std::string_view line)
 {
     if (line.size() < BureauTable::RecordLength)

@@ -44,7 +44,11 @@ public:
 
     // The first row whose entity code equals the code as a whole, letters compared as capitals;
     // nullptr when none does. From an index that every change of the rows keeps up to date.
-    const BureauRow *firstOf(std::string_view entityCode) const;
+    const BureauRow *firstOf(std::string_view entityCode) const
+    {
+        const std::uint16_t row = m_index.find(entityCode);
+        return row == EntityCodeIndex::NoRow ? nullptr : &m_rows[row - 1];
+    }
 
 private:
     static_assert(MaxRows < 512, "the code index is at most half full");

@@ -37,12 +37,6 @@ bool CountryTable::append(CountryRow row)
     return true;
 }
 
-const CountryRow *CountryTable::firstFit(std::string_view searchKey) const
-{
-    const std::uint16_t row = m_index.firstFit(searchKey);
-    return row == PrefixIndex::NoRow ? nullptr : &m_rows[row - 1];
-}
-
 CountryRow parseCountryLine(std::string_view line)
 {
     std::string_view rest = withoutBlanks(line);

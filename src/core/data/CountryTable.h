@@ -5,6 +5,7 @@
 #include "core/text/ByteSource.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -43,7 +44,11 @@ public:
     // The first row, in file order, whose prefix fits the start of the search key (at most 16
     // characters; letters compared as capitals); nullptr when none fits. The look-up's answer,
     // from an index that every change of the rows keeps up to date.
-    const CountryRow *firstFit(std::string_view searchKey) const;
+    const CountryRow *firstFit(std::string_view searchKey) const
+    {
+        const std::uint16_t row = m_index.firstFit(searchKey);
+        return row == PrefixIndex::NoRow ? nullptr : &m_rows[row - 1];
+    }
 
     const ExactCallList &exactCalls() const { return m_exactCalls; }
     ExactCallList &exactCalls() { return m_exactCalls; }

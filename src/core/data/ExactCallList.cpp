@@ -91,47 +91,8 @@ ExactCallList::Key ExactCallList::pack(std::string_view searchKey, bool addMarke
     return packPadded(bytes);
 }
 
-ExactCallList::Key ExactCallList::packPadded(const char *sixteenBytes)
+std::string_view ExactCallList::findInBucket(const Key &key, std::uint64_t h) const
 {
-    Key key;
-    std::memcpy(&key.low, sixteenBytes, 8);
-    std::memcpy(&key.high, sixteenBytes + 8, 8);
-    key.low = Ascii::upperBytes(key.low);
-    key.high = Ascii::upperBytes(key.high);
-    return key;
-}
-
-std::uint64_t ExactCallList::hash(const Key &key)
-{
-    std::uint64_t h = (key.low ^ std::rotl(key.high, 29)) * 0x9e3779b97f4a7c15u;
-    h ^= h >> 32;
-    h *= 0xd6e8feb86659fd93u;
-    return h ^ (h >> 29);
-}
-
-std::size_t ExactCallList::filterBlock(const Key &key) const
-{
-    // The first four characters choose the block: calls looked up in order, as a log or a list
-    // sorts them, read the same few blocks again and again. Three would crowd a block with the
-    // hundreds of listed calls of one prefix (KL7, WH6, GB0).
-    const std::uint64_t start = (key.low & 0xffffffff) * 0x9e3779b97f4a7c15u;
-    return static_cast<std::size_t>(start >> m_filterShift) * FilterBlockWords;
-}
-
-bool ExactCallList::mayHold(const Key &key, std::uint64_t h) const
-{
-    const std::uint64_t *block = m_filter.data() + filterBlock(key);
-    const std::uint64_t first = h & 511;
-    const std::uint64_t second = h >> 9 & 511;
-    return (block[first >> 6] >> (first & 63) & 1) != 0 &&
-           (block[second >> 6] >> (second & 63) & 1) != 0;
-}
-
-std::string_view ExactCallList::find(const Key &key) const
-{
-    const std::uint64_t h = hash(key);
-    if (!mayHold(key, h))
-        return {};
     const std::uint64_t bucket = h >> m_bucketShift;
     for (std::uint32_t i = m_bucketStarts[bucket]; i < m_bucketStarts[bucket + 1]; ++i) {
         if (m_keys[i] == key)
@@ -146,6 +107,7 @@ bool ExactCallList::build(std::string_view bytes, std::size_t &badLine)
     struct Entry
     {
         Key key;
+        std::uint64_t mixed;
         std::uint64_t hash;
         std::uint32_t line;
         std::uint32_t code;
@@ -178,13 +140,15 @@ bool ExactCallList::build(std::string_view bytes, std::size_t &badLine)
             lastCodeIndex = code->second;
         }
         const Key key = pack(parsed.call, true);
-        entries.push_back({key, hash(key), static_cast<std::uint32_t>(line), lastCodeIndex});
+        const std::uint64_t mixed = mix(key);
+        entries.push_back(
+            {key, mixed, hashOfMix(mixed), static_cast<std::uint32_t>(line), lastCodeIndex});
         at = end + 1;
         if (at < bytes.size() && bytes[at] == '\n')
             ++at;
     }
 
-    // Buckets of about one key each, and a filter block of 512 bits for about 32 keys. At
+    // Buckets of about one key each, and a filter block of 512 bits for about 16 keys. At
     // least two of each, so that a number is always a shift of fewer than 64 bits.
     const std::size_t buckets = std::bit_ceil(std::max<std::size_t>(entries.size(), 2));
     m_bucketShift = 64 - static_cast<unsigned>(std::countr_zero(buckets));
@@ -195,8 +159,8 @@ bool ExactCallList::build(std::string_view bytes, std::size_t &badLine)
     for (const Entry &entry : entries) {
         ++m_bucketStarts[(entry.hash >> m_bucketShift) + 1];
         std::uint64_t *block = m_filter.data() + filterBlock(entry.key);
-        const std::uint64_t first = entry.hash & 511;
-        const std::uint64_t second = entry.hash >> 9 & 511;
+        const std::uint64_t first = filterBit(entry.mixed, 0);
+        const std::uint64_t second = filterBit(entry.mixed, 1);
         block[first >> 6] |= std::uint64_t{1} << (first & 63);
         block[second >> 6] |= std::uint64_t{1} << (second & 63);
     }

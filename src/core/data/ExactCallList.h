@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/text/Ascii.h"
 #include "core/text/ByteSource.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -43,6 +46,12 @@ public:
     {
         return m_keys.empty() ? std::string_view() : find(packPadded(sixteenBytes));
     }
+    // The same for a key whose letters are capitals already, as the look-up's search key holds
+    // them.
+    std::string_view entityOfCapitals(const char *sixteenBytes) const
+    {
+        return m_keys.empty() ? std::string_view() : find(packCapitals(sixteenBytes));
+    }
 
     // Fills the list from the bytes of a calls file: all of it, or, when a line is not a call
     // and an entity code or a call is listed twice, nothing; badLine is then that line (from 1).
@@ -58,14 +67,61 @@ private:
         bool operator==(const Key &) const = default;
     };
     static Key pack(std::string_view searchKey, bool addMarker = false);
-    static Key packPadded(const char *sixteenBytes);
-    static std::uint64_t hash(const Key &key);
+    static Key packCapitals(const char *sixteenBytes)
+    {
+        Key key;
+        std::memcpy(&key.low, sixteenBytes, 8);
+        std::memcpy(&key.high, sixteenBytes + 8, 8);
+        return key;
+    }
+    static Key packPadded(const char *sixteenBytes)
+    {
+        Key key = packCapitals(sixteenBytes);
+        key.low = Ascii::upperBytes(key.low);
+        key.high = Ascii::upperBytes(key.high);
+        return key;
+    }
+    // One multiplication mixes the key enough for the filter, whose two bits come from its top;
+    // the bucket takes the whole hash, which only a call that passes the filter needs.
+    static std::uint64_t mix(const Key &key)
+    {
+        return (key.low ^ std::rotl(key.high, 29)) * 0x9e3779b97f4a7c15u;
+    }
+    static std::uint64_t hashOfMix(std::uint64_t mixed)
+    {
+        std::uint64_t h = mixed ^ (mixed >> 32);
+        h *= 0xd6e8feb86659fd93u;
+        return h ^ (h >> 29);
+    }
+    static std::uint64_t filterBit(std::uint64_t mixed, int which)
+    {
+        return mixed >> (which == 0 ? 55 : 46) & 511;
+    }
     // The filter: blocks of one cache line, two bits of each key in the block of its first
-    // characters.
+    // characters. The first four characters choose the block: calls looked up in order, as a log
+    // or a list sorts them, read the same few blocks again and again. Three would crowd a block
+    // with the hundreds of listed calls of one prefix (KL7, WH6, GB0).
     static constexpr std::size_t FilterBlockWords = 8;
-    std::size_t filterBlock(const Key &key) const;
-    bool mayHold(const Key &key, std::uint64_t h) const;
-    std::string_view find(const Key &key) const;
+    std::size_t filterBlock(const Key &key) const
+    {
+        const std::uint64_t start = (key.low & 0xffffffff) * 0x9e3779b97f4a7c15u;
+        return static_cast<std::size_t>(start >> m_filterShift) * FilterBlockWords;
+    }
+    bool mayHold(const Key &key, std::uint64_t mixed) const
+    {
+        const std::uint64_t *block = m_filter.data() + filterBlock(key);
+        const std::uint64_t first = filterBit(mixed, 0);
+        const std::uint64_t second = filterBit(mixed, 1);
+        return (block[first >> 6] >> (first & 63) & 1) != 0 &&
+               (block[second >> 6] >> (second & 63) & 1) != 0;
+    }
+    // Nearly every call looked up is turned away by the filter, in line; the rest read a bucket.
+    std::string_view find(const Key &key) const
+    {
+        const std::uint64_t mixed = mix(key);
+        return mayHold(key, mixed) ? findInBucket(key, hashOfMix(mixed)) : std::string_view();
+    }
+    std::string_view findInBucket(const Key &key, std::uint64_t h) const;
 
     // The keys grouped by bucket, the code of each key, and where each bucket begins. Most calls
     // looked up are in no list: a filter, most of whose bits are clear, turns those away before

@@ -3,6 +3,8 @@
 #include "core/text/Ascii.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace {
 
@@ -75,8 +77,8 @@ std::size_t mainlandPrefixLength(std::string_view part)
 {
     if (part.size() < 2)
         return 0;
-    const char first = Ascii::upper(part[0]);
-    const char second = Ascii::upper(part[1]);
+    const char first = part[0]; // the search key holds capitals
+    const char second = part[1];
     const bool knw = first == 'K' || first == 'N' || first == 'W';
     if (Ascii::isDigit(second))
         return knw ? 1 : 0;
@@ -93,13 +95,18 @@ std::size_t mainlandPrefixLength(std::string_view part)
 // the USA without one; only a call without any digit is incomplete.
 LookupAnswer usCallArea(std::string_view key, const BureauRow &bureau)
 {
+    // A '/' is neither a letter nor a digit, so a part's prefix reads the same with the rest of
+    // the call after it: the end of a part is sought only to step past a part without one.
     for (std::string_view rest = key; !rest.empty();) {
-        const std::string_view part = rest.substr(0, rest.find('/'));
-        rest.remove_prefix(std::min(rest.size(), part.size() + 1));
-        const std::size_t prefixLength = mainlandPrefixLength(part);
-        if (prefixLength == 0)
+        const std::size_t prefixLength = mainlandPrefixLength(rest);
+        if (prefixLength == 0) {
+            const std::size_t slash = rest.find('/');
+            if (slash == std::string_view::npos)
+                break;
+            rest.remove_prefix(slash + 1);
             continue;
-        const char digit = part[prefixLength];
+        }
+        const char digit = rest[prefixLength];
         if (digit != '4')
             return answer(LookupOutcome::CallArea, &bureau, digit);
         // Area 4 has one bureau for one-letter prefixes (K4, N4, W4) and one for two-letter
@@ -122,6 +129,38 @@ LookupAnswer australianCallArea(std::string_view key, const BureauRow &bureau)
     return answer(LookupOutcome::CallArea, &bureau, digit);
 }
 
+// At most 16 bytes of text as two words, NUL after its end, read in whole words from where the
+// text lies. The key is built in registers and stored in the words that the list reads: a key put
+// together from smaller stores and read back as words would stall every look-up.
+struct KeyWords
+{
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+};
+
+KeyWords keyWordsOf(std::string_view text)
+{
+    const std::size_t n = text.size();
+    const char *from = text.data();
+    const auto load = [](const char *at, std::size_t size) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, at, size);
+        return word;
+    };
+    if constexpr (std::endian::native != std::endian::little) {
+        char bytes[16] = {};
+        std::memcpy(bytes, from, n);
+        return {load(bytes, 8), load(bytes + 8, 8)};
+    } else if (n >= 8) {
+        // The last eight bytes, shifted down to drop the ones that the first word holds.
+        return {load(from, 8), n == 8 ? 0 : load(from + n - 8, 8) >> (8 * (16 - n))};
+    } else if (n >= 4) {
+        return {load(from, 4) | (load(from + n - 4, 4) >> (8 * (8 - n))) << 32, 0};
+    } else {
+        return {load(from, n), 0};
+    }
+}
+
 // The entity code that answers for a search key, and the length of the row's prefix that fits
 // (that of "CALL*" for an exact call).
 struct Fit
@@ -139,7 +178,7 @@ Fit fitOf(const SearchKey &searchKey, const CountryTable &countries)
     const std::string_view key = searchKey.text();
     const CountryRow *row = countries.firstFit(key);
     if (row == nullptr || !row->prefix.ends_with(SearchKey::EndMarker)) {
-        const std::string_view code = countries.exactCalls().entityOfPadded(searchKey.padded());
+        const std::string_view code = countries.exactCalls().entityOfCapitals(searchKey.padded());
         if (!code.empty())
             return {true, code, key.size(), true};
     }
@@ -163,10 +202,21 @@ SearchKey::SearchKey(std::string_view typed)
 {
     typed = typed.substr(0, MaxLength);
     typed = typed.substr(0, typed.find_last_not_of(' ') + 1);
-    std::copy(typed.begin(), typed.end(), m_key.begin());
+    KeyWords words = keyWordsOf(typed);
     m_typedLength = m_length = typed.size();
-    if (m_length != 0 && m_length < MaxLength)
-        m_key[m_length++] = EndMarker;
+    if (m_length != 0 && m_length < MaxLength) {
+        const std::size_t byte = m_length % 8;
+        const std::uint64_t marker =
+            std::uint64_t{EndMarker}
+            << 8 * (std::endian::native == std::endian::little ? byte : 7 - byte);
+        (m_length < 8 ? words.low : words.high) |= marker;
+        ++m_length;
+    }
+    // Letters are compared as capitals everywhere below: folded once here, eight at a time.
+    words.low = Ascii::upperBytes(words.low);
+    words.high = Ascii::upperBytes(words.high);
+    std::memcpy(m_key.data(), &words.low, 8);
+    std::memcpy(m_key.data() + 8, &words.high, 8);
 }
 
 char firstDigit(std::string_view searchKey)

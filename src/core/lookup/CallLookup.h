@@ -73,7 +73,7 @@ public:
     explicit SearchKey(std::string_view typed);
 
     std::string_view text() const { return {m_key.data(), m_length}; }
-    // The key in all 16 bytes, NUL after its end.
+    // The key in all 16 bytes, NUL after its end, its letters folded to capitals.
     const char *padded() const { return m_key.data(); }
     // The typed characters in the key, the marker not counted.
     std::size_t typedLength() const { return m_typedLength; }

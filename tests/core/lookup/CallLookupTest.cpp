@@ -242,9 +242,15 @@ class SearchKeyTest : public testing::TestWithParam<KeyCase>
 {
 };
 
+// The key is put together from whole words: each length at a word's bound must keep every byte,
+// fold only letters and leave NUL after its end, which the list of exact calls compares too.
 TEST_P(SearchKeyTest, EndsWithMarkerWhenItFits)
 {
-    EXPECT_EQ(SearchKey(GetParam().typed).text(), GetParam().key);
+    const SearchKey key(GetParam().typed);
+    EXPECT_EQ(key.text(), GetParam().key);
+    std::string padded = GetParam().key;
+    padded.resize(SearchKey::MaxLength, '\0');
+    EXPECT_EQ(std::string_view(key.padded(), SearchKey::MaxLength), padded);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, SearchKeyTest,
@@ -254,7 +260,16 @@ INSTANTIATE_TEST_SUITE_P(Keys, SearchKeyTest,
                                          KeyCase{"ABCDEFGHIJKLMNO", "ABCDEFGHIJKLMNO*"},
                                          KeyCase{"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP"},
                                          KeyCase{"ABCDEFGHIJKLMNOPQRS", "ABCDEFGHIJKLMNOP"},
-                                         KeyCase{"ABCDEFGHIJKLMNO P", "ABCDEFGHIJKLMNO*"}));
+                                         KeyCase{"ABCDEFGHIJKLMNO P", "ABCDEFGHIJKLMNO*"},
+                                         KeyCase{"k", "K*"}, KeyCase{"dl1", "DL1*"},
+                                         KeyCase{"dl1a", "DL1A*"}, KeyCase{"dl1abc/", "DL1ABC/*"},
+                                         KeyCase{"dl1abc/p", "DL1ABC/P*"},
+                                         KeyCase{"vk2/dl1abc", "VK2/DL1ABC*"},
+                                         KeyCase{"w\xc3\xb8"
+                                                 "abc",
+                                                 "W\xc3\xb8"
+                                                 "ABC*"},
+                                         KeyCase{"abcdefghijklmnop", "ABCDEFGHIJKLMNOP"}));
 
 // The world with a list of exact calls, as calls.asc gives it.
 CountryTable withList(std::string_view calls)
