@@ -129,42 +129,66 @@ std::size_t SortedLog::pileCount(bool setApart) const
                       [setApart](const CardPile &pile) { return pile.setApart() == setApart; }));
 }
 
+void RouteAnswers::add(RouteAnswer answer)
+{
+    std::string key;
+    for (const std::string *text : {&answer.texts.sortText, &answer.texts.bureauText,
+                                    &answer.texts.entityText, &answer.home}) {
+        key += *text;
+        key += '\0';
+    }
+    key += static_cast<char>(answer.texts.outcome);
+    key += static_cast<char>(answer.pile);
+    const auto [found, added] =
+        m_index.try_emplace(std::move(key), static_cast<std::uint32_t>(m_distinct.size()));
+    if (added)
+        m_distinct.push_back(std::move(answer));
+    m_ofRoute.push_back(found->second);
+}
+
 void LogSorter::reserve(std::size_t entries)
 {
-    m_entries.reserve(entries);
+    m_qsoCards.reserve(entries);
+    m_qsoFlags.reserve(entries);
     m_qsoBook->reserve(entries);
-    m_cardIndex.reserve(entries / 2);
-    m_routeIndex.reserve(entries / 2);
 }
 
 void LogSorter::beginLog()
 {
     m_logHasQslSent.push_back(false);
+    m_logStarts.push_back(m_qsoCards.size());
 }
 
-std::uint32_t LogSorter::routeIndex(const std::string &call)
+std::size_t LogSorter::bytes() const
 {
-    const auto [found, added] =
-        m_routeIndex.try_emplace(call, static_cast<std::uint32_t>(m_routes.size()));
-    if (added)
-        m_routes.push_back(call);
-    return found->second;
+    return m_qsoCards.capacity() * sizeof(std::uint32_t) + m_qsoFlags.capacity() +
+           m_entryNotes.capacity() * sizeof(EntryNote) + m_cards.capacity() * sizeof(CardKey) +
+           m_cardSlots.bytes() + m_calls.bytes() + m_notes.bytes() + m_unreadNotes.bytes() +
+           m_qsoBook->bytes();
 }
 
-std::uint32_t LogSorter::unreadNoteIndex(std::string_view text)
+// Cards are told apart by station, manager, and whether they go via the bureau at all: two
+// notes that both ask for another way make one card.
+std::size_t LogSorter::hashOf(const CardKey &key) const
 {
-    const auto [found, added] = m_unreadNoteIndex.try_emplace(
-        std::string(text), static_cast<std::uint32_t>(m_unreadNotes.size()));
-    if (added)
-        m_unreadNotes.emplace_back(text);
-    return found->second;
+    const std::uint64_t mixed = (std::uint64_t{key.call} << 32 | key.via) * 0x9E3779B97F4A7C15ULL;
+    return static_cast<std::size_t>(mixed ^ (mixed >> 29) ^ (key.note != None ? 1 : 0));
+}
+
+std::uint32_t LogSorter::findCard(const CardKey &key) const
+{
+    return m_cardSlots.find(hashOf(key), [this, &key](std::uint32_t card) {
+        const CardKey &other = m_cards[card];
+        return other.call == key.call && other.via == key.via &&
+               (other.note != None) == (key.note != None);
+    });
 }
 
 void LogSorter::record(LogFields fields)
 {
     if (m_logHasQslSent.empty())
         beginLog();
-    const auto log = static_cast<std::uint32_t>(m_logHasQslSent.size() - 1);
+    const std::size_t log = m_logHasQslSent.size() - 1;
     std::string_view call, qslVia, qslSent, qslSentVia;
     std::string_view date, time, band, mode, submode, rstSent, qslRcvd;
     const std::pair<std::string_view, std::string_view *> wanted[] = {
@@ -185,10 +209,6 @@ void LogSorter::record(LogFields fields)
             }
         }
     }
-    const char received = firstLetter(qslRcvd);
-    m_qsoBook->add({date, time, band, submode.empty() ? mode : submode, rstSent,
-                    received == 'Y' || received == 'V'});
-
     std::uint8_t flags = 0;
     if (!qslSent.empty()) {
         m_logHasQslSent[log] = true;
@@ -196,43 +216,43 @@ void LogSorter::record(LogFields fields)
         if (sent == 'Q' || sent == 'R')
             flags |= Queued;
     }
+    if (call.empty()) {
+        m_qsoBook->skip();
+        return;
+    }
     const char sentVia = firstLetter(qslSentVia);
     if (sentVia == 'D' || sentVia == 'E' || sentVia == 'M')
         flags |= SentOtherWay;
+    const char received = firstLetter(qslRcvd);
+    m_qsoBook->add({date, time, band, submode.empty() ? mode : submode, rstSent,
+                    received == 'Y' || received == 'V'});
 
-    if (call.empty()) {
-        m_entries.push_back({NoCard, log, NoNote, flags});
-        return;
+    const std::string station = CallText::normalize(call);
+    const QslVia route = readQslVia(qslVia);
+    CardKey key{m_calls.intern(station), None, None};
+    if (!route.manager.empty() && route.manager != station)
+        key.via = m_calls.intern(route.manager);
+    if (route.kind == QslViaKind::NotViaBureau)
+        key.note = m_notes.intern(qslVia);
+    const auto qso = static_cast<std::uint32_t>(m_qsoCards.size());
+    if (route.kind == QslViaKind::Unrecognised)
+        m_entryNotes.push_back({qso, m_unreadNotes.intern(qslVia)});
+    std::uint32_t card = findCard(key);
+    if (card == None) {
+        card = static_cast<std::uint32_t>(m_cards.size());
+        m_cards.push_back(key);
+        m_cardSlots.insert(hashOf(key), card,
+                           [this](std::uint32_t stored) { return hashOf(m_cards[stored]); });
     }
-    std::string station = CallText::normalize(call);
-    QslVia route = readQslVia(qslVia);
-    std::string &via = route.manager;
-    if (via == station)
-        via.clear();
-    const bool elsewhere = route.kind == QslViaKind::NotViaBureau;
-    const std::uint32_t unreadNote =
-        route.kind == QslViaKind::Unrecognised ? unreadNoteIndex(qslVia) : NoNote;
-    std::string key = station;
-    key += ' ';
-    key += via;
-    if (elsewhere)
-        key += " !"; // no call holds a blank: a key of its own
-    const auto [found, added] =
-        m_cardIndex.try_emplace(std::move(key), static_cast<std::uint32_t>(m_cards.size()));
-    if (added) {
-        const std::uint32_t routeCall = routeIndex(via.empty() ? station : via);
-        // A manager's card is filed by his call, but names the worked station's entity.
-        const std::uint32_t entityCall = via.empty() ? routeCall : routeIndex(station);
-        m_cards.push_back({std::move(station), std::move(via),
-                           elsewhere ? std::string(qslVia) : std::string(), routeCall, entityCall});
-    }
-    m_entries.push_back({found->second, log, unreadNote, flags});
+    m_qsoCards.push_back(card);
+    m_qsoFlags.push_back(flags);
 }
 
-SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection selection) const
+SortedLog LogSorter::piles(const RouteAnswers &answers, QsoSelection selection) const
 {
     SortedLog sorted;
-    sorted.entries = m_entries.size();
+    sorted.entries = m_qsoBook->size();
+    sorted.withoutCall = m_qsoBook->size() - m_qsoBook->kept();
     sorted.qsoBook = m_qsoBook;
 
     const RouteAnswer unknown = unknownAnswer();
@@ -246,38 +266,70 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
     for (std::uint32_t c = 0; c < m_cards.size(); ++c) {
         const CardKey &key = m_cards[c];
         cardOf[c] = c;
-        if (key.via.empty() || answerOf(key.entity).home != key.via)
+        if (key.via == None || answerOf(key.call).home != m_calls[key.via])
             continue;
         byHome[c] = true;
-        const auto own = m_cardIndex.find(key.call + (key.note.empty() ? " " : "  !"));
-        if (own != m_cardIndex.end())
-            cardOf[c] = own->second;
+        const std::uint32_t own = findCard({key.call, None, key.note});
+        if (own != None)
+            cardOf[c] = own;
     }
 
-    std::vector<std::vector<std::uint32_t>> cardQsos(m_cards.size());
+    // Which QSOs count, and on which card: counted first, so that each card's list is made once.
+    std::vector<std::uint32_t> counts(m_cards.size(), 0);
+    std::vector<bool> counted(m_qsoCards.size(), false);
     std::vector<std::size_t> unreadNoteQsos(m_unreadNotes.size());
-    for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        const Entry &entry = m_entries[i];
-        if (entry.card == NoCard) {
-            ++sorted.withoutCall;
-            continue;
-        }
-        const bool waiting = (entry.flags & Queued) || !m_logHasQslSent[entry.log];
-        if (selection == QsoSelection::All || (waiting && !(entry.flags & SentOtherWay))) {
-            cardQsos[cardOf[entry.card]].push_back(static_cast<std::uint32_t>(i));
+    auto note = m_entryNotes.begin();
+    std::size_t log = 0;
+    for (std::size_t q = 0; q < m_qsoCards.size(); ++q) {
+        while (log + 1 < m_logStarts.size() && m_logStarts[log + 1] <= q)
+            ++log;
+        while (note != m_entryNotes.end() && note->qso < q)
+            ++note;
+        const std::uint8_t flags = m_qsoFlags[q];
+        const bool waiting = (flags & Queued) || !m_logHasQslSent[log];
+        if (selection == QsoSelection::All || (waiting && !(flags & SentOtherWay))) {
+            counted[q] = true;
+            ++counts[cardOf[m_qsoCards[q]]];
             ++sorted.counted;
-            if (entry.unreadNote != NoNote)
-                ++unreadNoteQsos[entry.unreadNote];
+            if (note != m_entryNotes.end() && note->qso == q)
+                ++unreadNoteQsos[note->note];
         }
     }
-    for (std::size_t n = 0; n < m_unreadNotes.size(); ++n) {
+    for (std::uint32_t n = 0; n < m_unreadNotes.size(); ++n) {
         if (unreadNoteQsos[n] > 0)
-            sorted.unreadNotes.push_back({m_unreadNotes[n], unreadNoteQsos[n]});
+            sorted.unreadNotes.push_back({std::string(m_unreadNotes[n]), unreadNoteQsos[n]});
     }
+    std::vector<std::vector<std::uint32_t>> cardQsos(m_cards.size());
+    for (std::size_t c = 0; c < m_cards.size(); ++c)
+        cardQsos[c].reserve(counts[c]);
+    counts = std::vector<std::uint32_t>();
+    for (std::size_t q = 0; q < m_qsoCards.size(); ++q) {
+        if (counted[q])
+            cardQsos[cardOf[m_qsoCards[q]]].push_back(
+                static_cast<std::uint32_t>(m_qsoBook->entryOf(q)));
+    }
+    counted = std::vector<bool>();
 
     // Bureau piles by sort prefix in byte order (digits before letters, a prefix before its
-    // longer forms: 3D2, 3DA, 9A, DL, K1, K4, KA4), each kind after the one before it.
+    // longer forms: 3D2, 3DA, 9A, DL, K1, K4, KA4), each kind after the one before it. The
+    // cards of each pile are counted first, so that its list is made once.
+    const auto pileOf = [&](std::size_t c) {
+        const CardKey &key = m_cards[c];
+        const RouteAnswer &route = answerOf(byHome[c] ? key.call : key.route());
+        const PileKind kind = key.note == None ? route.pile : PileKind::NotViaBureau;
+        const bool bySortText = kind == PileKind::Bureau || kind == PileKind::NonIaru;
+        return std::pair{kind, bySortText ? route.texts.sortText : std::string()};
+    };
     std::map<std::pair<PileKind, std::string>, CardPile> piles;
+    {
+        std::map<std::pair<PileKind, std::string>, std::size_t> cardsOfPile;
+        for (std::size_t c = 0; c < m_cards.size(); ++c) {
+            if (!cardQsos[c].empty())
+                ++cardsOfPile[pileOf(c)];
+        }
+        for (const auto &[key, cards] : cardsOfPile)
+            piles[key].cards.reserve(cards);
+    }
     for (std::size_t c = 0; c < m_cards.size(); ++c) {
         if (cardQsos[c].empty())
             continue;
@@ -289,18 +341,21 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
                 return std::tie(first.date, first.time) < std::tie(second.date, second.time);
             });
         const CardKey &key = m_cards[c];
-        const RouteAnswer &route = answerOf(byHome[c] ? key.entity : key.route);
-        QslCard card{key.call,    byHome[c] ? std::string() : key.via,
-                     route.home,  key.note,
-                     route.texts, std::move(cardQsos[c])};
-        card.answer.entityText = answerOf(key.entity).texts.entityText;
-        const PileKind kind = key.note.empty() ? route.pile : PileKind::NotViaBureau;
-        const bool bySortText = kind == PileKind::Bureau || kind == PileKind::NonIaru;
-        CardPile &pile = piles[{kind, bySortText ? card.answer.sortText : std::string()}];
-        pile.kind = kind;
+        const RouteAnswer &route = answerOf(byHome[c] ? key.call : key.route());
+        QslCard card{std::string(m_calls[key.call]),
+                     byHome[c] || key.via == None ? std::string() : std::string(m_calls[key.via]),
+                     route.home,
+                     key.note == None ? std::string() : std::string(m_notes[key.note]),
+                     route.texts,
+                     std::move(cardQsos[c])};
+        card.answer.entityText = answerOf(key.call).texts.entityText;
+        const auto pileKey = pileOf(c);
+        CardPile &pile = piles[pileKey];
+        pile.kind = pileKey.first;
         pile.qsoCount += card.qsos.size();
         pile.cards.push_back(std::move(card));
     }
+    cardQsos = std::vector<std::vector<std::uint32_t>>();
 
     sorted.piles.reserve(piles.size());
     for (auto &[key, pile] : piles) {
@@ -322,7 +377,7 @@ SortedLog LogSorter::piles(std::span<const RouteAnswer> answers, QsoSelection se
     return sorted;
 }
 
-RouteAnswer lookUpRouteCall(const std::string &call, const CountryTable &countries,
+RouteAnswer lookUpRouteCall(std::string_view call, const CountryTable &countries,
                             const BureauTable &bureaus)
 {
     auto found = findAnswer(call, countries, bureaus);
@@ -353,9 +408,10 @@ RouteAnswer lookUpRouteCall(const std::string &call, const CountryTable &countri
 SortedLog sortLog(const LogSorter &sorter, const CountryTable &countries,
                   const BureauTable &bureaus, QsoSelection selection)
 {
-    std::vector<RouteAnswer> answers;
+    RouteAnswers answers;
     answers.reserve(sorter.routeCalls().size());
-    for (const std::string &call : sorter.routeCalls())
-        answers.push_back(lookUpRouteCall(call, countries, bureaus));
+    const TextIndex &calls = sorter.routeCalls();
+    for (std::uint32_t i = 0; i < calls.size(); ++i)
+        answers.add(lookUpRouteCall(calls[i], countries, bureaus));
     return sorter.piles(answers, selection);
 }

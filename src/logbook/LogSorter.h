@@ -3,13 +3,13 @@
 #include "core/lookup/CallLookup.h"
 #include "logbook/LogFields.h"
 #include "logbook/QsoBook.h"
+#include "logbook/TextIndex.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
-#include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 // Which QSOs of a log get a card.
@@ -100,6 +100,26 @@ struct RouteAnswer
     LookupResult texts;
     PileKind pile = PileKind::Unknown;
     std::string home; // the home call the route went by, for a portable or guest call
+
+    bool operator==(const RouteAnswer &) const = default;
+};
+
+// The look-ups of the route calls, each answer once: a log's many thousand calls get a few
+// hundred distinct answers, which each route call names by number.
+class RouteAnswers
+{
+public:
+    void reserve(std::size_t routes) { m_ofRoute.reserve(routes); }
+    // The answer for the next route call.
+    void add(RouteAnswer answer);
+    std::size_t size() const { return m_ofRoute.size(); }
+    const RouteAnswer &operator[](std::size_t route) const { return m_distinct[m_ofRoute[route]]; }
+    std::size_t distinct() const { return m_distinct.size(); }
+
+private:
+    std::vector<RouteAnswer> m_distinct;
+    std::vector<std::uint32_t> m_ofRoute;
+    std::map<std::string, std::uint32_t> m_index; // by the answer's texts, joined
 };
 
 // Gathers the QSOs of one or more logs into cards, one per worked station and route. The
@@ -113,47 +133,53 @@ public:
     void beginLog();
     void record(LogFields fields) override;
 
-    std::size_t entries() const { return m_entries.size(); }
+    std::size_t entries() const { return m_qsoBook->size(); }
     // Every route call once, in the order they were first met.
-    const std::vector<std::string> &routeCalls() const { return m_routes; }
+    const TextIndex &routeCalls() const { return m_calls; }
 
     // Forms the piles; answers holds the look-up of each route call, in the same order.
-    SortedLog piles(std::span<const RouteAnswer> answers, QsoSelection selection) const;
+    SortedLog piles(const RouteAnswers &answers, QsoSelection selection) const;
+
+    // The memory it holds, for the benchmarks.
+    std::size_t bytes() const;
 
 private:
-    static constexpr std::uint32_t NoCard = UINT32_MAX;
-    static constexpr std::uint32_t NoNote = UINT32_MAX;
+    static constexpr std::uint32_t None = TextIndex::None;
     enum Flag : std::uint8_t {
         Queued = 1,       // QSL_SENT Q or R
         SentOtherWay = 2, // QSL_SENT_VIA D, E or M
     };
-    struct Entry
-    {
-        std::uint32_t card;
-        std::uint32_t log;
-        std::uint32_t unreadNote;
-        std::uint8_t flags;
-    };
+    // A card: one worked station and one way. Calls are numbers of m_calls, which are the route
+    // calls too: the manager's call for a manager's card, else the station's own.
     struct CardKey
     {
-        std::string call;
-        std::string via;
-        std::string note; // set for a card that does not go via the bureau
-        std::uint32_t route;
-        std::uint32_t entity; // the worked call's route, for its entity; route without a manager
+        std::uint32_t call;
+        std::uint32_t via;  // None without a manager
+        std::uint32_t note; // of m_notes: set for a card that does not go via the bureau
+        std::uint32_t route() const { return via != None ? via : call; }
+    };
+    // An entry's QSL_VIA note that was not understood.
+    struct EntryNote
+    {
+        std::uint32_t qso; // the entry's number among those with a call
+        std::uint32_t note;
     };
 
-    std::uint32_t routeIndex(const std::string &call);
-    std::uint32_t unreadNoteIndex(std::string_view text);
+    std::size_t hashOf(const CardKey &key) const;
+    std::uint32_t findCard(const CardKey &key) const;
 
-    std::vector<Entry> m_entries;
+    // Of each entry with a call, in reading order: its card and flags. Entries without a call
+    // are only counted (by the QSO book), and their logs judged.
+    std::vector<std::uint32_t> m_qsoCards;
+    std::vector<std::uint8_t> m_qsoFlags;
+    std::vector<EntryNote> m_entryNotes;
     std::vector<CardKey> m_cards;
-    std::unordered_map<std::string, std::uint32_t> m_cardIndex; // "call via"
-    std::vector<std::string> m_routes;
-    std::unordered_map<std::string, std::uint32_t> m_routeIndex;
+    IndexSlots m_cardSlots;
+    TextIndex m_calls;
+    TextIndex m_notes;
+    TextIndex m_unreadNotes;
+    std::vector<std::size_t> m_logStarts; // the first entry with a call of each log
     std::vector<bool> m_logHasQslSent;
-    std::vector<std::string> m_unreadNotes;
-    std::unordered_map<std::string, std::uint32_t> m_unreadNoteIndex;
     std::shared_ptr<QsoBook> m_qsoBook = std::make_shared<QsoBook>();
 };
 
@@ -161,7 +187,7 @@ private:
 // guest call goes to the pile of its home call, when the home call gives one, and shows the
 // entity where he operates. The cards of US call area 4b all show the bureau and entity of
 // that area, KG4 calls among them.
-RouteAnswer lookUpRouteCall(const std::string &call, const CountryTable &countries,
+RouteAnswer lookUpRouteCall(std::string_view call, const CountryTable &countries,
                             const BureauTable &bureaus);
 
 // Looks up every route call in the tables and forms the piles at once.

@@ -2,34 +2,58 @@
 
 #include "core/text/Ascii.h"
 
+#include <algorithm>
+#include <iterator>
+
 void QsoBook::reserve(std::size_t qsos)
 {
     m_qsos.reserve(qsos);
-    m_text.reserve(qsos * 20);
 }
 
 void QsoBook::add(const QsoView &qso)
 {
-    Stored stored{static_cast<std::uint32_t>(m_text.size()), {}, qso.qslReceived};
-    const std::string_view fields[Fields] = {qso.date, qso.time, qso.band, qso.mode, qso.rstSent};
-    for (std::size_t i = 0; i < Fields; ++i) {
-        const std::string_view field = fields[i].substr(0, LongestField);
-        stored.sizes[i] = static_cast<std::uint8_t>(field.size());
-        m_text += field;
+    if (m_runs.empty() || m_runs.back().entry + (m_qsos.size() - m_runs.back().kept) != m_entries)
+        m_runs.push_back({m_qsos.size(), m_entries});
+    // Each field behind its length in one byte: a field holds any byte, and is short.
+    std::string rest;
+    for (const std::string_view field : {qso.band, qso.mode, qso.rstSent}) {
+        const std::string_view cut = field.substr(0, LongestField);
+        rest += static_cast<char>(cut.size());
+        rest += cut;
     }
-    m_qsos.push_back(stored);
+    rest += qso.qslReceived ? 'Y' : 'N';
+    m_qsos.push_back({m_dates.intern(qso.date.substr(0, LongestField)),
+                      m_times.intern(qso.time.substr(0, LongestField)), m_rests.intern(rest)});
+    ++m_entries;
 }
 
 QsoView QsoBook::operator[](std::size_t entry) const
 {
-    const Stored &stored = m_qsos[entry];
-    std::string_view fields[Fields];
-    std::size_t at = stored.textAt;
-    for (std::size_t i = 0; i < Fields; ++i) {
-        fields[i] = std::string_view(m_text).substr(at, stored.sizes[i]);
-        at += stored.sizes[i];
+    const auto run = std::upper_bound(m_runs.begin(), m_runs.end(), entry,
+                                      [](std::size_t e, const Run &r) { return e < r.entry; });
+    const Stored &stored = m_qsos[std::prev(run)->kept + (entry - std::prev(run)->entry)];
+    std::string_view rest = m_rests[stored.rest];
+    std::string_view fields[3];
+    for (std::string_view &field : fields) {
+        const auto size = static_cast<unsigned char>(rest.front());
+        field = rest.substr(1, size);
+        rest.remove_prefix(1 + size);
     }
-    return {fields[0], fields[1], fields[2], fields[3], fields[4], stored.qslReceived};
+    return {m_dates[stored.date], m_times[stored.time], fields[0], fields[1], fields[2],
+            rest == "Y"};
+}
+
+std::size_t QsoBook::entryOf(std::size_t kept) const
+{
+    const auto run = std::upper_bound(m_runs.begin(), m_runs.end(), kept,
+                                      [](std::size_t k, const Run &r) { return k < r.kept; });
+    return std::prev(run)->entry + (kept - std::prev(run)->kept);
+}
+
+std::size_t QsoBook::bytes() const
+{
+    return m_qsos.capacity() * sizeof(Stored) + m_runs.capacity() * sizeof(Run) + m_dates.bytes() +
+           m_times.bytes() + m_rests.bytes();
 }
 
 std::string qsoDateText(std::string_view date)

@@ -20,29 +20,6 @@ constexpr std::uintmax_t MostQsosReserved = 1'000'000;
 
 } // namespace
 
-// Hands each entry to the sorter and, when the log is to be written back, to the records.
-class SortJob::Tee final : public LogSink
-{
-public:
-    Tee(LogSorter &sorter, LogRecords *records) : m_sorter(sorter), m_records(records) {}
-
-    void header(LogFields fields) override
-    {
-        if (m_records && !m_records->hasHeader())
-            m_records->header(fields);
-    }
-    void record(LogFields fields) override
-    {
-        m_sorter.record(fields);
-        if (m_records)
-            m_records->record(fields);
-    }
-
-private:
-    LogSorter &m_sorter;
-    LogRecords *m_records;
-};
-
 SortJob::SortJob(const CountryTable &countries, const BureauTable &bureaus)
     : m_countries(countries), m_bureaus(bureaus)
 {}
@@ -81,7 +58,8 @@ bool SortJob::step(std::chrono::microseconds budget)
             const std::size_t end =
                 std::min(routes.size(), m_answers.size() + LookUpsBetweenClockReads);
             for (std::size_t i = m_answers.size(); i < end; ++i)
-                m_answers.push_back(lookUpRouteCall(routes[i], m_countries, m_bureaus));
+                m_answers.add(
+                    lookUpRouteCall(routes[static_cast<std::uint32_t>(i)], m_countries, m_bureaus));
             if (Clock::now() >= deadline)
                 return true;
         }
@@ -102,6 +80,7 @@ bool SortJob::readSome()
     }
     const std::string_view bytes(m_chunk.data(), static_cast<std::size_t>(n));
     m_bytesRead += bytes.size();
+    m_digest.feed(bytes);
     if (!m_reader) {
         m_firstBytes.append(bytes);
         if (n > 0 && m_firstBytes.size() < SniffSize)
@@ -112,7 +91,7 @@ bool SortJob::readSome()
             return false;
         }
         m_reports.back().format = format;
-        m_reader = makeLogReader(format, *m_tee);
+        m_reader = makeLogReader(format, m_sorter);
         m_reader->feed(m_firstBytes);
         m_firstBytes.clear();
     } else if (n > 0) {
@@ -140,10 +119,12 @@ bool SortJob::openNextLog()
         m_sorter.reserve(
             static_cast<std::size_t>(std::min(m_bytesTotal / BytesPerQso, MostQsosReserved)));
     const std::filesystem::path &file = m_files[m_next++];
-    m_reports.push_back({file, LogFormat::Adif, 0, 0, {}});
+    m_reports.push_back({file, LogFormat::Adif, m_sorter.entries(), 0, 0, {}, {}});
+    m_digest = ByteDigest();
     if (file == "-") {
         m_input = std::make_unique<DescriptorSource>(STDIN_FILENO);
     } else {
+        m_reports.back().fingerprint = fileStamp(file);
         // Pipes are welcome (vorn-sort <(export-the-log)); a directory is refused at once.
         auto log = std::make_unique<FileSource>();
         const bool opened = log->open(file, FileSource::Kinds::AllButDirectories);
@@ -154,8 +135,6 @@ bool SortJob::openNextLog()
         }
     }
     m_sorter.beginLog();
-    if (!m_tee)
-        m_tee = std::make_unique<Tee>(m_sorter, m_keepRecords ? &m_records : nullptr);
     m_entriesBefore = m_sorter.entries();
     return true;
 }
@@ -166,6 +145,8 @@ void SortJob::finishLog()
     report.entries = m_sorter.entries() - m_entriesBefore;
     report.damaged = m_reader->damagedRecords();
     report.problem = m_reader->error();
+    report.fingerprint.bytesRead = m_digest.bytes();
+    report.fingerprint.digest = m_digest.value();
     m_reader.reset();
     m_input.reset();
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/text/ByteSource.h"
+#include "logbook/LogFingerprint.h"
 #include "logbook/LogReader.h"
-#include "logbook/LogRecords.h"
 #include "logbook/LogSorter.h"
 
 #include <chrono>
@@ -23,9 +23,11 @@ public:
     {
         std::filesystem::path file;
         LogFormat format = LogFormat::Adif;
+        std::size_t firstEntry = 0; // the number of its first entry among those of every log
         std::size_t entries = 0;
         std::size_t damaged = 0;
-        std::string problem; // a broken XML log: why the read stopped early
+        std::string problem;        // a broken XML log: why the read stopped early
+        LogFingerprint fingerprint; // of the bytes read, to tell later that the file is the same
 
         // Every record was read: none damaged, and the log did not break off.
         bool whole() const { return damaged == 0 && problem.empty(); }
@@ -38,8 +40,6 @@ public:
 
     // Queues a log; "-" is standard input. Before the first step only.
     void addLog(std::filesystem::path file);
-    // Keeps every field of every entry, so that the log can be written back.
-    void keepRecords() { m_keepRecords = true; }
 
     // Works for about `budget`; false once everything is done or a log could not be read.
     bool step(std::chrono::microseconds budget);
@@ -55,13 +55,11 @@ public:
     const std::vector<LogReport> &reports() const { return m_reports; }
     // Every log was read whole.
     bool readWhole() const;
-    const LogRecords &records() const { return m_records; }
     // The piles, once done; the choice of QSOs can change without reading again.
     SortedLog result(QsoSelection selection) const;
 
 private:
     enum class Stage { Reading, LookingUp, Done, Failed };
-    class Tee;
 
     bool readSome();
     bool openNextLog();
@@ -75,20 +73,18 @@ private:
     std::size_t m_next = 0;
     Stage m_stage = Stage::Reading;
     std::string m_error;
-    bool m_keepRecords = false;
 
     std::unique_ptr<ByteSource> m_input; // the log being read: a file, or standard input
     std::string m_chunk;
     std::string m_firstBytes; // held back until the form of the log can be told
     std::unique_ptr<LogFormatReader> m_reader;
-    std::unique_ptr<Tee> m_tee;
+    ByteDigest m_digest;
     std::size_t m_entriesBefore = 0;
 
     std::uintmax_t m_bytesTotal = 0;
     std::uintmax_t m_bytesRead = 0;
 
     LogSorter m_sorter;
-    LogRecords m_records;
-    std::vector<RouteAnswer> m_answers;
+    RouteAnswers m_answers;
     std::vector<LogReport> m_reports;
 };

@@ -9,6 +9,7 @@
 #include "support/TestFiles.h"
 
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -668,17 +669,16 @@ TEST(MarkAsSent, writesEveryFieldBackAndLeavesTheLogAlone)
     const auto source = dir.write("log.adi", log);
     const World world;
     SortJob job(world.countries, world.bureaus);
-    job.keepRecords();
     job.addLog(source);
     job.run();
     ASSERT_TRUE(job.done());
     const SortedLog sorted = job.result(QsoSelection::Waiting);
-    const auto marked = entriesInBureauPiles(sorted, job.records().size());
+    const auto marked = entriesInBureauPiles(sorted, sorted.entries);
     EXPECT_EQ(marked, (std::vector<bool>{true, false, true, false}));
 
     std::string error;
     MarkReport report;
-    ASSERT_TRUE(saveMarkedLog(dir.path() / "sent.adi", source, job.records(), marked, "20240102",
+    ASSERT_TRUE(saveMarkedLog(dir.path() / "sent.adi", job.reports().at(0), marked, "20240102",
                               report, error))
         << error;
     std::ifstream in(dir.path() / "sent.adi", std::ios::binary);
@@ -692,10 +692,78 @@ TEST(MarkAsSent, writesEveryFieldBackAndLeavesTheLogAlone)
               "<CALL:4>W1AW <QSL_SENT:1>Y <EOR>\r\n");
 
     // Never over the log that was read, by any name.
-    EXPECT_FALSE(saveMarkedLog(dir.path() / "." / "log.adi", source, job.records(), marked,
+    EXPECT_FALSE(saveMarkedLog(dir.path() / "." / "log.adi", job.reports().at(0), marked,
                                "20240102", report, error));
     std::ifstream again(source, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), log);
+}
+
+// Marking reads the log again from its file: a log that changed since it was sorted would put
+// the marks on other QSOs, so it is refused and nothing is written, not even over an old file.
+TEST(MarkAsSent, refusesALogThatChangedSinceItWasSorted)
+{
+    const std::string log = "<CALL:6>DL1ABC<QSL_SENT:1>Q<EOR><CALL:4>W1AW<QSL_SENT:1>Q<EOR>";
+    const std::pair<const char *, std::string> changes[] = {
+        {"unchanged", log},
+        {"a QSO added", log + "<CALL:4>W2AW<QSL_SENT:1>Q<EOR>"},
+        {"same size and time, other bytes", "<CALL:6>DL1ABD<QSL_SENT:1>Q<EOR>"
+                                            "<CALL:4>W1AW<QSL_SENT:1>Q<EOR>"},
+    };
+    const World world;
+    for (const auto &[name, now] : changes) {
+        SCOPED_TRACE(name);
+        const TempDir dir;
+        const auto source = dir.write("log.adi", log);
+        SortJob job(world.countries, world.bureaus);
+        job.addLog(source);
+        job.run();
+        ASSERT_TRUE(job.done());
+        const auto time = std::filesystem::last_write_time(source);
+        dir.write("log.adi", now);
+        if (now.size() == log.size())
+            std::filesystem::last_write_time(source, time);
+        dir.write("sent.adi", "keep");
+        const SortedLog sorted = job.result(QsoSelection::Waiting);
+        std::string error;
+        MarkReport report;
+        const bool saved =
+            saveMarkedLog(dir.path() / "sent.adi", job.reports().at(0),
+                          entriesInBureauPiles(sorted, sorted.entries), "20240102", report, error);
+        EXPECT_EQ(saved, now == log) << error;
+        if (now == log)
+            continue;
+        EXPECT_NE(error.find("has changed since it was sorted"), std::string::npos) << error;
+        EXPECT_EQ(dir.read("sent.adi"), "keep");
+        EXPECT_EQ(dir.names(), "log.adi sent.adi");
+    }
+}
+
+// Entries are numbered across every log of a job; the second log's QSOs are marked by their
+// numbers after the first log's.
+TEST(MarkAsSent, marksTheEntriesOfTheLogByTheirNumbersInTheJob)
+{
+    const TempDir dir;
+    const World world;
+    SortJob job(world.countries, world.bureaus);
+    job.addLog(dir.write("first.adi", "<CALL:4>P5AB<QSL_SENT:1>Q<EOR>"
+                                      "<CALL:4>P5CD<QSL_SENT:1>Q<EOR>"));
+    job.addLog(dir.write("second.adi", "<CALL:6>DL1ABC<QSL_SENT:1>Q<EOR>"
+                                       "<CALL:4>P5EF<QSL_SENT:1>Q<EOR>"));
+    job.run();
+    ASSERT_TRUE(job.done());
+    ASSERT_EQ(job.reports().at(1).firstEntry, 2u);
+    const SortedLog sorted = job.result(QsoSelection::Waiting);
+    std::string error;
+    MarkReport report;
+    ASSERT_TRUE(saveMarkedLog(dir.path() / "sent.adi", job.reports().at(1),
+                              entriesInBureauPiles(sorted, sorted.entries), "20240102", report,
+                              error))
+        << error;
+    const std::string written = dir.read("sent.adi");
+    EXPECT_NE(written.find("<CALL:6>DL1ABC <QSL_SENT:1>Y"), std::string::npos) << written;
+    EXPECT_NE(written.find("<CALL:4>P5EF <QSL_SENT:1>Q <EOR>"), std::string::npos) << written;
+    EXPECT_EQ(report.marked, 1u);
+    EXPECT_EQ(report.notInBureauPile, 1u);
 }
 
 // A QSO whose card went out long ago, or is not to go out, keeps its QSL state whatever the view
@@ -739,14 +807,13 @@ TEST_P(MarkAsSentTest, changesOnlyTheQsosWaitingForTheBureau)
         log += qso + "<EOR>\r\n";
     const World world;
     SortJob job(world.countries, world.bureaus);
-    job.keepRecords();
     job.addLog(dir.write("log.adi", log));
     job.run();
     ASSERT_TRUE(job.done());
     const SortedLog sorted = job.result(c.selection);
     MarkReport report;
     const std::string written = markedAdif(
-        job.records(), entriesInBureauPiles(sorted, job.records().size()), "20240102", report);
+        log, LogFormat::Adif, entriesInBureauPiles(sorted, sorted.entries), "20240102", report);
 
     std::istringstream lines(written.substr(written.find("<EOH>\r\n") + 7));
     std::string line;
@@ -787,16 +854,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MarkAsSent, leavesEveryCardThatIsNotWaitingWhateverThePilesHold)
 {
     // Even when a caller hands over every entry as one of the bureau piles.
-    LogRecords records;
-    const std::vector<std::vector<LogFieldView>> log = {
-        {{"CALL", "DL1AAA"}, {"QSL_SENT", " y "}},
-        {{"CALL", "DL1BBB"}, {"QSL_SENT", "Q"}, {"QSL_SENT_VIA", "D"}},
-        {{"CALL", "DL1CCC"}, {"QSL_SENT", ""}},
-    };
-    for (const auto &fields : log)
-        records.record(fields);
+    const std::string log = "<CALL:6>DL1AAA<QSL_SENT:3> y <EOR>"
+                            "<CALL:6>DL1BBB<QSL_SENT:1>Q<QSL_SENT_VIA:1>D<EOR>"
+                            "<CALL:6>DL1CCC<QSL_SENT:0><EOR>";
     MarkReport report;
-    const std::string written = markedAdif(records, {true, true, true}, "20240102", report);
+    const std::string written =
+        markedAdif(log, LogFormat::Adif, {true, true, true}, "20240102", report);
     EXPECT_EQ(report.marked, 1u);
     EXPECT_NE(written.find("<CALL:6>DL1AAA <QSL_SENT:3> y  <EOR>"), std::string::npos) << written;
     EXPECT_NE(written.find("<CALL:6>DL1BBB <QSL_SENT:1>Q <QSL_SENT_VIA:1>D <EOR>"),

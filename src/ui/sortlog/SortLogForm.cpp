@@ -70,6 +70,8 @@ SortLogForm::SortLogForm(AppState &state, QWidget *parent) : QMainWindow(parent)
 
     m_stepTimer.setInterval(0);
     connect(&m_stepTimer, &QTimer::timeout, this, &SortLogForm::readStep);
+    m_markTimer.setInterval(0);
+    connect(&m_markTimer, &QTimer::timeout, this, &SortLogForm::markStep);
     m_markQuestions.targetFile = [this](const QString &proposed) {
         return QFileDialog::getSaveFileName(this, tr("Mark as sent: save the log as"), proposed,
                                             tr("ADIF files (*.adi *.adif);;All files (*)"), nullptr,
@@ -248,6 +250,7 @@ QString SortLogForm::logFileOf(const QMimeData *mime)
 void SortLogForm::openLog(const QString &path)
 {
     stopReading();
+    stopMarking();
     m_model->setLog(nullptr);
     m_logPath = path;
     m_sorted = SortedLog();
@@ -257,7 +260,6 @@ void SortLogForm::openLog(const QString &path)
     setStatus(tr("Reading %1 ...").arg(logName()));
 
     m_job = std::make_unique<SortJob>(m_state.countries, m_state.bureaus);
-    m_job->keepRecords();
     m_job->addLog(toLocalPath(path));
     m_progress->setValue(0);
     m_progress->setVisible(true);
@@ -328,9 +330,17 @@ void SortLogForm::stopReading()
     m_progress->setVisible(false);
 }
 
+void SortLogForm::stopMarking()
+{
+    // The work file goes with the job; the target stays as it was.
+    m_markTimer.stop();
+    m_markJob.reset();
+    m_progress->setVisible(false);
+}
+
 void SortLogForm::enableCommands()
 {
-    const bool sorted = m_job && m_job->done() && !reading();
+    const bool sorted = m_job && m_job->done() && !reading() && !marking();
     for (QPushButton *button :
          {m_exportButton, m_previewButton, m_printButton, m_pdfButton, m_labelsButton})
         button->setEnabled(sorted);
@@ -508,18 +518,44 @@ bool SortLogForm::markAsSent(const QString &path, QDate today)
         setStatus(m_markButton->toolTip());
         return false;
     }
-    const std::vector<bool> inBureauPiles = entriesInBureauPiles(m_sorted, m_job->records().size());
-    std::string error;
-    MarkReport report;
-    if (!saveMarkedLog(toLocalPath(path), toLocalPath(m_logPath), m_job->records(), inBureauPiles,
-                       today.toString(QStringLiteral("yyyyMMdd")).toStdString(), report, error)) {
-        setStatus(sentence(error));
+    if (marking())
+        return false;
+    m_markJob = std::make_unique<MarkJob>(toLocalPath(path), m_job->reports().front(),
+                                          entriesInBureauPiles(m_sorted, m_sorted.entries),
+                                          today.toString(QStringLiteral("yyyyMMdd")).toStdString());
+    m_markPath = path;
+    // What is refused at once is refused before this returns; a small log is written at once.
+    if (!m_markJob->step(StepBudget) && m_markJob->failed()) {
+        setStatus(sentence(m_markJob->error()));
+        m_markJob.reset();
         return false;
     }
-    setStatus(
-        tr("Wrote %1: %2. %3 is unchanged.")
-            .arg(QDir::toNativeSeparators(path), fromUtf8(markReportText(report)), logName()));
+    setStatus(tr("Writing %1 ...").arg(QDir::toNativeSeparators(path)));
+    m_progress->setValue(static_cast<int>(m_markJob->progress() * ProgressSteps));
+    m_progress->setVisible(true);
+    enableCommands();
+    m_markTimer.start();
     return true;
+}
+
+void SortLogForm::markStep()
+{
+    if (m_markJob->step(StepBudget)) {
+        m_progress->setValue(static_cast<int>(m_markJob->progress() * ProgressSteps));
+        return;
+    }
+    m_markTimer.stop();
+    m_progress->setVisible(false);
+    const bool written = m_markJob->done();
+    if (written)
+        setStatus(tr("Wrote %1: %2. %3 is unchanged.")
+                      .arg(QDir::toNativeSeparators(m_markPath),
+                           fromUtf8(markReportText(m_markJob->report())), logName()));
+    else
+        setStatus(sentence(m_markJob->error()));
+    m_markJob.reset();
+    enableCommands();
+    emit logMarked(written);
 }
 
 QString SortLogForm::markedLogFile(const QString &typed, const QString &logPath)

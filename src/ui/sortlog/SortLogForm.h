@@ -21,12 +21,13 @@ class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QTreeView;
+class MarkJob;
 class SortJob;
 
 // The "Sort log" window: reads a whole log, shows its QSL cards in bureau piles with their
 // counts, exports them as CSV, prints the sorting sheet and marks the sorted QSOs as sent in a
-// new ADIF file. The log is read and sorted in short steps between events on this thread, so
-// the window stays responsive and the tables need no lock.
+// new ADIF file. The log is read and sorted, and read again to be marked, in short steps between
+// events on this thread, so the window stays responsive and the tables need no lock.
 class SortLogForm final : public QMainWindow
 {
     Q_OBJECT
@@ -72,13 +73,18 @@ public:
     // The commands behind the buttons, without their file dialogs; false on failure, which the
     // status line then explains.
     bool exportCsv(const QString &path);
+    // Mark as sent reads the log again and writes the new file in steps, as the log was sorted:
+    // true when it started, and logMarked() follows; false when it was refused at once.
     bool markAsSent(const QString &path, QDate today);
+    bool marking() const { return m_markJob != nullptr; }
     bool saveSheetAsPdf(const QString &path);
     // The "Print labels" window, made at its first use.
     LabelForm *labelForm();
 
 signals:
     void logSorted();
+    // Mark as sent has ended: the file is written, or the status line says why not.
+    void logMarked(bool written);
     // F1: the help at the section of this window, whose anchor is named.
     void helpRequested(const QString &anchor);
 
@@ -105,6 +111,8 @@ private:
     void escapePressed();
 
     void readStep();
+    void markStep();
+    void stopMarking();
     void showSorted();
     void stopReading();
     void enableCommands();
@@ -130,6 +138,9 @@ private:
     QString m_logNotes;   // what reading the log found wrong with it
     QString m_sortStatus; // the status of the sorted log, shown again when the find is cleared
     QTimer m_stepTimer;
+    std::unique_ptr<MarkJob> m_markJob;
+    QString m_markPath; // the file Mark as sent writes
+    QTimer m_markTimer;
     MarkQuestions m_markQuestions;
     bool m_centred = false;
 

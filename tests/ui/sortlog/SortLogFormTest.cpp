@@ -91,6 +91,7 @@ private slots:
     void markAsSentLeavesCardsThatAreNotWaiting();
     void markOntoTheLogIsRefusedBeforeReplacing();
     void markAsSentNeedsTheWholeLog();
+    void markAsSentRefusesALogChangedOnDisk();
     void unreadableLogIsNamed();
     void whatIsNoLogIsRefused_data();
     void whatIsNoLogIsRefused();
@@ -119,6 +120,8 @@ private:
     SortLogForm *sortedForm(bool everyQso = false);
     // Writes a file beside the log and opens it in the window; the window once it is read.
     SortLogForm *openedForm(const char *name, const QByteArray &bytes);
+    // Mark as sent to the end: whether the file was written.
+    static bool marked(SortLogForm *form, const QString &path);
     QString status(SortLogForm *form) const;
     QStringList pileRows(SortLogForm *form) const;
 
@@ -164,6 +167,14 @@ SortLogForm *SortLogFormTest::openedForm(const char *name, const QByteArray &byt
     QSignalSpy sorted(form, &SortLogForm::logSorted);
     form->openLog(m_window->path(name));
     return sorted.wait(5000) ? form : nullptr;
+}
+
+bool SortLogFormTest::marked(SortLogForm *form, const QString &path)
+{
+    QSignalSpy ended(form, &SortLogForm::logMarked);
+    if (!form->markAsSent(path, QDate(2024, 5, 1)) || (ended.isEmpty() && !ended.wait(5000)))
+        return false;
+    return ended.first().first().toBool();
 }
 
 QString SortLogFormTest::status(SortLogForm *form) const
@@ -258,7 +269,7 @@ void SortLogFormTest::markAsSentWritesANewFileOnly()
     SortLogForm *form = sortedForm();
     QVERIFY(form);
     const QString sent = m_window->path("log-sent.adi");
-    QVERIFY(form->markAsSent(sent, QDate(2024, 5, 1)));
+    QVERIFY(marked(form, sent));
     QCOMPARE(readFile(m_log), Log);
     const QByteArray written = readFile(sent);
     const QByteArray mark = "<QSL_SENT:1>Y <QSL_SENT_VIA:1>B <QSLSDATE:8>20240501 <EOR>";
@@ -266,7 +277,7 @@ void SortLogFormTest::markAsSentWritesANewFileOnly()
     QVERIFY(written.contains("<CALL:4>P5AB <QSL_SENT:1>Q <EOR>"));
     QVERIFY(written.contains("<CALL:5>VK2XX <QSL_SENT:1>Q <QSL_SENT_VIA:1>D <EOR>"));
 
-    QVERIFY(!form->markAsSent(m_log, QDate(2024, 5, 1)));
+    QVERIFY(!marked(form, m_log));
     QCOMPARE(readFile(m_log), Log);
     QVERIFY(form->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text().contains("never"));
 }
@@ -277,7 +288,7 @@ void SortLogFormTest::markAsSentLeavesCardsThatAreNotWaiting()
     SortLogForm *form = sortedForm(true);
     QVERIFY(form);
     const QString sent = m_window->path("log-sent.adi");
-    QVERIFY(form->markAsSent(sent, QDate(2024, 5, 1)));
+    QVERIFY(marked(form, sent));
     const QByteArray written = readFile(sent);
     QCOMPARE(written.count("<QSLSDATE:8>20240501"), 5);
     QVERIFY(written.contains("<CALL:4>W2AA <QSL_SENT:1>Y <EOR>"));
@@ -319,7 +330,9 @@ void SortLogFormTest::markOntoTheLogIsRefusedBeforeReplacing()
     QCOMPARE(asked, QStringList{target});
     QCOMPARE(readFile(target), QByteArray("keep"));
     replace = true;
+    QSignalSpy ended(form, &SortLogForm::logMarked);
     mark->click();
+    QVERIFY(!ended.isEmpty() || ended.wait(5000));
     QVERIFY(readFile(target).contains("<QSL_SENT_VIA:1>B"));
 }
 
@@ -348,8 +361,22 @@ void SortLogFormTest::markAsSentNeedsTheWholeLog()
                                           "record of log.adx could not be read. Mend the log or "
                                           "export it again from the logger, then open it anew."));
     const QString sent = m_window->path("log-sent.adi");
-    QVERIFY(!form->markAsSent(sent, QDate(2024, 5, 1)));
+    QVERIFY(!marked(form, sent));
     QVERIFY(!QFileInfo::exists(sent));
+}
+
+void SortLogFormTest::markAsSentRefusesALogChangedOnDisk()
+{
+    // The window keeps no fields: it reads the log again, and the log must still be the one
+    // that was sorted.
+    SortLogForm *form = sortedForm();
+    QVERIFY(form);
+    QVERIFY(writeFile(m_log, Log + "<CALL:6>DL9ZZZ<QSL_SENT:1>Q<EOR>\r\n"));
+    const QString sent = m_window->path("log-sent.adi");
+    QVERIFY(!marked(form, sent));
+    QVERIFY(!QFileInfo::exists(sent));
+    QVERIFY2(status(form).contains("has changed since it was sorted"), qPrintable(status(form)));
+    QVERIFY(form->findChild<QPushButton *>(QStringLiteral("MarkButton"))->isEnabled());
 }
 
 void SortLogFormTest::unreadableLogIsNamed()
@@ -651,7 +678,7 @@ void SortLogFormTest::aListOfCallsCannotBeMarked()
     QVERIFY2(mark->toolTip().startsWith("A list of calls holds no QSOs"),
              qPrintable(mark->toolTip()));
     const QString sent = m_window->path("calls-sent.adi");
-    QVERIFY(!form->markAsSent(sent, QDate(2024, 5, 1)));
+    QVERIFY(!marked(form, sent));
     QVERIFY(!QFileInfo::exists(sent));
 }
 
