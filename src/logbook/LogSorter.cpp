@@ -171,8 +171,14 @@ std::size_t LogSorter::bytes() const
 // notes that both ask for another way make one card.
 std::size_t LogSorter::hashOf(const CardKey &key) const
 {
-    const std::uint64_t mixed = (std::uint64_t{key.call} << 32 | key.via) * 0x9E3779B97F4A7C15ULL;
-    return static_cast<std::size_t>(mixed ^ (mixed >> 29) ^ (key.note != None ? 1 : 0));
+    // The finaliser of MurmurHash3: every bit of the key moves the bits the table looks at.
+    std::uint64_t mixed = (std::uint64_t{key.call} << 32 | key.via) ^ (key.note != None ? 1 : 0);
+    mixed ^= mixed >> 33;
+    mixed *= 0xFF51AFD7ED558CCDULL;
+    mixed ^= mixed >> 33;
+    mixed *= 0xC4CEB9FE1A85EC53ULL;
+    mixed ^= mixed >> 33;
+    return static_cast<std::size_t>(mixed);
 }
 
 std::uint32_t LogSorter::findCard(const CardKey &key) const

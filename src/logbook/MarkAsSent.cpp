@@ -181,7 +181,12 @@ MarkJob::MarkJob(std::filesystem::path target, SortJob::LogReport log,
       m_writer(m_inBureauPiles, m_log.firstEntry, std::move(date))
 {}
 
-MarkJob::~MarkJob() = default;
+MarkJob::~MarkJob()
+{
+    // The work file is the commit's until it ends.
+    if (m_commit.valid())
+        m_commit.wait();
+}
 
 void MarkJob::run()
 {
@@ -201,6 +206,14 @@ bool MarkJob::step(std::chrono::microseconds budget)
         if (Clock::now() >= deadline)
             return true;
     }
+    if (m_stage == Stage::Committing) {
+        if (m_commit.wait_until(deadline) != std::future_status::ready)
+            return true;
+        m_output.reset();
+        if (const std::error_code error = m_commit.get())
+            return failWriting(error);
+        m_stage = Stage::Done;
+    }
     return false;
 }
 
@@ -215,6 +228,8 @@ bool MarkJob::fail(std::string why)
     m_stage = Stage::Failed;
     m_error = std::move(why);
     m_reader.reset();
+    if (m_commit.valid())
+        m_commit.wait();
     m_output.reset(); // removes the work file
     return false;
 }
@@ -278,13 +293,14 @@ bool MarkJob::writeSome()
     }
     if (n > 0)
         return true;
-    if (const std::error_code error = m_output->commit())
-        return failWriting(error);
-    m_output.reset();
     m_reader.reset();
     m_input.close();
-    m_stage = Stage::Done;
-    return false;
+    // Bringing a large file to disk and renaming it over an old one takes long: the window
+    // goes on meanwhile.
+    m_commit =
+        std::async(std::launch::async, [output = m_output.get()] { return output->commit(); });
+    m_stage = Stage::Committing;
+    return true;
 }
 
 double MarkJob::progress() const

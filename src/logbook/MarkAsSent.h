@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -105,7 +106,7 @@ public:
     double progress() const;
 
 private:
-    enum class Stage { Starting, Writing, Done, Failed };
+    enum class Stage { Starting, Writing, Committing, Done, Failed };
 
     bool start();
     bool writeSome();
@@ -122,6 +123,7 @@ private:
     FileSource m_input;
     std::unique_ptr<LogFormatReader> m_reader;
     std::unique_ptr<FileReplacement> m_output;
+    std::future<std::error_code> m_commit; // on a thread of its own
     ByteDigest m_digest;
     std::string m_chunk;
 };
