@@ -1,14 +1,20 @@
 #!/usr/bin/python3
 """Writes a large ADIF log for the sorting benchmark.
 
-    make_log.py COUNT OUTPUT [CALLS]
+    make_log.py COUNT OUTPUT [CALLS] [--distinct]
+    make_log.py --tiny MEGABYTES OUTPUT [--no-call]
 
 COUNT QSOs with calls drawn from CALLS (one call a line, '#' lines skipped; default
 tools/data/sources/MASTER.SCP), a few stations worked many times and most once or twice, as in
 a real log. Each QSO has the fields a logger exports (date, time, band, mode, reports,
 frequency, a name that is sometimes UTF-8, a comment) and a QSL state: a third already sent,
 half queued or requested, some sent direct; one QSO in twenty names a manager in QSL_VIA. The
-same COUNT and CALLS give the same file.
+same COUNT and CALLS give the same file. With --distinct every QSO has a call of its own (made
+up, DA0AAA onwards), so that the log has as many cards as QSOs.
+
+--tiny writes MEGABYTES of the smallest records that still hold a call (CALL and EOR only, the
+calls of CALLS in turn), or with --no-call records of one BAND field and no call: what costs a
+sorter most per byte read.
 """
 
 import os
@@ -27,14 +33,47 @@ def field(name, value):
     return b"<%s:%d>%s " % (name.encode(), len(data), data)
 
 
-def main():
-    count = int(sys.argv[1])
-    output = sys.argv[2]
-    calls_file = sys.argv[3] if len(sys.argv) > 3 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "data", "sources",
-        "MASTER.SCP")
+def made_up_call(i):
+    """DA0AAA, DA0AAB, ...: distinct calls of the form of a German call."""
+    letters = ""
+    for _ in range(3):
+        i, rest = divmod(i, 26)
+        letters = chr(65 + rest) + letters
+    area, i = i % 10, i // 10
+    return "D%s%d%s" % (chr(65 + i % 26), area, letters) if i < 26 else "D%d%s" % (i, letters)
+
+
+def read_calls(calls_file):
     with open(calls_file, encoding="latin-1") as f:
-        calls = [line.strip() for line in f if line.strip() and not line.startswith("#")]
+        return [line.strip() for line in f if line.strip() and not line.startswith("#")]
+
+
+def write_tiny(megabytes, output, calls, no_call):
+    size = megabytes * 1024 * 1024
+    if no_call:
+        unit = field("BAND", "20M") + b"<EOR>\n"
+    else:
+        unit = b"".join(field("CALL", call)[:-1] + b"<EOR>\n" for call in calls[:1000])
+    block = unit * max(1, (1 << 20) // len(unit))
+    with open(output, "wb") as out:
+        written = 0
+        while written + len(block) <= size:
+            out.write(block)
+            written += len(block)
+
+
+def main():
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
+    default_calls = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools",
+                                 "data", "sources", "MASTER.SCP")
+    if "--tiny" in sys.argv:
+        write_tiny(int(args[0]), args[1], read_calls(default_calls), "--no-call" in sys.argv)
+        return
+    count = int(args[0])
+    output = args[1]
+    calls = read_calls(args[2] if len(args) > 2 else default_calls)
+    if "--distinct" in sys.argv:
+        calls = [made_up_call(i) for i in range(count)]
     rng = random.Random(73)
     managers = rng.sample(calls, 300)
     with open(output, "wb") as out:
@@ -44,6 +83,8 @@ def main():
             # Zipf-like: low indexes come up far more often.
             call = calls[min(int(rng.paretovariate(0.6)) - 1, len(calls) - 1)
                          if rng.random() < 0.3 else rng.randrange(len(calls))]
+            if "--distinct" in sys.argv:
+                call = calls[i]
             band, mhz = rng.choice(BANDS)
             day = 1 + i * 3650 // count
             record = [
