@@ -15,8 +15,6 @@ struct LogFingerprint
     std::filesystem::file_time_type modified{};
     std::uintmax_t bytesRead = 0;
     std::uint64_t digest = 0;
-
-    bool operator==(const LogFingerprint &) const = default;
 };
 
 // The file system's part of a fingerprint, taken before the file is read.
