@@ -332,7 +332,8 @@ void SortLogForm::stopReading()
 
 void SortLogForm::stopMarking()
 {
-    // The work file goes with the job; the target stays as it was.
+    // A job still reading takes its work file with it and leaves the target as it was; one that
+    // is bringing the new file to disk finishes that first.
     m_markTimer.stop();
     m_markJob.reset();
     m_progress->setVisible(false);
@@ -524,7 +525,8 @@ bool SortLogForm::markAsSent(const QString &path, QDate today)
                                           entriesInBureauPiles(m_sorted, m_sorted.entries),
                                           today.toString(QStringLiteral("yyyyMMdd")).toStdString());
     m_markPath = path;
-    // What is refused at once is refused before this returns; a small log is written at once.
+    // What is refused at once (the log changed on disk, the target cannot be made) is refused
+    // before this returns.
     if (!m_markJob->step(StepBudget) && m_markJob->failed()) {
         setStatus(sentence(m_markJob->error()));
         m_markJob.reset();
