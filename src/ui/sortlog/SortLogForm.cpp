@@ -126,10 +126,13 @@ void SortLogForm::createControls()
     m_tree->setAllColumnsShowFocus(true);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->header()->setStretchLastSection(true);
+    // A count column holds the seven digits of a log of millions of QSOs without eliding them.
+    const int countWidth =
+        std::max(50, m_tree->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
     const std::pair<int, int> columnWidths[] = {
-        {PileModel::TitleColumn, 190}, {PileModel::ViaColumn, 150}, // "home call DL1ABC"
-        {PileModel::CardsColumn, 50},  {PileModel::QsosColumn, 50},
-        {PileModel::SortColumn, 110},  {PileModel::BureauColumn, 250},
+        {PileModel::TitleColumn, 190},        {PileModel::ViaColumn, 150}, // "home call DL1ABC"
+        {PileModel::CardsColumn, countWidth}, {PileModel::QsosColumn, countWidth},
+        {PileModel::SortColumn, 110},         {PileModel::BureauColumn, 250},
     };
     for (const auto &[column, width] : columnWidths)
         m_tree->setColumnWidth(column, width);
