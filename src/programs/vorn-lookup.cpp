@@ -4,10 +4,13 @@
 // what the call field would take, and the answers are written through one buffer without
 // building a string per call.
 
+#include "core/data/BureauTable.h"
 #include "core/data/DataFiles.h"
+#include "core/data/DataVersion.h"
 #include "core/data/ExactCallList.h"
 #include "core/lookup/CallLookup.h"
 #include "core/lookup/PortableLookup.h"
+#include "core/settings/SettingsFile.h"
 #include "core/settings/Version.h"
 #include "core/text/ByteSource.h"
 #include "core/text/CallText.h"
@@ -245,15 +248,18 @@ int main(int argc, char **argv)
     const std::optional<fs::path> dataDirectory =
         chooseDataDirectory("vorn-lookup", options->dataDirectory);
     if (options->version) {
-        std::optional<std::int32_t> dataVersion;
+        // In the words of the About box, from the same numbers: the stored one, or the heading's.
+        std::int32_t dataVersion = 0;
         ExactCallList calls;
         CallListLoad callsLoad{std::make_error_code(std::errc::no_such_file_or_directory)};
         if (dataDirectory) {
-            dataVersion = bureauFileDataVersion(*dataDirectory / DataFiles::BureauFile);
+            dataVersion = installedDataVersion(
+                readSettingsFile(*dataDirectory / DataFiles::SettingsFile).dataVersion,
+                bureauFileDataVersion(*dataDirectory / DataFiles::BureauFile));
             callsLoad = loadExactCallList(calls, *dataDirectory / DataFiles::CallsFile);
         }
-        std::printf("vorn-lookup %s\ndata %s\n%s\n", ProgramVersion,
-                    dataVersion ? std::to_string(*dataVersion).c_str() : "version unknown",
+        std::printf("vorn-lookup %s\n%s\n%s\n", ProgramVersion,
+                    describeDataVersion(dataVersion).c_str(),
                     describeExactCallList(callsLoad, calls.count(), true).c_str());
         return std::fflush(stdout) == 0 ? 0 : ExitUsage;
     }

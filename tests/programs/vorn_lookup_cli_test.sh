@@ -59,8 +59,12 @@ err=$("$tool" -C "$data" -x DL1ABC 2>&1 >/dev/null); status=$?
 check unknown-option-status 1 "$status"
 contains unknown-option-usage "$err" "Usage: vorn-lookup"
 check double-dash "-X${tab}unknown" "$("$tool" -C "$data" -- -x | cut -f1,2)"
-check version "$(printf 'vorn-lookup 3.02\ndata 2023050299\nexact calls: none (no calls.asc)')" \
+check version "$(printf 'vorn-lookup 3.02\ndata of 2023-05-02, revision 99\nexact calls: none (no calls.asc)')" \
     "$("$tool" -C "$data" --version)"
+# The number an update stored, when newer than the heading's, as the About box shows it.
+printf 'N2023050300\r\n' > "$data/vorn.set"
+check version-stored "data of 2023-05-03, revision 0" "$("$tool" -C "$data" --version | sed -n 2p)"
+rm "$data/vorn.set"
 "$tool" --help | grep -q -- '-C DIR'; check help 0 $?
 
 # Without -C: the current directory, then $XDG_DATA_HOME/vorn, then the installed data.
