@@ -5,6 +5,8 @@
 // The data files that an update replaces as one set: the two that Vorn loads, checks, downloads
 // and restores, and the list of exact calls.
 enum class DataFile { Country, Bureau, Calls };
+// All of them, in the order an update fetches them.
+inline constexpr DataFile AllDataFiles[] = {DataFile::Country, DataFile::Bureau, DataFile::Calls};
 
 namespace DataFiles {
 inline constexpr char CountryFile[] = "country.asc";

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <iterator>
 #include <system_error>
 
 namespace {
@@ -34,17 +35,33 @@ bool renameWithoutReplacing(const std::filesystem::path &from, const std::filesy
     return !error;
 }
 
+namespace {
+
+struct NamesOfAFile
+{
+    const char *file;
+    const char *backup;
+    const char *shown; // as messages name it
+};
+
+// In the order of DataFile.
+constexpr NamesOfAFile Names[] = {
+    {DataFiles::CountryFile, DataFiles::CountryBackup, "COUNTRY.ASC"},
+    {DataFiles::BureauFile, DataFiles::BureauBackup, "VORN.ASC"},
+    {DataFiles::CallsFile, DataFiles::CallsBackup, "CALLS.ASC"},
+};
+static_assert(std::size(Names) == std::size(AllDataFiles));
+
+const NamesOfAFile &namesOf(DataFile file)
+{
+    return Names[static_cast<std::size_t>(file)];
+}
+
+} // namespace
+
 std::string_view DataFolder::nameOf(DataFile file)
 {
-    switch (file) {
-    case DataFile::Country:
-        break;
-    case DataFile::Bureau:
-        return DataFiles::BureauFile;
-    case DataFile::Calls:
-        return DataFiles::CallsFile;
-    }
-    return DataFiles::CountryFile;
+    return namesOf(file).file;
 }
 
 std::filesystem::path DataFolder::fileOf(DataFile file) const
@@ -54,28 +71,12 @@ std::filesystem::path DataFolder::fileOf(DataFile file) const
 
 std::filesystem::path DataFolder::backupOf(DataFile file) const
 {
-    switch (file) {
-    case DataFile::Country:
-        break;
-    case DataFile::Bureau:
-        return path(DataFiles::BureauBackup);
-    case DataFile::Calls:
-        return path(DataFiles::CallsBackup);
-    }
-    return path(DataFiles::CountryBackup);
+    return path(namesOf(file).backup);
 }
 
 std::string_view DataFolder::shownName(DataFile file)
 {
-    switch (file) {
-    case DataFile::Country:
-        break;
-    case DataFile::Bureau:
-        return "VORN.ASC";
-    case DataFile::Calls:
-        return "CALLS.ASC";
-    }
-    return "COUNTRY.ASC";
+    return namesOf(file).shown;
 }
 
 namespace {

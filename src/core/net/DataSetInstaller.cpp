@@ -24,7 +24,7 @@ std::optional<Sha256::Digest> digestOfFile(const std::filesystem::path &path)
 
 std::optional<DataFile> dataFileNamed(std::string_view name)
 {
-    for (const DataFile file : {DataFile::Country, DataFile::Bureau, DataFile::Calls}) {
+    for (const DataFile file : AllDataFiles) {
         if (name == DataFolder::nameOf(file))
             return file;
     }

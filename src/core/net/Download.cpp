@@ -38,17 +38,8 @@ int checkFailureCode(DownloadFailure failure)
 
 std::string_view Download::targetName(DownloadKind kind)
 {
-    switch (kind) {
-    case DownloadKind::CountryFile:
-        return DataFiles::CountryFile;
-    case DownloadKind::BureauFile:
-        return DataFiles::BureauFile;
-    case DownloadKind::CallsFile:
-        return DataFiles::CallsFile;
-    case DownloadKind::UpdateInfo:
-        break;
-    }
-    return DataFiles::UpdateInfoFile;
+    const std::optional<DataFile> file = dataFileOf(kind);
+    return file ? DataFolder::nameOf(*file) : DataFiles::UpdateInfoFile;
 }
 
 std::optional<DataFile> Download::dataFileOf(DownloadKind kind)
@@ -113,8 +104,6 @@ std::string Download::request(DownloadKind kind, std::string_view host)
 
 namespace {
 
-constexpr DataFile DataFilesOfAnUpdate[] = {DataFile::Country, DataFile::Bureau, DataFile::Calls};
-
 bool isWhiteSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f';
@@ -147,7 +136,7 @@ bool isNameByte(char c)
 // The data file that the line names anywhere, in any letter case.
 std::optional<DataFile> fileNamedIn(std::string_view line)
 {
-    for (const DataFile file : DataFilesOfAnUpdate) {
+    for (const DataFile file : AllDataFiles) {
         const std::string_view name = DataFolder::nameOf(file);
         for (std::size_t at = 0; at + name.size() <= line.size(); ++at) {
             if (Ascii::equalIgnoringCase(line.substr(at, name.size()), name) &&
@@ -167,7 +156,7 @@ std::optional<DataFile> fileNamed(std::string_view word)
         word.remove_prefix(1);
     if (const std::size_t slash = word.rfind('/'); slash != std::string_view::npos)
         word.remove_prefix(slash + 1);
-    for (const DataFile file : DataFilesOfAnUpdate) {
+    for (const DataFile file : AllDataFiles) {
         if (Ascii::equalIgnoringCase(word, DataFolder::nameOf(file)))
             return file;
     }
@@ -276,7 +265,7 @@ UpdateInfoReading readUpdateInfo(ByteSource &source)
         reading.published.bureau.reset();
         reading.published.calls.reset();
     };
-    bool allowed[std::size(DataFilesOfAnUpdate)] = {};
+    bool allowed[std::size(AllDataFiles)] = {};
     std::string line;
     LineReader::Status status;
     std::size_t lineNumber = 2;
@@ -330,7 +319,7 @@ UpdateInfoReading readUpdateInfo(ByteSource &source)
         reading.failure = DownloadFailure::UnreadableInfo;
         return reading;
     }
-    for (const DataFile file : DataFilesOfAnUpdate) {
+    for (const DataFile file : AllDataFiles) {
         if (!allowed[static_cast<std::size_t>(file)])
             continue;
         std::optional<PublishedFile> &known = reading.published.fileOf(file);
