@@ -47,8 +47,11 @@ public:
         m_nulBytes += static_cast<std::size_t>(std::count(line.begin(), line.end(), '\0'));
         if (fullLength > m_longestLength) {
             m_longestLength = fullLength;
-            // Only the kept part is looked at: LF line ends show within the first lines they join.
-            m_longestHoldsLf = line.find('\n') != std::string::npos;
+            // What the longest line says when it is most of the file. Only the kept part is looked
+            // at: LF line ends show within the first lines they join.
+            m_longestLine = line.find('\n') != std::string::npos     ? DataFileProblem::OneHugeLine
+                            : fullLength > LineReader::MaxLineLength ? DataFileProblem::LineTooLong
+                                                                     : DataFileProblem::None;
         }
         if (!m_sawContent) {
             // Blanks, tabs, line feeds and a UTF-8 byte-order mark come before a page's first tag.
@@ -75,12 +78,9 @@ public:
         if (m_markup)
             return DataFileProblem::Markup;
         // Most of the file in one line that holds line feeds, or is too long for any data line.
-        if (m_longestLength > m_totalLength - m_longestLength) {
-            if (m_longestHoldsLf)
-                return DataFileProblem::OneHugeLine;
-            if (m_longestLength > LineReader::MaxLineLength)
-                return DataFileProblem::LineTooLong;
-        }
+        if (m_longestLine != DataFileProblem::None &&
+            m_longestLength > m_totalLength - m_longestLength)
+            return m_longestLine;
         if (m_usefulRows == 0)
             return DataFileProblem::Empty;
         if (m_nulBytes > 0)
@@ -126,7 +126,7 @@ private:
     std::size_t m_nulBytes = 0;
     bool m_utf16Mark = false;
     std::size_t m_longestLength = 0;
-    bool m_longestHoldsLf = false;
+    DataFileProblem m_longestLine = DataFileProblem::None;
     bool m_sawContent = false;
     bool m_markup = false;
     bool m_hiddenByMark = false;
