@@ -1,5 +1,7 @@
 #include "support/TestFiles.h"
 
+#include "core/data/DataFiles.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -49,6 +51,22 @@ std::string TempDir::names() const
         text += (text.empty() ? "" : " ") + name;
     return text;
 }
+
+void DataSet::writeTo(const TempDir &dir) const
+{
+    dir.write(DataFiles::CountryFile, country);
+    dir.write(DataFiles::BureauFile, bureau);
+    if (!calls.empty())
+        dir.write(DataFiles::CallsFile, calls);
+}
+
+namespace {
+const std::string DlRecord = "DL    Germany                DL    DARC                     Y\r\n";
+const std::string FRecord = "F     France                 F     REF                      Y\r\n";
+} // namespace
+
+const DataSet OldSet{"x DL DL\r\n", DlRecord, "1 DA0X DL\r\n"};
+const DataSet NewSet{"x DL DL\r\nx F F\r\n", DlRecord + FRecord, "1 DA0X DL\r\n1 FA0X F\r\n"};
 
 std::ptrdiff_t FailingSource::read(char *buffer, std::size_t size)
 {

@@ -27,6 +27,20 @@ private:
     std::filesystem::path m_path;
 };
 
+// Data files that fit together, as one update brings them.
+struct DataSet
+{
+    std::string country;
+    std::string bureau;
+    std::string calls; // empty: no list of exact calls
+
+    // Writes them into the folder under their names.
+    void writeTo(const TempDir &dir) const;
+};
+// One row in each file as installed, two as published, so that the counts tell them apart.
+extern const DataSet OldSet;
+extern const DataSet NewSet;
+
 // Hands out its bytes in small pieces, then fails like a broken device.
 class FailingSource final : public ByteSource
 {

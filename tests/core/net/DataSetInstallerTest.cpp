@@ -10,14 +10,6 @@
 
 namespace {
 
-const std::string OldCountry = "x DL DL\r\n";
-const std::string NewCountry = "x DL DL\r\nx F F\r\n";
-const std::string OldBureau = "DL    Germany                DL    DARC                     Y\r\n";
-const std::string NewBureau =
-    OldBureau + "F     France                 F     REF                      Y\r\n";
-const std::string OldCalls = "1 DA0X DL\r\n";
-const std::string NewCalls = "1 DA0X DL\r\n1 FA0X F\r\n";
-
 struct KillCase
 {
     const char *name;
@@ -42,14 +34,12 @@ TEST_P(DataSetKillTest, TheNextStartFindsOneWholeSet)
 {
     const KillCase &row = GetParam();
     TempDir dir;
-    dir.write(DataFiles::CountryFile, OldCountry);
-    dir.write(DataFiles::BureauFile, OldBureau);
-    dir.write(DataFiles::CallsFile, OldCalls);
+    OldSet.writeTo(dir);
     const DataFolder folder(dir.path());
     const std::vector<StagedFile> set{
-        {DataFile::Country, dir.write("country.asc.1-1.new", NewCountry)},
-        {DataFile::Bureau, dir.write("vorn.asc.1-1.new", NewBureau)},
-        {DataFile::Calls, dir.write("calls.asc.1-1.new", NewCalls)}};
+        {DataFile::Country, dir.write("country.asc.1-1.new", NewSet.country)},
+        {DataFile::Bureau, dir.write("vorn.asc.1-1.new", NewSet.bureau)},
+        {DataFile::Calls, dir.write("calls.asc.1-1.new", NewSet.calls)}};
     for (const StagedFile &staged : set)
         ASSERT_FALSE(folder.backUp(staged.file));
 
@@ -70,9 +60,10 @@ TEST_P(DataSetKillTest, TheNextStartFindsOneWholeSet)
 
     const std::vector<DataFile> restored = DataSetInstaller(folder).recover();
     EXPECT_EQ(restored.size(), row.restored);
-    EXPECT_EQ(dir.read(DataFiles::CountryFile), row.newSet ? NewCountry : OldCountry);
-    EXPECT_EQ(dir.read(DataFiles::BureauFile), row.newSet ? NewBureau : OldBureau);
-    EXPECT_EQ(dir.read(DataFiles::CallsFile), row.newSet ? NewCalls : OldCalls);
+    const DataSet &expected = row.newSet ? NewSet : OldSet;
+    EXPECT_EQ(dir.read(DataFiles::CountryFile), expected.country);
+    EXPECT_EQ(dir.read(DataFiles::BureauFile), expected.bureau);
+    EXPECT_EQ(dir.read(DataFiles::CallsFile), expected.calls);
     EXPECT_EQ(dir.names(),
               "calls.asc calls_old.asc country.asc country_old.asc vorn.asc vorn_old.asc");
     // A second start finds nothing to do.
@@ -95,14 +86,14 @@ TEST(DataSetInstallerTest, AJournalOfNoUseChangesNothing)
 {
     for (const std::string &journal :
          {std::string("garbage\r\n"), "Vorn data files being installed\r\ncountry.asc " +
-                                          Sha256::toHex(*Sha256::of(NewCountry)) +
+                                          Sha256::toHex(*Sha256::of(NewSet.country)) +
                                           " ../country.asc\r\n"}) {
         TempDir dir;
-        dir.write(DataFiles::CountryFile, NewCountry);
-        dir.write(DataFiles::CountryBackup, OldCountry);
+        dir.write(DataFiles::CountryFile, NewSet.country);
+        dir.write(DataFiles::CountryBackup, OldSet.country);
         dir.write(DataFiles::InstallJournal, journal);
         EXPECT_TRUE(DataSetInstaller(DataFolder(dir.path())).recover().empty());
-        EXPECT_EQ(dir.read(DataFiles::CountryFile), NewCountry);
+        EXPECT_EQ(dir.read(DataFiles::CountryFile), NewSet.country);
         EXPECT_EQ(dir.names(), "country.asc country_old.asc");
     }
 }

@@ -147,6 +147,22 @@ private:
 
 using A = MessageBoxes::Answer;
 
+// The start-up over a folder, with scripted updates and a window that records what it is told.
+struct Start
+{
+    explicit Start(const TempDir &dir, std::deque<A> answers = {})
+        : boxes(events, std::move(answers)), updates(events, gate, dir), state(dir.path())
+    {}
+    bool run() { return StartupSequence(state, gate, updates, window).run(); }
+
+    Events events;
+    RecordingBoxes boxes;
+    MessageBoxGate gate{boxes};
+    ScriptedUpdates updates;
+    RecordingWindow window{events, gate};
+    AppState state;
+};
+
 struct StartupCase
 {
     const char *name;
@@ -188,24 +204,18 @@ TEST_P(StartupSequenceTest, RunsItsSteps)
     prepare(dir, DataFiles::CountryBackup, row.countryBackup, CountryBackup);
     prepare(dir, DataFiles::BureauBackup, row.bureauBackup, BureauBackup);
 
-    Events events;
-    RecordingBoxes boxes(events, row.answers);
-    MessageBoxGate gate(boxes);
-    ScriptedUpdates updates(events, gate, dir);
-    updates.check = row.check;
-    updates.country = row.countryDownload;
-    updates.bureau = row.bureauDownload;
-    RecordingWindow window(events, gate);
-    AppState state(dir.path());
+    Start start(dir, row.answers);
+    start.updates.check = row.check;
+    start.updates.country = row.countryDownload;
+    start.updates.bureau = row.bureauDownload;
+    AppState &state = start.state;
     state.settings.updateMode = row.updateMode;
     state.settings.qslInfoMode = row.qslInfoMode;
     state.settings.dataVersion = 5;
+    EXPECT_EQ(start.run(), row.loaded);
 
-    StartupSequence sequence(state, gate, updates, window);
-    EXPECT_EQ(sequence.run(), row.loaded);
-
-    EXPECT_EQ(events, row.events);
-    EXPECT_EQ(boxes.unansweredQuestions(), 0u);
+    EXPECT_EQ(start.events, row.events);
+    EXPECT_EQ(start.boxes.unansweredQuestions(), 0u);
     EXPECT_EQ(state.settings.dataVersion, row.dataVersion);
     EXPECT_EQ(state.countries.count(), row.countryRows);
     EXPECT_EQ(state.bureaus.count(), row.bureauRows);
@@ -215,10 +225,10 @@ TEST_P(StartupSequenceTest, RunsItsSteps)
 
     // A box about a file that cannot be read gives its full path and the system's reason.
     std::size_t box = 0;
-    for (const std::string &event : events) {
+    for (const std::string &event : start.events) {
         if (!event.starts_with("error") && !event.starts_with("info"))
             continue;
-        const std::string &details = boxes.details.at(box++);
+        const std::string &details = start.boxes.details.at(box++);
         for (const char *name : {"COUNTRY.ASC", "VORN.ASC"}) {
             if (event.find(std::string("error reading ") + name) == std::string::npos)
                 continue;
@@ -385,16 +395,10 @@ TEST_P(InstalledVersionTest, FollowsTheLoadedFiles)
         DataFiles::BureauFile,
         (row.heading ? "Vorn QSL bureaus, data " + std::to_string(*row.heading) + "\r\n" : "") +
             BureauFile);
-    Events events;
-    RecordingBoxes boxes(events, {});
-    MessageBoxGate gate(boxes);
-    ScriptedUpdates updates(events, gate, dir);
-    RecordingWindow window(events, gate);
-    AppState state(dir.path());
-    state.settings.dataVersion = row.stored;
-
-    StartupSequence(state, gate, updates, window).run();
-    EXPECT_EQ(state.settings.dataVersion, row.dataVersion);
+    Start start(dir);
+    start.state.settings.dataVersion = row.stored;
+    start.run();
+    EXPECT_EQ(start.state.settings.dataVersion, row.dataVersion);
 }
 
 // clang-format off
@@ -440,19 +444,14 @@ TEST_P(ExactCallsAtStartTest, LoadsTheListOrSaysWhyNot)
     prepare(dir, DataFiles::CountryFile, File::Good, CountryFile);
     prepare(dir, DataFiles::BureauFile, File::Good, BureauFile);
     prepare(dir, DataFiles::CallsFile, row.calls, row.contents);
-    Events events;
-    RecordingBoxes boxes(events, {});
-    MessageBoxGate gate(boxes);
-    ScriptedUpdates updates(events, gate, dir);
-    RecordingWindow window(events, gate);
-    AppState state(dir.path());
-
-    EXPECT_TRUE(StartupSequence(state, gate, updates, window).run());
-    EXPECT_EQ(events, row.events);
-    EXPECT_EQ(state.countries.exactCalls().count(), row.count);
-    EXPECT_EQ(static_cast<bool>(state.exactCallsLoad()), row.count > 0);
+    Start start(dir);
+    EXPECT_TRUE(start.run());
+    EXPECT_EQ(start.events, row.events);
+    EXPECT_EQ(start.state.countries.exactCalls().count(), row.count);
+    EXPECT_EQ(static_cast<bool>(start.state.exactCallsLoad()), row.count > 0);
     if (!row.events.empty()) {
-        EXPECT_TRUE(boxes.details.at(0).starts_with((dir.path() / "calls.asc").string() + ": "));
+        EXPECT_TRUE(
+            start.boxes.details.at(0).starts_with((dir.path() / "calls.asc").string() + ": "));
     }
 }
 
@@ -492,18 +491,13 @@ TEST(StartupSequenceTest, PutsBackTheSetOfAnInstallationCutShort)
     for (const Events &expected :
          {Events{"info: the last update was cut short\r\nold copy of COUNTRY.ASC restored", Check},
           Events{Check}}) {
-        Events events;
-        RecordingBoxes boxes(events, {});
-        MessageBoxGate gate(boxes);
-        ScriptedUpdates updates(events, gate, dir);
-        updates.check = NothingNew;
-        RecordingWindow window(events, gate);
-        AppState state(dir.path());
-        state.settings.updateMode = Manual;
-        state.settings.dataVersion = 5;
-        EXPECT_TRUE(StartupSequence(state, gate, updates, window).run());
-        EXPECT_EQ(events, expected);
-        EXPECT_EQ(state.countries.count(), 2u);
+        Start start(dir);
+        start.updates.check = NothingNew;
+        start.state.settings.updateMode = Manual;
+        start.state.settings.dataVersion = 5;
+        EXPECT_TRUE(start.run());
+        EXPECT_EQ(start.events, expected);
+        EXPECT_EQ(start.state.countries.count(), 2u);
         EXPECT_EQ(dir.names(), "country.asc country_old.asc vorn.asc vorn_old.asc");
     }
 }

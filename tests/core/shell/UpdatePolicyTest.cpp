@@ -23,16 +23,6 @@ constexpr std::int32_t Older = 2025090100;
 constexpr std::int32_t Installed = 2025093000;
 constexpr std::int32_t Newer = 2025100100;
 
-// Installed files: one row each; published ones: two, so the row counts tell them apart.
-const std::string OldCountry = "x DL DL\r\n";
-const std::string NewCountry = "x DL DL\r\nx F F\r\n";
-const std::string DlRecord = "DL    Germany                DL    DARC                     Y\r\n";
-const std::string FRecord = "F     France                 F     REF                      Y\r\n";
-const std::string OldBureau = DlRecord;
-const std::string NewBureau = DlRecord + FRecord;
-const std::string OldCalls = "1 DA0X DL\r\n";
-const std::string NewCalls = "1 DA0X DL\r\n1 FA0X F\r\n";
-
 // What arrives when a data file downloads.
 enum class Arrives {
     Sound,             // the published files, which fit together
@@ -87,10 +77,10 @@ public:
             return result;
         }
         const bool lacking = file == DataFile::Bureau && arrives == Arrives::BureauLacksEntity;
-        std::ofstream(path, std::ios::binary) << (file == DataFile::Country ? NewCountry
-                                                  : file == DataFile::Calls ? NewCalls
-                                                  : lacking                 ? OldBureau
-                                                            : bureauHeading + NewBureau);
+        std::ofstream(path, std::ios::binary) << (file == DataFile::Country ? NewSet.country
+                                                  : file == DataFile::Calls ? NewSet.calls
+                                                  : lacking                 ? OldSet.bureau
+                                                            : bureauHeading + NewSet.bureau);
         return result;
     }
 
@@ -115,6 +105,36 @@ public:
 
 private:
     std::deque<Choice> m_choices;
+};
+
+// A folder, the state over it, and the policy with a scripted server and dialog. The installed
+// version and the mode are stored as a user's: Installed, Manual.
+struct Rig
+{
+    Rig(std::deque<A> answers, std::deque<UpdateDialog::Choice> choices)
+        : boxes(events, std::move(answers)), dialog(std::move(choices))
+    {
+        state.settings.dataVersion = Installed;
+        state.settings.updateMode = UpdateMode::Manual;
+    }
+
+    // The installed set, loaded; without the list unless asked for.
+    void install(bool withList = false)
+    {
+        (withList ? OldSet : DataSet{OldSet.country, OldSet.bureau, {}}).writeTo(dir);
+        ASSERT_TRUE(state.load(DataFile::Country) && state.load(DataFile::Bureau));
+        if (withList) {
+            ASSERT_TRUE(state.loadExactCalls());
+        }
+    }
+
+    TempDir dir;
+    AppState state{dir.path()};
+    Events events;
+    RecordingBoxes boxes;
+    ScriptedServer server{events, state.folder};
+    ScriptedDialog dialog;
+    UpdatePolicy policy{state, boxes, server, dialog, "data.example", Clock};
 };
 
 enum class Entry { Menu, StartupManual, StartupAuto };
@@ -149,29 +169,19 @@ class UpdatePolicyTest : public testing::TestWithParam<PolicyCase>
 TEST_P(UpdatePolicyTest, DecidesAndReplaces)
 {
     const PolicyCase &row = GetParam();
-    TempDir dir;
-    dir.write(DataFiles::CountryFile, OldCountry);
-    dir.write(DataFiles::BureauFile, OldBureau);
-    AppState state(dir.path());
-    state.settings.dataVersion = Installed;
-    state.settings.updateMode = UpdateMode::Manual;
-    ASSERT_TRUE(state.load(DataFile::Country) && state.load(DataFile::Bureau));
-
-    Events events;
-    RecordingBoxes boxes(events, row.answers);
-    ScriptedServer server(events, state.folder);
-    server.info = row.info;
-    server.country = row.country;
-    server.bureau = row.bureau;
-    server.arrives = row.arrives;
-    ScriptedDialog dialog(row.dialog);
-    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
+    Rig rig(row.answers, row.dialog);
+    rig.install();
+    rig.server.info = row.info;
+    rig.server.country = row.country;
+    rig.server.bureau = row.bureau;
+    rig.server.arrives = row.arrives;
+    AppState &state = rig.state;
 
     if (row.entry == Entry::Menu) {
         for (std::size_t i = 0; i < row.dialog.size(); ++i)
-            policy.updateMenuClick();
+            rig.policy.updateMenuClick();
     } else {
-        const StartupUpdateResult result = policy.startupUpdateCheck(
+        const StartupUpdateResult result = rig.policy.startupUpdateCheck(
             row.entry == Entry::StartupAuto ? UpdateMode::Auto : UpdateMode::Manual, Installed);
         // The start-up sequence advances the version itself, after loading.
         if (result.dataReplaced)
@@ -180,7 +190,7 @@ TEST_P(UpdatePolicyTest, DecidesAndReplaces)
         state.load(DataFile::Bureau);
     }
 
-    EXPECT_EQ(events, row.events);
+    EXPECT_EQ(rig.events, row.events);
     EXPECT_EQ(state.settings.dataVersion, row.dataVersion);
     EXPECT_EQ(state.settings.updateMode, row.mode);
     EXPECT_EQ(state.countries.count(), row.countryRows);
@@ -272,51 +282,33 @@ INSTANTIATE_TEST_SUITE_P(Matrix, UpdatePolicyTest, testing::Values(
 
 TEST(UpdatePolicyTest, SingleFileDownloadsTakeNoBackup)
 {
-    TempDir dir;
-    AppState state(dir.path());
-    Events events;
-    RecordingBoxes boxes(events, {});
-    ScriptedServer server(events, state.folder);
-    server.bureau = F::CannotConnect;
-    ScriptedDialog dialog({});
-    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
-    EXPECT_TRUE(policy.downloadCountryFile());
-    EXPECT_FALSE(policy.downloadBureauFile());
-    EXPECT_EQ(events, (Events{"download C", "download Q", "error: failed to download VORN.ASC"}));
+    Rig rig({}, {});
+    rig.server.bureau = F::CannotConnect;
+    EXPECT_TRUE(rig.policy.downloadCountryFile());
+    EXPECT_FALSE(rig.policy.downloadBureauFile());
+    EXPECT_EQ(rig.events,
+              (Events{"download C", "download Q", "error: failed to download VORN.ASC"}));
 }
 
 TEST(UpdatePolicyTest, StoredVersionThatIsNoDateHoldsNothingBack)
 {
-    TempDir dir;
-    dir.write(DataFiles::CountryFile, OldCountry);
-    dir.write(DataFiles::BureauFile, OldBureau);
-    AppState state(dir.path());
-    state.settings.dataVersion = 2147483647;
-    Events events;
-    RecordingBoxes boxes(events, {A::No});
-    ScriptedServer server(events, state.folder);
-    server.info = Published13;
-    ScriptedDialog dialog({CheckNow});
-    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
-    policy.updateMenuClick();
-    EXPECT_EQ(events, (Events{Info, Ask}));
+    Rig rig({A::No}, {CheckNow});
+    rig.install();
+    rig.state.settings.dataVersion = 2147483647;
+    rig.server.info = Published13;
+    rig.policy.updateMenuClick();
+    EXPECT_EQ(rig.events, (Events{Info, Ask}));
 }
 
 TEST(UpdatePolicyTest, DataFilesAreMeasuredAgainstThePublicationWithinTheUpdatesTime)
 {
-    TempDir dir;
-    dir.write(DataFiles::CountryFile, OldCountry);
-    dir.write(DataFiles::BureauFile, OldBureau);
-    AppState state(dir.path());
-    Events events;
-    RecordingBoxes boxes(events, {});
-    ScriptedServer server(events, state.folder);
+    Rig rig({}, {});
+    rig.install();
+    ScriptedServer &server = rig.server;
     const PublishedFile country{12, *Sha256::fromHex(std::string(64, 'a'))};
     server.info = {F::None, {}, {Newer, 302, country, {}, {}}, {}};
-    ScriptedDialog dialog({});
-    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
 
-    ASSERT_TRUE(policy.startupUpdateCheck(UpdateMode::Auto, Installed).dataReplaced);
+    ASSERT_TRUE(rig.policy.startupUpdateCheck(UpdateMode::Auto, Installed).dataReplaced);
     // One end for both files of the update; what the server did not publish is left to the
     // other checks.
     ASSERT_EQ(server.requests.size(), 3u);
@@ -326,7 +318,7 @@ TEST(UpdatePolicyTest, DataFilesAreMeasuredAgainstThePublicationWithinTheUpdates
     EXPECT_EQ(server.requests[2].expected, std::nullopt);
     EXPECT_EQ(server.requests[2].deadline, server.requests[1].deadline);
     // A file fetched later, outside the update, is measured against the same publication.
-    EXPECT_TRUE(policy.downloadCountryFile());
+    EXPECT_TRUE(rig.policy.downloadCountryFile());
     EXPECT_EQ(server.requests.back().expected, country);
     EXPECT_EQ(server.requests.back().deadline, std::nullopt);
 }
@@ -335,48 +327,34 @@ TEST(UpdatePolicyTest, DataFilesAreMeasuredAgainstThePublicationWithinTheUpdates
 // that still names revision 2: the dialog shows the number that the check compares with.
 TEST(UpdatePolicyTest, DialogShowsTheInstalledDataVersion)
 {
-    TempDir dir;
-    dir.write(DataFiles::CountryFile, OldCountry);
-    dir.write(DataFiles::BureauFile, "Vorn QSL bureaus, data 2025093000\r\n" + OldBureau);
-    AppState state(dir.path());
-    state.settings.dataVersion = 2025093000;
-    ASSERT_TRUE(state.load(DataFile::Country) && state.load(DataFile::Bureau));
-    Events events;
-    RecordingBoxes boxes(events, {A::Yes});
-    ScriptedServer server(events, state.folder);
-    server.info = {F::None, {}, {2025093010, 302, {}, {}, {}}, {}};
-    server.bureauHeading = "Vorn QSL bureaus, data 2025093002\r\n";
-    ScriptedDialog dialog({CheckNow, CloseBox});
-    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
-    policy.updateMenuClick();
-    policy.updateMenuClick();
-    EXPECT_EQ(dialog.shown, (std::vector<std::string>{"data of 2025-09-30, revision 0",
-                                                      "data of 2025-09-30, revision 10"}));
+    Rig rig({A::Yes}, {CheckNow, CloseBox});
+    rig.dir.write(DataFiles::CountryFile, OldSet.country);
+    rig.dir.write(DataFiles::BureauFile, "Vorn QSL bureaus, data 2025093000\r\n" + OldSet.bureau);
+    ASSERT_TRUE(rig.state.load(DataFile::Country) && rig.state.load(DataFile::Bureau));
+    rig.server.info = {F::None, {}, {2025093010, 302, {}, {}, {}}, {}};
+    rig.server.bureauHeading = "Vorn QSL bureaus, data 2025093002\r\n";
+    rig.policy.updateMenuClick();
+    rig.policy.updateMenuClick();
+    EXPECT_EQ(rig.dialog.shown, (std::vector<std::string>{"data of 2025-09-30, revision 0",
+                                                          "data of 2025-09-30, revision 10"}));
 }
 
 // country.asc is an empty directory, which loads as nothing; the backup copy is good.
 TEST(UpdatePolicyTest, FailedUpdateOverAFileThatIsNoDataKeepsTheGoodCopy)
 {
-    TempDir dir;
-    std::filesystem::create_directory(dir.path() / DataFiles::CountryFile);
-    dir.write(DataFiles::CountryBackup, NewCountry);
-    dir.write(DataFiles::BureauFile, OldBureau);
-    AppState state(dir.path());
-    state.settings.dataVersion = Installed;
-    Events events;
-    RecordingBoxes boxes(events, {A::Yes});
-    ScriptedServer server(events, state.folder);
-    server.info = Published13;
-    server.country = F::ReceiveFailed;
-    server.bureau = F::ReceiveFailed;
-    ScriptedDialog dialog({CheckNow});
-    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
-    policy.updateMenuClick();
+    Rig rig({A::Yes}, {CheckNow});
+    std::filesystem::create_directory(rig.dir.path() / DataFiles::CountryFile);
+    rig.dir.write(DataFiles::CountryBackup, NewSet.country);
+    rig.dir.write(DataFiles::BureauFile, OldSet.bureau);
+    rig.server.info = Published13;
+    rig.server.country = F::ReceiveFailed;
+    rig.server.bureau = F::ReceiveFailed;
+    rig.policy.updateMenuClick();
 
-    EXPECT_EQ(events, (Events{Info, Ask, GetCountry,
-                              "error: failed to download COUNTRY.ASC, old file restored"}));
-    EXPECT_EQ(state.countries.count(), 2u);
-    EXPECT_EQ(state.settings.dataVersion, Installed);
+    EXPECT_EQ(rig.events, (Events{Info, Ask, GetCountry,
+                                  "error: failed to download COUNTRY.ASC, old file restored"}));
+    EXPECT_EQ(rig.state.countries.count(), 2u);
+    EXPECT_EQ(rig.state.settings.dataVersion, Installed);
 }
 
 struct ListCase
@@ -404,31 +382,21 @@ class ListUpdateTest : public testing::TestWithParam<ListCase>
 TEST_P(ListUpdateTest, TheListChangesWithTheTables)
 {
     const ListCase &row = GetParam();
-    TempDir dir;
-    dir.write(DataFiles::CountryFile, OldCountry);
-    dir.write(DataFiles::BureauFile, OldBureau);
-    dir.write(DataFiles::CallsFile, OldCalls);
-    AppState state(dir.path());
-    state.settings.dataVersion = Installed;
-    ASSERT_TRUE(state.load(DataFile::Country) && state.load(DataFile::Bureau));
-    ASSERT_TRUE(state.loadExactCalls());
-    Events events;
-    RecordingBoxes boxes(events, {A::Yes});
-    ScriptedServer server(events, state.folder);
-    server.info = Published13;
+    Rig rig({A::Yes}, {CheckNow});
+    rig.install(true);
+    rig.server.info = Published13;
     if (row.published)
-        server.info.published.calls = PublishedFile{NewCalls.size(), *Sha256::of(NewCalls)};
-    server.calls = row.calls;
-    ScriptedDialog dialog({CheckNow});
-    UpdatePolicy policy(state, boxes, server, dialog, "data.example", Clock);
-    policy.updateMenuClick();
+        rig.server.info.published.calls =
+            PublishedFile{NewSet.calls.size(), *Sha256::of(NewSet.calls)};
+    rig.server.calls = row.calls;
+    rig.policy.updateMenuClick();
 
     Events expected{Info, Ask, GetCountry, GetBureau};
     expected.insert(expected.end(), row.events.begin(), row.events.end());
-    EXPECT_EQ(events, expected);
-    EXPECT_EQ(state.countries.exactCalls().count(), row.calls_);
-    EXPECT_EQ(state.settings.dataVersion, row.dataVersion);
-    EXPECT_EQ(dir.read(DataFiles::CallsFile), row.calls_ == 2 ? NewCalls : OldCalls);
+    EXPECT_EQ(rig.events, expected);
+    EXPECT_EQ(rig.state.countries.exactCalls().count(), row.calls_);
+    EXPECT_EQ(rig.state.settings.dataVersion, row.dataVersion);
+    EXPECT_EQ(rig.dir.read(DataFiles::CallsFile), (row.calls_ == 2 ? NewSet : OldSet).calls);
 }
 
 // clang-format off
