@@ -70,6 +70,7 @@ struct CallCase
     const char *name;
     std::string typed;
     LookupResult expected;
+    const CountryTable *countries = &world;
 };
 
 void PrintTo(const CallCase &row, std::ostream *out)
@@ -83,7 +84,7 @@ class LookUpCallTest : public testing::TestWithParam<CallCase>
 
 TEST_P(LookUpCallTest, GivesTheThreeAnswers)
 {
-    const auto result = lookUpCall(GetParam().typed, world, worldBureaus);
+    const auto result = lookUpCall(GetParam().typed, *GetParam().countries, worldBureaus);
     ASSERT_TRUE(result.has_value());
     EXPECT_EQ(*result, GetParam().expected);
 }
@@ -293,44 +294,41 @@ const CountryTable listed = withList("1 K1ABC F\r\n"  // country.asc holds an ex
                                      "1 K9XYZ K\r\n"     // one of the mainland's form
                                      "1 QQ1ABC ZZ\r\n"); // no bureau row for the code
 
-class ExactCallListTest : public testing::TestWithParam<CallCase>
+// The list answers after the exact rows and before the prefixes.
+std::vector<CallCase> withTheList(std::vector<CallCase> rows)
 {
-};
-
-TEST_P(ExactCallListTest, AnswersAfterTheExactRowsAndBeforeThePrefixes)
-{
-    const auto result = lookUpCall(GetParam().typed, listed, worldBureaus);
-    ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(*result, GetParam().expected);
+    for (CallCase &row : rows)
+        row.countries = &listed;
+    return rows;
 }
 
 const LookupResult france{O::Normal, "F", "REF QSL bureau", "France"};
 const LookupResult usaWithoutArea{O::Normal, "K", "ARRL", "United States"};
 
 INSTANTIATE_TEST_SUITE_P(
-    Order, ExactCallListTest,
-    testing::Values(
-        CallCase{"ExactRowWins", "K1ABC", {O::Normal, "KH6", "KH6 QSL bureau", "Hawaii"}},
-        CallCase{"ListBeforePrefix", "DL1ABC", france},
-        CallCase{"ListInAnyLetterCase", "dl1abc", france},
-        CallCase{"ListWithTrailingBlanks", "DL1ABC  ", france},
-        CallCase{"PortableFormListed", "DL2ABC/P", france},
-        CallCase{"OnlyTheWholeCall", "DL1ABCD", germany},
-        CallCase{"NotAPartOfIt", "DL1AB", germany},
-        CallCase{"PortableFormNotListed", "DL1ABC/P", germany},
-        CallCase{"NoPlausibilityVeto", "B1ABC", {O::Normal, "BY", "CRSA QSL bureau", "China"}},
-        CallCase{"ListedKg4CallStays",
-                 "KG4ABC",
-                 {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
-        CallCase{"Kg4RuleForTheOthers", "KG4ABD", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
-        CallCase{"UsaOfAnotherForm", "4U1WB", usaWithoutArea},
-        CallCase{"UsaFromAnotherCountry", "G8ERJ", usaWithoutArea},
-        CallCase{"UsaWithAnIslandPrefix", "KP3RK", usaWithoutArea},
-        CallCase{"UsaWithAlaskasPrefix", "AL7QQ", usaWithoutArea},
-        CallCase{"UsaOfTheMainland",
-                 "K9XYZ",
-                 {O::CallArea, "K9", "ARRL - call area 9", "United States"}},
-        CallCase{"CodeWithoutBureau", "QQ1ABC", unknown}),
+    ExactCallList, LookUpCallTest,
+    testing::ValuesIn(withTheList(
+        {CallCase{"ExactRowWins", "K1ABC", {O::Normal, "KH6", "KH6 QSL bureau", "Hawaii"}},
+         CallCase{"ListBeforePrefix", "DL1ABC", france},
+         CallCase{"ListInAnyLetterCase", "dl1abc", france},
+         CallCase{"ListWithTrailingBlanks", "DL1ABC  ", france},
+         CallCase{"PortableFormListed", "DL2ABC/P", france},
+         CallCase{"OnlyTheWholeCall", "DL1ABCD", germany},
+         CallCase{"NotAPartOfIt", "DL1AB", germany},
+         CallCase{"PortableFormNotListed", "DL1ABC/P", germany},
+         CallCase{"NoPlausibilityVeto", "B1ABC", {O::Normal, "BY", "CRSA QSL bureau", "China"}},
+         CallCase{"ListedKg4CallStays",
+                  "KG4ABC",
+                  {O::Normal, "KG4", "KG4 bureau (non IARU)", "Guantanamo Bay"}},
+         CallCase{"Kg4RuleForTheOthers", "KG4ABD", {O::KG4Usa, "KA4", "USA - call area 4b", "USA"}},
+         CallCase{"UsaOfAnotherForm", "4U1WB", usaWithoutArea},
+         CallCase{"UsaFromAnotherCountry", "G8ERJ", usaWithoutArea},
+         CallCase{"UsaWithAnIslandPrefix", "KP3RK", usaWithoutArea},
+         CallCase{"UsaWithAlaskasPrefix", "AL7QQ", usaWithoutArea},
+         CallCase{"UsaOfTheMainland",
+                  "K9XYZ",
+                  {O::CallArea, "K9", "ARRL - call area 9", "United States"}},
+         CallCase{"CodeWithoutBureau", "QQ1ABC", unknown}})),
     [](const testing::TestParamInfo<CallCase> &row) { return row.param.name; });
 
 // A call area comes only from a part of the call written as the mainland's calls are.
