@@ -2,9 +2,9 @@
 
 #include "core/data/DataFolder.h"
 #include "support/FakeServer.h"
+#include "support/TestDataFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,18 +20,6 @@ namespace {
 const QByteArray Ok = "HTTP/1.1 200 OK\r\nServer: test\r\n";
 const QByteArray Country = "x DL DL\r\nx F F\r\n";
 const QByteArray Installed = "x G G\r\n";
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // No pauses, and a second of silence is enough to give a server up.
 const DownloadTiming Quick{0ms, {1000ms}};

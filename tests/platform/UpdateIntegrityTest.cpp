@@ -147,6 +147,37 @@ void publish(FakeServer &server, Delivery delivery, Form form)
 // What country.asc holds after the update.
 enum class Outcome { Published, Old, Cut };
 
+// A folder with installed data files, loaded, and the Update menu command run over it against a
+// server on loopback, answered Yes and Check now.
+struct MenuUpdate
+{
+    MenuUpdate(const QByteArray &country, const QByteArray &bureau)
+    {
+        ok = writeFile(dir.filePath("country.asc"), country) &&
+             writeFile(dir.filePath("vorn.asc"), bureau) && app.load(DataFile::Country) &&
+             app.load(DataFile::Bureau);
+        app.settings.dataVersion = InstalledVersion;
+    }
+
+    void run(const FakeServer &server, ExchangeLimits limits = {2000ms}, UpdateClock clock = {})
+    {
+        CheckNowDialog dialog;
+        FileDownloader downloader(NetPeer{"127.0.0.1", server.port()}, app.folder,
+                                  DownloadTiming{0ms, limits});
+        UpdatePolicy(app, boxes, downloader, dialog, "127.0.0.1", std::move(clock))
+            .updateMenuClick();
+        qInfo("%s: boxes: %s", QTest::currentDataTag(),
+              qPrintable(boxes.texts.join(QStringLiteral(" | "))));
+    }
+
+    QByteArray read(const char *name) const { return readFile(dir.filePath(name)); }
+
+    QTemporaryDir dir;
+    AppState app{dir.path().toStdString()};
+    YesBoxes boxes;
+    bool ok = false;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Delivery)
@@ -217,33 +248,21 @@ void UpdateIntegrityTest::cutFileIsNeverInstalled()
     QFETCH(Outcome, outcome);
     QFETCH(QString, box);
 
-    QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath("country.asc"), OldCountry));
-    QVERIFY(writeFile(dir.filePath("vorn.asc"), OldBureau));
+    MenuUpdate update(OldCountry, OldBureau);
+    QVERIFY(update.ok);
     FakeServer server;
     publish(server, delivery, form);
     QVERIFY(server.listen());
+    update.run(server);
 
-    AppState app(dir.path().toStdString());
-    app.settings.dataVersion = InstalledVersion;
-    QVERIFY(app.load(DataFile::Country) && app.load(DataFile::Bureau));
-    YesBoxes boxes;
-    CheckNowDialog dialog;
-    FileDownloader downloader(NetPeer{"127.0.0.1", server.port()}, app.folder,
-                              DownloadTiming{0ms, {2000ms}});
-    UpdatePolicy policy(app, boxes, downloader, dialog, "127.0.0.1");
-    policy.updateMenuClick();
-
-    const QByteArray country = readFile(dir.filePath("country.asc"));
-    qInfo("%s: country.asc holds %lld bytes; boxes: %s", QTest::currentDataTag(), country.size(),
-          qPrintable(boxes.texts.join(QStringLiteral(" | "))));
+    const QByteArray country = update.read("country.asc");
     const Outcome found = country == shipped("country.asc") ? Outcome::Published
                           : country == OldCountry           ? Outcome::Old
                                                             : Outcome::Cut;
     QCOMPARE(found, outcome);
-    QCOMPARE(app.settings.dataVersion,
+    QCOMPARE(update.app.settings.dataVersion,
              outcome == Outcome::Old ? InstalledVersion : PublishedVersion);
-    QVERIFY(box.isEmpty() || boxes.texts.contains(box));
+    QVERIFY(box.isEmpty() || update.boxes.texts.contains(box));
 }
 
 void UpdateIntegrityTest::muchSmallerPublicationIsRefused_data()
@@ -270,9 +289,9 @@ void UpdateIntegrityTest::muchSmallerPublicationIsRefused()
     lines.removeLast(); // after the last line end
     lines = rows > 0 ? lines.first(rows) : lines.first(lines.size() + rows);
     const QByteArray country = lines.join('\n') + '\n';
-    QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath("country.asc"), whole));
-    QVERIFY(writeFile(dir.filePath("vorn.asc"), shipped("vorn.asc")));
+    MenuUpdate update(whole, shipped("vorn.asc"));
+    QVERIFY(update.ok);
+    const std::size_t before = update.app.countries.count();
     FakeServer server;
     server.onRequest = [&](FakeServer &s, const QByteArray &request) {
         const auto line = [](const char *name, const QByteArray &bytes) {
@@ -289,25 +308,13 @@ void UpdateIntegrityTest::muchSmallerPublicationIsRefused()
         s.pieces = {Ok + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n", body};
     };
     QVERIFY(server.listen());
+    update.run(server);
 
-    AppState app(dir.path().toStdString());
-    app.settings.dataVersion = InstalledVersion;
-    QVERIFY(app.load(DataFile::Country) && app.load(DataFile::Bureau));
-    const std::size_t before = app.countries.count();
-    YesBoxes boxes;
-    CheckNowDialog dialog;
-    FileDownloader downloader(NetPeer{"127.0.0.1", server.port()}, app.folder,
-                              DownloadTiming{0ms, {2000ms}});
-    UpdatePolicy policy(app, boxes, downloader, dialog, "127.0.0.1");
-    policy.updateMenuClick();
-
-    qInfo("%s: boxes: %s", QTest::currentDataTag(),
-          qPrintable(boxes.texts.join(QStringLiteral(" | "))));
-    QCOMPARE(readFile(dir.filePath("country.asc")), installed ? country : whole);
-    QCOMPARE(readFile(dir.filePath("country_old.asc")), whole);
-    QCOMPARE(app.countries.count(), installed ? std::size_t(lines.size()) : before);
+    QCOMPARE(update.read("country.asc"), installed ? country : whole);
+    QCOMPARE(update.read("country_old.asc"), whole);
+    QCOMPARE(update.app.countries.count(), installed ? std::size_t(lines.size()) : before);
     if (!installed)
-        QVERIFY(boxes.texts.join('|').contains(
+        QVERIFY(update.boxes.texts.join('|').contains(
             QStringLiteral("holds 50 rows, less than half the %1 rows").arg(before)));
 }
 
@@ -320,9 +327,8 @@ void UpdateIntegrityTest::wholeUpdateIsBounded()
     constexpr milliseconds WholeUpdate{2500};
     constexpr int Pieces = 40;
     constexpr int Interval = 50; // each data file takes about two seconds
-    QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath("country.asc"), OldCountry));
-    QVERIFY(writeFile(dir.filePath("vorn.asc"), OldBureau));
+    MenuUpdate update(OldCountry, OldBureau);
+    QVERIFY(update.ok);
     FakeServer server;
     server.onRequest = [](FakeServer &s, const QByteArray &request) {
         s.stream = {};
@@ -342,28 +348,20 @@ void UpdateIntegrityTest::wholeUpdateIsBounded()
     };
     QVERIFY(server.listen());
 
-    AppState app(dir.path().toStdString());
-    app.settings.dataVersion = InstalledVersion;
-    YesBoxes boxes;
-    CheckNowDialog dialog;
-    FileDownloader downloader(NetPeer{"127.0.0.1", server.port()}, app.folder,
-                              DownloadTiming{0ms, ExchangeLimits{1000ms, PerFile}});
     UpdateClock updateClock;
     updateClock.wholeUpdate = WholeUpdate;
-    UpdatePolicy policy(app, boxes, downloader, dialog, "127.0.0.1", updateClock);
     QElapsedTimer clock;
     clock.start();
-    policy.updateMenuClick();
+    update.run(server, {1000ms, PerFile}, updateClock);
     const qint64 took = clock.elapsed();
-    qInfo("the update took %lld ms; boxes: %s", took,
-          qPrintable(boxes.texts.join(QStringLiteral(" | "))));
+    qInfo("the update took %lld ms", took);
 
     QVERIFY(took < WholeUpdate.count() + 500);
-    QVERIFY(boxes.texts.contains("failed to download VORN.ASC, old file restored"));
+    QVERIFY(update.boxes.texts.contains("failed to download VORN.ASC, old file restored"));
     // The country file alone does not fit the old bureau file, and goes back too.
-    QCOMPARE(readFile(dir.filePath("vorn.asc")), OldBureau);
-    QCOMPARE(readFile(dir.filePath("country.asc")), OldCountry);
-    QCOMPARE(app.settings.dataVersion, InstalledVersion);
+    QCOMPARE(update.read("vorn.asc"), OldBureau);
+    QCOMPARE(update.read("country.asc"), OldCountry);
+    QCOMPARE(update.app.settings.dataVersion, InstalledVersion);
 }
 
 QTEST_MAIN(UpdateIntegrityTest)

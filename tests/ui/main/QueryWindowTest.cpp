@@ -11,7 +11,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QFile>
 #include <QTcpServer>
 #include <QTest>
 #include <QWindow>
@@ -38,10 +37,8 @@ struct MainWithQuery
             return false;
         const QslInfoServer server{{"127.0.0.1", closed.serverPort()}, Namespace.toStdString()};
         closed.close();
-        QFile file(main.path("vorn.set"));
-        if (!file.open(QIODevice::WriteOnly) || file.write(settingsFile) != settingsFile.size())
+        if (!writeFile(main.path("vorn.set"), settingsFile))
             return false;
-        file.close();
         client = std::make_unique<QslInfoClient>(server);
         form = std::make_unique<QueryForm>(main.settings, *client);
         databaseForm = std::make_unique<DatabaseForm>(server);

@@ -124,6 +124,9 @@ private:
     static bool marked(SortLogForm *form, const QString &path);
     QString status(SortLogForm *form) const;
     QStringList pileRows(SortLogForm *form) const;
+    // The form's labels on that sheet, saved as a PDF beside the log; empty when not saved.
+    QString labelPdf(SortLogForm *form, const std::string &sheet,
+                     const std::string &ownCall = {}) const;
 
     std::unique_ptr<SortWindow> m_window;
     QString m_log;
@@ -194,6 +197,18 @@ QStringList SortLogFormTest::pileRows(SortLogForm *form) const
         rows << cells.join(' ');
     }
     return rows;
+}
+
+QString SortLogFormTest::labelPdf(SortLogForm *form, const std::string &sheet,
+                                  const std::string &ownCall) const
+{
+    LabelOptions options;
+    options.sheet = sheet;
+    options.ownCall = ownCall;
+    LabelForm *labels = form->labelForm();
+    labels->setOptions(options);
+    const QString pdf = m_window->path("labels.pdf");
+    return labels->saveAsPdf(pdf) ? pdf : QString();
 }
 
 void SortLogFormTest::treeShowsThePilesWithCounts_data()
@@ -279,7 +294,7 @@ void SortLogFormTest::markAsSentWritesANewFileOnly()
 
     QVERIFY(!marked(form, m_log));
     QCOMPARE(readFile(m_log), Log);
-    QVERIFY(form->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text().contains("never"));
+    QVERIFY(status(form).contains("never"));
 }
 
 void SortLogFormTest::markAsSentLeavesCardsThatAreNotWaiting()
@@ -387,8 +402,7 @@ void SortLogFormTest::unreadableLogIsNamed()
     const QString missing = m_window->path("missing.adi");
     form->openLog(missing);
     QVERIFY(sorted.wait(5000));
-    QCOMPARE(form->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text(),
-             "Cannot read " + missing + ": No such file or directory");
+    QCOMPARE(status(form), "Cannot read " + missing + ": No such file or directory");
     QVERIFY(!form->findChild<QPushButton *>(QStringLiteral("MarkButton"))->isEnabled());
 }
 
@@ -432,12 +446,8 @@ void SortLogFormTest::labelsHoldTheCardsAndTheirQsos()
     QFETCH(QString, paper);
     SortLogForm *form = sortedForm();
     QVERIFY(form);
-    LabelForm *labels = form->labelForm();
-    LabelOptions options;
-    options.sheet = letter ? "letter-3x10" : "a4-3x8";
-    labels->setOptions(options);
-    const QString pdf = m_window->path("labels.pdf");
-    QVERIFY(labels->saveAsPdf(pdf));
+    const QString pdf = labelPdf(form, letter ? "letter-3x10" : "a4-3x8");
+    QVERIFY(!pdf.isEmpty());
     QVERIFY(pdfText(pdf, "pdfinfo").contains(paper));
 
     // Pile headings and cards in pile order; the manager's card is routed to him; each QSO on
@@ -476,12 +486,8 @@ void SortLogFormTest::labelsGoOnTheSheetThePlanSays()
     QVERIFY(writeFile(m_log, log));
     SortLogForm *form = sortedForm(true);
     QVERIFY(form);
-    LabelForm *labels = form->labelForm();
-    LabelOptions options;
-    options.sheet = letter ? "letter-3x10" : "a4-3x8";
-    labels->setOptions(options);
-    const QString pdf = m_window->path("labels.pdf");
-    QVERIFY(labels->saveAsPdf(pdf));
+    const QString pdf = labelPdf(form, letter ? "letter-3x10" : "a4-3x8");
+    QVERIFY(!pdf.isEmpty());
     const QStringList pages = pdfText(pdf).split('\f', Qt::SkipEmptyParts);
     QCOMPARE(pages.size(), sheets);
     // The last card is on the last sheet, and on no other.
@@ -510,13 +516,8 @@ void SortLogFormTest::labelsKeepOffTheEdgeAndCutNoCall()
     QVERIFY(writeFile(m_log, log));
     SortLogForm *form = sortedForm();
     QVERIFY(form);
-    LabelForm *labels = form->labelForm();
-    LabelOptions options;
-    options.sheet = sheet.toStdString();
-    options.ownCall = "DL9XYZ";
-    labels->setOptions(options);
-    const QString pdf = m_window->path("labels.pdf");
-    QVERIFY(labels->saveAsPdf(pdf));
+    const QString pdf = labelPdf(form, sheet.toStdString(), "DL9XYZ");
+    QVERIFY(!pdf.isEmpty());
 
     QProcess process;
     process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
