@@ -65,17 +65,27 @@ def may_include(folder, level, target, target_level):
     return target_level < level or target == folder
 
 
-def includes_of(path):
-    """(bracket, included) for each include of a file."""
-    with open(path, encoding="utf-8") as source:
-        return INCLUDE.findall(source.read())
-
-
 def project_include(bracket, included):
     """Whether an include names a file of the project, which is judged; system headers are not."""
     if bracket == '"':
         return "/" in included
     return included.split("/")[0] in TOP_FOLDERS + [SUPPORT]
+
+
+def includes_of(path):
+    """The files of the project that a file includes."""
+    with open(path, encoding="utf-8") as source:
+        return [included for bracket, included in INCLUDE.findall(source.read())
+                if project_include(bracket, included)]
+
+
+def check_include(shown, folder, level, included, faults):
+    """A file of `folder` (shown as `shown`) including a header of src/."""
+    target, target_level = folder_of(included)
+    if target is None:
+        faults.append(f"{shown}: includes {included}, which lies in no listed folder")
+    elif not may_include(folder, level, target, target_level):
+        faults.append(f"{shown} ({folder}) includes {included} ({target})")
 
 
 def source_files(root):
@@ -93,14 +103,8 @@ def check_sources(src, faults):
             faults.append(f"src/{path}: its folder has no place in the layers")
             continue
         count += 1
-        for bracket, included in includes_of(os.path.join(src, path)):
-            if not project_include(bracket, included):
-                continue
-            target, target_level = folder_of(included)
-            if target is None:
-                faults.append(f"src/{path}: includes {included}, which lies in no listed folder")
-            elif not may_include(folder, level, target, target_level):
-                faults.append(f"src/{path} ({folder}) includes {included} ({target})")
+        for included in includes_of(os.path.join(src, path)):
+            check_include(f"src/{path}", folder, level, included, faults)
     return count
 
 
@@ -111,9 +115,7 @@ def support_reach(tests, faults):
     support = os.path.join(tests, SUPPORT)
     for path in source_files(support):
         reached, helpers = set(), set()
-        for bracket, included in includes_of(os.path.join(support, path)):
-            if not project_include(bracket, included):
-                continue
+        for included in includes_of(os.path.join(support, path)):
             if included.startswith(SUPPORT + "/"):
                 helpers.add(included)
                 continue
@@ -163,9 +165,7 @@ def check_tests(tests, faults):
             faults.append(f"tests/{path}: its folder tests no folder of the layers")
             continue
         count += 1
-        for bracket, included in includes_of(os.path.join(tests, path)):
-            if not project_include(bracket, included):
-                continue
+        for included in includes_of(os.path.join(tests, path)):
             if included.startswith(SUPPORT + "/"):
                 if included not in reach:
                     faults.append(f"tests/{path}: includes {included}, which does not exist")
@@ -175,11 +175,7 @@ def check_tests(tests, faults):
                         faults.append(f"tests/{path} ({folder}) includes {included}, "
                                       f"which reaches {target}")
                 continue
-            target, target_level = folder_of(included)
-            if target is None:
-                faults.append(f"tests/{path}: includes {included}, which lies in no listed folder")
-            elif not may_include(folder, level, target, target_level):
-                faults.append(f"tests/{path} ({folder}) includes {included} ({target})")
+            check_include(f"tests/{path}", folder, level, included, faults)
     return count
 
 
